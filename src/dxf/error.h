@@ -1,0 +1,25 @@
+// Errors of the DXF engine.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace lumo::dxf {
+
+// A drawing that cannot be read (malformed, truncated, binary) or an edit the
+// drawing's version cannot hold (custom properties in R12, ...). line() is
+// the 1-based line of the file where reading stopped, 0 when no line applies.
+class DxfError : public std::runtime_error {
+public:
+    DxfError(std::size_t line, const std::string& reason);
+    explicit DxfError(const std::string& reason) : DxfError(0, reason) {}
+
+    std::size_t line() const noexcept { return line_; }
+    const std::string& reason() const noexcept { return reason_; }
+
+private:
+    std::size_t line_;
+    std::string reason_;
+};
+
+} // namespace lumo::dxf
