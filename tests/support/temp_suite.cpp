@@ -1,0 +1,128 @@
+#include "temp_suite.h"
+
+#include "util/encoding.h"
+#include "util/files.h"
+#include "util/paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace lumo::test {
+
+namespace {
+
+QString RegEscape(QString text)
+{
+    text.replace(QStringLiteral("\\"), QStringLiteral("\\\\"));
+    text.replace(QStringLiteral("\""), QStringLiteral("\\\""));
+    return text;
+}
+
+} // namespace
+
+QByteArray AnsiLines(const QStringList& lines)
+{
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += ToAnsi(line) + "\r\n";
+    return bytes;
+}
+
+QByteArray RegistryExport(const QString& key,
+                          const std::vector<std::pair<QString, QString>>& stringValues,
+                          TempSuite::RegFormat format)
+{
+    const bool v5 = format == TempSuite::RegFormat::Version5Utf16;
+    QString text = v5 ? QStringLiteral("Windows Registry Editor Version 5.00") : QStringLiteral("REGEDIT4");
+    text += QStringLiteral("\r\n\r\n[") + key + QStringLiteral("]\r\n");
+    for (const auto& [name, value] : stringValues) {
+        text += (name.isEmpty() ? QStringLiteral("@") : u'"' + RegEscape(name) + u'"') + u'=' + u'"' +
+                RegEscape(value) + QStringLiteral("\"\r\n");
+    }
+    text += QStringLiteral("\r\n");
+    if (!v5)
+        return ToAnsi(text);
+    QByteArray bytes("\xFF\xFE");
+    bytes.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    return bytes;
+}
+
+TempSuite::TempSuite()
+{
+    makeFolder(QStringLiteral("LUMO\\Programy"));
+    makeFolder(QStringLiteral("aZasoby\\Sygnalizacja\\Sygnalizatory"));
+    makeFolder(QStringLiteral("aZasoby\\Symbole"));
+    makeFolder(QStringLiteral("aZasoby\\Listy"));
+}
+
+QString TempSuite::rootFolder() const
+{
+    return FromNativePath(dir_.path());
+}
+
+QString TempSuite::programFolder() const
+{
+    return path(QStringLiteral("LUMO\\Programy"));
+}
+
+QString TempSuite::settingsFile() const
+{
+    return JoinPath(programFolder(), QStringLiteral("LUMO.ini"));
+}
+
+QString TempSuite::nativePath(const QString& path) const
+{
+    return ToNativePath(path);
+}
+
+QString TempSuite::path(const QString& relative) const
+{
+    return JoinPath(rootFolder(), relative);
+}
+
+QString TempSuite::makeFolder(const QString& relative)
+{
+    const QString p = path(relative);
+    QDir().mkpath(ToNativePath(p));
+    return p;
+}
+
+QString TempSuite::writeBytes(const QString& relative, const QByteArray& bytes)
+{
+    const QString p = path(relative);
+    const QString native = ToNativePath(p);
+    QDir().mkpath(QFileInfo(native).path());
+    QFile file(native);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(bytes);
+    return p;
+}
+
+QString TempSuite::writeAnsiLines(const QString& relative, const QStringList& lines)
+{
+    return writeBytes(relative, AnsiLines(lines));
+}
+
+QByteArray TempSuite::readBytes(const QString& relative) const
+{
+    QFile file(ToNativePath(path(relative)));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+QString TempSuite::writeRegistryFile(const QString& key,
+                                     const std::vector<std::pair<QString, QString>>& stringValues,
+                                     RegFormat format)
+{
+    return ToNativePath(writeBytes(QStringLiteral("registry.reg"), RegistryExport(key, stringValues, format)));
+}
+
+QString TempSuite::writeCityRegistry(const QString& aDane, const QString& city)
+{
+    return writeRegistryFile(QStringLiteral("HKEY_CURRENT_USER\\Software\\Tarn\\Directories"),
+                             {{QStringLiteral("aDane"), aDane}, {QStringLiteral("City"), city}});
+}
+
+} // namespace lumo::test
