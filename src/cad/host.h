@@ -202,6 +202,10 @@ public:
     virtual std::shared_ptr<Document> activeDocument() = 0;
     // The extension of this host's block files: ".dwg" or ".dxf".
     virtual std::string blockFileExtension() const = 0;
+    // Writes the drawings back when they changed. The program calls it when
+    // it ends; a host that keeps its own drawings (the automation host) has
+    // nothing to do.
+    virtual void saveIfChanged() {}
 };
 
 } // namespace lumo::cad

@@ -1,0 +1,102 @@
+// The embedded host's command line: runs the command texts the program sends
+// (the interactive insert) and the GetPoint prompt, asking the input source
+// for what the text does not give. A command that needs the designer stays
+// waiting; advance() moves it on with whatever the source has by then.
+#pragma once
+
+#include "cad/embedded/input.h"
+#include "cad/host.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lumo::cad::embedded {
+
+// A block reference the insert command has all it needs for.
+struct InsertPlacement {
+    std::string blockName;
+    Point3 point;
+    Point3 scale{1.0, 1.0, 1.0};
+    double rotation = 0.0; // radians
+};
+
+// What a waiting insert looks like, for a window drawing the block at the
+// cursor.
+struct PendingInsert {
+    std::string prompt;
+    std::string blockName;
+    Point3 scale{1.0, 1.0, 1.0};
+    double rotation = 0.0;                // radians; 0 until given
+    bool rotationGiven = false;
+    std::optional<Point3> insertionPoint; // once picked
+};
+
+inline constexpr const char* kCancelMarker = "*Cancel*";
+
+class CommandLine {
+public:
+    struct Target {
+        // The block's name as the drawing spells it; nullopt when undefined.
+        std::function<std::optional<std::string>(const std::string& name)> findBlock;
+        // Adds the block reference to the drawing.
+        std::function<void(const InsertPlacement&)> insert;
+    };
+
+    explicit CommandLine(Target target);
+
+    // As if typed: CR, LF and blanks end each word. Runs the words and
+    // returns when they are used up or a command waits for the designer. A
+    // command still waiting when new text arrives is cancelled first.
+    void send(const std::string& text);
+    // Moves a waiting command on with the source's answers, without blocking.
+    void advance(InputSource& source);
+    // Cancels a waiting command (Escape).
+    void cancel();
+
+    // Waits for a point; HostError on cancel (or when a command is waiting).
+    Point3 getPoint(InputSource& source, const std::string& prompt);
+
+    bool isWaiting() const { return state_ != State::Idle; }
+    const std::string& lastPrompt() const { return lastPrompt_; }
+    std::optional<InputRequest> currentRequest() const;
+    std::optional<PendingInsert> pendingInsert() const;
+
+private:
+    enum class State {
+        Idle,
+        BlockName,
+        InsertionPoint,
+        ScaleXyz,
+        ScaleX,
+        ScaleY,
+        ScaleZ,
+        PresetRotation,
+        Rotation,
+    };
+
+    void runWord(const std::string& word);
+    void startCommand(const std::string& word);
+    void answer(const InputAnswer& answer);
+    void enter(State state);
+    void takeNumber(double value);
+    void takePoint(const Point3& point, const std::string& echo);
+    void finish(const std::string& echo);
+    void place();
+    std::string promptOf(State state) const;
+
+    Target target_;
+    State state_ = State::Idle;
+    std::string lastPrompt_;
+    InsertPlacement insert_;
+    std::optional<double> scaleX_, scaleY_, scaleZ_;
+    bool rotationGiven_ = false;
+    std::optional<Point3> point_;
+};
+
+// Numbers the way the command line writes them: a decimal point, up to 15
+// significant digits, no trailing zeros.
+std::string FormatNumber(double value);
+
+} // namespace lumo::cad::embedded

@@ -1,0 +1,22 @@
+// The host's wildcard matching of selection filters, without regard to case:
+//   #  one digit            @  one letter          .  one character that is
+//   *  any run (also empty)  ?  any one character     neither letter nor digit
+//   [..] one of the enclosed (ranges a-z), [~..] one not enclosed
+//   ~  at the start of an alternative: everything the rest does not match
+//   `  the next character is literal     ,  separates alternatives
+// Text and pattern are UTF-8; a "character" is one code point.
+#pragma once
+
+#include <string_view>
+
+namespace lumo::cad::embedded {
+
+bool WildcardMatch(std::string_view pattern, std::string_view text);
+
+// Equality of names without regard to case (Latin, Polish and Cyrillic letters).
+bool SameName(std::string_view a, std::string_view b);
+
+// The lower-case form of one code point, for the letters names use.
+char32_t FoldCase(char32_t c);
+
+} // namespace lumo::cad::embedded
