@@ -1,0 +1,508 @@
+// The placement chain behind the options form: the section number and symbol
+// lookup, the insertion of the head's block, the follow-up steps and the
+// description of the placed head.
+#include "signal/frm_main.h"
+
+#include "ui_frmMain.h"
+
+#include "cad/drawing.h"
+#include "cad/session.h"
+#include "lists/drawing_values.h"
+#include "settings/ini_file.h"
+#include "settings/keys.h"
+#include "settings/run_context.h"
+#include "settings/settings_values.h"
+#include "settings/suite.h"
+#include "signal/head_attributes.h"
+#include "util/dialogs.h"
+#include "util/files.h"
+#include "util/numbers.h"
+#include "util/paths.h"
+#include "util/text.h"
+#include "util/titles.h"
+#include "util/widgets.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+
+namespace lumo {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kQuestionTitle = QStringLiteral("Komunikat ") + kMessageTitle;
+
+std::string U8(const QString& text)
+{
+    return Utf8FromQString(text);
+}
+
+QStringList TypeNames(const std::vector<SignalTypeEntry>& list)
+{
+    QStringList names;
+    for (const auto& entry : list)
+        names << entry.name;
+    return names;
+}
+
+// The host loads block files by their operating-system path.
+std::string HostFilePath(const QString& path)
+{
+    return Utf8FromQString(ToNativePath(path));
+}
+
+} // namespace
+
+QString frmMain::blockFileExtension() const
+{
+    if (m_ctx.host.app)
+        return QStringFromUtf8(m_ctx.host.app->blockFileExtension());
+    return QStringLiteral(".dwg");
+}
+
+// ---------------------------------------------------------------- lookup
+
+bool frmMain::LookUpSymbol(const QString& symbol)
+{
+    auto& st = m_state;
+    const QString fileName = symbol + blockFileExtension();
+    st.blockFolder = GetSuiteSubfolder(
+        GetSuiteFolder(QStringLiteral("TARN_FOLDER"), m_ctx.startup.programFolder),
+        kSubfolderSygnalizatory);
+    st.blockPath = JoinPath(st.blockFolder, fileName);
+
+    if (!FileExists(st.blockPath)) {
+        m_ctx.dialogs.message(kMessageTitle,
+                              QStringLiteral("Nie znaleziono sygnalizatora ") + fileName + kCrLf +
+                                  QStringLiteral("w folderze [") + DisplayPath(st.blockFolder) +
+                                  QStringLiteral("]."),
+                              DialogIcon::Exclamation, DialogButtons::Ok, DialogAnswer::Ok);
+        endProgram(QStringLiteral("block file missing"));
+        return false;
+    }
+
+    QChar kindChar;
+    if (fileName.size() >= 3 && fileName[2] != QLatin1Char('.'))
+        kindChar = fileName[2];
+    else if (fileName.size() >= 2)
+        kindChar = fileName[1];
+    const QString kind = QString(kindChar).toUpper();
+
+    QString upperName = fileName.toUpper();
+    const short position = SetListPoz(upperName);
+
+    auto lens = [&](int index) {
+        if (!st.placementStarted)
+            select(chkFiSocz[index]);
+    };
+    auto count = [&](short n) {
+        if (st.antiGlare)
+            st.antiGlareCount = n;
+    };
+    auto showTypes = [&](const std::vector<SignalTypeEntry>& list) {
+        const int last = static_cast<int>(list.size()) - 1;
+        FillComboFromArray(m_ui->cmbRdz2Syg, TypeNames(list), 0, last,
+                           std::clamp<int>(position, 0, last));
+    };
+
+    if (kind == QStringLiteral("5") && fileName.mid(3, 2) != QStringLiteral("pr")) {
+        select(chkRodzSyg[KindPedestrians]);
+        st.designation.kindCode = KindCodes()[KindPedestrians];
+        lens(1);
+        count(2);
+        m_ui->chkSygnAkust->setEnabled(true);
+        showTypes(PedestrianTypes());
+    } else if (kind == QStringLiteral("5")) {
+        select(chkRodzSyg[KindPedestriansAndCyclists]);
+        if (m_ctx.settings.formatPR == 0)
+            st.designation.kindCode = KindCodes()[KindPedestriansAndCyclists];
+        lens(1);
+        count(2);
+        m_ui->chkSygnAkust->setEnabled(true);
+    } else if (kind == QStringLiteral("6")) {
+        select(chkRodzSyg[KindCyclists]);
+        st.designation.kindCode = KindCodes()[KindCyclists];
+        lens(1);
+        count(2);
+        m_ui->chkSygnAkust->setEnabled(true);
+    } else if (kind == KindCodes()[KindBuses]) {
+        select(chkRodzSyg[KindBuses]);
+        st.designation.kindCode = KindCodes()[KindBuses];
+        lens(1);
+        count(3);
+    } else if (kind == KindCodes()[KindTrams] || kind == QStringLiteral("K")) {
+        select(chkRodzSyg[KindTrams]);
+        st.designation.kindCode = KindCodes()[KindTrams];
+        lens(1);
+        count(2);
+        showTypes(TramTypes());
+    } else {
+        select(chkRodzSyg[KindVehicles]);
+        st.designation.kindCode = KindCodes()[KindVehicles];
+        lens(0);
+        const QString bare = FileTitleOf(fileName);
+        if (bare == VehicleTypes()[12].symbol)
+            count(2);
+        else if (bare == VehicleTypes()[14].symbol || bare == VehicleTypes()[13].symbol)
+            count(1);
+        else
+            count(3);
+        showTypes(VehicleTypes());
+    }
+    if (m_ended)
+        return false;
+
+    auto& host = m_ctx.host;
+    try {
+        if (!host.app || !cad::CheckActiveDocument(host, true)) {
+            if (!host.app)
+                m_ctx.dialogs.show(kApplicationTitle,
+                                   QStringLiteral("Najpierw proszę otworzyć jakiś dokument..."));
+            endProgram(QStringLiteral("no open drawing"));
+            return false;
+        }
+        st.drawingScale = ValInt(QStringFromUtf8(cad::GetDrawingProperty(host, U8(kScaleProperty))));
+        if (st.drawingScale == 0)
+            st.drawingScale = 1;
+
+        const QString section =
+            TrimBlanks(QStringFromUtf8(cad::GetDrawingProperty(host, U8(kSectionProperty))));
+        st.designation.sectionNumber = section;
+        m_ui->Label3->setText(section);
+
+        if (IsSectionNumber(section)) {
+            st.sectionNumberValid = true;
+        } else {
+            st.sectionNumberValid = false;
+            const auto answer = m_ctx.dialogs.message(
+                kQuestionTitle,
+                QStringLiteral("Zawarty w aktywnym dokumencie numer sekcji") + kCrLf +
+                    QStringLiteral("[") + section + QStringLiteral("] jest niezgodny z wzorcem.") +
+                    kCrLf + QStringLiteral("Czy pomimo tego kontynuować ustawianie sygnalizatora?"),
+                DialogIcon::None, DialogButtons::YesNo, DialogAnswer::Yes);
+            if (answer != DialogAnswer::Yes) {
+                endProgram(QStringLiteral("section number refused"));
+                return false;
+            }
+            const QString typed =
+                m_ctx.dialogs.input(QStringLiteral("Podaj numer sekcji (np. 26-15):"),
+                                    kMessageTitle + QStringLiteral(" - brak numeru sekcji"));
+            if (!IsSectionNumber(typed)) {
+                endProgram(QStringLiteral("section number invalid"));
+                return false;
+            }
+            cad::SetDrawingProperty(host, U8(kSectionProperty), U8(typed));
+            st.designation.sectionNumber = typed;
+            st.sectionNumberValid = true;
+        }
+
+        if (!st.intersectionChosen)
+            st.designation.intersectionNumber =
+                QStringFromUtf8(cad::GetDrawingProperty(host, U8(kIntersectionProperty)));
+    } catch (const cad::HostError&) {
+        endProgram(QStringLiteral("host failure during the lookup"));
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- insertion
+
+void frmMain::InsertSignalHead(const QString&, const QString& blockPath)
+{
+    auto& st = m_state;
+    auto& host = m_ctx.host;
+
+    std::string duplicate;
+    try {
+        duplicate = cad::FindBlockByAttribute(host, "S-*", "INWENT_NUMER",
+                                              U8(st.designation.SignalDesignation), U8(kHeadLayer));
+    } catch (const cad::HostError&) {
+        return; // a host that cannot search cannot insert either
+    }
+    if (!duplicate.empty() && ReadInventoryWarning(m_ctx.startup.settingsFilePath)) {
+        const auto answer = m_ctx.dialogs.message(
+            kQuestionTitle,
+            QStringLiteral("W aktywnym dokumencie ustawiano już sygnalizator") + kCrLf +
+                QStringLiteral("[") + st.designation.SignalDesignation + QStringLiteral("].") +
+                kCrLf + QStringLiteral("Czy kontynuować ustawianie sygnalizatora?"),
+            DialogIcon::Question, DialogButtons::YesNo, DialogAnswer::No);
+        if (answer != DialogAnswer::Yes) {
+            endProgram(QStringLiteral("duplicate inventory number"));
+            return;
+        }
+    }
+
+    const QString blockName = FileTitleOf(blockPath);
+    const std::string name = U8(blockName);
+    // The host's window comes forward by itself when it asks for the
+    // insertion point, so it is not brought to the front here.
+
+    try {
+        auto& doc = host.doc;
+        auto& modelSpace = host.modelSpace;
+        if (!cad::BlockExists(host, name)) {
+            auto temporary =
+                modelSpace->insertBlock(cad::Point3{}, HostFilePath(blockPath), 1.0, 1.0, 1.0, 0.0);
+            if (cad::BlockExists(host, name)) {
+                auto block = doc->blocks()->item(name);
+                if (const auto row = SymbolTableRow(blockName.toUpper())) {
+                    cad::AddBlockAttribute(*block, "OBIEKT", U8(row->obiekt), 0.0, 0.0);
+                    cad::AddBlockAttribute(*block, "RODZAJ", U8(row->rodzaj), 0.0, 0.0);
+                    cad::AddBlockAttribute(*block, "SYMBOL", U8(row->symbol), 0.0, 0.0);
+                }
+                for (const QString& tag : HeadAttributeTags())
+                    cad::AddBlockAttribute(*block, U8(tag), "", 0.0, 0.0);
+                temporary->erase();
+            }
+        }
+        if (!cad::BlockExists(host, name))
+            return;
+
+        const QString scale =
+            FormatNumber(st.drawingScale * 10 / 1000.0).replace(QLatin1Char(','), QLatin1Char('.'));
+        st.countBefore = modelSpace->count();
+        st.signalTextHeight = ValDot(m_ctx.settings.signalFontHeight);
+
+        std::shared_ptr<cad::TextStyle> style;
+        if (!cad::GetTextStyle(host, U8(kDescriptionTextStyle), style, false)) {
+            style = doc->textStyles()->add(U8(kDescriptionTextStyle));
+            style->setHeight(1000.0);
+            style->setFont("arial", false, false, 0, 0);
+        }
+        doc->setActiveTextStyle(style);
+
+        st.followUpStep = 1;
+        cad::EnsureLayer(host, U8(kHeadLayer), false);
+        doc->setActiveLayer(doc->layers()->item(U8(kHeadLayer)));
+
+        doc->sendCommand("_-insert\r" + name + "\rS\r" + U8(scale) + "\r");
+        m_tRunNext.start();
+    } catch (const cad::HostError&) {
+        // The placement stops here without a word; nothing follows.
+    }
+}
+
+// ---------------------------------------------------------------- follow-up
+
+void frmMain::stopFollowUp(const QString& reason)
+{
+    m_tRunNext.stop();
+    endProgram(reason);
+}
+
+void frmMain::tRunNext_Timer()
+{
+    auto& st = m_state;
+    auto& host = m_ctx.host;
+    try {
+        if (host.state && !host.state->isQuiescent())
+            return;
+    } catch (const cad::HostError&) {
+        stopFollowUp(QStringLiteral("host failure"));
+        return;
+    }
+    if (st.followUpStep == 0) {
+        m_tRunNext.stop();
+        return;
+    }
+    try {
+        const QString prompt = QStringFromUtf8(host.doc->getVariable("LASTPROMPT"));
+        if (prompt.contains(QStringLiteral("*Cancel*")) ||
+            prompt.contains(QStringLiteral("*Anulowano*"))) {
+            stopFollowUp(QStringLiteral("cancelled in the host"));
+            return;
+        }
+        const long count = host.modelSpace->count();
+        if (count <= st.countBefore)
+            return;
+
+        m_tRunNext.stop();
+        QCoreApplication::processEvents();
+        auto entity = host.modelSpace->item(count - 1);
+        st.m_dRotation = entity->rotation();
+        st.placedHandle = QStringFromUtf8(entity->handle());
+        st.placedInsertionPoint = entity->insertionPoint();
+        entity->update();
+
+        if (st.followUpStep == 1) {
+            st.followUpStep = 0;
+            finishHead(entity);
+        } else if (st.followUpStep == 2) {
+            st.followUpStep = 0;
+            if (m_pushButtonFollowUp)
+                m_pushButtonFollowUp(entity);
+            else
+                stopFollowUp(QStringLiteral("no detector form"));
+        }
+    } catch (const cad::HostError&) {
+        stopFollowUp(QStringLiteral("host failure"));
+    }
+}
+
+void frmMain::placeDescription(const QString& prompt, const QString& text, double height)
+{
+    auto& st = m_state;
+    auto& host = m_ctx.host;
+    st.lastPickedPoint = host.doc->utility()->getPoint(U8(prompt));
+    auto label = host.modelSpace->addText(U8(text), st.lastPickedPoint, height);
+    label->setColor(1);
+    label->setLayer(U8(kHeadDescriptionLayer));
+    label->setRotation(st.m_dRotation);
+    label->update();
+}
+
+// The head is in the drawing: its descriptions, the screen, the drawing's
+// intersection number and the inventory description follow.
+bool frmMain::finishHead(const std::shared_ptr<cad::Entity>&)
+{
+    auto& st = m_state;
+    auto& host = m_ctx.host;
+    const double height = m_ctx.startup.textScaling ? st.drawingScale * st.signalTextHeight
+                                                    : st.signalTextHeight;
+
+    placeDescription(QStringLiteral("Wskaż położenie opisu ..."), st.designation.SignalCode,
+                     height);
+    static const QStringList conditional{"S-2p", "S-2l", "S-2lp"};
+    if (conditional.contains(st.signalSymbol) &&
+        ReadConditionalDescriptions(m_ctx.startup.settingsFilePath))
+        placeDescription(QStringLiteral("Wskaż położenie opisu sygnalizacji jazdy warunkowej ..."),
+                         st.designation.SignalCodeS, height);
+
+    if (st.screens) {
+        const QString folder =
+            JoinPath(ParentFolder(ParentFolder(m_ctx.startup.programFolder)),
+                     QStringLiteral("aZasoby\\Sygnalizacja\\Sygnalizatory"));
+        const QString file = JoinPath(folder, st.screenSymbol + blockFileExtension());
+        if (!FileExists(file)) {
+            show();
+            m_ctx.dialogs.message(kMessageTitle,
+                                  QStringLiteral("Nie znaleziono ekranu ") + st.screenSymbol +
+                                      kCrLf + QStringLiteral("w folderze [") +
+                                      DisplayPath(folder) + QStringLiteral("]."),
+                                  DialogIcon::Exclamation, DialogButtons::Ok, DialogAnswer::Ok);
+            stopFollowUp(QStringLiteral("screen block file missing"));
+            return false;
+        }
+        const std::string screen = U8(st.screenSymbol);
+        if (!cad::BlockExists(host, screen)) {
+            auto temporary = host.modelSpace->insertBlock(st.lastPickedPoint, HostFilePath(file),
+                                                          1.0, 1.0, 1.0, 0.0);
+            if (cad::BlockExists(host, screen)) {
+                auto block = host.doc->blocks()->item(screen);
+                for (const QString& tag : ScreenAttributeTags())
+                    cad::AddBlockAttribute(*block, U8(tag), "", 0.0, 0.0);
+            }
+            if (temporary)
+                temporary->erase();
+        }
+        if (cad::BlockExists(host, screen)) {
+            const double s = st.drawingScale * 10 / 1000.0;
+            auto reference =
+                host.modelSpace->insertBlock(st.placedInsertionPoint, screen, s, s, s, 0.0);
+            reference->setRotation(st.m_dRotation);
+            reference->setLayer(U8(kHeadLayer));
+            reference->update();
+            st.screenHandle = QStringFromUtf8(reference->handle());
+        }
+    }
+
+    cad::SetDrawingProperty(host, U8(kIntersectionProperty),
+                            U8(st.designation.intersectionNumber));
+    show();
+
+    const bool accepted = DescribePlacedHead(st.placedHandle, st.designation.kindCode);
+    if (!accepted || !st.pushButtons) {
+        stopFollowUp(accepted ? QStringLiteral("head placed")
+                              : QStringLiteral("description not accepted"));
+        return accepted;
+    }
+    // Push buttons go on in the detector form; until it is part of the
+    // program the placement ends here as without them.
+    if (!m_pushButtonHandOver) {
+        stopFollowUp(QStringLiteral("head placed"));
+        return true;
+    }
+    m_pushButtonHandOver();
+    return true;
+}
+
+// ---------------------------------------------------------------- description
+
+bool frmMain::DescribePlacedHead(const QString& placedHandle, const QString&)
+{
+    auto& st = m_state;
+    auto& host = m_ctx.host;
+    const QString file = m_ctx.startup.settingsFilePath;
+
+    HeadDescription d;
+    d.m_NrZlecenia = ReadIniString(file, kSectionOstatnioUzyte, kKeyNumerZlecenia, QString());
+    d.m_KtoNaniosl = ReadIniString(file, kSectionOstatnioUzyte, kKeyOperator, QString());
+    if (m_descriptionForm)
+        m_descriptionForm(d);
+    if (!d.m_fZaakceptowano)
+        return false;
+
+    const auto headValue = [&](const QString& tag) -> QString {
+        if (tag == QLatin1String("INWENT_NUMER"))
+            return st.designation.SignalDesignation;
+        if (tag == QLatin1String("NUMER_SKRZYZ"))
+            return st.designation.intersectionNumber;
+        if (tag == QLatin1String("TYP"))
+            return st.typeText;
+        if (tag == QLatin1String("SREDN_SOCZ"))
+            return QString::number(st.lensDiameter);
+        if (tag == QLatin1String("ZRODLO_SW"))
+            return st.lightSourceText;
+        if (tag == QLatin1String("WKLADY_ANTYZL"))
+            return QString::number(st.antiGlareCount);
+        if (tag == QLatin1String("SYGN_AKUST"))
+            return m_ui->chkSygnAkust->isChecked() ? QStringLiteral("TAK") : QString();
+        if (tag == QLatin1String("KTO_NANIOSL"))
+            return d.m_KtoNaniosl;
+        if (tag == QLatin1String("NAZWA_ULICY"))
+            return d.m_Ulica;
+        if (tag == QLatin1String("ZLECENIE_WNIOS"))
+            return d.m_NaWniosek;
+        if (tag == QLatin1String("REALIZACJA_WYK"))
+            return d.m_KtoWykonal;
+        if (tag == QLatin1String("REALIZACJA_DATA"))
+            return d.m_DataRealizacji;
+        if (tag == QLatin1String("ZLECENIE_DATA"))
+            return d.m_DataZlecenia;
+        if (tag == QLatin1String("ZLECENIE_NUMER"))
+            return d.m_NrZlecenia;
+        if (tag == QLatin1String("INWENT_DATA"))
+            return d.m_DataInwent;
+        if (tag == QLatin1String("UWAGI"))
+            return d.m_Uwagi;
+        return {};
+    };
+    const auto fill = [&](const QString& handle, const QStringList* only) {
+        auto reference = host.doc->handleToObject(U8(handle));
+        if (reference->hasAttributes()) {
+            for (const auto& attribute : reference->getAttributes()) {
+                const QString tag = QStringFromUtf8(attribute->tagString()).toUpper();
+                if (only && !only->contains(tag))
+                    continue;
+                const QString value = headValue(tag);
+                if (!value.isEmpty())
+                    attribute->setTextString(U8(value));
+            }
+        }
+        reference->update();
+    };
+
+    fill(placedHandle, nullptr);
+    if (m_ui->chkEkrany->isChecked() && !st.screenHandle.isEmpty())
+        fill(st.screenHandle, &ScreenAttributeTags());
+
+    WriteLastStreet(host, d.m_Ulica);
+    WriteIniString(file, kSectionOstatnioUzyte, kKeyNumerZlecenia, d.m_NrZlecenia);
+    WriteIniString(file, kSectionOstatnioUzyte, kKeyOperator, d.m_KtoNaniosl);
+    WriteIniString(file, kSectionOstatnioUzyte, kKeyOrientacja,
+                   QString::number(st.designation.orientationCode));
+    return true;
+}
+
+} // namespace lumo
