@@ -1,0 +1,355 @@
+// The embedded host: the contract suite, what only it can show (a command
+// caught while it waits), and its drawings on disk.
+#include "host_contract.h"
+
+#include "cad/drawing.h"
+#include "cad/embedded/embedded_host.h"
+#include "dxf/document.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <numbers>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace lumo::cad::embedded {
+namespace {
+
+class EmbeddedFactory : public contract::HostFactory {
+public:
+    std::string name() const override { return "Embedded"; }
+    std::unique_ptr<HostProvider> makeProvider(const contract::HostSetup& setup) override
+    {
+        return std::make_unique<EmbeddedHostProvider>([setup] {
+            EmbeddedHostOptions options;
+            if (!setup.drawing.empty())
+                options.drawing = setup.drawing;
+            std::string script;
+            for (const auto& line : setup.input)
+                script += line + "\n";
+            options.input =
+                std::make_shared<ScriptedInputSource>(ScriptedInputSource::parse(script));
+            return options;
+        });
+    }
+};
+
+} // namespace
+} // namespace lumo::cad::embedded
+
+namespace lumo::cad::contract {
+INSTANTIATE_TEST_SUITE_P(Embedded, HostContract,
+                         ::testing::Values(std::make_shared<embedded::EmbeddedFactory>()),
+                         FactoryName);
+}
+
+namespace lumo::cad::embedded {
+namespace {
+
+const fs::path kCorpus = LUMO_DXF_CORPUS;
+
+std::string readAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeAll(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+class EmbeddedHost : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = fs::temp_directory_path() /
+                 ("lumo-embedded-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                  "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    std::shared_ptr<EmbeddedApplication> start(std::optional<fs::path> drawing,
+                                               std::shared_ptr<InputSource> input = nullptr)
+    {
+        EmbeddedHostOptions options;
+        if (drawing)
+            options.drawing = drawing->string();
+        options.configFolder = (folder / "config").string();
+        options.input = std::move(input);
+        options.report = [this](const std::string&, const std::string& text, MessageIcon) {
+            reports.push_back(text);
+        };
+        return std::make_shared<EmbeddedApplication>(options);
+    }
+
+    HostSession sessionOf(const std::shared_ptr<EmbeddedApplication>& app)
+    {
+        HostSession session;
+        session.app = app;
+        session.state = app->getAcadState();
+        EXPECT_TRUE(CheckActiveDocument(session, false));
+        return session;
+    }
+
+    void defineBlock(HostSession& session, const std::string& name)
+    {
+        const auto file = folder / (name + ".dxf");
+        auto drawing = dxf::Document::create("AC1032");
+        drawing.addText("X", {0, 0, 0}, 1);
+        drawing.save(file.string());
+        session.modelSpace->insertBlock({0, 0, 0}, file.string(), 1, 1, 1, 0)->erase();
+    }
+
+    fs::path folder;
+    std::vector<std::string> reports;
+};
+
+TEST_F(EmbeddedHost, WhileTheInsertWaitsTheHostIsBusyAndSaysWhy)
+{
+    auto designer = std::make_shared<QueuedInputSource>();
+    auto app = start(folder / "plan.dxf", designer);
+    auto session = sessionOf(app);
+    defineBlock(session, "S-3lp");
+    const long before = session.modelSpace->count();
+
+    session.doc->sendCommand("_-insert\rS-3lp\rS\r5\r");
+    // Polled as the follow-up timer does: busy, prompt shown, nothing new.
+    for (int tick = 0; tick < 3; ++tick) {
+        EXPECT_FALSE(session.state->isQuiescent());
+        EXPECT_EQ(session.doc->getVariable("LASTPROMPT"),
+                  "Specify insertion point or [Basepoint/Scale/X/Y/Z/Rotate]:");
+        EXPECT_EQ(session.modelSpace->count(), before);
+    }
+    ASSERT_TRUE(app->pendingInsert());
+    EXPECT_EQ(app->pendingInsert()->blockName, "S-3lp");
+
+    designer->push(InputAnswer::pointAt(5, 6));
+    EXPECT_FALSE(session.state->isQuiescent());
+    EXPECT_EQ(session.doc->getVariable("LASTPROMPT"), "Specify rotation angle <0>:");
+    EXPECT_EQ(session.modelSpace->count(), before);
+
+    designer->push(InputAnswer::angle(180));
+    EXPECT_EQ(session.modelSpace->count(), before + 1); // counting moves it on too
+    EXPECT_TRUE(session.state->isQuiescent());
+    auto placed = session.modelSpace->item(before);
+    EXPECT_NEAR(placed->rotation(), std::numbers::pi, 1e-9);
+    EXPECT_EQ(placed->layer(), session.doc->activeLayer()->name());
+}
+
+TEST_F(EmbeddedHost, EscapeFromTheWindowCancelsTheWaitingInsert)
+{
+    auto designer = std::make_shared<QueuedInputSource>();
+    auto app = start(folder / "plan.dxf", designer);
+    auto session = sessionOf(app);
+    defineBlock(session, "S-1");
+    session.doc->sendCommand("_-insert\rS-1\rS\r5\r");
+    EXPECT_FALSE(session.state->isQuiescent());
+    app->cancelCommand();
+    EXPECT_TRUE(session.state->isQuiescent());
+    EXPECT_NE(session.doc->getVariable("LASTPROMPT").find("*Cancel*"), std::string::npos);
+    EXPECT_EQ(session.modelSpace->count(), 0);
+}
+
+TEST_F(EmbeddedHost, WithoutAnyInputSourceEveryRequestIsCancelled)
+{
+    auto app = start(folder / "plan.dxf");
+    auto session = sessionOf(app);
+    defineBlock(session, "S-1");
+    session.doc->sendCommand("_-insert\rS-1\rS\r5\r");
+    EXPECT_TRUE(session.state->isQuiescent());
+    EXPECT_NE(session.doc->getVariable("LASTPROMPT").find("*Cancel*"), std::string::npos);
+    EXPECT_THROW(session.doc->utility()->getPoint("Wskaż ..."), HostError);
+}
+
+TEST_F(EmbeddedHost, ProgramEndSavesAChangedDrawingAndKeepsTheOldOneAsBak)
+{
+    const auto plan = folder / "plan.dxf";
+    {
+        auto app = start(plan);
+        auto session = sessionOf(app);
+        EXPECT_FALSE(fs::exists(plan));
+        SetDrawingProperty(session, "SKALA", "500");
+    } // the program ends without saving itself
+    ASSERT_TRUE(fs::exists(plan));
+    EXPECT_FALSE(fs::exists(folder / "plan.dxf.bak"));
+    const auto first = readAll(plan);
+    EXPECT_NE(first.find("AC1032"), std::string::npos);
+
+    {
+        auto app = start(plan);
+        auto session = sessionOf(app);
+        EXPECT_EQ(GetDrawingProperty(session, "SKALA"), "500");
+        SetDrawingProperty(session, "SKALA", "250");
+        app->saveIfChanged();
+        EXPECT_EQ(readAll(folder / "plan.dxf.bak"), first);
+    }
+    auto app = start(plan);
+    auto session = sessionOf(app);
+    EXPECT_EQ(GetDrawingProperty(session, "SKALA"), "250");
+}
+
+TEST_F(EmbeddedHost, AnUnchangedDrawingIsNotRewritten)
+{
+    const auto plan = folder / "plan.dxf";
+    fs::copy_file(kCorpus / "r2013_ezdxf_written_attribs__ezdxf_multi_insert_with_attribs.dxf", plan);
+    const auto original = readAll(plan);
+    {
+        auto app = start(plan);
+        auto session = sessionOf(app);
+        EXPECT_EQ(GetDrawingProperty(session, "SKALA"), "");
+        EXPECT_TRUE(session.state->isQuiescent());
+    }
+    EXPECT_EQ(readAll(plan), original);
+    EXPECT_FALSE(fs::exists(folder / "plan.dxf.bak"));
+}
+
+TEST_F(EmbeddedHost, AnUnreadableDrawingIsReportedAndNeverOverwritten)
+{
+    struct Case {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"truncated", readAll(kCorpus / "awkward_r14_truncated_noEOF__KreatorKoszy_fdfs.dxf")},
+        {"binary", readAll(kCorpus / "r2000_BINARY_acad__ACadSharp_sample_AC1015_binary.dxf")},
+        {"garbage", "0\nSECTION\n2\nHEADER\n9\n$ACADVER\nnot a group code\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto plan = folder / (std::string(c.what) + ".dxf");
+        writeAll(plan, c.bytes);
+        reports.clear();
+        bool opened = true;
+        {
+            auto app = start(plan);
+            opened = app->documentsCount() > 0;
+            HostSession session;
+            session.app = app;
+            EXPECT_FALSE(CheckActiveDocument(session, false) && opened);
+            app->saveIfChanged();
+        }
+        if (opened) {
+            // The engine may read what it can recover; then nothing changed.
+            EXPECT_TRUE(reports.empty());
+        } else {
+            ASSERT_EQ(reports.size(), 1u);
+            EXPECT_NE(reports[0].find(plan.string()), std::string::npos) << reports[0];
+            EXPECT_NE(reports[0].find("Nie można odczytać rysunku"), std::string::npos);
+        }
+        EXPECT_EQ(readAll(plan), c.bytes);
+        EXPECT_FALSE(fs::exists(plan.string() + ".bak"));
+    }
+}
+
+TEST_F(EmbeddedHost, ReopensTheDrawingItHadLastTime)
+{
+    const auto plan = folder / "plan.dxf";
+    {
+        auto app = start(plan);
+        sessionOf(app);
+    }
+    {
+        auto app = start(std::nullopt);
+        ASSERT_EQ(app->documentsCount(), 1);
+        EXPECT_EQ(fs::path(app->drawingPath()), fs::absolute(plan));
+        EXPECT_EQ(app->activeDocument()->name(), "plan.dxf");
+    }
+    fs::remove(plan);
+    EXPECT_EQ(start(std::nullopt)->documentsCount(), 0); // gone: nothing is made up
+
+    EmbeddedHostOptions nothing;
+    EXPECT_EQ(EmbeddedApplication(nothing).documentsCount(), 0);
+}
+
+TEST_F(EmbeddedHost, EnvironmentNamesDrawingScriptAndConfigurationFolder)
+{
+    const auto script = folder / "input.txt";
+    writeAll(script, "# head\npoint 1 2\n");
+    setenv("LUMO_CAD_DRAWING", (folder / "env.dxf").string().c_str(), 1);
+    setenv("LUMO_CAD_INPUT", script.string().c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (folder / "xdg").string().c_str(), 1);
+    auto options = EmbeddedHostOptions::fromEnvironment({});
+    unsetenv("LUMO_CAD_DRAWING");
+    unsetenv("LUMO_CAD_INPUT");
+    EXPECT_EQ(options.drawing, (folder / "env.dxf").string());
+    EXPECT_EQ(fs::path(options.configFolder), folder / "xdg" / "lumo");
+    ASSERT_NE(options.input, nullptr);
+    EXPECT_EQ(options.input->poll({}), InputAnswer::pointAt(1, 2));
+
+    {
+        EmbeddedApplication app(options);
+        EXPECT_EQ(app.documentsCount(), 1);
+    }
+    EXPECT_EQ(RememberedDrawing(options.configFolder), fs::absolute(folder / "env.dxf").string());
+    EXPECT_TRUE(fs::exists(folder / "env.dxf"));
+
+    writeAll(script, "point 1\n");
+    setenv("LUMO_CAD_INPUT", script.string().c_str(), 1);
+    std::vector<std::string> shown;
+    options = EmbeddedHostOptions::fromEnvironment(
+        [&](const std::string&, const std::string& text, MessageIcon) { shown.push_back(text); });
+    unsetenv("LUMO_CAD_INPUT");
+    unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(shown.size(), 1u);
+    ASSERT_NE(options.input, nullptr);
+    EXPECT_EQ(options.input->poll({}).kind, InputAnswer::Kind::Cancel);
+}
+
+TEST_F(EmbeddedHost, WorksOnRealDrawingsAndKeepsWhatItDoesNotTouch)
+{
+    const auto plan = folder / "example.dxf";
+    fs::copy_file(kCorpus / "r2018_acad_attribs__libredwg_example_2018.dxf", plan);
+    long entities = 0;
+    std::string handle;
+    {
+        auto app = start(plan, std::make_shared<ScriptedInputSource>(
+                                   std::vector<InputAnswer>{InputAnswer::pointAt(50, 60),
+                                                            InputAnswer::angle(30)}));
+        auto session = sessionOf(app);
+        entities = session.modelSpace->count();
+        EXPECT_GT(entities, 0);
+        EXPECT_TRUE(LayerExists(session, "0"));
+        defineBlock(session, "S-1");
+        AddBlockAttribute(*session.doc->blocks()->item("S-1"), "INWENT_NUMER", "", 0, 0);
+        EnsureLayer(session, "110-SYGNALIZACJA_KOMORY", true);
+        session.doc->sendCommand("_-insert\rS-1\rS\r5\r");
+        ASSERT_TRUE(session.state->isQuiescent());
+        ASSERT_EQ(session.modelSpace->count(), entities + 1);
+        auto placed = session.modelSpace->item(entities);
+        placed->getAttributes()[0]->setTextString("30-18/987/K1");
+        handle = placed->handle();
+        SetDrawingProperty(session, "NUMERSEKCJI", "30-18");
+    }
+    auto app = start(plan);
+    auto session = sessionOf(app);
+    EXPECT_EQ(session.modelSpace->count(), entities + 1);
+    EXPECT_EQ(FindBlockByAttribute(session, "S-*", "INWENT_NUMER", "30-18/987/K1",
+                                   "110-SYGNALIZACJA_KOMORY"),
+              handle);
+    EXPECT_EQ(GetDrawingProperty(session, "NUMERSEKCJI"), "30-18");
+    EXPECT_EQ(session.doc->handleToObject(handle)->insertionPoint(), (Point3{50, 60, 0}));
+}
+
+TEST_F(EmbeddedHost, BlockFilesGivenAsWindowsPathsInAnyCase)
+{
+    fs::create_directories(folder / "aZasoby" / "Symbole");
+    auto drawing = dxf::Document::create("AC1015");
+    drawing.addText("P", {0, 0, 0}, 1);
+    drawing.save((folder / "aZasoby" / "Symbole" / "sygnprzycisk.dxf").string());
+
+    auto app = start(folder / "plan.dxf");
+    auto session = sessionOf(app);
+    std::string windowsPath = (folder / "AZASOBY" / "symbole").string() + "\\sygnprzycisk.dxf";
+    session.modelSpace->insertBlock({0, 0, 0}, windowsPath, 1, 1, 1, 0);
+    EXPECT_TRUE(BlockExists(session, "sygnprzycisk"));
+}
+
+} // namespace
+} // namespace lumo::cad::embedded

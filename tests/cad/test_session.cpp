@@ -1,0 +1,217 @@
+// The host session against a scripted host: which host ConnectAcad ends up
+// with, what it tells the user, and what CheckActiveDocument takes.
+#include "cad/host_choice.h"
+#include "cad/session.h"
+
+#include <gtest/gtest.h>
+
+namespace lumo::cad {
+namespace {
+
+class FakeState : public HostState {
+public:
+    std::string typeName() const override { return "IAcadState"; }
+    bool isQuiescent() const override { return true; }
+};
+
+class FakeModelSpace : public ModelSpace {
+public:
+    explicit FakeModelSpace(std::string owner) : owner(std::move(owner)) {}
+    std::string typeName() const override { return "IAcadModelSpace"; }
+    long count() const override { return 0; }
+    std::shared_ptr<Entity> item(long) const override { throw HostError("Invalid index"); }
+    std::shared_ptr<Entity> insertBlock(const Point3&, const std::string&, double, double, double,
+                                        double) override
+    {
+        throw HostError("unused");
+    }
+    std::shared_ptr<Entity> addText(const std::string&, const Point3&, double) override
+    {
+        throw HostError("unused");
+    }
+    std::string owner;
+};
+
+class FakeDocument : public Document {
+public:
+    explicit FakeDocument(std::string name) : name_(std::move(name)) {}
+    std::string typeName() const override { return "IAcadDocument"; }
+    std::string name() const override { return name_; }
+    std::shared_ptr<ModelSpace> modelSpace() override
+    {
+        return std::make_shared<FakeModelSpace>(name_);
+    }
+    std::shared_ptr<Blocks> blocks() override { throw HostError("unused"); }
+    std::shared_ptr<Layers> layers() override { throw HostError("unused"); }
+    std::shared_ptr<TextStyles> textStyles() override { throw HostError("unused"); }
+    std::shared_ptr<SelectionSets> selectionSets() override { throw HostError("unused"); }
+    std::shared_ptr<SummaryInfo> summaryInfo() override { throw HostError("unused"); }
+    std::shared_ptr<Utility> utility() override { throw HostError("unused"); }
+    std::shared_ptr<Entity> handleToObject(const std::string&) override
+    {
+        throw HostError("unused");
+    }
+    void sendCommand(const std::string&) override {}
+    std::string getVariable(const std::string&) override { return ""; }
+    std::shared_ptr<Layer> activeLayer() override { throw HostError("unused"); }
+    void setActiveLayer(const std::shared_ptr<Layer>&) override {}
+    std::shared_ptr<TextStyle> activeTextStyle() override { throw HostError("unused"); }
+    void setActiveTextStyle(const std::shared_ptr<TextStyle>&) override {}
+
+private:
+    std::string name_;
+};
+
+class FakeApp : public Application {
+public:
+    std::string typeName() const override { return "IAcadApplication"; }
+    bool visible() const override { return visible_; }
+    void setVisible(bool visible) override { visible_ = visible; }
+    std::shared_ptr<HostState> getAcadState() override
+    {
+        if (stateFails)
+            throw HostError("Call was rejected by callee.");
+        return std::make_shared<FakeState>();
+    }
+    long documentsCount() const override { return static_cast<long>(documents.size()); }
+    std::shared_ptr<Document> activeDocument() override
+    {
+        if (documents.empty())
+            throw HostError("No document");
+        return documents.back();
+    }
+    std::string blockFileExtension() const override { return ".dwg"; }
+
+    bool stateFails = false;
+    std::vector<std::shared_ptr<Document>> documents;
+
+private:
+    bool visible_ = false;
+};
+
+class FakeProvider : public HostProvider {
+public:
+    std::shared_ptr<Application> attach() override
+    {
+        ++attaches;
+        if (!running)
+            throw HostError("Operation unavailable");
+        return running;
+    }
+    std::shared_ptr<Application> create() override
+    {
+        ++creates;
+        if (!startable)
+            throw HostError("Class not registered");
+        return startable;
+    }
+    std::shared_ptr<FakeApp> running;
+    std::shared_ptr<FakeApp> startable;
+    int attaches = 0;
+    int creates = 0;
+};
+
+struct Shown {
+    std::string title, text;
+    MessageIcon icon;
+};
+
+TEST(HostSession, ConnectPrefersTheRunningHostAndFallsBackToANewOne)
+{
+    enum class Expect { Running, Started, None };
+    struct Case {
+        const char* what;
+        bool running, runningStateFails, startable, startedStateFails, askState;
+        Expect app;
+        bool state;
+        int creates;
+    } cases[] = {
+        {"running host", true, false, true, false, true, Expect::Running, true, 0},
+        {"running host, no state asked", true, false, true, false, false, Expect::Running, false, 0},
+        {"none running", false, false, true, false, true, Expect::Started, true, 1},
+        {"running host refuses its state", true, true, true, false, true, Expect::Started, true, 1},
+        {"new host refuses its state", false, false, true, true, true, Expect::Started, false, 1},
+        {"no host at all", false, false, false, false, true, Expect::None, false, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeProvider provider;
+        if (c.running) {
+            provider.running = std::make_shared<FakeApp>();
+            provider.running->stateFails = c.runningStateFails;
+        }
+        if (c.startable) {
+            provider.startable = std::make_shared<FakeApp>();
+            provider.startable->stateFails = c.startedStateFails;
+        }
+        std::vector<Shown> shown;
+        HostSession session;
+        session.message = [&](const std::string& t, const std::string& x, MessageIcon i) {
+            shown.push_back({t, x, i});
+        };
+        const auto app = ConnectAcad(session, provider, c.askState);
+        EXPECT_EQ(session.app, app);
+        EXPECT_EQ(provider.creates, c.creates);
+        EXPECT_EQ(session.state != nullptr, c.state);
+        switch (c.app) {
+        case Expect::Running: EXPECT_EQ(app, provider.running); break;
+        case Expect::Started: EXPECT_EQ(app, provider.startable); break;
+        case Expect::None: EXPECT_EQ(app, nullptr); break;
+        }
+        if (c.app == Expect::None) {
+            ASSERT_EQ(shown.size(), 1u);
+            EXPECT_EQ(shown[0].title, "LUMO_Sygnalizatory");
+            EXPECT_EQ(shown[0].text, "Nie można nawiązać połączenia z programem:\r\n[AutoCAD]");
+            EXPECT_EQ(shown[0].icon, MessageIcon::Exclamation);
+        } else {
+            EXPECT_TRUE(shown.empty());
+        }
+    }
+}
+
+TEST(HostSession, CheckFollowsTheCurrentDrawingAndKeepsTheOldOnesWhenNoneIsOpen)
+{
+    auto app = std::make_shared<FakeApp>();
+    HostSession session;
+    session.app = app;
+    int shown = 0;
+    session.message = [&](const std::string&, const std::string&, MessageIcon) { ++shown; };
+
+    app->documents.push_back(std::make_shared<FakeDocument>("a.dxf"));
+    ASSERT_TRUE(CheckActiveDocument(session, true));
+    EXPECT_EQ(session.doc->name(), "a.dxf");
+
+    app->documents.push_back(std::make_shared<FakeDocument>("b.dxf"));
+    ASSERT_TRUE(CheckActiveDocument(session, true));
+    EXPECT_EQ(session.doc->name(), "b.dxf");
+    EXPECT_EQ(std::dynamic_pointer_cast<FakeModelSpace>(session.modelSpace)->owner, "b.dxf");
+
+    app->documents.clear();
+    EXPECT_FALSE(CheckActiveDocument(session, false));
+    EXPECT_EQ(shown, 0);
+    EXPECT_FALSE(CheckActiveDocument(session, true));
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(session.doc->name(), "b.dxf");
+    EXPECT_THROW(GetModelSpace(session), HostError);
+}
+
+TEST(HostSession, HostChoiceFollowsPlatformUnlessOverridden)
+{
+    struct Case {
+        const char* override;
+        bool windows;
+        HostKind kind;
+    } cases[] = {
+        {nullptr, true, HostKind::Automation},  {nullptr, false, HostKind::Embedded},
+        {"embedded", true, HostKind::Embedded}, {"automation", false, HostKind::Automation},
+        {"Embedded", true, HostKind::Embedded}, {"", true, HostKind::Automation},
+        {"qcad", false, HostKind::Embedded},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.override ? c.override : "(unset)");
+        EXPECT_EQ(ChooseHostKind(c.override, c.windows), c.kind);
+    }
+}
+
+} // namespace
+} // namespace lumo::cad
