@@ -58,6 +58,24 @@ std::string readAll(const fs::path& path)
     return text.str();
 }
 
+void setEnv(const char* name, const std::string& value)
+{
+#ifdef _WIN32
+    _putenv_s(name, value.c_str());
+#else
+    setenv(name, value.c_str(), 1);
+#endif
+}
+
+void unsetEnv(const char* name)
+{
+#ifdef _WIN32
+    _putenv_s(name, "");
+#else
+    unsetenv(name);
+#endif
+}
+
 void writeAll(const fs::path& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary);
@@ -272,12 +290,12 @@ TEST_F(EmbeddedHost, EnvironmentNamesDrawingScriptAndConfigurationFolder)
 {
     const auto script = folder / "input.txt";
     writeAll(script, "# head\npoint 1 2\n");
-    setenv("LUMO_CAD_DRAWING", (folder / "env.dxf").string().c_str(), 1);
-    setenv("LUMO_CAD_INPUT", script.string().c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (folder / "xdg").string().c_str(), 1);
+    setEnv("LUMO_CAD_DRAWING", (folder / "env.dxf").string());
+    setEnv("LUMO_CAD_INPUT", script.string());
+    setEnv("XDG_CONFIG_HOME", (folder / "xdg").string());
     auto options = EmbeddedHostOptions::fromEnvironment({});
-    unsetenv("LUMO_CAD_DRAWING");
-    unsetenv("LUMO_CAD_INPUT");
+    unsetEnv("LUMO_CAD_DRAWING");
+    unsetEnv("LUMO_CAD_INPUT");
     EXPECT_EQ(options.drawing, (folder / "env.dxf").string());
     EXPECT_EQ(fs::path(options.configFolder), folder / "xdg" / "lumo");
     ASSERT_NE(options.input, nullptr);
@@ -291,12 +309,12 @@ TEST_F(EmbeddedHost, EnvironmentNamesDrawingScriptAndConfigurationFolder)
     EXPECT_TRUE(fs::exists(folder / "env.dxf"));
 
     writeAll(script, "point 1\n");
-    setenv("LUMO_CAD_INPUT", script.string().c_str(), 1);
+    setEnv("LUMO_CAD_INPUT", script.string());
     std::vector<std::string> shown;
     options = EmbeddedHostOptions::fromEnvironment(
         [&](const std::string&, const std::string& text, MessageIcon) { shown.push_back(text); });
-    unsetenv("LUMO_CAD_INPUT");
-    unsetenv("XDG_CONFIG_HOME");
+    unsetEnv("LUMO_CAD_INPUT");
+    unsetEnv("XDG_CONFIG_HOME");
     EXPECT_EQ(shown.size(), 1u);
     ASSERT_NE(options.input, nullptr);
     EXPECT_EQ(options.input->poll({}).kind, InputAnswer::Kind::Cancel);

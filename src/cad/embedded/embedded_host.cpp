@@ -817,15 +817,15 @@ EmbeddedHostOptions EmbeddedHostOptions::fromEnvironment(const MessageFn& report
     options.report = report;
     if (const char* drawing = std::getenv("LUMO_CAD_DRAWING"); drawing && *drawing)
         options.drawing = drawing;
-#ifdef _WIN32
-    if (const char* appData = std::getenv("APPDATA"); appData && *appData)
-        options.configFolder = textOf(pathOf(appData) / "lumo");
-#else
+    // XDG_CONFIG_HOME wins everywhere, so tests can point it elsewhere.
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
         options.configFolder = textOf(pathOf(xdg) / "lumo");
+#ifdef _WIN32
+    else if (const char* appData = std::getenv("APPDATA"); appData && *appData)
+        options.configFolder = textOf(pathOf(appData) / "lumo");
+#endif
     else if (const char* home = std::getenv("HOME"); home && *home)
         options.configFolder = textOf(pathOf(home) / ".config" / "lumo");
-#endif
     if (const char* script = std::getenv("LUMO_CAD_INPUT"); script && *script) {
         try {
             options.input = ScriptedInputSource::fromFile(script);
