@@ -1,0 +1,95 @@
+#include "app/qt_dialogs.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace lumo {
+
+namespace {
+
+QMessageBox::Icon toQt(DialogIcon icon)
+{
+    switch (icon) {
+    case DialogIcon::Information:
+        return QMessageBox::Information;
+    case DialogIcon::Exclamation:
+        return QMessageBox::Warning;
+    case DialogIcon::Question:
+        return QMessageBox::Question;
+    case DialogIcon::Critical:
+        return QMessageBox::Critical;
+    case DialogIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons toQt(DialogButtons buttons)
+{
+    switch (buttons) {
+    case DialogButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case DialogButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case DialogButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case DialogButtons::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::StandardButton toQt(DialogAnswer answer)
+{
+    switch (answer) {
+    case DialogAnswer::Cancel:
+        return QMessageBox::Cancel;
+    case DialogAnswer::Yes:
+        return QMessageBox::Yes;
+    case DialogAnswer::No:
+        return QMessageBox::No;
+    case DialogAnswer::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
+DialogAnswer fromQt(int button)
+{
+    switch (button) {
+    case QMessageBox::Yes:
+        return DialogAnswer::Yes;
+    case QMessageBox::No:
+        return DialogAnswer::No;
+    case QMessageBox::Cancel:
+        return DialogAnswer::Cancel;
+    default:
+        return DialogAnswer::Ok;
+    }
+}
+
+} // namespace
+
+DialogAnswer QtDialogs::message(const QString& title, const QString& text, DialogIcon icon,
+                                DialogButtons buttons, DialogAnswer defaultButton)
+{
+    // Qt breaks lines at "\n"; the program's texts use "\r\n".
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(toQt(icon), title, shown, toQt(buttons), QApplication::activeWindow());
+    box.setDefaultButton(toQt(defaultButton));
+    // Escape answers with the box's escape button (No, Cancel or OK).
+    return fromQt(box.exec());
+}
+
+QString QtDialogs::input(const QString& prompt, const QString& title)
+{
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(QApplication::activeWindow(), title, prompt, QLineEdit::Normal,
+                              QString(), &ok);
+    return ok ? text : QString();
+}
+
+} // namespace lumo
