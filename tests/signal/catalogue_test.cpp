@@ -1,0 +1,96 @@
+#include "signal/catalogue.h"
+
+#include <gtest/gtest.h>
+
+namespace lumo {
+namespace {
+
+TEST(SetListPoz, GivesThePositionInTheSymbolsOwnList)
+{
+    struct Case {
+        QString symbol;
+        short position;
+        QString reduced;
+    };
+    const Case cases[] = {
+        {"S-3WP.dwg", 8, "S-3WP"}, // a file name is reduced in the caller's variable too
+        {"S-3WP", 8, "S-3WP"},
+        {"s-3wp", 0, "s-3wp"},     // lower case is not in the table
+        {"S-5PLK", 1, "S-5PLK"},
+        {"STT", 7, "STT"},
+        {"S-POMOCN", 15, "S-POMOCN"},
+        {"S-OSP", 16, "S-OSP"},
+        {"S-3LW", 7, "S-3LW"},
+        {"STK-LW", 4, "STK-LW"},
+        {"S-5", 0, "S-5"},
+        {"XYZ", 0, "XYZ"},
+        {"C:\\Suite\\S-3LP.DWG", 9, "S-3LP"},
+    };
+    for (const Case& c : cases) {
+        QString symbol = c.symbol;
+        EXPECT_EQ(SetListPoz(symbol), c.position) << c.symbol.toStdString();
+        EXPECT_EQ(symbol, c.reduced) << c.symbol.toStdString();
+    }
+}
+
+TEST(SetListPoz, KnowsEverySymbolOfTheThreeLists)
+{
+    for (const auto* list : {&VehicleTypes(), &TramTypes(), &PedestrianTypes()}) {
+        for (std::size_t i = 0; i < list->size(); ++i) {
+            QString symbol = (*list)[i].symbol.toUpper();
+            EXPECT_EQ(SetListPoz(symbol), static_cast<short>(i)) << symbol.toStdString();
+        }
+    }
+}
+
+TEST(BuildSignalLabel, BuildsTheDesignationFromItsParts)
+{
+    struct Case {
+        QString kindCode;
+        QString stopLine;
+        short orientation;
+        QString suffix;
+        bool pedestriansAndCyclists;
+        short formatPR;
+        QString code;
+        QString codeS;
+    };
+    const Case cases[] = {
+        {"K", "", 1, "p", false, 0, "K1p", "SK1p"},
+        {"K", "8", 8, "kp2", false, 0, "K88kp2", "SK88kp2"},
+        {"PR", "2", 3, "", true, 1, "P23R23", "previous"}, // the "PxxRxx" form keeps SignalCodeS
+        {"PR", "2", 3, "", true, 0, "PR23", "SPR23"},
+        {"PR", "2", 3, "", false, 1, "PR23", "SPR23"}, // FormatPR matters only for kind 4
+        {"?", "", 0, "", false, 0, "?0", "S?0"},
+    };
+    for (const Case& c : cases) {
+        DesignationState state;
+        state.sectionNumber = "30-18";
+        state.intersectionNumber = "987";
+        state.kindCode = c.kindCode;
+        state.stopLineText = c.stopLine;
+        state.orientationCode = c.orientation;
+        state.suffix = c.suffix;
+        state.SignalCodeS = "previous";
+        const QString label = BuildSignalLabel(state, c.pedestriansAndCyclists, c.formatPR);
+        EXPECT_EQ(state.SignalCode, c.code);
+        EXPECT_EQ(state.SignalCodeS, c.codeS);
+        EXPECT_EQ(state.SignalDesignation, "30-18/987/" + c.code);
+        EXPECT_EQ(label, "Sygnalizator: 30-18/987/" + c.code);
+    }
+}
+
+TEST(Catalogue, SuffixListsHoldTheirItemsInOrder)
+{
+    const QStringList& combined = AdditionalDirectionalSuffixes();
+    ASSERT_EQ(combined.size(), 33);
+    EXPECT_EQ(combined.first(), "ap");
+    EXPECT_EQ(combined[10], "kp");
+    EXPECT_EQ(combined[11], "ap1");
+    EXPECT_EQ(combined.last(), "kp2");
+    EXPECT_EQ(DirectionalSuffixes().size(), 11);
+    EXPECT_EQ(AdditionalSuffixes().last(), "p5");
+}
+
+} // namespace
+} // namespace lumo
