@@ -1,0 +1,283 @@
+#include "cad/embedded/view/drawing_view.h"
+
+#include "cad/embedded/view/renderer.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include <cmath>
+
+namespace lumo::view {
+
+namespace {
+constexpr double kPi = 3.14159265358979323846;
+const QColor kCrosshair(230, 230, 230);
+const QColor kRubberBand(255, 200, 60);
+} // namespace
+
+DrawingView::DrawingView(QWidget* parent) : QWidget(parent)
+{
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::BlankCursor); // the crosshair is drawn
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(200, 150);
+}
+
+void DrawingView::setScene(std::shared_ptr<const Scene> scene)
+{
+    const bool wasEmpty = !scene_ || scene_->isEmpty();
+    scene_ = std::move(scene);
+    if (!viewSet_ || wasEmpty || fitted_)
+        zoomExtents();
+    changed();
+}
+
+void DrawingView::setView(Vec2 centre, double pixelsPerUnit)
+{
+    if (!(pixelsPerUnit > 0.0) || !std::isfinite(pixelsPerUnit) || !std::isfinite(centre.x) ||
+        !std::isfinite(centre.y))
+        return;
+    centre_ = centre;
+    scale_ = pixelsPerUnit;
+    viewSet_ = true;
+    fitted_ = false;
+    changed();
+}
+
+Affine DrawingView::toScreen() const
+{
+    // y grows upwards in a drawing and downwards on the screen.
+    return Affine{scale_, 0.0, 0.0, -scale_, width() / 2.0 - scale_ * centre_.x,
+                  height() / 2.0 + scale_ * centre_.y};
+}
+
+Vec2 DrawingView::toDrawing(QPointF p) const
+{
+    return {centre_.x + (p.x() - width() / 2.0) / scale_, centre_.y - (p.y() - height() / 2.0) / scale_};
+}
+
+QPointF DrawingView::toWidget(Vec2 d) const
+{
+    const Vec2 s = toScreen().map(d);
+    return {s.x, s.y};
+}
+
+void DrawingView::zoomExtents()
+{
+    if (!scene_ || scene_->isEmpty()) {
+        setView({0.0, 0.0}, 1.0);
+        fitted_ = true;
+        return;
+    }
+    const Box& e = scene_->extents();
+    const double w = std::max(e.width(), 1e-6), h = std::max(e.height(), 1e-6);
+    // A small margin so that nothing touches the border.
+    const double scale = std::min((width() - 20) / w, (height() - 20) / h);
+    setView({(e.minX + e.maxX) / 2, (e.minY + e.maxY) / 2}, scale > 0.0 ? scale : 1.0);
+    fitted_ = true;
+}
+
+void DrawingView::zoomAt(QPointF pos, double factor)
+{
+    const Vec2 fixed = toDrawing(pos);
+    const double scale = std::clamp(scale_ * factor, 1e-12, 1e12);
+    // Keep the drawing point under the cursor where it is.
+    setView({fixed.x - (pos.x() - width() / 2.0) / scale, fixed.y + (pos.y() - height() / 2.0) / scale}, scale);
+}
+
+void DrawingView::panBy(QPointF pixels)
+{
+    setView({centre_.x - pixels.x() / scale_, centre_.y + pixels.y() / scale_}, scale_);
+}
+
+void DrawingView::askPoint(std::optional<Vec2> base)
+{
+    ask_ = Ask::Point;
+    base_ = base;
+    update();
+}
+
+void DrawingView::askAngle(Vec2 base)
+{
+    ask_ = Ask::Angle;
+    base_ = base;
+    update();
+}
+
+void DrawingView::askNothing()
+{
+    ask_ = Ask::Nothing;
+    base_.reset();
+    update();
+}
+
+void DrawingView::setRubberBlock(std::shared_ptr<const Scene> block)
+{
+    rubberBlock_ = std::move(block);
+    update();
+}
+
+double DrawingView::cursorAngle() const
+{
+    if (!base_ || !mouse_)
+        return 0.0;
+    const Vec2 p = toDrawing(*mouse_);
+    if (p.x == base_->x && p.y == base_->y)
+        return 0.0;
+    double degrees = std::atan2(p.y - base_->y, p.x - base_->x) * 180.0 / kPi;
+    if (degrees < 0.0)
+        degrees += 360.0;
+    return degrees;
+}
+
+std::optional<Vec2> DrawingView::cursorPosition() const
+{
+    if (!mouse_)
+        return std::nullopt;
+    return toDrawing(*mouse_);
+}
+
+QImage DrawingView::renderImage() const
+{
+    QImage image(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    QPainter painter(&image);
+    if (scene_)
+        view::render(painter, *scene_, toScreen(), image.rect());
+    else
+        painter.fillRect(image.rect(), *RenderOptions{}.background);
+    return image;
+}
+
+void DrawingView::changed()
+{
+    cacheValid_ = false;
+    update();
+    emit viewChanged();
+}
+
+void DrawingView::paintEvent(QPaintEvent*)
+{
+    if (!cacheValid_ || cache_.size() != size()) {
+        cache_ = renderImage();
+        cacheValid_ = true;
+    }
+    QPainter painter(this);
+    painter.drawImage(0, 0, cache_);
+    drawOverlay(painter);
+}
+
+void DrawingView::drawOverlay(QPainter& painter) const
+{
+    if (mouse_ && ask_ != Ask::Nothing && rubberBlock_ && !rubberBlock_->isEmpty()) {
+        Affine place;
+        if (ask_ == Ask::Angle && base_) {
+            place = Affine::translation(base_->x, base_->y) * Affine::rotation(cursorAngle() * kPi / 180.0);
+        } else {
+            const Vec2 at = toDrawing(*mouse_);
+            place = Affine::translation(at.x, at.y);
+        }
+        RenderOptions options;
+        options.background.reset();
+        options.colour = kRubberBand.rgb();
+        view::render(painter, *rubberBlock_, toScreen() * place, rect(), options);
+    }
+    if (mouse_ && base_ && ask_ != Ask::Nothing) {
+        painter.setPen(QPen(kRubberBand, 0, Qt::DashLine));
+        painter.drawLine(toWidget(*base_), *mouse_);
+    }
+    if (mouse_) {
+        painter.setPen(QPen(kCrosshair, 0));
+        const QPointF m = *mouse_;
+        painter.drawLine(QPointF(0, m.y()), QPointF(width(), m.y()));
+        painter.drawLine(QPointF(m.x(), 0), QPointF(m.x(), height()));
+        painter.drawRect(QRectF(m.x() - 4, m.y() - 4, 8, 8));
+    }
+}
+
+void DrawingView::resizeEvent(QResizeEvent*)
+{
+    // A drawing shown whole stays whole when the window changes size.
+    if (!viewSet_ || fitted_)
+        zoomExtents();
+    changed();
+}
+
+void DrawingView::mousePressEvent(QMouseEvent* event)
+{
+    setFocus(Qt::MouseFocusReason);
+    mouse_ = event->position();
+    if (event->button() == Qt::MiddleButton) {
+        panFrom_ = event->position();
+        return;
+    }
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (ask_ == Ask::Point) {
+        const Vec2 p = toDrawing(event->position());
+        emit pointPicked(p.x, p.y);
+    } else if (ask_ == Ask::Angle) {
+        emit anglePicked(cursorAngle());
+    }
+}
+
+void DrawingView::mouseMoveEvent(QMouseEvent* event)
+{
+    mouse_ = event->position();
+    if (panFrom_) {
+        const QPointF delta = event->position() - *panFrom_;
+        panFrom_ = event->position();
+        panBy(delta);
+    }
+    const Vec2 p = toDrawing(event->position());
+    emit cursorMoved(p.x, p.y);
+    update();
+}
+
+void DrawingView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::MiddleButton)
+        panFrom_.reset();
+}
+
+void DrawingView::wheelEvent(QWheelEvent* event)
+{
+    const double steps = event->angleDelta().y() / 120.0;
+    if (steps != 0.0)
+        zoomAt(event->position(), std::pow(1.25, steps));
+    event->accept();
+}
+
+void DrawingView::keyPressEvent(QKeyEvent* event)
+{
+    const double step = std::max(width(), height()) / 8.0;
+    switch (event->key()) {
+    case Qt::Key_Left: panBy({step, 0}); return;
+    case Qt::Key_Right: panBy({-step, 0}); return;
+    case Qt::Key_Up: panBy({0, step}); return;
+    case Qt::Key_Down: panBy({0, -step}); return;
+    case Qt::Key_Home: zoomExtents(); return;
+    case Qt::Key_PageUp: zoomAt(QPointF(width() / 2.0, height() / 2.0), 1.25); return;
+    case Qt::Key_PageDown: zoomAt(QPointF(width() / 2.0, height() / 2.0), 0.8); return;
+    case Qt::Key_Escape: emit cancelled(); return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: emit entered(); return;
+    default: break;
+    }
+    const QString text = event->text();
+    if (!text.isEmpty() && text[0].isPrint()) {
+        emit typed(text);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void DrawingView::leaveEvent(QEvent*)
+{
+    mouse_.reset();
+    update();
+}
+
+} // namespace lumo::view

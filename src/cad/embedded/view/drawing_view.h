@@ -1,0 +1,100 @@
+// The drawing area of the embedded host's window: shows a Scene, zooms with
+// the wheel about the cursor, pans with the middle button or the arrow keys,
+// zooms to the drawing's extents (Home), draws a crosshair, and turns clicks
+// into drawing coordinates when a point or an angle is asked.
+#pragma once
+
+#include "cad/embedded/view/scene.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+namespace lumo::view {
+
+class DrawingView : public QWidget {
+    Q_OBJECT
+public:
+    enum class Ask { Nothing, Point, Angle };
+
+    explicit DrawingView(QWidget* parent = nullptr);
+
+    // The scene to draw; the first one (or any after an empty one) is shown
+    // to its extents, later ones keep the view.
+    void setScene(std::shared_ptr<const Scene> scene);
+    const Scene* scene() const { return scene_.get(); }
+
+    // ---- the view: the drawing point at the widget's centre and the zoom
+    void setView(Vec2 centre, double pixelsPerUnit);
+    Vec2 centre() const { return centre_; }
+    double pixelsPerUnit() const { return scale_; }
+    Affine toScreen() const;
+    Vec2 toDrawing(QPointF widgetPos) const;
+    QPointF toWidget(Vec2 drawingPos) const;
+    void zoomExtents();
+    void zoomAt(QPointF widgetPos, double factor);
+    void panBy(QPointF pixels);
+
+    // ---- what the designer is asked
+    // A point; with a base the rubber band runs from it to the cursor.
+    void askPoint(std::optional<Vec2> base = std::nullopt);
+    // An angle about the base, shown by the rubber band and the block.
+    void askAngle(Vec2 base);
+    void askNothing();
+    Ask asking() const { return ask_; }
+    // The block that follows the cursor while asked, in block coordinates
+    // (null: none). Placed at the cursor for a point, at the base turned to
+    // the cursor for an angle.
+    void setRubberBlock(std::shared_ptr<const Scene> block);
+    // The angle of the cursor about the base, in degrees (0 = along +x).
+    double cursorAngle() const;
+    std::optional<Vec2> cursorPosition() const;
+
+    // Full redraw of the drawing into an image of the widget's size (what a
+    // paint costs when the view changed).
+    QImage renderImage() const;
+
+signals:
+    void cursorMoved(double x, double y);
+    void pointPicked(double x, double y);
+    void anglePicked(double degrees);
+    void cancelled();
+    // Printable keys typed while the drawing has the focus (they belong to
+    // the prompt line).
+    void typed(const QString& text);
+    void entered();
+    void viewChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void changed();
+    void drawOverlay(QPainter& painter) const;
+
+    std::shared_ptr<const Scene> scene_;
+    std::shared_ptr<const Scene> rubberBlock_;
+    Vec2 centre_;
+    double scale_ = 1.0;
+    bool viewSet_ = false;
+    bool fitted_ = false; // showing the extents since the last resize or drawing
+
+    Ask ask_ = Ask::Nothing;
+    std::optional<Vec2> base_;
+    std::optional<QPointF> mouse_;
+    std::optional<QPointF> panFrom_;
+
+    mutable QImage cache_;
+    mutable bool cacheValid_ = false;
+};
+
+} // namespace lumo::view

@@ -1,0 +1,107 @@
+// The embedded host's window: the active drawing with its name and changed
+// mark in the title, the File menu (open, save, save as, recent drawings),
+// the drawing view, the prompt line and the cursor's coordinates.
+#pragma once
+
+#include "cad/embedded/view/drawing_input.h"
+#include "cad/embedded/view/drawing_view.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QTimer;
+
+namespace lumo::dxf {
+class Document;
+}
+
+namespace lumo::view {
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Shows a drawing kept by someone else (the host); it must outlive its
+    // showing. Null shows nothing.
+    void showDocument(const dxf::Document* document, const QString& path);
+    const dxf::Document* document() const { return document_; }
+    QString path() const { return path_; }
+
+    // Opens a drawing of its own (with progress and cancel for large ones).
+    // A drawing that cannot be read leaves the previous one shown and says why.
+    bool openDrawing(const QString& path);
+    bool save();
+    bool saveAs(const QString& path);
+
+    // Draws the drawing again after it was changed behind the window's back.
+    // Entities appended at the end are added without a full rebuild.
+    void refresh();
+
+    // The block that follows the cursor while the insert command waits.
+    void setInsertPreview(const QString& blockName, double scale);
+    void clearInsertPreview();
+
+    DrawingView* view() const { return view_; }
+    DrawingInput* input() const { return input_; }
+    QLineEdit* promptEdit() const { return edit_; }
+    QLabel* promptLabel() const { return prompt_; }
+    QLabel* coordinates() const { return coordinates_; }
+
+    // Recent drawings are kept in this INI file (none: only for the run).
+    void setRecentStore(const QString& iniPath);
+    QStringList recentDrawings() const { return recent_; }
+    // How failures are told (a message box unless replaced; tests record).
+    void setMessageSink(std::function<void(const QString&)> sink) { sink_ = std::move(sink); }
+    // Progress shows after this long (milliseconds) for a drawing being opened.
+    void setProgressDelay(int ms) { progressDelay_ = ms; }
+
+signals:
+    // A drawing was opened in the window (the host makes it the active one).
+    void drawingOpened(const QString& path);
+    void drawingSaved(const QString& path);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void rebuildScene();
+    void updateTitle();
+    void addRecent(const QString& path);
+    void fillRecentMenu();
+    void tell(const QString& text);
+    void chooseAndOpen();
+    void chooseAndSaveAs();
+
+    DrawingView* view_ = nullptr;
+    DrawingInput* input_ = nullptr;
+    QLabel* prompt_ = nullptr;
+    QLineEdit* edit_ = nullptr;
+    QLabel* coordinates_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    QTimer* watch_ = nullptr;
+
+    std::unique_ptr<dxf::Document> owned_; // a drawing the window opened itself
+    const dxf::Document* document_ = nullptr;
+    QString path_;
+    std::shared_ptr<Scene> scene_;
+    std::size_t sceneEntities_ = 0; // model-space entities the scene holds
+    bool sceneModified_ = false;
+    QString previewBlock_;
+    double previewScale_ = 1.0;
+
+    QString recentStore_;
+    QStringList recent_;
+    std::function<void(const QString&)> sink_;
+    int progressDelay_ = 300;
+};
+
+} // namespace lumo::view

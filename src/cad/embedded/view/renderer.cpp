@@ -1,0 +1,254 @@
+#include "cad/embedded/view/renderer.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QLineF>
+#include <QPainter>
+#include <QPolygonF>
+
+#include <cmath>
+#include <vector>
+
+namespace lumo::view {
+
+namespace {
+
+// One pen: everything of one colour goes to the painter in a few large calls.
+struct Batch {
+    QRgb colour = 0;
+    std::vector<QLineF> lines;
+    std::vector<QPointF> points;
+};
+
+class Batches {
+public:
+    Batch& of(QRgb colour)
+    {
+        if (last_ < batches_.size() && batches_[last_].colour == colour)
+            return batches_[last_];
+        for (std::size_t i = 0; i < batches_.size(); ++i) {
+            if (batches_[i].colour == colour) {
+                last_ = i;
+                return batches_[i];
+            }
+        }
+        batches_.push_back({colour, {}, {}});
+        batches_.back().lines.reserve(4096);
+        last_ = batches_.size() - 1;
+        return batches_.back();
+    }
+    std::vector<Batch>& all() { return batches_; }
+
+private:
+    std::vector<Batch> batches_;
+    std::size_t last_ = 0;
+};
+
+// Liang-Barsky: keeps the part of a segment inside the box, so far-away
+// vertices never reach the painter's fixed-point rasteriser.
+bool clip(QPointF& p, QPointF& q, const QRectF& r)
+{
+    const double dx = q.x() - p.x(), dy = q.y() - p.y();
+    double t0 = 0.0, t1 = 1.0;
+    const double pp[4] = {-dx, dx, -dy, dy};
+    const double qq[4] = {p.x() - r.left(), r.right() - p.x(), p.y() - r.top(), r.bottom() - p.y()};
+    for (int i = 0; i < 4; ++i) {
+        if (pp[i] == 0.0) {
+            if (qq[i] < 0.0)
+                return false;
+            continue;
+        }
+        const double t = qq[i] / pp[i];
+        if (pp[i] < 0.0) {
+            if (t > t1)
+                return false;
+            if (t > t0)
+                t0 = t;
+        } else {
+            if (t < t0)
+                return false;
+            if (t < t1)
+                t1 = t;
+        }
+    }
+    const QPointF start = p;
+    if (t1 < 1.0)
+        q = QPointF(start.x() + t1 * dx, start.y() + t1 * dy);
+    if (t0 > 0.0)
+        p = QPointF(start.x() + t0 * dx, start.y() + t0 * dy);
+    return true;
+}
+
+class Painter {
+public:
+    Painter(QPainter& painter, const Scene& scene, const Affine& toScreen, const QRect& target,
+            const RenderOptions& options)
+        : painter_(painter), scene_(scene), m_(toScreen), options_(options),
+          safe_(QRectF(target).adjusted(-4, -4, 4, 4)), inner_(QRectF(target).adjusted(-2, -2, 2, 2))
+    {
+        pixel_ = 1.0 / std::max(m_.scaleFactor(), 1e-300);
+    }
+
+    void item(const Item& it)
+    {
+        const QRgb colour = options_.colour ? *options_.colour : it.colour;
+        const Box& b = it.bounds;
+        if (b.width() < pixel_ && b.height() < pixel_ && it.kind != ItemKind::Point) {
+            const Vec2 c = m_.map((b.minX + b.maxX) / 2, (b.minY + b.maxY) / 2);
+            batches_.of(colour).points.emplace_back(c.x, c.y);
+            return;
+        }
+        switch (it.kind) {
+        case ItemKind::Path:
+        case ItemKind::Closed: path(it, colour); break;
+        case ItemKind::Filled: filled(it, colour); break;
+        case ItemKind::Point: {
+            const Vec2 p = m_.map(scene_.vertices()[it.first]);
+            batches_.of(colour).points.emplace_back(p.x, p.y);
+            break;
+        }
+        case ItemKind::Text: text(scene_.texts()[it.first], colour); break;
+        }
+    }
+
+    void flush()
+    {
+        painter_.setBrush(Qt::NoBrush);
+        for (auto& batch : batches_.all()) {
+            painter_.setPen(QPen(QColor::fromRgb(batch.colour), 0));
+            if (!batch.lines.empty())
+                painter_.drawLines(batch.lines.data(), int(batch.lines.size()));
+            if (!batch.points.empty())
+                painter_.drawPoints(batch.points.data(), int(batch.points.size()));
+        }
+    }
+
+private:
+    void segment(std::vector<QLineF>& out, QPointF p, QPointF q)
+    {
+        if (!inner_.contains(p) || !inner_.contains(q)) {
+            if (!clip(p, q, safe_))
+                return;
+        }
+        out.emplace_back(p, q);
+    }
+
+    void path(const Item& it, QRgb colour)
+    {
+        auto& lines = batches_.of(colour).lines;
+        const Vec2* v = scene_.vertices().data() + it.first;
+        Vec2 s = m_.map(v[0]);
+        const QPointF first(s.x, s.y);
+        QPointF last = first;
+        for (std::uint32_t i = 1; i < it.count; ++i) {
+            s = m_.map(v[i]);
+            const QPointF p(s.x, s.y);
+            // Vertices closer than a pixel add nothing visible.
+            if (i + 1 < it.count && std::abs(p.x() - last.x()) < 0.8 && std::abs(p.y() - last.y()) < 0.8)
+                continue;
+            segment(lines, last, p);
+            last = p;
+        }
+        if (it.kind == ItemKind::Closed && last != first)
+            segment(lines, last, first);
+    }
+
+    void filled(const Item& it, QRgb colour)
+    {
+        QPolygonF polygon;
+        polygon.reserve(it.count);
+        const Vec2* v = scene_.vertices().data() + it.first;
+        for (std::uint32_t i = 0; i < it.count; ++i) {
+            const Vec2 s = m_.map(v[i]);
+            polygon.append(QPointF(s.x, s.y));
+        }
+        if (!polygon.boundingRect().intersects(safe_))
+            return;
+        const QColor c = QColor::fromRgb(colour);
+        painter_.setPen(QPen(c, 0));
+        painter_.setBrush(c);
+        painter_.drawPolygon(polygon.intersected(QPolygonF(safe_)));
+    }
+
+    void text(const TextItem& t, QRgb colour)
+    {
+        const Vec2 anchor = m_.map(t.at);
+        const Vec2 along = m_.map(t.at.x + std::cos(t.rotation), t.at.y + std::sin(t.rotation));
+        const double angle = std::atan2(along.y - anchor.y, along.x - anchor.x);
+        const double pixels = t.height / pixel_;
+        if (pixels < 3.0) {
+            // Too small to read: a stroke where the text runs.
+            const Box b = Scene::textBounds(t);
+            const Vec2 l = m_.map(b.minX, (b.minY + b.maxY) / 2), r = m_.map(b.maxX, (b.minY + b.maxY) / 2);
+            segment(batches_.of(colour).lines, QPointF(l.x, l.y), QPointF(r.x, r.y));
+            return;
+        }
+        if (pixels > 4000.0)
+            return; // a glyph larger than any screen is only noise
+        QFont font = painter_.font();
+        font.setFamily(QStringLiteral("DejaVu Sans"));
+        // Text height in a drawing is the height of capitals.
+        font.setPixelSize(std::max(1, int(std::lround(pixels / 0.73))));
+        const QFontMetricsF fm(font);
+        const QStringList lines = t.text.split(QLatin1Char('\n'));
+        const double step = t.height * t.lineSpacing / pixel_;
+        const double block = pixels + step * double(lines.size() - 1);
+        double baseline = 0.0; // of the first line, below the anchor (screen y grows down)
+        switch (t.valign) {
+        case VAlign::Baseline: baseline = 0.0; break;
+        case VAlign::Bottom: baseline = -(block - pixels); break;
+        case VAlign::Middle: baseline = pixels - block / 2; break;
+        case VAlign::Top: baseline = pixels; break;
+        }
+        painter_.save();
+        painter_.setFont(font);
+        painter_.setPen(QColor::fromRgb(colour));
+        painter_.translate(anchor.x, anchor.y);
+        painter_.rotate(angle * 180.0 / M_PI);
+        painter_.scale(t.widthFactor, 1.0);
+        for (const auto& line : lines) {
+            const double w = fm.horizontalAdvance(line);
+            double x = 0.0;
+            if (t.halign == HAlign::Centre)
+                x = -w / 2;
+            else if (t.halign == HAlign::Right)
+                x = -w;
+            painter_.drawText(QPointF(x, baseline), line);
+            baseline += step;
+        }
+        painter_.restore();
+    }
+
+    QPainter& painter_;
+    const Scene& scene_;
+    const Affine m_;
+    const RenderOptions& options_;
+    const QRectF safe_;
+    const QRectF inner_;
+    double pixel_ = 1.0;
+    Batches batches_;
+};
+
+} // namespace
+
+void render(QPainter& painter, const Scene& scene, const Affine& toScreen, const QRect& target,
+            const RenderOptions& options)
+{
+    if (options.background)
+        painter.fillRect(target, *options.background);
+    if (scene.isEmpty() || toScreen.determinant() == 0.0)
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setClipRect(target);
+    Box visible;
+    visible.add(target.left() - 1.0, target.top() - 1.0);
+    visible.add(target.right() + 2.0, target.bottom() + 2.0);
+    const Box world = toScreen.inverted().mapBox(visible);
+    Painter p(painter, scene, toScreen, target, options);
+    scene.forEachIn(world, [&](const Item& item) { p.item(item); });
+    p.flush();
+    painter.restore();
+}
+
+} // namespace lumo::view

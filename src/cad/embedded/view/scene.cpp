@@ -1,0 +1,173 @@
+#include "cad/embedded/view/scene.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+
+namespace lumo::view {
+
+Affine Affine::inverted() const
+{
+    const double det = determinant();
+    if (det == 0.0)
+        return {};
+    const double ia = d / det, ib = -b / det, ic = -c / det, id = a / det;
+    return {ia, ib, ic, id, -(ia * e + ic * f), -(ib * e + id * f)};
+}
+
+double Affine::scaleFactor() const
+{
+    return std::sqrt(std::abs(determinant()));
+}
+
+Box Affine::mapBox(const Box& box) const
+{
+    Box out;
+    if (box.isEmpty())
+        return out;
+    for (const auto& p : {map(box.minX, box.minY), map(box.maxX, box.minY), map(box.minX, box.maxY),
+                          map(box.maxX, box.maxY)})
+        out.add(p.x, p.y);
+    return out;
+}
+
+Affine Affine::rotation(double radians)
+{
+    const double c = std::cos(radians), s = std::sin(radians);
+    return {c, s, -s, c, 0, 0};
+}
+
+void Scene::addPath(const std::vector<Vec2>& points, bool closed, QRgb colour)
+{
+    if (points.empty())
+        return;
+    if (points.size() == 1) {
+        addPoint(points.front(), colour);
+        return;
+    }
+    Item item;
+    item.kind = closed ? ItemKind::Closed : ItemKind::Path;
+    item.colour = colour;
+    item.first = std::uint32_t(vertices_.size());
+    item.count = std::uint32_t(points.size());
+    for (const auto& p : points) {
+        if (!std::isfinite(p.x) || !std::isfinite(p.y))
+            return vertices_.resize(item.first); // a broken entity draws nothing
+        item.bounds.add(p.x, p.y);
+    }
+    vertices_.insert(vertices_.end(), points.begin(), points.end());
+    extents_.add(item.bounds);
+    items_.push_back(item);
+}
+
+void Scene::addFilled(const std::vector<Vec2>& points, QRgb colour)
+{
+    const auto before = items_.size();
+    addPath(points, true, colour);
+    if (items_.size() > before && items_.back().kind == ItemKind::Closed)
+        items_.back().kind = ItemKind::Filled;
+}
+
+void Scene::addPoint(Vec2 p, QRgb colour)
+{
+    if (!std::isfinite(p.x) || !std::isfinite(p.y))
+        return;
+    Item item;
+    item.kind = ItemKind::Point;
+    item.colour = colour;
+    item.first = std::uint32_t(vertices_.size());
+    item.count = 1;
+    item.bounds.add(p.x, p.y);
+    vertices_.push_back(p);
+    extents_.add(item.bounds);
+    items_.push_back(item);
+}
+
+void Scene::addText(TextItem text, QRgb colour)
+{
+    if (text.text.isEmpty() || !(text.height > 0.0) || !std::isfinite(text.at.x) ||
+        !std::isfinite(text.at.y))
+        return;
+    Item item;
+    item.kind = ItemKind::Text;
+    item.colour = colour;
+    item.first = std::uint32_t(texts_.size());
+    item.bounds = textBounds(text);
+    texts_.push_back(std::move(text));
+    extents_.add(item.bounds);
+    items_.push_back(item);
+}
+
+void Scene::clear()
+{
+    *this = Scene();
+}
+
+Box Scene::textBounds(const TextItem& t)
+{
+    // Average glyph advance of a sans font is about 0.6 of the height.
+    const auto lines = t.text.split(QLatin1Char('\n'));
+    qsizetype longest = 0;
+    for (const auto& line : lines)
+        longest = std::max(longest, line.size());
+    const double width = 0.6 * t.height * t.widthFactor * double(longest);
+    const double block = t.height * (1.0 + t.lineSpacing * double(lines.size() - 1));
+    double left = 0.0;
+    if (t.halign == HAlign::Centre)
+        left = -width / 2;
+    else if (t.halign == HAlign::Right)
+        left = -width;
+    double top = 0.0; // of the first line's cap height, relative to the anchor
+    switch (t.valign) {
+    case VAlign::Baseline: top = t.height; break;
+    case VAlign::Bottom: top = block; break;
+    case VAlign::Middle: top = block / 2; break;
+    case VAlign::Top: top = 0.0; break;
+    }
+    // Room for descenders below the last baseline.
+    const Box local{left, top - block - 0.3 * t.height, left + width, top};
+    const Affine place = Affine::translation(t.at.x, t.at.y) * Affine::rotation(t.rotation);
+    return place.mapBox(local);
+}
+
+void Scene::finish()
+{
+    cells_.clear();
+    order_.clear();
+    const std::size_t n = items_.size();
+    if (n < 256 || extents_.isEmpty())
+        return;
+    // About 32 items a cell; the grid follows the drawing's aspect ratio.
+    const double cellsWanted = double(n) / 32.0;
+    const double w = std::max(extents_.width(), 1e-9), h = std::max(extents_.height(), 1e-9);
+    int nx = int(std::clamp(std::sqrt(cellsWanted * w / h), 1.0, 512.0));
+    int ny = int(std::clamp(cellsWanted / nx, 1.0, 512.0));
+    const double sx = nx / w, sy = ny / h;
+
+    std::vector<std::uint32_t> cellOf(n);
+    std::vector<std::uint32_t> counts(std::size_t(nx) * ny + 1, 0);
+    for (std::size_t i = 0; i < n; ++i) {
+        const Box& b = items_[i].bounds;
+        const int cx = std::clamp(int(((b.minX + b.maxX) / 2 - extents_.minX) * sx), 0, nx - 1);
+        const int cy = std::clamp(int(((b.minY + b.maxY) / 2 - extents_.minY) * sy), 0, ny - 1);
+        cellOf[i] = std::uint32_t(cy * nx + cx);
+        ++counts[cellOf[i] + 1];
+    }
+    for (std::size_t c = 1; c < counts.size(); ++c)
+        counts[c] += counts[c - 1];
+    cells_.resize(std::size_t(nx) * ny);
+    for (std::size_t c = 0; c < cells_.size(); ++c) {
+        cells_[c].begin = counts[c];
+        cells_[c].end = counts[c + 1];
+    }
+    order_.resize(n);
+    std::vector<std::uint32_t> fill(counts.begin(), counts.end() - 1);
+    for (std::size_t i = 0; i < n; ++i) {
+        order_[fill[cellOf[i]]++] = std::uint32_t(i);
+        cells_[cellOf[i]].loose.add(items_[i].bounds);
+    }
+    std::erase_if(cells_, [](const Cell& c) { return c.begin == c.end; });
+}
+
+} // namespace lumo::view

@@ -1,0 +1,159 @@
+// What the drawing window draws: the drawing flattened into world-space
+// primitives (block references expanded, curves turned into vertex runs,
+// colours resolved), with a loose grid so a redraw only visits what is near
+// the visible area. Built once per drawing change, drawn many times.
+#pragma once
+
+#include <QRgb>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+namespace lumo::view {
+
+struct Vec2 {
+    double x = 0.0;
+    double y = 0.0;
+    friend bool operator==(const Vec2&, const Vec2&) = default;
+};
+
+struct Box {
+    double minX = 1e300;
+    double minY = 1e300;
+    double maxX = -1e300;
+    double maxY = -1e300;
+
+    bool isEmpty() const { return minX > maxX || minY > maxY; }
+    double width() const { return maxX - minX; }
+    double height() const { return maxY - minY; }
+    void add(double x, double y)
+    {
+        if (x < minX) minX = x;
+        if (x > maxX) maxX = x;
+        if (y < minY) minY = y;
+        if (y > maxY) maxY = y;
+    }
+    void add(const Box& b)
+    {
+        if (b.isEmpty())
+            return;
+        add(b.minX, b.minY);
+        add(b.maxX, b.maxY);
+    }
+    bool intersects(const Box& b) const
+    {
+        return minX <= b.maxX && b.minX <= maxX && minY <= b.maxY && b.minY <= maxY;
+    }
+};
+
+// x' = a x + c y + e, y' = b x + d y + f (the same layout as QTransform).
+struct Affine {
+    double a = 1.0, b = 0.0, c = 0.0, d = 1.0, e = 0.0, f = 0.0;
+
+    Vec2 map(double x, double y) const { return {a * x + c * y + e, b * x + d * y + f}; }
+    Vec2 map(Vec2 p) const { return map(p.x, p.y); }
+    // this after other: p -> this(other(p)).
+    Affine operator*(const Affine& o) const
+    {
+        return {a * o.a + c * o.b, b * o.a + d * o.b, a * o.c + c * o.d, b * o.c + d * o.d,
+                a * o.e + c * o.f + e, b * o.e + d * o.f + f};
+    }
+    double determinant() const { return a * d - b * c; }
+    Affine inverted() const;
+    // How much a unit length grows (geometric mean of both axes).
+    double scaleFactor() const;
+    Box mapBox(const Box& box) const;
+
+    static Affine translation(double x, double y) { return {1, 0, 0, 1, x, y}; }
+    static Affine scaling(double sx, double sy) { return {sx, 0, 0, sy, 0, 0}; }
+    static Affine rotation(double radians);
+};
+
+enum class ItemKind : std::uint8_t {
+    Path,   // open vertex run
+    Closed, // vertex run closed back to its first vertex
+    Filled, // filled polygon (solids)
+    Point,
+    Text,
+};
+
+struct Item {
+    ItemKind kind = ItemKind::Path;
+    QRgb colour = 0;
+    std::uint32_t first = 0; // first vertex, or the text's index
+    std::uint32_t count = 0; // vertex count
+    Box bounds;
+};
+
+enum class HAlign : std::uint8_t { Left, Centre, Right };
+enum class VAlign : std::uint8_t { Baseline, Bottom, Middle, Top };
+
+struct TextItem {
+    QString text; // one or more lines split by '\n'
+    Vec2 at;      // the alignment point
+    double height = 1.0;
+    double rotation = 0.0;    // radians, counter-clockwise
+    double widthFactor = 1.0; // horizontal stretch
+    double lineSpacing = 1.667; // in heights, between baselines
+    HAlign halign = HAlign::Left;
+    VAlign valign = VAlign::Baseline;
+};
+
+class Scene {
+public:
+    // ---- building
+    void addPath(const std::vector<Vec2>& points, bool closed, QRgb colour);
+    void addFilled(const std::vector<Vec2>& points, QRgb colour);
+    void addPoint(Vec2 p, QRgb colour);
+    void addText(TextItem text, QRgb colour);
+    void clear();
+    // Builds the spatial index; call after the last add and before drawing.
+    void finish();
+
+    // ---- reading
+    const std::vector<Item>& items() const { return items_; }
+    const std::vector<Vec2>& vertices() const { return vertices_; }
+    const std::vector<TextItem>& texts() const { return texts_; }
+    const Box& extents() const { return extents_; }
+    bool isEmpty() const { return items_.empty(); }
+
+    // Calls fn(const Item&) for every item whose bounds meet the box (each once).
+    template <typename Fn>
+    void forEachIn(const Box& box, Fn&& fn) const
+    {
+        if (cells_.empty()) {
+            for (const auto& item : items_)
+                if (item.bounds.intersects(box))
+                    fn(item);
+            return;
+        }
+        for (const auto& cell : cells_) {
+            if (!cell.loose.intersects(box))
+                continue;
+            for (std::uint32_t i = cell.begin; i < cell.end; ++i) {
+                const Item& item = items_[order_[i]];
+                if (item.bounds.intersects(box))
+                    fn(item);
+            }
+        }
+    }
+
+    // Estimated bounds of a text (the font's real metrics are not known here).
+    static Box textBounds(const TextItem& text);
+
+private:
+    struct Cell {
+        Box loose; // union of the bounds of its items
+        std::uint32_t begin = 0;
+        std::uint32_t end = 0;
+    };
+    std::vector<Item> items_;
+    std::vector<Vec2> vertices_;
+    std::vector<TextItem> texts_;
+    Box extents_;
+    std::vector<Cell> cells_;
+    std::vector<std::uint32_t> order_; // item indices grouped by cell
+};
+
+} // namespace lumo::view

@@ -1,0 +1,854 @@
+#include "cad/embedded/view/scene_builder.h"
+
+#include "cad/embedded/view/aci.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace lumo::view {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr int kMaxNesting = 16;
+constexpr int kSegmentsPerCircle = 72;
+
+double radians(double degrees)
+{
+    return degrees * kPi / 180.0;
+}
+
+std::string upperAscii(std::string_view s)
+{
+    std::string out(s);
+    for (auto& c : out)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return out;
+}
+
+// Sequential reading of an entity's groups, for records whose meaning
+// depends on order (vertex lists, hatch boundaries).
+class Groups {
+public:
+    explicit Groups(std::vector<dxf::Group> groups) : g_(std::move(groups)) {}
+
+    std::optional<dxf::Group> first(int code) const
+    {
+        for (const auto& group : g_)
+            if (group.code == code)
+                return group;
+        return std::nullopt;
+    }
+    double number(int code, double fallback = 0.0) const
+    {
+        const auto group = first(code);
+        return group ? group->number() : fallback;
+    }
+    long long integer(int code, long long fallback = 0) const
+    {
+        const auto group = first(code);
+        return group ? group->integer() : fallback;
+    }
+    Vec2 point(int code, Vec2 fallback = {}) const
+    {
+        const auto x = first(code), y = first(code + 10);
+        if (!x && !y)
+            return fallback;
+        return {x ? x->number() : 0.0, y ? y->number() : 0.0};
+    }
+    bool has(int code) const { return first(code).has_value(); }
+
+    // ---- cursor
+    bool atEnd() const { return pos_ >= g_.size(); }
+    // Moves to the next group with this code; nullopt (cursor at the end) if none.
+    std::optional<dxf::Group> next(int code)
+    {
+        while (pos_ < g_.size()) {
+            const auto& group = g_[pos_++];
+            if (group.code == code)
+                return group;
+        }
+        return std::nullopt;
+    }
+    // The next group if it has this code (the cursor moves past it), else nullopt.
+    std::optional<dxf::Group> take(int code)
+    {
+        if (pos_ < g_.size() && g_[pos_].code == code)
+            return g_[pos_++];
+        return std::nullopt;
+    }
+    double nextNumber(int code)
+    {
+        const auto group = next(code);
+        return group ? group->number() : 0.0;
+    }
+    // x then y, for codes such as 10/20 that follow each other.
+    std::optional<Vec2> nextPoint(int code)
+    {
+        const auto x = next(code);
+        if (!x)
+            return std::nullopt;
+        const auto y = take(code + 10);
+        return Vec2{x->number(), y ? y->number() : 0.0};
+    }
+    const std::vector<dxf::Group>& all() const { return g_; }
+
+private:
+    std::vector<dxf::Group> g_;
+    std::size_t pos_ = 0;
+};
+
+void arcPoints(std::vector<Vec2>& out, Vec2 c, double r, double start, double sweep, bool withFirst)
+{
+    const int n = std::clamp(int(std::ceil(std::abs(sweep) / (2 * kPi) * kSegmentsPerCircle)), 2, kSegmentsPerCircle);
+    for (int i = withFirst ? 0 : 1; i <= n; ++i) {
+        const double a = start + sweep * double(i) / n;
+        out.push_back({c.x + r * std::cos(a), c.y + r * std::sin(a)});
+    }
+}
+
+// Appends the vertices after p0 up to p1 of a polyline segment with a bulge
+// (the tangent of a quarter of the arc's angle; negative = clockwise).
+void bulgeSegment(std::vector<Vec2>& out, Vec2 p0, Vec2 p1, double bulge)
+{
+    const double dx = p1.x - p0.x, dy = p1.y - p0.y;
+    const double chord = std::hypot(dx, dy);
+    if (std::abs(bulge) < 1e-9 || chord == 0.0) {
+        out.push_back(p1);
+        return;
+    }
+    const double sweep = 4.0 * std::atan(bulge);
+    const double h = chord / 2.0 * (1.0 - bulge * bulge) / (2.0 * bulge);
+    const Vec2 centre{(p0.x + p1.x) / 2 - dy / chord * h, (p0.y + p1.y) / 2 + dx / chord * h};
+    const double r = std::hypot(p0.x - centre.x, p0.y - centre.y);
+    const double start = std::atan2(p0.y - centre.y, p0.x - centre.x);
+    arcPoints(out, centre, r, start, sweep, false);
+    out.back() = p1; // exactly on the next vertex
+}
+
+std::vector<Vec2> bulgePolyline(const std::vector<Vec2>& v, const std::vector<double>& bulges, bool closed)
+{
+    std::vector<Vec2> out;
+    if (v.empty())
+        return out;
+    out.push_back(v[0]);
+    const std::size_t n = v.size();
+    const std::size_t segments = closed ? n : n - 1;
+    for (std::size_t i = 0; i < segments; ++i)
+        bulgeSegment(out, v[i], v[(i + 1) % n], i < bulges.size() ? bulges[i] : 0.0);
+    if (closed && out.size() > 1)
+        out.pop_back(); // the closing vertex is the first again
+    return out;
+}
+
+void ellipsePoints(std::vector<Vec2>& out, Vec2 c, Vec2 major, Vec2 minor, double t0, double t1)
+{
+    if (t1 <= t0)
+        t1 += 2 * kPi;
+    const double sweep = t1 - t0;
+    const int n = std::clamp(int(std::ceil(sweep / (2 * kPi) * kSegmentsPerCircle)), 2, kSegmentsPerCircle);
+    for (int i = 0; i <= n; ++i) {
+        const double t = t0 + sweep * double(i) / n;
+        const double ct = std::cos(t), st = std::sin(t);
+        out.push_back({c.x + major.x * ct + minor.x * st, c.y + major.y * ct + minor.y * st});
+    }
+}
+
+// A B-spline by de Boor's algorithm; the control polygon when the knots do
+// not fit.
+std::vector<Vec2> bspline(int degree, const std::vector<double>& knots, const std::vector<Vec2>& ctrl,
+                          const std::vector<double>& weights)
+{
+    const std::size_t n = ctrl.size();
+    if (degree < 1 || n < std::size_t(degree) + 1 || knots.size() != n + std::size_t(degree) + 1)
+        return ctrl;
+    const bool rational = weights.size() == n;
+    struct H { double x, y, w; };
+    const double lo = knots[std::size_t(degree)], hi = knots[n];
+    if (!(hi > lo))
+        return ctrl;
+    const int steps = std::clamp(int(n) * 8, 16, 512);
+    std::vector<Vec2> out;
+    out.reserve(std::size_t(steps) + 1);
+    std::vector<H> d(std::size_t(degree) + 1);
+    for (int s = 0; s <= steps; ++s) {
+        const double u = lo + (hi - lo) * double(s) / steps;
+        std::size_t k = std::size_t(degree);
+        while (k + 1 < n && knots[k + 1] <= u)
+            ++k;
+        for (int j = 0; j <= degree; ++j) {
+            const auto& p = ctrl[k - std::size_t(degree) + std::size_t(j)];
+            const double w = rational ? weights[k - std::size_t(degree) + std::size_t(j)] : 1.0;
+            d[std::size_t(j)] = {p.x * w, p.y * w, w};
+        }
+        for (int r = 1; r <= degree; ++r) {
+            for (int j = degree; j >= r; --j) {
+                const std::size_t i = k - std::size_t(degree) + std::size_t(j);
+                const double den = knots[i + std::size_t(degree) + 1 - std::size_t(r)] - knots[i];
+                const double a = den == 0.0 ? 0.0 : (u - knots[i]) / den;
+                auto& dj = d[std::size_t(j)];
+                const auto& dp = d[std::size_t(j) - 1];
+                dj = {(1 - a) * dp.x + a * dj.x, (1 - a) * dp.y + a * dj.y, (1 - a) * dp.w + a * dj.w};
+            }
+        }
+        const H& h = d[std::size_t(degree)];
+        out.push_back(h.w != 0.0 ? Vec2{h.x / h.w, h.y / h.w} : Vec2{h.x, h.y});
+    }
+    return out;
+}
+
+std::vector<Vec2> mapAll(const Affine& m, std::vector<Vec2> points)
+{
+    for (auto& p : points)
+        p = m.map(p);
+    return points;
+}
+
+// An entity's object coordinate system seen from above: the usual extrusion
+// (0,0,1) changes nothing, (0,0,-1) mirrors x.
+Affine ocsOf(const Groups& g)
+{
+    return g.number(230, 1.0) < 0.0 ? Affine::scaling(-1.0, 1.0) : Affine{};
+}
+
+struct LayerInfo {
+    QRgb colour = 0;
+    bool visible = true; // on and not frozen
+    bool frozen = false;
+};
+
+struct Context {
+    Affine m;                // block coordinates to the world
+    QRgb byBlock = 0;        // what BYBLOCK resolves to here
+    std::string layer;       // the inserting reference's layer (upper case), "" in model space
+    int depth = 0;
+};
+
+} // namespace
+
+struct SceneBuilder::Impl {
+    const dxf::Document& doc;
+    std::unordered_map<std::string, LayerInfo> layers;
+    std::unordered_map<std::string, std::optional<dxf::Block>> blocks;
+    std::unordered_map<std::string, std::vector<dxf::Entity>> blockEntities;
+    std::unordered_set<std::string> expanding; // guards against blocks that contain themselves
+    Scene* scene = nullptr;
+
+    explicit Impl(const dxf::Document& d) : doc(d)
+    {
+        for (const auto& layer : doc.layers())
+            layers[upperAscii(layer.name())] = {aciColour(layer.colour()), layer.isVisible(), layer.isFrozen()};
+    }
+
+    LayerInfo layerInfo(const std::string& upperName) const
+    {
+        const auto it = layers.find(upperName);
+        if (it != layers.end())
+            return it->second;
+        return {aciColour(7), true, false}; // a layer missing from the table draws in white
+    }
+
+    std::optional<dxf::Block> block(const std::string& name)
+    {
+        const std::string key = upperAscii(name);
+        auto it = blocks.find(key);
+        if (it == blocks.end())
+            it = blocks.emplace(key, doc.findBlock(name)).first;
+        return it->second;
+    }
+
+    const std::vector<dxf::Entity>& entitiesOf(const dxf::Block& b)
+    {
+        const std::string key = upperAscii(b.name());
+        auto it = blockEntities.find(key);
+        if (it == blockEntities.end())
+            it = blockEntities.emplace(key, b.entities()).first;
+        return it->second;
+    }
+
+    // Layer 0 inside a block takes the layer of the reference.
+    std::string effectiveLayer(const dxf::Entity& e, const Context& ctx) const
+    {
+        std::string layer = upperAscii(e.layer());
+        if (layer == "0" && !ctx.layer.empty())
+            return ctx.layer;
+        return layer;
+    }
+
+    QRgb colourOf(const Groups& g, const LayerInfo& layer, const Context& ctx) const
+    {
+        const int aci = int(g.integer(62, dxf::kColourByLayer));
+        if (aci == dxf::kColourByBlock)
+            return ctx.byBlock;
+        if (aci == dxf::kColourByLayer || aci < 0 || aci > 256)
+            return layer.colour;
+        if (const auto rgb = g.first(420))
+            return qRgb(int((rgb->integer() >> 16) & 0xFF), int((rgb->integer() >> 8) & 0xFF),
+                        int(rgb->integer() & 0xFF));
+        return aciColour(aci);
+    }
+
+    void path(const Context& ctx, const Affine& local, std::vector<Vec2> pts, bool closed, QRgb colour)
+    {
+        scene->addPath(mapAll(ctx.m * local, std::move(pts)), closed, colour);
+    }
+
+    void entity(const dxf::Entity& e, const Context& ctx);
+    void insert(const dxf::Entity& e, const Groups& g, const std::string& layer, QRgb colour, const Context& ctx);
+    void blockContent(const dxf::Block& b, const Context& ctx);
+    void lwpolyline(const Groups& g, const Context& ctx, QRgb colour);
+    void polyline(const dxf::Entity& e, const Groups& g, const Context& ctx, QRgb colour);
+    void hatch(Groups& g, const Context& ctx, QRgb colour);
+    void spline(const Groups& g, const Context& ctx, QRgb colour);
+    void text(const dxf::Entity& e, const Groups& g, const Context& ctx, QRgb colour, bool showTag);
+    void mtext(const dxf::Entity& e, const Groups& g, const Context& ctx, QRgb colour);
+    void addText(const Context& ctx, const Affine& ocs, TextItem t, QRgb colour);
+};
+
+void SceneBuilder::Impl::entity(const dxf::Entity& e, const Context& ctx)
+{
+    Groups g(e.groups());
+    if (g.integer(60) == 1)
+        return; // invisible
+    const std::string layerName = effectiveLayer(e, ctx);
+    const LayerInfo layer = layerInfo(layerName);
+    const std::string type = e.typeName();
+    if (!layer.visible && type != "INSERT")
+        return;
+    const QRgb colour = colourOf(g, layer, ctx);
+    const Affine ocs = ocsOf(g);
+
+    if (type == "LINE") {
+        path(ctx, {}, {g.point(10), g.point(11)}, false, colour);
+    } else if (type == "LWPOLYLINE") {
+        lwpolyline(g, ctx, colour);
+    } else if (type == "POLYLINE") {
+        polyline(e, g, ctx, colour);
+    } else if (type == "CIRCLE") {
+        std::vector<Vec2> pts;
+        arcPoints(pts, g.point(10), g.number(40), 0.0, 2 * kPi, true);
+        pts.pop_back();
+        path(ctx, ocs, std::move(pts), true, colour);
+    } else if (type == "ARC") {
+        const double start = radians(g.number(50));
+        double sweep = radians(g.number(51)) - start;
+        while (sweep <= 0.0)
+            sweep += 2 * kPi;
+        std::vector<Vec2> pts;
+        arcPoints(pts, g.point(10), g.number(40), start, sweep, true);
+        path(ctx, ocs, std::move(pts), false, colour);
+    } else if (type == "ELLIPSE") {
+        const Vec2 major = g.point(11);
+        const double ratio = g.number(40, 1.0);
+        // The minor axis is the extrusion crossed with the major axis.
+        const double z = g.number(230, 1.0) < 0.0 ? -1.0 : 1.0;
+        const Vec2 minor{-major.y * ratio * z, major.x * ratio * z};
+        std::vector<Vec2> pts;
+        const double t0 = g.number(41, 0.0), t1 = g.number(42, 2 * kPi);
+        ellipsePoints(pts, g.point(10), major, minor, t0, t1);
+        const bool full = std::abs(t1 - t0 - 2 * kPi) < 1e-9 || (t0 == 0.0 && t1 == 0.0);
+        if (full)
+            pts.pop_back();
+        path(ctx, {}, std::move(pts), full, colour);
+    } else if (type == "POINT") {
+        scene->addPoint(ctx.m.map(g.point(10)), colour);
+    } else if (type == "SOLID" || type == "TRACE") {
+        // Corners 3 and 4 are stored crosswise.
+        std::vector<Vec2> pts{g.point(10), g.point(11), g.point(13, g.point(12)), g.point(12)};
+        scene->addFilled(mapAll(ctx.m * ocs, std::move(pts)), colour);
+    } else if (type == "3DFACE") {
+        path(ctx, {}, {g.point(10), g.point(11), g.point(12), g.point(13, g.point(12))}, true, colour);
+    } else if (type == "TEXT") {
+        text(e, g, ctx, colour, false);
+    } else if (type == "ATTDEF") {
+        // Outside blocks a definition shows its tag; inside, only constant ones show (their value).
+        if (ctx.layer.empty() || (g.integer(70) & dxf::kAttConstant))
+            text(e, g, ctx, colour, ctx.layer.empty());
+    } else if (type == "MTEXT") {
+        mtext(e, g, ctx, colour);
+    } else if (type == "INSERT") {
+        insert(e, g, layerName, colour, ctx);
+    } else if (type == "DIMENSION") {
+        // The measured picture is an anonymous block in drawing coordinates.
+        if (const auto name = g.first(2)) {
+            if (const auto b = block(e.text(2)); b && ctx.depth < kMaxNesting && layer.visible) {
+                Context inner{ctx.m, colour, layerName, ctx.depth + 1};
+                blockContent(*b, inner);
+            }
+        }
+    } else if (type == "HATCH") {
+        hatch(g, ctx, colour);
+    } else if (type == "SPLINE") {
+        spline(g, ctx, colour);
+    } else if (type == "LEADER") {
+        std::vector<Vec2> pts;
+        while (auto p = g.nextPoint(10))
+            pts.push_back(*p);
+        path(ctx, {}, std::move(pts), false, colour);
+    }
+    // Infinite lines, 3D solids, images and viewports have no outline here.
+}
+
+void SceneBuilder::Impl::insert(const dxf::Entity& e, const Groups& g, const std::string& layerName, QRgb colour,
+                                const Context& ctx)
+{
+    // A frozen reference hides all of the block; one on a switched-off
+    // layer hides only what takes that layer (layer 0 and the attributes).
+    const LayerInfo layer = layerInfo(layerName);
+    if (layer.frozen)
+        return;
+    const Affine ocs = ocsOf(g);
+    const std::string name = e.text(2);
+    const auto b = block(name);
+    if (b && ctx.depth < kMaxNesting && !expanding.contains(upperAscii(name))) {
+        const dxf::Point base = b->basePoint();
+        const Vec2 at = g.point(10);
+        const double sx = g.number(41, 1.0), sy = g.number(42, 1.0);
+        const double rotation = radians(g.number(50));
+        const int columns = std::clamp(int(g.integer(70, 1)), 1, 1000);
+        const int rows = std::clamp(int(g.integer(71, 1)), 1, 1000);
+        const double dc = g.number(44), dr = g.number(45);
+        expanding.insert(upperAscii(name));
+        for (int r = 0; r < rows; ++r) {
+            for (int c = 0; c < columns; ++c) {
+                const Affine m = ctx.m * ocs * Affine::translation(at.x, at.y) * Affine::rotation(rotation) *
+                                 Affine::translation(c * dc, r * dr) * Affine::scaling(sx, sy) *
+                                 Affine::translation(-base.x, -base.y);
+                blockContent(*b, Context{m, colour, layerName, ctx.depth + 1});
+            }
+        }
+        expanding.erase(upperAscii(name));
+    }
+    for (const auto& child : e.children()) {
+        if (child.typeName() != "ATTRIB")
+            continue;
+        Groups cg(child.groups());
+        if (cg.integer(70) & dxf::kAttInvisible || cg.integer(60) == 1)
+            continue;
+        const std::string childLayer = effectiveLayer(child, ctx);
+        const LayerInfo info = layerInfo(childLayer);
+        if (!info.visible)
+            continue;
+        text(child, cg, ctx, colourOf(cg, info, Context{ctx.m, colour, ctx.layer, ctx.depth}), false);
+    }
+}
+
+void SceneBuilder::Impl::blockContent(const dxf::Block& b, const Context& ctx)
+{
+    for (const auto& e : entitiesOf(b))
+        entity(e, ctx);
+}
+
+void SceneBuilder::Impl::lwpolyline(const Groups& g, const Context& ctx, QRgb colour)
+{
+    std::vector<Vec2> v;
+    std::vector<double> bulges;
+    for (const auto& group : g.all()) {
+        if (group.code == 10) {
+            v.push_back({group.number(), 0.0});
+            bulges.push_back(0.0);
+        } else if (group.code == 20 && !v.empty()) {
+            v.back().y = group.number();
+        } else if (group.code == 42 && !bulges.empty()) {
+            bulges.back() = group.number();
+        }
+    }
+    const bool closed = (g.integer(70) & 1) != 0;
+    path(ctx, ocsOf(g), bulgePolyline(v, bulges, closed), closed, colour);
+}
+
+void SceneBuilder::Impl::polyline(const dxf::Entity& e, const Groups& g, const Context& ctx, QRgb colour)
+{
+    const int flags = int(g.integer(70));
+    std::vector<Vec2> v;
+    std::vector<double> bulges;
+    std::vector<std::array<int, 4>> faces;
+    for (const auto& child : e.children()) {
+        if (child.typeName() != "VERTEX")
+            continue;
+        Groups vg(child.groups());
+        const int vflags = int(vg.integer(70));
+        if ((flags & 64) && (vflags & 128) && !(vflags & 64)) {
+            faces.push_back({int(vg.integer(71)), int(vg.integer(72)), int(vg.integer(73)), int(vg.integer(74))});
+            continue;
+        }
+        v.push_back(vg.point(10));
+        bulges.push_back(vg.number(42));
+    }
+    const bool threeD = (flags & (8 | 16 | 64)) != 0;
+    const Affine local = threeD ? Affine{} : ocsOf(g);
+    if (flags & 64) {
+        // Polyface mesh: each face names up to four vertices (negative = edge not shown).
+        for (const auto& f : faces) {
+            std::vector<Vec2> pts;
+            for (int index : f) {
+                const std::size_t i = std::size_t(std::abs(index));
+                if (i >= 1 && i <= v.size())
+                    pts.push_back(v[i - 1]);
+            }
+            path(ctx, local, std::move(pts), true, colour);
+        }
+        return;
+    }
+    if (flags & 16) {
+        // Polygon mesh: m rows of n vertices.
+        const int m = int(g.integer(71)), n = int(g.integer(72));
+        if (m > 0 && n > 0 && std::size_t(m) * std::size_t(n) <= v.size()) {
+            for (int r = 0; r < m; ++r)
+                path(ctx, local, std::vector<Vec2>(v.begin() + r * n, v.begin() + (r + 1) * n), flags & 32, colour);
+            for (int c = 0; c < n; ++c) {
+                std::vector<Vec2> column;
+                for (int r = 0; r < m; ++r)
+                    column.push_back(v[std::size_t(r * n + c)]);
+                path(ctx, local, std::move(column), flags & 1, colour);
+            }
+        }
+        return;
+    }
+    const bool closed = (flags & 1) != 0;
+    path(ctx, local, threeD ? v : bulgePolyline(v, bulges, closed), closed, colour);
+}
+
+void SceneBuilder::Impl::hatch(Groups& g, const Context& ctx, QRgb colour)
+{
+    const Affine ocs = ocsOf(g);
+    const auto count = g.next(91);
+    if (!count)
+        return;
+    for (long long p = 0; p < count->integer() && !g.atEnd(); ++p) {
+        const auto type = g.next(92);
+        if (!type)
+            return;
+        if (type->integer() & 2) {
+            g.take(72); // has bulges: the 42 groups say it anyway
+            const auto closedGroup = g.take(73);
+            const auto n = g.next(93);
+            std::vector<Vec2> v;
+            std::vector<double> bulges;
+            for (long long i = 0; n && i < n->integer(); ++i) {
+                const auto pt = g.nextPoint(10);
+                if (!pt)
+                    break;
+                v.push_back(*pt);
+                const auto b = g.take(42);
+                bulges.push_back(b ? b->number() : 0.0);
+            }
+            const bool closed = !closedGroup || closedGroup->integer() != 0;
+            path(ctx, ocs, bulgePolyline(v, bulges, closed), closed, colour);
+            continue;
+        }
+        const auto edges = g.next(93);
+        std::vector<Vec2> outline;
+        for (long long i = 0; edges && i < edges->integer(); ++i) {
+            const auto kind = g.next(72);
+            if (!kind)
+                break;
+            std::vector<Vec2> pts;
+            switch (kind->integer()) {
+            case 1: {
+                const auto a = g.nextPoint(10), b = g.nextPoint(11);
+                if (a && b)
+                    pts = {*a, *b};
+                break;
+            }
+            case 2: {
+                const auto c = g.nextPoint(10);
+                const double r = g.nextNumber(40);
+                double a0 = radians(g.nextNumber(50)), a1 = radians(g.nextNumber(51));
+                const auto ccw = g.take(73);
+                if (ccw && ccw->integer() == 0) {
+                    // Clockwise arcs keep their angles mirrored.
+                    a0 = -a0;
+                    a1 = -a1;
+                    double sweep = a1 - a0;
+                    while (sweep >= 0.0)
+                        sweep -= 2 * kPi;
+                    if (c)
+                        arcPoints(pts, *c, r, a0, sweep, true);
+                } else {
+                    double sweep = a1 - a0;
+                    while (sweep <= 0.0)
+                        sweep += 2 * kPi;
+                    if (c)
+                        arcPoints(pts, *c, r, a0, sweep, true);
+                }
+                break;
+            }
+            case 3: {
+                const auto c = g.nextPoint(10), major = g.nextPoint(11);
+                const double ratio = g.nextNumber(40);
+                double t0 = radians(g.nextNumber(50)), t1 = radians(g.nextNumber(51));
+                const auto ccw = g.take(73);
+                if (!c || !major)
+                    break;
+                if (ccw && ccw->integer() == 0) {
+                    t0 = -t0;
+                    t1 = -t1;
+                    std::swap(t0, t1);
+                }
+                ellipsePoints(pts, *c, *major, {-major->y * ratio, major->x * ratio}, t0, t1);
+                if (ccw && ccw->integer() == 0)
+                    std::reverse(pts.begin(), pts.end());
+                break;
+            }
+            case 4: {
+                // Spline edge: degree, flags, knot and control point counts, then the lists.
+                const auto degree = g.next(94);
+                const auto knotCount = g.next(95);
+                const auto ctrlCount = g.next(96);
+                if (!degree || !knotCount || !ctrlCount)
+                    break;
+                std::vector<double> knots, weights;
+                std::vector<Vec2> ctrl;
+                for (long long k = 0; k < knotCount->integer() && !g.atEnd(); ++k)
+                    knots.push_back(g.nextNumber(40));
+                for (long long k = 0; k < ctrlCount->integer(); ++k) {
+                    const auto pt = g.nextPoint(10);
+                    if (!pt)
+                        break;
+                    ctrl.push_back(*pt);
+                    if (const auto w = g.take(42))
+                        weights.push_back(w->number());
+                }
+                pts = bspline(int(degree->integer()), knots, ctrl, weights);
+                break;
+            }
+            default: break;
+            }
+            outline.insert(outline.end(), pts.begin(), pts.end());
+        }
+        path(ctx, ocs, std::move(outline), true, colour);
+    }
+}
+
+void SceneBuilder::Impl::spline(const Groups& g, const Context& ctx, QRgb colour)
+{
+    std::vector<double> knots, weights;
+    std::vector<Vec2> ctrl, fit;
+    for (std::size_t i = 0; i < g.all().size(); ++i) {
+        const auto& group = g.all()[i];
+        switch (group.code) {
+        case 40: knots.push_back(group.number()); break;
+        case 41: weights.push_back(group.number()); break;
+        case 10: ctrl.push_back({group.number(), 0.0}); break;
+        case 20: if (!ctrl.empty()) ctrl.back().y = group.number(); break;
+        case 11: fit.push_back({group.number(), 0.0}); break;
+        case 21: if (!fit.empty()) fit.back().y = group.number(); break;
+        default: break;
+        }
+    }
+    const bool closed = (g.integer(70) & 1) != 0;
+    if (ctrl.empty()) {
+        path(ctx, {}, std::move(fit), closed, colour);
+        return;
+    }
+    path(ctx, {}, bspline(int(g.integer(71, 3)), knots, ctrl, weights), false, colour);
+}
+
+void SceneBuilder::Impl::addText(const Context& ctx, const Affine& ocs, TextItem t, QRgb colour)
+{
+    // Place the text through the block transforms: anchor, direction and height.
+    const Affine m = ctx.m * ocs;
+    const Vec2 at = m.map(t.at);
+    const Vec2 along = m.map(t.at.x + std::cos(t.rotation), t.at.y + std::sin(t.rotation));
+    const Vec2 up = m.map(t.at.x - std::sin(t.rotation), t.at.y + std::cos(t.rotation));
+    const double xScale = std::hypot(along.x - at.x, along.y - at.y);
+    const double yScale = std::hypot(up.x - at.x, up.y - at.y);
+    t.rotation = std::atan2(along.y - at.y, along.x - at.x);
+    t.at = at;
+    t.height *= yScale;
+    if (yScale > 0.0)
+        t.widthFactor *= xScale / yScale;
+    scene->addText(std::move(t), colour);
+}
+
+void SceneBuilder::Impl::text(const dxf::Entity& e, const Groups& g, const Context& ctx, QRgb colour,
+                              bool showTag)
+{
+    TextItem t;
+    const std::string type = e.typeName();
+    const bool attribute = type == "ATTRIB" || type == "ATTDEF";
+    t.text = plainText(QString::fromStdString(showTag ? e.text(2) : e.text(1)));
+    t.height = g.number(40, 1.0);
+    t.rotation = radians(g.number(50));
+    t.widthFactor = g.number(41, 1.0);
+    if (!(t.widthFactor > 0.0))
+        t.widthFactor = 1.0;
+    const int h = int(g.integer(72));
+    // Attributes keep their vertical alignment in 74 (73 is the field length).
+    const int v = int(g.integer(attribute ? 74 : 73));
+    const Vec2 first = g.point(10);
+    const Vec2 second = g.point(11, first);
+    t.at = first;
+    if (h == 3 || h == 5) {
+        // Aligned and fitted text runs from the first to the second point.
+        if (second.x != first.x || second.y != first.y)
+            t.rotation = std::atan2(second.y - first.y, second.x - first.x);
+    } else if (h != 0 || v != 0) {
+        t.at = second;
+        t.halign = h == 1 || h == 4 ? HAlign::Centre : h == 2 ? HAlign::Right : HAlign::Left;
+        t.valign = h == 4 ? VAlign::Middle
+                   : v == 1 ? VAlign::Bottom
+                   : v == 2 ? VAlign::Middle
+                   : v == 3 ? VAlign::Top
+                            : VAlign::Baseline;
+    }
+    addText(ctx, ocsOf(g), std::move(t), colour);
+}
+
+void SceneBuilder::Impl::mtext(const dxf::Entity& e, const Groups& g, const Context& ctx, QRgb colour)
+{
+    (void)e;
+    std::string raw;
+    for (const auto& group : g.all())
+        if (group.code == 3)
+            raw += doc.decode(group.value);
+    if (const auto last = g.first(1))
+        raw += doc.decode(last->value);
+    TextItem t;
+    t.text = plainMText(QString::fromStdString(raw));
+    t.at = g.point(10);
+    t.height = g.number(40, 1.0);
+    t.lineSpacing = 1.667 * g.number(44, 1.0);
+    if (g.has(50))
+        t.rotation = radians(g.number(50));
+    else if (g.has(11)) {
+        const Vec2 dir = g.point(11);
+        t.rotation = std::atan2(dir.y, dir.x);
+    }
+    const int attach = std::clamp(int(g.integer(71, 1)), 1, 9);
+    t.halign = (attach - 1) % 3 == 0 ? HAlign::Left : (attach - 1) % 3 == 1 ? HAlign::Centre : HAlign::Right;
+    t.valign = attach <= 3 ? VAlign::Top : attach <= 6 ? VAlign::Middle : VAlign::Bottom;
+    // The direction vector of MTEXT is in world coordinates.
+    addText(ctx, g.has(11) && !g.has(50) ? Affine{} : ocsOf(g), std::move(t), colour);
+}
+
+SceneBuilder::SceneBuilder(const dxf::Document& document) : d_(std::make_unique<Impl>(document)) {}
+SceneBuilder::~SceneBuilder() = default;
+
+bool SceneBuilder::buildModelSpace(Scene& scene, const Progress& progress)
+{
+    scene.clear();
+    d_->scene = &scene;
+    const auto entities = d_->doc.modelSpace();
+    const Context top{{}, aciColour(7), {}, 0};
+    for (std::size_t i = 0; i < entities.size(); ++i) {
+        if (progress && (i % 2048) == 0 && !progress(i, entities.size()))
+            return false;
+        d_->entity(entities[i], top);
+    }
+    if (progress)
+        progress(entities.size(), entities.size());
+    scene.finish();
+    return true;
+}
+
+void SceneBuilder::appendModelSpace(Scene& scene, std::size_t first)
+{
+    d_->scene = &scene;
+    const auto entities = d_->doc.modelSpace();
+    const Context top{{}, aciColour(7), {}, 0};
+    for (std::size_t i = first; i < entities.size(); ++i)
+        d_->entity(entities[i], top);
+    scene.finish();
+}
+
+bool SceneBuilder::buildBlock(Scene& scene, std::string_view name, double scale)
+{
+    scene.clear();
+    d_->scene = &scene;
+    const auto b = d_->block(std::string(name));
+    if (!b)
+        return false;
+    const dxf::Point base = b->basePoint();
+    const Context ctx{Affine::scaling(scale, scale) * Affine::translation(-base.x, -base.y), aciColour(7), "0", 1};
+    d_->blockContent(*b, ctx);
+    scene.finish();
+    return true;
+}
+
+QString plainText(const QString& text)
+{
+    if (!text.contains(QLatin1String("%%")))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('%') && i + 2 < text.size() + 0 && text[i + 1] == QLatin1Char('%')) {
+            const QChar code = text[i + 2].toLower();
+            if (code == QLatin1Char('d')) out += QChar(0x00B0);
+            else if (code == QLatin1Char('c')) out += QChar(0x2300);
+            else if (code == QLatin1Char('p')) out += QChar(0x00B1);
+            else if (code == QLatin1Char('%')) out += QLatin1Char('%');
+            else if (code == QLatin1Char('u') || code == QLatin1Char('o') || code == QLatin1Char('k')) {
+            } else if (code.isDigit()) {
+                // %%nnn: a character by its code.
+                qsizetype j = i + 2;
+                int value = 0;
+                while (j < text.size() && j < i + 5 && text[j].isDigit())
+                    value = value * 10 + text[j++].digitValue();
+                out += QChar(value);
+                i = j - 1;
+                continue;
+            } else {
+                out += text.mid(i, 3);
+            }
+            i += 2;
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+QString plainMText(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('{') || c == QLatin1Char('}'))
+            continue;
+        if (c != QLatin1Char('\\') || i + 1 >= n) {
+            out += c;
+            continue;
+        }
+        const QChar k = text[++i];
+        switch (k.unicode()) {
+        case 'P': case 'X': out += QLatin1Char('\n'); break;
+        case 'N': out += QLatin1Char('\n'); break;
+        case '~': out += QChar(0x00A0); break;
+        case '\\': case '{': case '}': out += k; break;
+        case 'L': case 'l': case 'O': case 'o': case 'K': case 'k': break;
+        case 'S': {
+            // Stacked text up to ';': "a^b", "a/b" or "a#b" shows as a/b.
+            const qsizetype end = text.indexOf(QLatin1Char(';'), i + 1);
+            QString stacked = text.mid(i + 1, (end < 0 ? n : end) - i - 1);
+            stacked.replace(QLatin1Char('^'), QLatin1Char('/')).replace(QLatin1Char('#'), QLatin1Char('/'));
+            out += stacked;
+            i = end < 0 ? n : end;
+            break;
+        }
+        default: {
+            // \f..; \H..; \W..; \Q..; \T..; \A..; \C..; \c..; \p..; and the like: up to ';'.
+            const qsizetype end = text.indexOf(QLatin1Char(';'), i + 1);
+            if (end < 0) {
+                out += k;
+                break;
+            }
+            i = end;
+            break;
+        }
+        }
+    }
+    return plainText(out);
+}
+
+} // namespace lumo::view

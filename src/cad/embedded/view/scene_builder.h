@@ -1,0 +1,48 @@
+// Turns a DXF drawing's model space into a Scene: what real drawings hold
+// (lines, polylines with bulges, circles, arcs, ellipses, splines, points,
+// solids, texts, multi-line texts, hatches as outlines, nested block
+// references with their attributes), coloured by entity and layer, without
+// what lies on frozen or switched-off layers.
+#pragma once
+
+#include "cad/embedded/view/scene.h"
+#include "dxf/document.h"
+
+#include <functional>
+#include <memory>
+#include <string_view>
+
+namespace lumo::view {
+
+class SceneBuilder {
+public:
+    explicit SceneBuilder(const dxf::Document& document);
+    ~SceneBuilder();
+    SceneBuilder(const SceneBuilder&) = delete;
+    SceneBuilder& operator=(const SceneBuilder&) = delete;
+
+    // Called now and then with (entities done, entities in all); returning
+    // false stops the build.
+    using Progress = std::function<bool(std::size_t, std::size_t)>;
+
+    // The whole model space; false when stopped by progress. Finishes the scene.
+    bool buildModelSpace(Scene& scene, const Progress& progress = {});
+    // Model-space entities from index `first` on, added to a scene that holds
+    // the ones before (a command appended them). Finishes the scene.
+    void appendModelSpace(Scene& scene, std::size_t first);
+    // A block as it would be inserted at the origin with this scale and no
+    // rotation (the rubber band); false when the drawing has no such block.
+    bool buildBlock(Scene& scene, std::string_view name, double scale);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d_;
+};
+
+// MTEXT's inline formatting removed: paragraphs become '\n', stacked
+// fractions "a/b", everything else (fonts, heights, colours) is dropped.
+QString plainMText(const QString& text);
+// The %%-codes of single-line text: degree, diameter, plus-minus, percent.
+QString plainText(const QString& text);
+
+} // namespace lumo::view

@@ -1,0 +1,115 @@
+#include "cad/embedded/view/window_input.h"
+
+#include <QLineEdit>
+#include <QTimer>
+
+#include <cmath>
+
+namespace lumo::view {
+
+namespace ce = cad::embedded;
+
+Question toQuestion(const ce::InputRequest& request)
+{
+    Question q;
+    q.kind = request.kind == ce::InputRequest::Kind::Angle ? Question::Kind::Angle : Question::Kind::Point;
+    q.prompt = QString::fromStdString(request.prompt);
+    if (request.basePoint)
+        q.base = Vec2{request.basePoint->x, request.basePoint->y};
+    return q;
+}
+
+ce::InputAnswer toHostAnswer(const Answer& answer)
+{
+    switch (answer.kind) {
+    case Answer::Kind::Point: return ce::InputAnswer::pointAt(answer.point.x, answer.point.y);
+    case Answer::Kind::Angle: return ce::InputAnswer::angle(answer.degrees);
+    case Answer::Kind::Accept: return ce::InputAnswer::accept();
+    case Answer::Kind::Cancel: break;
+    }
+    return ce::InputAnswer::cancel();
+}
+
+WindowInputSource::WindowInputSource(MainWindow* window) : window_(window) {}
+
+ce::InputAnswer WindowInputSource::poll(const ce::InputRequest& request)
+{
+    if (!window_)
+        return ce::InputAnswer::cancel();
+    if (const auto answer = window_->input()->poll(toQuestion(request)))
+        return toHostAnswer(*answer);
+    return ce::InputAnswer::nothing();
+}
+
+ce::InputAnswer WindowInputSource::wait(const ce::InputRequest& request)
+{
+    if (!window_)
+        return ce::InputAnswer::cancel();
+    // Nobody can answer a window that is not on the screen.
+    if (!window_->isVisible())
+        window_->show();
+    window_->refresh();
+    window_->raise();
+    window_->activateWindow();
+    return toHostAnswer(window_->input()->wait(toQuestion(request)));
+}
+
+HostWindow::HostWindow(std::shared_ptr<ce::EmbeddedApplication> host, QObject* parent)
+    : QObject(parent), host_(std::move(host)), window_(std::make_unique<MainWindow>()),
+      source_(std::make_shared<WindowInputSource>(window_.get()))
+{
+    host_->setInput(source_);
+    window_->showDocument(host_->drawing(), QString::fromStdString(host_->drawingPath()));
+    // The window reads the drawing itself (with progress); the host then
+    // takes the same file as its active drawing.
+    connect(window_.get(), &MainWindow::drawingOpened, this, [this](const QString& path) {
+        if (host_->open(path.toStdString()))
+            window_->showDocument(host_->drawing(), QString::fromStdString(host_->drawingPath()));
+    });
+    timer_ = new QTimer(this);
+    timer_->setInterval(100);
+    connect(timer_, &QTimer::timeout, this, &HostWindow::sync);
+    timer_->start();
+    sync();
+}
+
+HostWindow::~HostWindow()
+{
+    if (host_->input() == source_)
+        host_->setInput(nullptr);
+}
+
+void HostWindow::sync()
+{
+    if (syncing_)
+        return;
+    syncing_ = true;
+    if (host_->visible() && !shown_) {
+        shown_ = true;
+        window_->show();
+    }
+    if (host_->drawing() != window_->document())
+        window_->showDocument(host_->drawing(), QString::fromStdString(host_->drawingPath()));
+    else
+        window_->refresh();
+
+    // The waiting insert's block follows the cursor.
+    const auto pending = host_->pendingInsert();
+    if (pending) {
+        if (pending->blockName != previewBlock_ || pending->scale.x != previewScale_) {
+            previewBlock_ = pending->blockName;
+            previewScale_ = pending->scale.x;
+            window_->setInsertPreview(QString::fromStdString(previewBlock_), previewScale_);
+        }
+    } else if (!previewBlock_.empty()) {
+        previewBlock_.clear();
+        previewScale_ = 0.0;
+        window_->clearInsertPreview();
+        window_->input()->clear();
+    }
+    if (!window_->input()->current() && !host_->lastPrompt().empty())
+        window_->input()->showPrompt(QString::fromStdString(host_->lastPrompt()));
+    syncing_ = false;
+}
+
+} // namespace lumo::view

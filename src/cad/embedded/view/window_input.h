@@ -1,0 +1,58 @@
+// The drawing window as the embedded host's designer: the host's questions
+// go to the prompt line and the view, the designer's clicks, typed values
+// and Escape come back as answers. HostWindow keeps a window in step with a
+// running embedded host: its drawing, the waiting insert's block at the
+// cursor, its last prompt, its visibility.
+#pragma once
+
+#include "cad/embedded/embedded_host.h"
+#include "cad/embedded/input.h"
+#include "cad/embedded/view/main_window.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+class QTimer;
+
+namespace lumo::view {
+
+class WindowInputSource : public cad::embedded::InputSource {
+public:
+    explicit WindowInputSource(MainWindow* window);
+    cad::embedded::InputAnswer poll(const cad::embedded::InputRequest& request) override;
+    cad::embedded::InputAnswer wait(const cad::embedded::InputRequest& request) override;
+
+private:
+    QPointer<MainWindow> window_;
+};
+
+Question toQuestion(const cad::embedded::InputRequest& request);
+cad::embedded::InputAnswer toHostAnswer(const Answer& answer);
+
+class HostWindow : public QObject {
+    Q_OBJECT
+public:
+    // Makes the window the host's input source; the window is shown once the
+    // host is made visible.
+    explicit HostWindow(std::shared_ptr<cad::embedded::EmbeddedApplication> host, QObject* parent = nullptr);
+    ~HostWindow() override;
+
+    MainWindow* window() const { return window_.get(); }
+    std::shared_ptr<WindowInputSource> inputSource() const { return source_; }
+    // One look at the host (a timer repeats it).
+    void sync();
+
+private:
+    std::shared_ptr<cad::embedded::EmbeddedApplication> host_;
+    std::unique_ptr<MainWindow> window_;
+    std::shared_ptr<WindowInputSource> source_;
+    QTimer* timer_ = nullptr;
+    bool shown_ = false;
+    bool syncing_ = false;
+    std::string previewBlock_;
+    double previewScale_ = 0.0;
+};
+
+} // namespace lumo::view
