@@ -2,6 +2,8 @@
 
 #include "cad/embedded/view/aci.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -828,11 +830,17 @@ QString plainMText(const QString& text)
         case '\\': case '{': case '}': out += k; break;
         case 'L': case 'l': case 'O': case 'o': case 'K': case 'k': break;
         case 'S': {
-            // Stacked text up to ';': "a^b", "a/b" or "a#b" shows as a/b.
+            // Stacked text up to ';': "a^b", "a/b" or "a#b" shows as a/b; with
+            // one side empty (a superscript or subscript) only the other side.
             const qsizetype end = text.indexOf(QLatin1Char(';'), i + 1);
-            QString stacked = text.mid(i + 1, (end < 0 ? n : end) - i - 1);
-            stacked.replace(QLatin1Char('^'), QLatin1Char('/')).replace(QLatin1Char('#'), QLatin1Char('/'));
-            out += stacked;
+            const QString stacked = text.mid(i + 1, (end < 0 ? n : end) - i - 1);
+            const qsizetype split = stacked.indexOf(QRegularExpression(QStringLiteral("[\\^/#]")));
+            if (split < 0) {
+                out += stacked;
+            } else {
+                const QString top = stacked.left(split).trimmed(), bottom = stacked.mid(split + 1).trimmed();
+                out += top.isEmpty() || bottom.isEmpty() ? top + bottom : top + QLatin1Char('/') + bottom;
+            }
             i = end < 0 ? n : end;
             break;
         }

@@ -1,0 +1,271 @@
+// The drawing view and the prompt line driven as a designer would: clicks at
+// known view positions, mouse-driven rotation, Escape, typed values, zoom and
+// pan.
+#include "cad/embedded/view/drawing_input.h"
+#include "cad/embedded/view/drawing_view.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace lumo::view {
+namespace {
+
+// A view of 400 x 300 pixels showing (100, 50) at its centre, 2 pixels a unit.
+class ViewInput : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        auto* layout = new QVBoxLayout(&window);
+        view = new DrawingView(&window);
+        prompt = new QLabel(&window);
+        edit = new QLineEdit(&window);
+        layout->addWidget(view);
+        layout->addWidget(prompt);
+        layout->addWidget(edit);
+        view->setFixedSize(400, 300);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        auto scene = std::make_shared<Scene>();
+        scene->addPath({{0, 0}, {200, 100}}, false, qRgb(255, 255, 255));
+        scene->finish();
+        view->setScene(scene);
+        view->setView({100, 50}, 2.0);
+        input = std::make_unique<DrawingInput>(view, prompt, edit);
+    }
+
+    // Runs `act` once the wait has started, then waits for the answer.
+    Answer waitWhile(const Question& question, std::function<void()> act)
+    {
+        QTimer::singleShot(0, view, std::move(act));
+        return input->wait(question);
+    }
+
+    static Question point(const char* prompt = "Specify insertion point:")
+    {
+        return {Question::Kind::Point, QString::fromUtf8(prompt), std::nullopt};
+    }
+    static Question angleAbout(Vec2 base)
+    {
+        return {Question::Kind::Angle, QStringLiteral("Specify rotation angle <0>:"), base};
+    }
+
+    QWidget window;
+    DrawingView* view = nullptr;
+    QLabel* prompt = nullptr;
+    QLineEdit* edit = nullptr;
+    std::unique_ptr<DrawingInput> input;
+};
+
+TEST_F(ViewInput, AClickGivesTheDrawingPointUnderTheCursor)
+{
+    struct Case {
+        QPoint at;
+        Vec2 expected;
+    } cases[] = {
+        {{200, 150}, {100, 50}},  // the centre
+        {{250, 100}, {125, 75}},  // right and up
+        {{0, 299}, {0, -24.5}},   // bottom left corner
+        {{399, 0}, {199.5, 125}}, // top right
+    };
+    for (const auto& c : cases) {
+        const Answer a = waitWhile(point(), [&] { QTest::mouseClick(view, Qt::LeftButton, {}, c.at); });
+        ASSERT_EQ(a.kind, Answer::Kind::Point);
+        EXPECT_DOUBLE_EQ(a.point.x, c.expected.x) << c.at.x() << "," << c.at.y();
+        EXPECT_DOUBLE_EQ(a.point.y, c.expected.y) << c.at.x() << "," << c.at.y();
+    }
+}
+
+TEST_F(ViewInput, PollShowsThePromptAndAnswersOnlyAfterTheClick)
+{
+    EXPECT_FALSE(input->poll(point("Wskaż położenie opisu ...")).has_value());
+    EXPECT_EQ(prompt->text(), QStringLiteral("Wskaż położenie opisu ..."));
+    EXPECT_EQ(view->asking(), DrawingView::Ask::Point);
+    EXPECT_FALSE(input->poll(point("Wskaż położenie opisu ...")).has_value());
+
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(210, 140));
+    const auto a = input->poll(point("Wskaż położenie opisu ..."));
+    ASSERT_TRUE(a.has_value());
+    EXPECT_EQ(a->kind, Answer::Kind::Point);
+    EXPECT_DOUBLE_EQ(a->point.x, 105);
+    EXPECT_DOUBLE_EQ(a->point.y, 55);
+    // One click answers one question.
+    EXPECT_FALSE(input->poll(point("Wskaż położenie opisu ...")).has_value());
+}
+
+TEST_F(ViewInput, ClicksWithNothingAskedAreNotAnswers)
+{
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_FALSE(input->poll(point()).has_value());
+}
+
+TEST_F(ViewInput, RotationFollowsTheMouseAboutTheBase)
+{
+    const Vec2 base{100, 50}; // at the view's centre (200, 150)
+    struct Case {
+        QPoint at;
+        double degrees;
+    } cases[] = {
+        {{300, 150}, 0.0}, {{200, 50}, 90.0}, {{100, 150}, 180.0}, {{100, 250}, 225.0 + 0.0}, {{300, 50}, 45.0},
+    };
+    for (const auto& c : cases) {
+        const Answer a = waitWhile(angleAbout(base), [&] {
+            QTest::mouseMove(view, c.at);
+            EXPECT_EQ(view->asking(), DrawingView::Ask::Angle);
+            QTest::mouseClick(view, Qt::LeftButton, {}, c.at);
+        });
+        ASSERT_EQ(a.kind, Answer::Kind::Angle);
+        const double expected = c.at == QPoint(100, 250) ? 225.0 : c.degrees;
+        EXPECT_NEAR(a.degrees, expected, 1e-9) << c.at.x() << "," << c.at.y();
+    }
+}
+
+TEST_F(ViewInput, EscapeCancelsAndThePromptSaysSo)
+{
+    for (const Question& q : {point(), angleAbout({0, 0})}) {
+        const Answer a = waitWhile(q, [&] { QTest::keyClick(view, Qt::Key_Escape); });
+        EXPECT_EQ(a.kind, Answer::Kind::Cancel);
+        EXPECT_EQ(prompt->text(), QStringLiteral("*Cancel*"));
+        EXPECT_EQ(view->asking(), DrawingView::Ask::Nothing);
+    }
+}
+
+TEST_F(ViewInput, TypedInputAnswers)
+{
+    struct Case {
+        Question question;
+        const char* typed;
+        Answer::Kind kind;
+        Vec2 point;
+        double degrees;
+    } cases[] = {
+        {point(), "10,20", Answer::Kind::Point, {10, 20}, 0},
+        {point(), " -3.5 , 1e2 ", Answer::Kind::Point, {-3.5, 100}, 0},
+        {point(), "7,8,0", Answer::Kind::Point, {7, 8}, 0},
+        {angleAbout({0, 0}), "45", Answer::Kind::Angle, {}, 45},
+        {angleAbout({0, 0}), "-90.5", Answer::Kind::Angle, {}, -90.5},
+        {angleAbout({1, 1}), "1,5", Answer::Kind::Angle, {}, 90},
+        {angleAbout({0, 0}), "", Answer::Kind::Accept, {}, 0},
+    };
+    for (const auto& c : cases) {
+        const Answer a = waitWhile(c.question, [&] {
+            QTest::keyClicks(edit, QString::fromLatin1(c.typed));
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        ASSERT_EQ(a.kind, c.kind) << c.typed;
+        if (c.kind == Answer::Kind::Point) {
+            EXPECT_DOUBLE_EQ(a.point.x, c.point.x) << c.typed;
+            EXPECT_DOUBLE_EQ(a.point.y, c.point.y) << c.typed;
+        }
+        if (c.kind == Answer::Kind::Angle) {
+            EXPECT_DOUBLE_EQ(a.degrees, c.degrees) << c.typed;
+        }
+        EXPECT_TRUE(edit->text().isEmpty());
+    }
+}
+
+TEST_F(ViewInput, TextThatIsNoValueIsRefusedAndTheQuestionStays)
+{
+    EXPECT_FALSE(input->poll(point()).has_value());
+    QTest::keyClicks(edit, QStringLiteral("abc"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_FALSE(input->poll(point()).has_value());
+    EXPECT_TRUE(prompt->text().contains(QStringLiteral("abc")));
+    edit->clear();
+    QTest::keyClicks(edit, QStringLiteral("1,2"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    const auto a = input->poll(point());
+    ASSERT_TRUE(a.has_value());
+    EXPECT_EQ(a->kind, Answer::Kind::Point);
+}
+
+TEST_F(ViewInput, TypingOnTheDrawingGoesToThePromptLine)
+{
+    const Answer a = waitWhile(point(), [&] {
+        view->setFocus();
+        QTest::keyClicks(view, QStringLiteral("3"));
+        QTest::keyClicks(edit, QStringLiteral(",4"));
+        QTest::keyClick(edit, Qt::Key_Enter);
+    });
+    ASSERT_EQ(a.kind, Answer::Kind::Point);
+    EXPECT_DOUBLE_EQ(a.point.x, 3);
+    EXPECT_DOUBLE_EQ(a.point.y, 4);
+}
+
+TEST_F(ViewInput, WheelZoomKeepsThePointUnderTheCursor)
+{
+    const QPointF at(320, 60);
+    const Vec2 before = view->toDrawing(at);
+    for (int steps : {1, 3, -2}) {
+        QWheelEvent wheel(at, view->mapToGlobal(at), QPoint(), QPoint(0, 120 * steps), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view, &wheel);
+        const Vec2 after = view->toDrawing(at);
+        EXPECT_NEAR(after.x, before.x, 1e-9);
+        EXPECT_NEAR(after.y, before.y, 1e-9);
+    }
+    EXPECT_NEAR(view->pixelsPerUnit(), 2.0 * 1.25 * 1.25, 1e-9);
+}
+
+TEST_F(ViewInput, ArrowKeysAndTheMiddleButtonPan)
+{
+    QTest::keyClick(view, Qt::Key_Right);
+    EXPECT_GT(view->centre().x, 100);
+    QTest::keyClick(view, Qt::Key_Left);
+    EXPECT_DOUBLE_EQ(view->centre().x, 100);
+    QTest::keyClick(view, Qt::Key_Up);
+    EXPECT_GT(view->centre().y, 50);
+    QTest::keyClick(view, Qt::Key_Down);
+    EXPECT_DOUBLE_EQ(view->centre().y, 50);
+
+    // Dragging 40 pixels right moves the drawing with the hand: 20 units.
+    QTest::mousePress(view, Qt::MiddleButton, {}, QPoint(100, 100));
+    QTest::mouseMove(view, QPoint(140, 100));
+    QTest::mouseRelease(view, Qt::MiddleButton, {}, QPoint(140, 100));
+    EXPECT_NEAR(view->centre().x, 80, 1e-9);
+    EXPECT_NEAR(view->centre().y, 50, 1e-9);
+}
+
+TEST_F(ViewInput, HomeShowsTheWholeDrawing)
+{
+    view->setView({1000, 1000}, 50);
+    QTest::keyClick(view, Qt::Key_Home);
+    const QPointF lowerLeft = view->toWidget({0, 0}), upperRight = view->toWidget({200, 100});
+    EXPECT_TRUE(view->rect().contains(lowerLeft.toPoint()));
+    EXPECT_TRUE(view->rect().contains(upperRight.toPoint()));
+    EXPECT_GT(upperRight.x() - lowerLeft.x(), 300); // and fills the width
+}
+
+TEST(ParseTyped, ValuesAndRefusals)
+{
+    const Question pointQ{Question::Kind::Point, {}, std::nullopt};
+    const Question angleQ{Question::Kind::Angle, {}, Vec2{0, 0}};
+    struct Case {
+        const Question* q;
+        const char* text;
+        std::optional<Answer::Kind> kind;
+    } cases[] = {
+        {&pointQ, "1,2", Answer::Kind::Point}, {&pointQ, "1;2", std::nullopt}, {&pointQ, "1,2,3,4", std::nullopt},
+        {&pointQ, "x,2", std::nullopt},        {&pointQ, "5", Answer::Kind::Angle}, {&angleQ, "0,0", std::nullopt},
+        {&angleQ, "30", Answer::Kind::Angle},  {&angleQ, "  ", Answer::Kind::Accept}, {&angleQ, "1,5e", std::nullopt},
+        {&pointQ, "1.5,2,5", Answer::Kind::Point}, {&pointQ, "inf,2", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const auto a = parseTyped(QString::fromLatin1(c.text), *c.q);
+        ASSERT_EQ(a.has_value(), c.kind.has_value()) << c.text;
+        if (a) {
+            EXPECT_EQ(a->kind, *c.kind) << c.text;
+        }
+    }
+}
+
+} // namespace
+} // namespace lumo::view
