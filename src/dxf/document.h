@@ -26,6 +26,7 @@
 namespace lumo::dxf {
 
 struct DocData; // the document's internals
+struct Access;  // the engine's own access to handles
 
 struct Point {
     double x = 0.0;
@@ -90,6 +91,7 @@ protected:
     std::uint32_t id_ = 0;
     friend class Document;
     friend struct DocData;
+    friend struct Access;
 };
 
 class Layer : public Record {
@@ -114,6 +116,7 @@ private:
     using Record::Record;
     friend class Document;
     friend struct DocData;
+    friend struct Access;
 };
 
 class TextStyle : public Record {
@@ -132,6 +135,7 @@ private:
     using Record::Record;
     friend class Document;
     friend struct DocData;
+    friend struct Access;
 };
 
 class Entity;
@@ -168,7 +172,9 @@ private:
     using Record::Record;
     friend class Document;
     friend class Block;
+    friend class BlockReference;
     friend struct DocData;
+    friend struct Access;
 };
 
 class AttributeReference : public Entity {
@@ -183,6 +189,7 @@ private:
     using Entity::Entity;
     friend class BlockReference;
     friend struct DocData;
+    friend struct Access;
 };
 
 class BlockReference : public Entity {
@@ -201,6 +208,7 @@ private:
     friend class Entity;
     friend class Document;
     friend struct DocData;
+    friend struct Access;
 };
 
 class Text : public Entity {
@@ -218,6 +226,7 @@ private:
     friend class Entity;
     friend class Document;
     friend struct DocData;
+    friend struct Access;
 };
 
 // ATTDEF mode flags (group 70).
@@ -240,7 +249,9 @@ public:
 private:
     using Entity::Entity;
     friend class Block;
+    friend class Document;
     friend struct DocData;
+    friend struct Access;
 };
 
 // What a new attribute definition holds.
@@ -275,6 +286,7 @@ private:
     using Record::Record;
     friend class Document;
     friend struct DocData;
+    friend struct Access;
 };
 
 struct CustomProperty {
@@ -379,6 +391,13 @@ public:
     Text addText(std::string_view value, const Point& at, double height,
                  std::string_view style = {}, std::string_view layer = "0",
                  double rotationDegrees = 0.0);
+    // An attribute definition in model space (a drawing meant as a block file).
+    AttributeDefinition addAttributeDefinition(const AttributeDefinitionSpec& spec);
+    // A model-space entity of any type from its own groups; the engine writes
+    // the type, handle, owner, AcDbEntity marker and layer. String values are
+    // UTF-8; 100 subclass markers are dropped in R12 drawings.
+    Entity addEntity(std::string_view type, std::string_view layer,
+                     const std::vector<std::pair<int, std::string>>& groups);
     // Deletes a model-space entity with its sub-records.
     void deleteEntity(const Entity& entity);
 

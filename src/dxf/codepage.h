@@ -1,0 +1,44 @@
+// Text of a drawing: its code page (or UTF-8 from AC1021 on) and the
+// \U+XXXX / \M+nXXXX escapes, converted to and from UTF-8.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace lumo::dxf {
+
+class Codec {
+public:
+    Codec() { configure("ANSI_1252", false); }
+    // dwgCodePage as in $DWGCODEPAGE ("ANSI_1250"); utf8 for AC1021 and later.
+    void configure(std::string_view dwgCodePage, bool utf8);
+
+    std::string decode(std::string_view raw) const;
+    std::string encode(std::string_view utf8) const;
+    bool isUtf8() const { return utf8_; }
+    bool sameAs(const Codec& o) const { return utf8_ == o.utf8_ && (utf8_ || charset_ == o.charset_); }
+
+private:
+    bool utf8_ = false;
+    bool singleByte_ = true;
+    std::string charset_; // "CP1250"
+    std::array<char32_t, 128> high_{}; // bytes 0x80..0xFF, single-byte pages
+    std::unordered_map<char32_t, unsigned char> reverse_;
+};
+
+// UTF-8 helpers.
+void appendUtf8(std::string& out, char32_t cp);
+// Decodes one code point at s[i], advancing i; invalid bytes give U+FFFD.
+char32_t nextCodePoint(std::string_view s, std::size_t& i);
+// Simple case folding (Latin, Greek, Cyrillic), enough for names.
+char32_t foldCase(char32_t cp);
+std::string foldCase(std::string_view utf8);
+
+// Converts bytes of a named charset ("CP932") to UTF-8 with the platform's
+// converter; "" if the charset is unknown.
+std::string convertToUtf8(std::string_view charset, std::string_view bytes);
+std::string convertFromUtf8(std::string_view charset, std::string_view utf8);
+
+} // namespace lumo::dxf

@@ -1,0 +1,169 @@
+// Internals of the DXF engine, shared by its source files only.
+//
+// The loaded file stays in one buffer; each group is a Tag holding offsets of
+// its code line and value line in that buffer. Changed or new groups are
+// written as complete "code\nvalue\n" text into a second buffer (the arena)
+// and marked with kArena. Saving concatenates the raw spans, so untouched
+// groups come back byte for byte.
+#pragma once
+
+#include "dxf/codepage.h"
+#include "dxf/document.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace lumo::dxf {
+
+inline constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+inline constexpr std::uint32_t kArena = 0x80000000u;
+
+struct Tag {
+    std::int32_t code;
+    std::uint32_t off; // start of the code line; kArena bit: in the arena
+    std::uint32_t val; // start of the value line
+    std::uint32_t end; // after the value line's line end
+};
+
+enum class Sec : std::uint8_t { Loose, Header, Classes, Tables, Blocks, Entities, Objects, Other };
+
+struct Rec {
+    std::uint32_t tb = 0, te = 0;        // tags [tb, te)
+    std::uint32_t nChildren = 0;         // sub-records follow with ids id+1..id+n
+    std::uint32_t parent = kNone;        // for sub-records
+    Sec sec = Sec::Loose;
+    bool deleted = false;
+};
+
+struct Section {
+    Sec kind = Sec::Loose;
+    std::string name;
+    std::uint32_t head = kNone; // 0 SECTION / 2 NAME
+    std::vector<std::uint32_t> items; // top-level records in order
+    std::uint32_t end = kNone;  // 0 ENDSEC
+};
+
+struct Table {
+    std::string name; // upper case: "LAYER", "STYLE", ...
+    std::uint32_t head = kNone;
+    std::uint32_t endtab = kNone;
+    std::vector<std::uint32_t> entries;
+};
+
+struct BlockDef {
+    std::uint32_t block = kNone;
+    std::uint32_t endblk = kNone;
+    std::vector<std::uint32_t> ents; // top-level entities
+};
+
+struct RefIndex {
+    bool valid = false;
+    struct Ref { std::uint32_t rec, layer, block, attrBegin, attrEnd; };
+    struct Attr { std::uint32_t tag; std::string value; }; // folded value
+    std::vector<Ref> refs;
+    std::vector<Attr> attrs;
+    std::vector<std::string> layers, blocks, tags; // folded, by key
+};
+
+// Builds the raw text of new groups in the file's style.
+struct DocData {
+    std::string buf;    // the file as read
+    std::string arena;  // text of changed and new groups
+    std::vector<Tag> tags;
+    std::vector<Rec> recs;
+    std::vector<Section> sections;
+    std::uint32_t prefixLen = 0;    // a byte-order mark before the first group
+    std::uint32_t trailerOff = 0;   // bytes after the last group (after EOF)
+    std::string eol = "\r\n";
+    bool padCodes = true;           // "  0" rather than "0"
+    bool modified = false;
+
+    std::string versionText = "AC1009";
+    int version = 1009;
+    bool handles = true;            // new records get handles
+    bool handseedDirty = false;     // $HANDSEED to be raised before writing
+    std::uint64_t nextHandle = 1;
+    Codec codec;
+
+    std::vector<Table> tables;
+    std::vector<BlockDef> blockDefs;
+    mutable RefIndex refIndex;
+    mutable std::unordered_map<std::string, std::uint32_t> handleMap; // lazily built
+    mutable bool handleMapValid = false;
+
+    // ---- reading
+    void parse();
+    void index(); // tables, blocks, version, handles after parse
+
+    // ---- raw access
+    const char* base(const Tag& t) const { return (t.off & kArena) ? arena.data() : buf.data(); }
+    std::string_view value(const Tag& t) const {
+        const char* b = base(t);
+        std::uint32_t e = t.end;
+        while (e > t.val && (b[e - 1] == '\n' || b[e - 1] == '\r')) --e;
+        return {b + t.val, e - t.val};
+    }
+    std::string_view raw(const Tag& t) const {
+        std::uint32_t o = t.off & ~kArena;
+        return {base(t) + o, t.end - o};
+    }
+    std::string_view codeLine(const Tag& t) const;
+    std::string_view type(std::uint32_t id) const;
+    // Index of the first tag of this code in the record's own data (skipping
+    // 102 groups, stopping at XDATA for codes below 1000), or kNone.
+    std::uint32_t find(std::uint32_t id, int code, std::uint32_t from = 0) const;
+    std::string_view get(std::uint32_t id, int code, std::string_view fallback = {}) const;
+    double num(std::uint32_t id, int code, double fallback) const;
+    std::string handleOf(std::uint32_t id) const;
+    std::string text(std::uint32_t id, int code) const { return codec.decode(get(id, code)); }
+
+    // ---- editing
+    Tag makeTag(int code, std::string_view rawValue);
+    Tag makeTagLike(const Tag& like, std::string_view rawValue);
+    // Makes the record's tags the last ones of `tags` so they can grow.
+    void own(std::uint32_t id);
+    void setRaw(std::uint32_t id, int code, std::string_view rawValue);
+    void insertTag(std::uint32_t id, std::uint32_t pos, int code, std::string_view rawValue);
+    void removeTag(std::uint32_t id, std::uint32_t pos);
+    std::uint32_t newRec(Sec sec, const std::vector<std::pair<int, std::string>>& groups);
+    std::string allocHandle();
+    void syncHandseed();
+    void touch() { modified = true; refIndex.valid = false; }
+
+    // ---- structure
+    Section* section(Sec kind);
+    const Section* section(Sec kind) const;
+    Section& ensureSection(Sec kind, std::string_view name);
+    Table* table(std::string_view name);
+    const Table* table(std::string_view name) const;
+    std::uint32_t findEntry(std::string_view table, std::string_view utf8Name) const;
+    const BlockDef* blockDef(std::uint32_t blockRec) const;
+    std::uint32_t blockRecordOf(std::string_view utf8Name) const; // BLOCK_RECORD id
+    std::uint32_t headerVar(std::string_view name) const;
+    std::string modelSpaceOwner() const; // handle of *Model_Space record, "" in R12
+    void addTableEntry(std::string_view table, std::uint32_t rec);
+    void appendToBlock(std::uint32_t blockRec, std::uint32_t rec);
+    void setHeaderRaw(std::string_view name, int code, std::string_view raw);
+
+    void write(std::string& out) const;
+    void buildRefIndex() const;
+    void buildHandleMap() const;
+};
+
+// The engine's access to the private parts of handles.
+struct Access {
+    static std::uint32_t id(const Record& r) { return r.id_; }
+    template <class T> static T make(DocData* d, std::uint32_t id) { return T(d, id); }
+};
+
+// Formatting of numbers in new groups.
+std::string formatNumber(double v);
+std::string hexHandle(std::uint64_t h);
+bool parseHex(std::string_view s, std::uint64_t& out);
+std::string_view trim(std::string_view s);
+std::string upper(std::string_view s);
+
+} // namespace lumo::dxf

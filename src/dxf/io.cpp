@@ -1,0 +1,428 @@
+// Reading and writing: one pass over the bytes into tags and records, and
+// the reverse concatenation of raw spans.
+#include "dxf/internal.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace lumo::dxf {
+
+DxfError::DxfError(std::size_t line, const std::string& reason)
+    : std::runtime_error(line ? "line " + std::to_string(line) + ": " + reason : reason), line_(line), reason_(reason)
+{
+}
+
+std::string_view trim(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::string upper(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 32);
+    return out;
+}
+
+bool parseHex(std::string_view s, std::uint64_t& out)
+{
+    s = trim(s);
+    if (s.empty() || s.size() > 16)
+        return false;
+    std::uint64_t v = 0;
+    for (char c : s) {
+        int d;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else
+            return false;
+        v = (v << 4) | static_cast<std::uint64_t>(d);
+    }
+    out = v;
+    return true;
+}
+
+std::string hexHandle(std::uint64_t h)
+{
+    char b[20];
+    std::snprintf(b, sizeof b, "%llX", static_cast<unsigned long long>(h));
+    return b;
+}
+
+std::string formatNumber(double v)
+{
+    char b[64];
+    auto r = std::to_chars(b, b + sizeof b, v);
+    std::string s(b, r.ptr);
+    if (s.find_first_of(".e") == std::string::npos && s.find("inf") == std::string::npos &&
+        s.find("nan") == std::string::npos)
+        s += ".0";
+    return s;
+}
+
+double Group::number() const
+{
+    std::string_view s = trim(value);
+    double v = 0.0;
+    if (!s.empty() && s.front() == '+')
+        s.remove_prefix(1);
+    auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    return r.ec == std::errc() ? v : 0.0;
+}
+
+long long Group::integer() const
+{
+    std::string_view s = trim(value);
+    long long v = 0;
+    auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (r.ec != std::errc())
+        return static_cast<long long>(number());
+    return v;
+}
+
+static Sec sectionKind(std::string_view name)
+{
+    if (name == "HEADER") return Sec::Header;
+    if (name == "CLASSES") return Sec::Classes;
+    if (name == "TABLES") return Sec::Tables;
+    if (name == "BLOCKS") return Sec::Blocks;
+    if (name == "ENTITIES") return Sec::Entities;
+    if (name == "OBJECTS") return Sec::Objects;
+    return Sec::Other;
+}
+
+static std::string shown(std::string_view s)
+{
+    std::string out;
+    for (char c : s.substr(0, 40))
+        out.push_back(static_cast<unsigned char>(c) < 0x20 ? '?' : c);
+    return out;
+}
+
+void DocData::parse()
+{
+    static const char kBinary[] = "AutoCAD Binary DXF";
+    if (buf.size() >= sizeof kBinary - 1 && std::memcmp(buf.data(), kBinary, sizeof kBinary - 1) == 0)
+        throw DxfError(1, "binary DXF is not supported; save the drawing as ASCII DXF");
+    if (buf.size() >= 0x7FFFFFF0u)
+        throw DxfError(0, "file too large");
+    if (buf.size() >= 3 && std::memcmp(buf.data(), "\xEF\xBB\xBF", 3) == 0)
+        prefixLen = 3;
+
+    const char* const b = buf.data();
+    const char* p = b + prefixLen;
+    const char* const e = b + buf.size();
+    if (p == e)
+        throw DxfError(1, "empty file");
+
+    tags.reserve(buf.size() / 14);
+    recs.reserve(buf.size() / 120);
+
+    // Line end and code padding of new groups follow the file's first line.
+    if (const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(e - p)))) {
+        eol = (nl > p && nl[-1] == '\r') ? "\r\n" : "\n";
+        padCodes = *p == ' ';
+    }
+
+    Section* cur = nullptr;        // open section
+    std::uint32_t openParent = kNone;
+    bool awaitingName = false;
+    bool sawEof = false;
+    std::size_t line = 1;
+
+    auto startRec = [&](std::uint32_t tagIndex, Sec sec) {
+        recs.push_back(Rec{tagIndex, tagIndex + 1, 0, kNone, sec, false});
+    };
+
+    while (p < e) {
+        const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(e - p)));
+        const char* codeEnd = nl ? nl : e;
+        // group code: optional blanks, optional sign, digits, optional blanks
+        const char* q = p;
+        while (q < codeEnd && *q == ' ')
+            ++q;
+        bool neg = false;
+        if (q < codeEnd && *q == '-') {
+            neg = true;
+            ++q;
+        }
+        const char* digits = q;
+        int code = 0;
+        while (q < codeEnd && *q >= '0' && *q <= '9' && q - digits < 7)
+            code = code * 10 + (*q++ - '0');
+        bool ok = q > digits;
+        while (q < codeEnd && (*q == ' ' || *q == '\r' || *q == '\t'))
+            ++q;
+        if (!ok || q != codeEnd) {
+            // Blank lines at the very end are padding, not a group.
+            const char* r = p;
+            while (r < e && (*r == ' ' || *r == '\r' || *r == '\n' || *r == '\t' || *r == 0x1A || *r == 0))
+                ++r;
+            if (r == e && (sawEof || cur == nullptr))
+                break;
+            throw DxfError(line, "group code expected, found \"" + shown(std::string_view(p, static_cast<std::size_t>(codeEnd - p))) + "\"");
+        }
+        if (neg)
+            code = -code;
+        if (!nl)
+            throw DxfError(line, "the file ends after group code " + std::to_string(code) + " without its value");
+        const char* v = nl + 1;
+        const char* vnl = static_cast<const char*>(std::memchr(v, '\n', static_cast<std::size_t>(e - v)));
+        const char* vend = vnl ? vnl + 1 : e;
+        auto ti = static_cast<std::uint32_t>(tags.size());
+        tags.push_back(Tag{code, static_cast<std::uint32_t>(p - b), static_cast<std::uint32_t>(v - b),
+                           static_cast<std::uint32_t>(vend - b)});
+        p = vend;
+
+        if (code == 0) {
+            std::string_view val = trim(value(tags.back()));
+            if (awaitingName)
+                throw DxfError(line, "section name expected after SECTION");
+            if (val == "SECTION") {
+                if (cur)
+                    throw DxfError(line, "section " + cur->name + " has no ENDSEC");
+                sections.emplace_back();
+                cur = &sections.back();
+                startRec(ti, Sec::Loose);
+                cur->head = static_cast<std::uint32_t>(recs.size() - 1);
+                awaitingName = true;
+                openParent = kNone;
+            } else if (val == "ENDSEC") {
+                if (!cur) {
+                    // an unmatched ENDSEC (seen in legacy writers' files) is kept as it is
+                    if (sections.empty() || sections.back().head != kNone)
+                        sections.emplace_back();
+                    startRec(ti, Sec::Loose);
+                    sections.back().items.push_back(static_cast<std::uint32_t>(recs.size() - 1));
+                    line += 2;
+                    continue;
+                }
+                startRec(ti, cur->kind);
+                cur->end = static_cast<std::uint32_t>(recs.size() - 1);
+                cur = nullptr;
+            } else if (val == "EOF") {
+                if (cur)
+                    throw DxfError(line, "EOF inside section " + cur->name);
+                if (sections.empty() || sections.back().kind != Sec::Loose || sections.back().head != kNone)
+                    sections.emplace_back();
+                startRec(ti, Sec::Loose);
+                sections.back().items.push_back(static_cast<std::uint32_t>(recs.size() - 1));
+                sawEof = true;
+                break;
+            } else {
+                if (!cur) {
+                    // stray records between sections are kept as they are
+                    if (sections.empty() || sections.back().head != kNone)
+                        sections.emplace_back();
+                    startRec(ti, Sec::Loose);
+                    sections.back().items.push_back(static_cast<std::uint32_t>(recs.size() - 1));
+                    line += 2;
+                    continue;
+                }
+                startRec(ti, cur->kind);
+                auto id = static_cast<std::uint32_t>(recs.size() - 1);
+                bool sub = val == "ATTRIB" || val == "VERTEX" || val == "SEQEND";
+                if (sub && openParent != kNone) {
+                    recs[id].parent = openParent;
+                    recs[openParent].nChildren++;
+                    if (val == "SEQEND")
+                        openParent = kNone;
+                } else {
+                    cur->items.push_back(id);
+                    openParent = (val == "INSERT" || val == "POLYLINE") ? id : kNone;
+                }
+            }
+        } else if (awaitingName) {
+            if (code != 2)
+                throw DxfError(line, "section name expected after SECTION");
+            recs.back().te = ti + 1;
+            cur->name = std::string(trim(value(tags.back())));
+            cur->kind = sectionKind(cur->name);
+            recs.back().sec = cur->kind;
+            awaitingName = false;
+        } else if (code == 9 && cur && cur->kind == Sec::Header) {
+            startRec(ti, Sec::Header);
+            cur->items.push_back(static_cast<std::uint32_t>(recs.size() - 1));
+        } else if (!cur && (recs.empty() || recs.back().sec != Sec::Loose || sections.empty() || sections.back().head != kNone)) {
+            // groups outside any section (comments, a legacy writer's stray
+            // header variables): kept as a record of their own
+            if (sections.empty() || sections.back().head != kNone)
+                sections.emplace_back();
+            startRec(ti, Sec::Loose);
+            sections.back().items.push_back(static_cast<std::uint32_t>(recs.size() - 1));
+        } else {
+            recs.back().te = ti + 1;
+        }
+        line += 2;
+    }
+    if (awaitingName)
+        throw DxfError(line, "the file ends after SECTION");
+    if (cur)
+        throw DxfError(line > 1 ? line - 1 : 1, "the file ends inside section " + cur->name + " (no ENDSEC): it is incomplete");
+    if (tags.empty())
+        throw DxfError(1, "no DXF groups found");
+    trailerOff = static_cast<std::uint32_t>(p - b);
+}
+
+std::string_view DocData::codeLine(const Tag& t) const
+{
+    std::uint32_t o = t.off & ~kArena;
+    const char* bp = base(t);
+    std::uint32_t e = t.val;
+    while (e > o && (bp[e - 1] == '\n' || bp[e - 1] == '\r'))
+        --e;
+    return {bp + o, e - o};
+}
+
+void DocData::write(std::string& out) const
+{
+    out.clear();
+    out.reserve(buf.size() + arena.size() + 64);
+    out.append(buf.data(), prefixLen);
+    const char* pend = nullptr;
+    const char* pstart = nullptr;
+    auto flush = [&] {
+        if (pstart)
+            out.append(pstart, static_cast<std::size_t>(pend - pstart));
+        pstart = pend = nullptr;
+    };
+    auto emitRec = [&](std::uint32_t id) {
+        const Rec& r = recs[id];
+        if (r.deleted)
+            return;
+        for (std::uint32_t t = r.tb; t < r.te; ++t) {
+            const Tag& tg = tags[t];
+            const char* s = base(tg) + (tg.off & ~kArena);
+            const char* e = base(tg) + tg.end;
+            if (s != pend) {
+                flush();
+                pstart = s;
+            }
+            pend = e;
+        }
+    };
+    auto emitTree = [&](std::uint32_t id) {
+        emitRec(id);
+        if (recs[id].deleted)
+            return;
+        for (std::uint32_t k = 1; k <= recs[id].nChildren; ++k)
+            emitRec(id + k);
+    };
+    for (const Section& s : sections) {
+        if (s.head != kNone)
+            emitRec(s.head);
+        for (std::uint32_t id : s.items)
+            emitTree(id);
+        if (s.end != kNone)
+            emitRec(s.end);
+    }
+    flush();
+    out.append(buf.data() + trailerOff, buf.size() - trailerOff);
+}
+
+// ---------------------------------------------------------------- Document
+
+Document::Document() : d_(std::make_unique<DocData>()) {}
+Document::Document(Document&&) noexcept = default;
+Document& Document::operator=(Document&&) noexcept = default;
+Document::~Document() = default;
+
+Document Document::fromMemory(std::string bytes)
+{
+    Document doc;
+    doc.d_->buf = std::move(bytes);
+    doc.d_->parse();
+    doc.d_->index();
+    return doc;
+}
+
+Document Document::load(const std::string& path)
+{
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    if (!in)
+        throw DxfError(0, "cannot open " + path);
+    in.seekg(0, std::ios::end);
+    auto size = static_cast<std::streamoff>(in.tellg());
+    if (size < 0)
+        throw DxfError(0, "cannot read " + path);
+    in.seekg(0);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    in.read(bytes.data(), size);
+    if (in.gcount() != size)
+        throw DxfError(0, "cannot read " + path);
+    return fromMemory(std::move(bytes));
+}
+
+std::string Document::toString() const
+{
+    d_->syncHandseed();
+    std::string out;
+    d_->write(out);
+    return out;
+}
+
+bool Document::isModified() const { return d_->modified; }
+
+void Document::save(const std::string& path) const
+{
+    namespace fs = std::filesystem;
+    d_->syncHandseed();
+    std::string out;
+    d_->write(out);
+    fs::path target(path);
+    fs::path dir = target.parent_path();
+    std::random_device rd;
+    fs::path tmp = dir / (target.filename().string() + ".tmp" + std::to_string(rd() % 1000000));
+    {
+        std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
+        if (!f)
+            throw DxfError(0, "cannot write " + tmp.string());
+        f.write(out.data(), static_cast<std::streamsize>(out.size()));
+        f.flush();
+        if (!f) {
+            f.close();
+            std::error_code ec;
+            fs::remove(tmp, ec);
+            throw DxfError(0, "cannot write " + tmp.string());
+        }
+    }
+    std::error_code ec;
+    if (fs::exists(target, ec)) {
+        fs::path bak = target;
+        bak += ".bak";
+        fs::remove(bak, ec);
+        ec.clear();
+        fs::create_hard_link(target, bak, ec);
+        if (ec) {
+            ec.clear();
+            fs::copy_file(target, bak, fs::copy_options::overwrite_existing, ec);
+            if (ec) {
+                fs::remove(tmp, ec);
+                throw DxfError(0, "cannot keep the previous file as " + bak.string());
+            }
+        }
+    }
+    fs::rename(tmp, target, ec);
+    if (ec) {
+        std::error_code ignore;
+        fs::remove(tmp, ignore);
+        throw DxfError(0, "cannot replace " + path + ": " + ec.message());
+    }
+    d_->modified = false;
+}
+
+} // namespace lumo::dxf

@@ -1,0 +1,500 @@
+// The interpreted view of a drawing: header, tables, blocks, records, and the
+// primitives that change groups.
+#include "dxf/internal.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace lumo::dxf {
+
+// ------------------------------------------------------------ raw access
+
+std::string_view DocData::type(std::uint32_t id) const
+{
+    const Rec& r = recs[id];
+    return trim(value(tags[r.tb]));
+}
+
+std::uint32_t DocData::find(std::uint32_t id, int code, std::uint32_t from) const
+{
+    const Rec& r = recs[id];
+    int depth = 0;
+    for (std::uint32_t t = r.tb + 1 + from; t < r.te; ++t) {
+        int c = tags[t].code;
+        if (c == 102) {
+            std::string_view v = value(tags[t]);
+            depth += (!v.empty() && v.front() == '{') ? 1 : -1;
+            if (depth < 0)
+                depth = 0;
+            continue;
+        }
+        if (depth > 0)
+            continue;
+        if (c == code)
+            return t - r.tb;
+        if (code < 1000 && (c == 1001 || c == 101))
+            return kNone;
+    }
+    return kNone;
+}
+
+std::string_view DocData::get(std::uint32_t id, int code, std::string_view fallback) const
+{
+    std::uint32_t i = find(id, code);
+    return i == kNone ? fallback : value(tags[recs[id].tb + i]);
+}
+
+double DocData::num(std::uint32_t id, int code, double fallback) const
+{
+    std::uint32_t i = find(id, code);
+    if (i == kNone)
+        return fallback;
+    return Group{code, value(tags[recs[id].tb + i])}.number();
+}
+
+std::string DocData::handleOf(std::uint32_t id) const
+{
+    std::string_view h = get(id, type(id) == "DIMSTYLE" ? 105 : 5);
+    if (h.empty() && type(id) == "DIMSTYLE")
+        h = get(id, 5);
+    return upper(trim(h));
+}
+
+// ------------------------------------------------------------ editing
+
+Tag DocData::makeTag(int code, std::string_view rawValue)
+{
+    std::string c = std::to_string(code);
+    if (padCodes && c.size() < 3)
+        c.insert(0, 3 - c.size(), ' ');
+    Tag t;
+    t.code = code;
+    t.off = static_cast<std::uint32_t>(arena.size()) | kArena;
+    arena += c;
+    arena += eol;
+    t.val = static_cast<std::uint32_t>(arena.size());
+    arena += rawValue;
+    arena += eol;
+    t.end = static_cast<std::uint32_t>(arena.size());
+    return t;
+}
+
+Tag DocData::makeTagLike(const Tag& like, std::string_view rawValue)
+{
+    std::string_view cl = codeLine(like);
+    std::string line(cl);
+    // keep the original line end of the group too
+    const char* bp = base(like);
+    std::string ending(bp + (like.end - (like.end > like.val && bp[like.end - 1] == '\n' ? (like.end - 1 > like.val && bp[like.end - 2] == '\r' ? 2 : 1) : 0)), bp + like.end);
+    if (ending.empty())
+        ending = eol; // the last group of a file without a final line end
+    Tag t;
+    t.code = like.code;
+    t.off = static_cast<std::uint32_t>(arena.size()) | kArena;
+    arena += line;
+    arena += std::string_view(bp + (like.off & ~kArena) + cl.size(), like.val - (like.off & ~kArena) - cl.size());
+    t.val = static_cast<std::uint32_t>(arena.size());
+    arena += rawValue;
+    arena += ending;
+    t.end = static_cast<std::uint32_t>(arena.size());
+    return t;
+}
+
+void DocData::own(std::uint32_t id)
+{
+    Rec& r = recs[id];
+    if (r.te == tags.size())
+        return;
+    auto nb = static_cast<std::uint32_t>(tags.size());
+    for (std::uint32_t t = r.tb; t < r.te; ++t)
+        tags.push_back(tags[t]);
+    r.te = nb + (r.te - r.tb);
+    r.tb = nb;
+}
+
+void DocData::setRaw(std::uint32_t id, int code, std::string_view rawValue)
+{
+    std::uint32_t i = find(id, code);
+    touch();
+    if (i != kNone) {
+        Tag& old = tags[recs[id].tb + i];
+        if (value(old) == rawValue)
+            return;
+        old = makeTagLike(old, rawValue);
+        return;
+    }
+    // Missing: place it among the groups of the subclass it belongs to, in
+    // code order, which is where writers put it.
+    const Rec& r = recs[id];
+    std::uint32_t n = r.te - r.tb;
+    bool common = code == 6 || code == 8 || code == 62 || code == 370 || code == 48 || code == 60 || code == 67 || code == 420 || code == 440;
+    std::uint32_t segStart = 1, segEnd = n;
+    std::uint32_t firstSub = kNone;
+    std::vector<std::uint32_t> subs;
+    for (std::uint32_t k = 1; k < n; ++k) {
+        int c = tags[r.tb + k].code;
+        if (c == 100)
+            subs.push_back(k);
+        if (c == 1001 || c == 101) {
+            segEnd = k;
+            break;
+        }
+    }
+    if (!subs.empty())
+        firstSub = subs[0];
+    if (!subs.empty()) {
+        std::size_t which = subs.size() - 1;
+        if (common) {
+            which = 0; // AcDbEntity
+        } else if (subs.size() >= 2) {
+            // the entity's own data: the first marker after AcDbEntity
+            which = 1;
+            std::string_view t = type(id);
+            if (code == 73 && t == "TEXT")
+                which = subs.size() - 1;
+            if ((t == "ATTDEF" || t == "ATTRIB") && (code == 2 || code == 3 || code == 70 || code == 73 || code == 74 || code == 280))
+                which = subs.size() - 1;
+            if (t == "ARC" && (code == 50 || code == 51))
+                which = subs.size() - 1;
+        }
+        segStart = subs[which] + 1;
+        segEnd = which + 1 < subs.size() ? subs[which + 1] : segEnd;
+        (void)firstSub;
+    }
+    std::uint32_t pos = segEnd;
+    for (std::uint32_t k = segStart; k < segEnd; ++k) {
+        int c = tags[r.tb + k].code;
+        if (c == 102 || c == 5 || c == 330 || c == 105)
+            continue;
+        if (c > code && !(code == 62 && c == 6) && !(code == 6 && c == 8)) {
+            pos = k;
+            break;
+        }
+    }
+    // keep 62/6 after the layer in the entity part
+    if (common && (code == 62 || code == 6)) {
+        std::uint32_t l = find(id, 8);
+        if (l != kNone && l + 1 <= n && l >= segStart - 1)
+            pos = std::max(pos, l + 1);
+    }
+    insertTag(id, pos, code, rawValue);
+}
+
+void DocData::insertTag(std::uint32_t id, std::uint32_t pos, int code, std::string_view rawValue)
+{
+    own(id);
+    Rec& r = recs[id];
+    tags.insert(tags.begin() + r.tb + pos, makeTag(code, rawValue));
+    r.te++;
+    touch();
+}
+
+void DocData::removeTag(std::uint32_t id, std::uint32_t pos)
+{
+    own(id);
+    Rec& r = recs[id];
+    tags.erase(tags.begin() + r.tb + pos);
+    r.te--;
+    touch();
+}
+
+std::uint32_t DocData::newRec(Sec sec, const std::vector<std::pair<int, std::string>>& groups)
+{
+    Rec r;
+    r.sec = sec;
+    r.tb = static_cast<std::uint32_t>(tags.size());
+    for (const auto& [c, v] : groups)
+        tags.push_back(makeTag(c, v));
+    r.te = static_cast<std::uint32_t>(tags.size());
+    recs.push_back(r);
+    touch();
+    handleMapValid = false;
+    return static_cast<std::uint32_t>(recs.size() - 1);
+}
+
+std::string DocData::allocHandle()
+{
+    if (!handles)
+        return {};
+    handseedDirty = true;
+    return hexHandle(nextHandle++);
+}
+
+// ------------------------------------------------------------ structure
+
+Section* DocData::section(Sec kind)
+{
+    for (Section& s : sections)
+        if (s.kind == kind && s.head != kNone)
+            return &s;
+    return nullptr;
+}
+
+const Section* DocData::section(Sec kind) const
+{
+    return const_cast<DocData*>(this)->section(kind);
+}
+
+Section& DocData::ensureSection(Sec kind, std::string_view name)
+{
+    if (Section* s = section(kind))
+        return *s;
+    static const Sec order[] = {Sec::Header, Sec::Classes, Sec::Tables, Sec::Blocks, Sec::Entities, Sec::Objects};
+    auto rank = [](Sec k) {
+        for (int i = 0; i < 6; ++i)
+            if (order[i] == k)
+                return i;
+        return 7;
+    };
+    std::size_t at = sections.size();
+    for (std::size_t i = 0; i < sections.size(); ++i) {
+        const Section& s = sections[i];
+        if (s.head == kNone) {
+            // loose records: the EOF marks the end
+            if (!s.items.empty() && type(s.items.front()) == "EOF") {
+                at = i;
+                break;
+            }
+            continue;
+        }
+        if (rank(s.kind) > rank(kind)) {
+            at = i;
+            break;
+        }
+    }
+    Section s;
+    s.kind = kind;
+    s.name = std::string(name);
+    s.head = newRec(kind, {{0, "SECTION"}, {2, std::string(name)}});
+    s.end = newRec(kind, {{0, "ENDSEC"}});
+    sections.insert(sections.begin() + static_cast<std::ptrdiff_t>(at), std::move(s));
+    return sections[at];
+}
+
+Table* DocData::table(std::string_view name)
+{
+    for (Table& t : tables)
+        if (t.name == name)
+            return &t;
+    return nullptr;
+}
+
+const Table* DocData::table(std::string_view name) const
+{
+    return const_cast<DocData*>(this)->table(name);
+}
+
+std::uint32_t DocData::findEntry(std::string_view tableName, std::string_view utf8Name) const
+{
+    const Table* t = table(tableName);
+    if (!t)
+        return kNone;
+    std::string want = foldCase(utf8Name);
+    std::string enc = codec.encode(utf8Name);
+    for (std::uint32_t id : t->entries) {
+        if (recs[id].deleted)
+            continue;
+        std::string_view raw = trim(get(id, 2));
+        if (raw == enc || foldCase(codec.decode(raw)) == want)
+            return id;
+    }
+    return kNone;
+}
+
+const BlockDef* DocData::blockDef(std::uint32_t blockRec) const
+{
+    for (const BlockDef& b : blockDefs)
+        if (b.block == blockRec)
+            return &b;
+    return nullptr;
+}
+
+std::uint32_t DocData::blockRecordOf(std::string_view utf8Name) const
+{
+    return findEntry("BLOCK_RECORD", utf8Name);
+}
+
+std::uint32_t DocData::headerVar(std::string_view name) const
+{
+    const Section* h = section(Sec::Header);
+    if (!h)
+        return kNone;
+    for (std::uint32_t id : h->items)
+        if (type(id) == name)
+            return id;
+    return kNone;
+}
+
+std::string DocData::modelSpaceOwner() const
+{
+    if (version <= 1009)
+        return {};
+    std::uint32_t br = blockRecordOf("*Model_Space");
+    return br == kNone ? std::string() : handleOf(br);
+}
+
+void DocData::addTableEntry(std::string_view tableName, std::uint32_t rec)
+{
+    Table* t = table(tableName);
+    Section* s = section(Sec::Tables);
+    if (!t || !s)
+        throw DxfError("the drawing has no " + std::string(tableName) + " table");
+    auto it = std::find(s->items.begin(), s->items.end(), t->endtab);
+    s->items.insert(it, rec);
+    t->entries.push_back(rec);
+    recs[rec].sec = Sec::Tables;
+    // the count in the table head is a capacity; keep it at least the number of entries
+    std::uint32_t ci = find(t->head, 70);
+    if (ci != kNone) {
+        long long n = Group{70, value(tags[recs[t->head].tb + ci])}.integer();
+        std::size_t live = 0;
+        for (std::uint32_t e : t->entries)
+            live += !recs[e].deleted;
+        if (n < static_cast<long long>(live))
+            setRaw(t->head, 70, std::to_string(live));
+    }
+}
+
+void DocData::appendToBlock(std::uint32_t blockRec, std::uint32_t rec)
+{
+    for (BlockDef& b : blockDefs) {
+        if (b.block != blockRec)
+            continue;
+        Section* s = section(Sec::Blocks);
+        auto it = std::find(s->items.begin(), s->items.end(), b.endblk);
+        s->items.insert(it, rec);
+        b.ents.push_back(rec);
+        recs[rec].sec = Sec::Blocks;
+        touch();
+        return;
+    }
+    throw DxfError("block not found");
+}
+
+void DocData::setHeaderRaw(std::string_view name, int code, std::string_view raw)
+{
+    if (name == "$DWGCODEPAGE")
+        codec.configure(raw, version >= 1021);
+    std::uint32_t v = headerVar(name);
+    if (v != kNone) {
+        setRaw(v, code, raw);
+        return;
+    }
+    Section& h = ensureSection(Sec::Header, "HEADER");
+    std::uint32_t id = newRec(Sec::Header, {{9, std::string(name)}, {code, std::string(raw)}});
+    h.items.push_back(id);
+}
+
+void DocData::syncHandseed()
+{
+    if (!handseedDirty)
+        return;
+    handseedDirty = false;
+    std::uint32_t v = headerVar("$HANDSEED");
+    if (v != kNone)
+        setRaw(v, 5, hexHandle(nextHandle));
+    else if (version > 1009 || section(Sec::Header))
+        setHeaderRaw("$HANDSEED", 5, hexHandle(nextHandle));
+}
+
+void DocData::index()
+{
+    // Codes of new groups follow the style of the first record.
+    for (const Tag& t : tags)
+        if (t.code == 0) {
+            padCodes = codeLine(t).size() >= 3;
+            break;
+        }
+    // version and code page
+    std::uint32_t v = headerVar("$ACADVER");
+    if (v != kNone)
+        versionText = std::string(trim(get(v, 1, "AC1009")));
+    if (versionText.size() == 6 && versionText.compare(0, 2, "AC") == 0) {
+        int n = 0;
+        auto r = std::from_chars(versionText.data() + 2, versionText.data() + 6, n);
+        version = r.ec == std::errc() ? n : 1009;
+    }
+    std::uint32_t cp = headerVar("$DWGCODEPAGE");
+    codec.configure(cp != kNone ? trim(get(cp, 3, "ANSI_1252")) : std::string_view("ANSI_1252"), version >= 1021);
+
+    // handles: next = above every handle and the seed
+    std::uint64_t maxH = 0;
+    bool any = false;
+    for (const Rec& r : recs) {
+        if (r.sec == Sec::Header)
+            continue;
+        for (std::uint32_t t = r.tb; t < r.te; ++t) {
+            int c = tags[t].code;
+            if (c == 5 || c == 105) {
+                std::uint64_t h;
+                if (parseHex(value(tags[t]), h)) {
+                    maxH = std::max(maxH, h);
+                    any = true;
+                }
+            } else if (c == 1001) {
+                break;
+            }
+        }
+    }
+    std::uint64_t seed = 0;
+    std::uint32_t hs = headerVar("$HANDSEED");
+    if (hs != kNone)
+        parseHex(get(hs, 5), seed);
+    nextHandle = std::max<std::uint64_t>({maxH + 1, seed, 1});
+    if (version <= 1009) {
+        std::uint32_t hv = headerVar("$HANDLING");
+        handles = any || (hv != kNone && Group{70, get(hv, 70)}.integer() != 0);
+    }
+
+    // tables
+    if (Section* s = section(Sec::Tables)) {
+        Table* open = nullptr;
+        for (std::uint32_t id : s->items) {
+            std::string_view t = type(id);
+            if (t == "TABLE") {
+                tables.push_back(Table{upper(trim(get(id, 2))), id, kNone, {}});
+                open = &tables.back();
+            } else if (t == "ENDTAB") {
+                if (open)
+                    open->endtab = id;
+                open = nullptr;
+            } else if (open) {
+                open->entries.push_back(id);
+            }
+        }
+        tables.erase(std::remove_if(tables.begin(), tables.end(), [](const Table& t) { return t.endtab == kNone; }), tables.end());
+    }
+    // blocks
+    if (Section* s = section(Sec::Blocks)) {
+        BlockDef* open = nullptr;
+        for (std::uint32_t id : s->items) {
+            std::string_view t = type(id);
+            if (t == "BLOCK") {
+                blockDefs.push_back(BlockDef{id, kNone, {}});
+                open = &blockDefs.back();
+            } else if (t == "ENDBLK") {
+                if (open)
+                    open->endblk = id;
+                open = nullptr;
+            } else if (open) {
+                open->ents.push_back(id);
+            }
+        }
+        blockDefs.erase(std::remove_if(blockDefs.begin(), blockDefs.end(), [](const BlockDef& b) { return b.endblk == kNone; }), blockDefs.end());
+    }
+}
+
+void DocData::buildHandleMap() const
+{
+    handleMap.clear();
+    for (std::uint32_t id = 0; id < recs.size(); ++id) {
+        if (recs[id].sec == Sec::Header || recs[id].deleted)
+            continue;
+        std::uint32_t i = find(id, 5);
+        if (i != kNone)
+            handleMap.emplace(upper(trim(value(tags[recs[id].tb + i]))), id);
+    }
+    handleMapValid = true;
+}
+
+} // namespace lumo::dxf
