@@ -48,6 +48,11 @@ void HostFactory::writeBlockFile(const std::string& path)
     drawing.save(path);
 }
 
+void PrintTo(const std::shared_ptr<HostFactory>& factory, std::ostream* out)
+{
+    *out << (factory ? factory->name() : "(no factory)");
+}
+
 std::string FactoryName(const ::testing::TestParamInfo<std::shared_ptr<HostFactory>>& info)
 {
     return info.param->name();

@@ -49,6 +49,9 @@ public:
     virtual void writeBlockFile(const std::string& path);
 };
 
+// Test names and failure messages show the factory's name.
+void PrintTo(const std::shared_ptr<HostFactory>& factory, std::ostream* out);
+
 std::string FactoryName(const ::testing::TestParamInfo<std::shared_ptr<HostFactory>>& info);
 
 struct Message {

@@ -148,7 +148,11 @@ struct DrawingData {
             if (const auto style = doc.findTextStyle(*name))
                 return style->name();
         }
-        return "";
+        // A drawing that names none writes with its standard style.
+        if (const auto standard = doc.findTextStyle("Standard"))
+            return standard->name();
+        const auto styles = doc.textStyles();
+        return styles.empty() ? "" : styles.front().name();
     }
 
     dxf::BlockReference insert(const InsertPlacement& p)
