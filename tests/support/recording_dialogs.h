@@ -4,6 +4,7 @@
 // the double is destroyed fail the test too.
 #pragma once
 
+#include "qt_printers.h"
 #include "util/dialogs.h"
 
 #include <QString>

@@ -84,14 +84,17 @@ QString TempSuite::path(const QString& relative) const
 QString TempSuite::makeFolder(const QString& relative)
 {
     const QString p = path(relative);
-    QDir().mkpath(ToNativePath(p));
+    QDir().mkpath(DisplayPath(p));
     return p;
 }
 
+// Files are written with exactly the spelling given (DisplayPath does not
+// look for other spellings on disk), so tests can build folders that hold
+// names differing only in case.
 QString TempSuite::writeBytes(const QString& relative, const QByteArray& bytes)
 {
     const QString p = path(relative);
-    const QString native = ToNativePath(p);
+    const QString native = DisplayPath(p);
     QDir().mkpath(QFileInfo(native).path());
     QFile file(native);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -106,7 +109,7 @@ QString TempSuite::writeAnsiLines(const QString& relative, const QStringList& li
 
 QByteArray TempSuite::readBytes(const QString& relative) const
 {
-    QFile file(ToNativePath(path(relative)));
+    QFile file(DisplayPath(path(relative)));
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
@@ -116,7 +119,7 @@ QString TempSuite::writeRegistryFile(const QString& key,
                                      const std::vector<std::pair<QString, QString>>& stringValues,
                                      RegFormat format)
 {
-    return ToNativePath(writeBytes(QStringLiteral("registry.reg"), RegistryExport(key, stringValues, format)));
+    return DisplayPath(writeBytes(QStringLiteral("registry.reg"), RegistryExport(key, stringValues, format)));
 }
 
 QString TempSuite::writeCityRegistry(const QString& aDane, const QString& city)

@@ -5,6 +5,8 @@
 // says "native". Everything is removed when the object goes away.
 #pragma once
 
+#include "qt_printers.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>

@@ -1,0 +1,96 @@
+#include "temp_suite.h"
+#include "util/files.h"
+#include "util/paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace lumo {
+namespace {
+
+#ifndef _WIN32
+TEST(Files, NativeAndProgramFormsOfAPath)
+{
+    EXPECT_EQ(FromNativePath("/a/b/LUMO/Programy"), "\\a\\b\\LUMO\\Programy");
+    EXPECT_EQ(DisplayPath("\\a\\b\\LUMO.ini"), "/a/b/LUMO.ini");
+    EXPECT_EQ(ToNativePath("\\nonexistent-lumo-root\\X"), "/nonexistent-lumo-root/X");
+    // A path taken from the native side and one built inside the program
+    // (JoinPath after the program folder) both come out native.
+    EXPECT_EQ(ToNativePath("/nonexistent-lumo-root/a\\b"), "/nonexistent-lumo-root/a/b");
+}
+
+TEST(Files, ComponentsResolveWithoutRegardToCase)
+{
+    test::TempSuite suite;
+    suite.writeAnsiLines("aZasoby\\Sygnalizacja\\Sygnalizatory\\S-3wp.dxf", {"0", "EOF"});
+    suite.writeAnsiLines("aZasoby\\Listy\\Ulice.lst", {"Długa"});
+    suite.writeAnsiLines("aZasoby\\Listy\\ulice.LST", {"inna"});
+
+    struct Case {
+        QString asked;
+        QString found; // relative to the root, native separators
+    };
+    const Case cases[] = {
+        {"aZasoby\\Sygnalizacja\\Sygnalizatory\\s-3wp.dxf",
+         "aZasoby/Sygnalizacja/Sygnalizatory/S-3wp.dxf"},
+        {"AZASOBY\\sygnalizacja\\SYGNALIZATORY\\S-3WP.DXF",
+         "aZasoby/Sygnalizacja/Sygnalizatory/S-3wp.dxf"},
+        // Exact spellings win over other spellings of the same name.
+        {"aZasoby\\Listy\\Ulice.lst", "aZasoby/Listy/Ulice.lst"},
+        {"aZasoby\\Listy\\ulice.LST", "aZasoby/Listy/ulice.LST"},
+        // A new file keeps the spelling given, in the folder that exists.
+        {"azasoby\\listy\\Nowy.lst", "aZasoby/Listy/Nowy.lst"},
+        {"azasoby\\Brak\\Brak\\Ulice.lst", "aZasoby/Brak/Brak/Ulice.lst"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ToNativePath(suite.path(c.asked)), suite.nativeRoot() + "/" + c.found)
+            << c.asked.toStdString();
+
+    EXPECT_TRUE(FileExists(suite.path("AZASOBY\\LISTY\\ULICE.LST")));
+    EXPECT_FALSE(FileExists(suite.path("aZasoby\\Listy")));
+    EXPECT_TRUE(FolderExists(suite.path("azasoby\\listy")));
+    EXPECT_FALSE(FileExists(suite.path("aZasoby\\Listy\\Brak.lst")));
+}
+#endif
+
+TEST(Files, AtomicWriteReplacesTheWholeFileAndLeavesNoTemporaryFile)
+{
+    test::TempSuite suite;
+    const QString file = suite.writeBytes("LUMO\\Programy\\LUMO.ini", "old content\r\n");
+    ASSERT_TRUE(WriteFileAtomic(file, "new\r\n"));
+    EXPECT_EQ(ReadFileBytes(file).value_or("?"), QByteArray("new\r\n"));
+    const QStringList entries = QDir(ToNativePath(suite.programFolder())).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_EQ(entries, QStringList{"LUMO.ini"});
+
+    ASSERT_TRUE(AppendToFile(file, "more\r\n"));
+    EXPECT_EQ(ReadFileBytes(file).value_or("?"), QByteArray("new\r\nmore\r\n"));
+}
+
+#ifndef _WIN32
+TEST(Files, FailedWriteLeavesTheOriginal)
+{
+    test::TempSuite suite;
+    const QString file = suite.writeBytes("ro\\LUMO.ini", "keep me\r\n");
+    const QString folder = ToNativePath(suite.path("ro"));
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    if (QFileInfo(folder).isWritable())
+        GTEST_SKIP() << "running with rights that ignore folder permissions";
+    EXPECT_FALSE(WriteFileAtomic(file, "damaged"));
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(ReadFileBytes(file).value_or("?"), QByteArray("keep me\r\n"));
+}
+#endif
+
+TEST(Files, ReadFileBytesReportsAMissingFile)
+{
+    test::TempSuite suite;
+    int error = 0;
+    EXPECT_FALSE(ReadFileBytes(suite.path("brak.txt"), &error).has_value());
+    EXPECT_EQ(error, 2);
+}
+
+} // namespace
+} // namespace lumo

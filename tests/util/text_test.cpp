@@ -1,0 +1,95 @@
+#include "recording_dialogs.h"
+#include "util/text.h"
+
+#include <gtest/gtest.h>
+
+namespace lumo {
+namespace {
+
+TEST(Text, TrimBlanksRemovesOnlySpaces)
+{
+    EXPECT_EQ(TrimBlanks("  a b  "), "a b");
+    EXPECT_EQ(TrimBlanks("\ta\t"), "\ta\t");
+    EXPECT_EQ(TrimBlanks("   "), "");
+    EXPECT_EQ(TrimLeftBlanks("  a "), "a ");
+    EXPECT_EQ(TrimRightBlanks("  a "), "  a");
+}
+
+TEST(Text, InStrRevChr)
+{
+    EXPECT_EQ(InStrRevChr("a\\b\\c", "\\"), 4);
+    EXPECT_EQ(InStrRevChr("\\", "\\"), 1);
+    EXPECT_EQ(InStrRevChr("abc", "x"), 0);
+    EXPECT_EQ(InStrRevChr("", "a"), 0);
+    EXPECT_EQ(InStrRevChr("aaa", "aa"), 0);
+}
+
+TEST(Text, ReplaceAllText)
+{
+    struct Case {
+        QString text, searched, replacement, expected;
+    };
+    const Case cases[] = {
+        {"C:/x/y", "/", "\\", "C:\\x\\y"},
+        {"1,5", ",", ".", "1.5"},
+        // Each replacement may join into a new occurrence.
+        {"aabb", "ab", "", ""},
+        {"x", "", "y", "x"},
+        {"30.12.1999", "1999", "rrrr", "30.12.rrrr"},
+        // A replacement containing the searched text would never finish.
+        {"abab", "ab", "abx", "abab"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ReplaceAllText(c.text, c.searched, c.replacement), c.expected) << c.text.toStdString();
+}
+
+TEST(Text, ReplaceChr)
+{
+    test::RecordingDialogs dialogs;
+    EXPECT_EQ(ReplaceChr(dialogs, "1,5,7", ",", "."), "1.5.7");
+    EXPECT_EQ(ReplaceChr(dialogs, "", ",", "."), "");
+    EXPECT_TRUE(dialogs.calls().empty());
+
+    dialogs.acceptMessages(1);
+    EXPECT_EQ(ReplaceChr(dialogs, "1,5", ",", ","), "1,5");
+    ASSERT_EQ(dialogs.calls().size(), 1u);
+    const test::DialogCall& call = dialogs.calls()[0];
+    EXPECT_EQ(call.title, "LUMO_Sygnalizatory");
+    EXPECT_EQ(call.text, QStringLiteral("ReplaceChr(): oba znaki są identyczne!"));
+    EXPECT_EQ(call.icon, DialogIcon::None);
+    EXPECT_EQ(call.buttons, DialogButtons::Ok);
+}
+
+TEST(Text, TakeToken)
+{
+    struct Case {
+        QString text, separator, token, rest;
+    };
+    const Case cases[] = {
+        {"987 Rondo", " ", "987", "Rondo"},
+        {"abxcd", "X", "ab", "cd"},
+        {"abc", ";", "abc", ""},
+        {"a;;b", ";", "a", ";b"},
+        {"", " ", "", ""},
+        {"ŁódźXtail", "x", "Łódź", "tail"},
+        {"a -- b", "--", "a ", " b"},
+    };
+    for (const Case& c : cases) {
+        QString text = c.text;
+        EXPECT_EQ(TakeToken(text, c.separator), c.token) << c.text.toStdString();
+        EXPECT_EQ(text, c.rest) << c.text.toStdString();
+    }
+}
+
+TEST(Text, Utf8HelpersKeepPolishLetters)
+{
+    const QString polish = QStringLiteral("Zażółć gęślą jaźń ĄĘ");
+    const std::string utf8 = Utf8FromQString(polish);
+    EXPECT_EQ(utf8, std::string("Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87 g\xC4\x99\xC5\x9Bl\xC4\x85 "
+                                "ja\xC5\xBA\xC5\x84 \xC4\x84\xC4\x98"));
+    EXPECT_EQ(QStringFromUtf8(utf8), polish);
+    EXPECT_EQ(QStringFromUtf8(std::string("a\0b", 3)).size(), 3);
+}
+
+} // namespace
+} // namespace lumo

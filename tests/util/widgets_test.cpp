@@ -1,0 +1,76 @@
+#include "qt_printers.h"
+#include "util/widgets.h"
+
+#include <QComboBox>
+#include <QWidget>
+
+#include <array>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace lumo {
+namespace {
+
+QStringList Items(const QComboBox& combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo.count(); ++i)
+        items << combo.itemText(i);
+    return items;
+}
+
+TEST(Widgets, FillComboFromArrayRunsTheRuleOnceForTheShownItem)
+{
+    QComboBox combo;
+    combo.addItems({"old", "items"});
+    combo.setCurrentIndex(1);
+    std::vector<int> changes;
+    QObject::connect(&combo, &QComboBox::currentIndexChanged, [&](int i) { changes.push_back(i); });
+
+    const std::array<QString, 5> table = {"a", "b", "c", "d", "e"};
+    FillComboFromArray(&combo, table, 1, 3, 1);
+    EXPECT_EQ(Items(combo), (QStringList{"b", "c", "d"}));
+    EXPECT_EQ(combo.currentText(), "c");
+    EXPECT_EQ(changes, std::vector<int>{1});
+
+    // Showing item 0 after a refill still runs the rule, as a choice does.
+    changes.clear();
+    FillComboFromArray(&combo, QStringList{"p", "p1", "p2"}, 0, 2, 0);
+    EXPECT_EQ(Items(combo), (QStringList{"p", "p1", "p2"}));
+    EXPECT_EQ(combo.currentIndex(), 0);
+    EXPECT_EQ(changes, std::vector<int>{0});
+}
+
+TEST(Widgets, FillComboFromArrayWithNothingToShow)
+{
+    QComboBox combo;
+    std::vector<int> changes;
+    QObject::connect(&combo, &QComboBox::currentIndexChanged, [&](int i) { changes.push_back(i); });
+    FillComboFromArray(&combo, QStringList{}, 0, -1, 0);
+    EXPECT_EQ(combo.count(), 0);
+    EXPECT_EQ(combo.currentIndex(), -1);
+    EXPECT_TRUE(changes.empty());
+}
+
+TEST(Widgets, SetWindowOnTopKeepsPlaceAndShowsTheWindow)
+{
+    QWidget form;
+    form.setGeometry(120, 130, 200, 100);
+    form.show();
+    const QRect before = form.geometry();
+
+    SetWindowOnTop(&form, true);
+    EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.geometry(), before);
+    EXPECT_FALSE(form.testAttribute(Qt::WA_ShowWithoutActivating));
+
+    SetWindowOnTop(&form, false);
+    EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.geometry(), before);
+}
+
+} // namespace
+} // namespace lumo
