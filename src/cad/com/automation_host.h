@@ -1,0 +1,21 @@
+// The automation host: the CAD program registered as "AutoCAD.Application",
+// driven by late-bound IDispatch calls by member name.
+#pragma once
+
+#include "cad/com/com_support.h"
+#include "cad/host.h"
+
+#include <memory>
+
+namespace lumo::cad::com {
+
+inline constexpr const wchar_t* kHostProgId = L"AutoCAD.Application";
+
+// The running host registered under kHostProgId. Fails with HostError when
+// none is running.
+std::shared_ptr<Application> attachRunningHost(const RetryPolicy& retry = {});
+
+// Starts a new host of kHostProgId. Fails with HostError when it cannot.
+std::shared_ptr<Application> createHost(const RetryPolicy& retry = {});
+
+} // namespace lumo::cad::com

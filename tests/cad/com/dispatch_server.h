@@ -1,0 +1,55 @@
+// An automation object model for the tests: every object of a host (any
+// implementation of cad/host.h) exposed through IDispatch with the member
+// names and type names of the automation model, so that the automation host
+// can be driven against it and every argument really crosses IDispatch.
+#pragma once
+
+#include "cad/host.h"
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include <memory>
+#include <string>
+
+namespace lumo::cad::com::testing {
+
+// What the tests make the server do besides answering.
+struct ServerControl {
+    // The next this many calls are refused as a busy host refuses them.
+    int rejectNextCalls = 0;
+    HRESULT rejection = RPC_E_CALL_REJECTED;
+    // Calls refused so far.
+    int rejectedCalls = 0;
+};
+
+// The application object of the model, with one reference for the caller.
+IDispatch* exposeApplication(std::shared_ptr<Application> application,
+                             std::shared_ptr<ServerControl> control);
+
+// The model registered as the running "AutoCAD.Application" and as the class
+// that creates it; both end with the object.
+class RegisteredServer {
+public:
+    RegisteredServer(std::shared_ptr<Application> application,
+                     std::shared_ptr<ServerControl> control, bool running, bool creatable);
+    ~RegisteredServer();
+    RegisteredServer(const RegisteredServer&) = delete;
+    RegisteredServer& operator=(const RegisteredServer&) = delete;
+
+    // The number of objects created through the class so far.
+    int created() const;
+
+private:
+    IDispatch* application_ = nullptr;
+    IClassFactory* factory_ = nullptr;
+    DWORD activeCookie_ = 0;
+    DWORD classCookie_ = 0;
+    bool uninitialize_ = false;
+};
+
+// Registers the ProgID "AutoCAD.Application" with the tests' class id for the
+// current user (the private Wine prefix of the test run).
+void registerProgId();
+
+} // namespace lumo::cad::com::testing
