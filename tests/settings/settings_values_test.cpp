@@ -1,0 +1,166 @@
+#include "settings/ini_file.h"
+#include "settings/keys.h"
+#include "settings/settings_values.h"
+#include "temp_suite.h"
+
+#include <gtest/gtest.h>
+
+namespace lumo {
+namespace {
+
+struct ReadResults {
+    int defaultDetector, formatPR, czyUstawPetle, loopShape;
+    QString signalHeight, signalWidth, detectorHeight, detectorWidth;
+    bool conditional, inventory, textScaling;
+    QString orientation;
+};
+
+ReadResults ReadAll(const QString& file)
+{
+    SettingsValues v;
+    ReadResults r{};
+    r.defaultDetector = ReadDefaultDetector(file, v);
+    r.formatPR = ReadFormatPR(file, v);
+    r.czyUstawPetle = ReadCzyUstawPetle(file, v);
+    r.loopShape = ReadLoopShape(file);
+    ReadSignalFont(file, v);
+    ReadDetectorFont(file, v);
+    r.conditional = ReadConditionalDescriptions(file);
+    r.inventory = ReadInventoryWarning(file);
+    r.textScaling = ReadTextScaling(file);
+    r.orientation = ReadOrientation(file);
+    // What the readers keep is what they returned.
+    EXPECT_EQ(v.defaultDetector, r.defaultDetector);
+    EXPECT_EQ(v.formatPR, r.formatPR);
+    EXPECT_EQ(v.czyUstawPetle, r.czyUstawPetle);
+    r.signalHeight = v.signalFontHeight;
+    r.signalWidth = v.signalFontWidth;
+    r.detectorHeight = v.detectorFontHeight;
+    r.detectorWidth = v.detectorFontWidth;
+    return r;
+}
+
+TEST(SettingsValues, NoSettingsFileGivesTheDefaults)
+{
+    test::TempSuite suite;
+    const ReadResults r = ReadAll(suite.settingsFile());
+    EXPECT_EQ(r.orientation, "1");
+    EXPECT_EQ(r.signalHeight, "1");
+    EXPECT_EQ(r.signalWidth, "0.73");
+    EXPECT_EQ(r.detectorHeight, "0.5");
+    EXPECT_EQ(r.detectorWidth, "0.73");
+    EXPECT_EQ(r.formatPR, 0);
+    EXPECT_EQ(r.czyUstawPetle, 0);
+    EXPECT_EQ(r.defaultDetector, 0);
+    EXPECT_EQ(r.loopShape, 0);
+    EXPECT_TRUE(r.conditional);
+    EXPECT_TRUE(r.inventory);
+    EXPECT_TRUE(r.textScaling);
+}
+
+TEST(SettingsValues, ReadersConvertTheStoredTexts)
+{
+    test::TempSuite suite;
+    const QString file = suite.writeAnsiLines("LUMO\\Programy\\LUMO.ini", {
+        "[OstatnioUzyte]",
+        "Orientacja00=",
+        "CzcionkaOpisuSygnWys=",
+        "CzcionkaOpisuSygnSzer=",
+        "CzcionkaOpisuDetWys=0,6",
+        "CzcionkaOpisuDetSzer= 0.8 ",
+        "FormatPR=1.5",
+        "CzyUstawPetle=2.5",
+        "DomyslnyDetektor=abc",
+        "KsztPoprzPetli=-1",
+        "OpisyWarunkowych=2",
+        "CzyPytNumInwSyg=",
+        "[LUMO_Sygnalizatory]",
+        "SkalujTekst=2",
+    });
+    const ReadResults r = ReadAll(file);
+    EXPECT_EQ(r.orientation, "1");
+    EXPECT_EQ(r.signalHeight, "1");
+    EXPECT_EQ(r.signalWidth, "0.73");
+    EXPECT_EQ(r.detectorHeight, "0,6");
+    EXPECT_EQ(r.detectorWidth, "0.8");
+    EXPECT_EQ(r.formatPR, 2);
+    EXPECT_EQ(r.czyUstawPetle, 2);
+    EXPECT_EQ(r.defaultDetector, 0);
+    EXPECT_EQ(r.loopShape, -1);
+    EXPECT_TRUE(r.conditional);
+    // Present but empty is not missing: the default "1" does not apply.
+    EXPECT_FALSE(r.inventory);
+    // Only the value 1 turns text scaling on.
+    EXPECT_FALSE(r.textScaling);
+}
+
+TEST(SettingsValues, FlagsAcceptAnyValueOfOneOrMore)
+{
+    struct Case {
+        QString stored;
+        bool flag;       // OpisyWarunkowych, CzyPytNumInwSyg
+        bool scaling;    // SkalujTekst
+    };
+    const Case cases[] = {
+        {"1", true, true}, {"2", true, false}, {"0", false, false}, {"-1", false, false},
+        {"0.6", true, true}, {"x", false, false}, {" 1 ", true, true},
+    };
+    test::TempSuite suite;
+    for (const Case& c : cases) {
+        const QString file = suite.writeAnsiLines("f.ini", {"[OstatnioUzyte]", "OpisyWarunkowych=" + c.stored,
+                                                            "CzyPytNumInwSyg=" + c.stored, "[LUMO_Sygnalizatory]",
+                                                            "SkalujTekst=" + c.stored});
+        EXPECT_EQ(ReadConditionalDescriptions(file), c.flag) << c.stored.toStdString();
+        EXPECT_EQ(ReadInventoryWarning(file), c.flag) << c.stored.toStdString();
+        EXPECT_EQ(ReadTextScaling(file), c.scaling) << c.stored.toStdString();
+    }
+}
+
+TEST(SettingsValues, WritersStoreTheKeptValues)
+{
+    test::TempSuite suite;
+    const QString file = suite.settingsFile();
+    SettingsValues v;
+    v.defaultDetector = -1;
+    v.formatPR = 1;
+    v.czyUstawPetle = 0;
+    v.signalFontHeight = "1,25";
+    v.signalFontWidth = "0.8";
+    v.detectorFontHeight = "0.4";
+    v.detectorFontWidth = "0,7";
+    WriteDefaultDetector(file, v);
+    WriteFormatPR(file, v);
+    WriteCzyUstawPetle(file, v);
+    WriteLoopShape(file, 3);
+    WriteSignalFont(file, v);
+    WriteDetectorFont(file, v);
+    WriteConditionalDescriptions(file, false);
+    WriteInventoryWarning(file, true);
+    WriteTextScaling(file, false);
+    WriteOrientation(file, "4");
+
+    EXPECT_EQ(suite.readBytes("LUMO\\Programy\\LUMO.ini"),
+              QByteArray("[OstatnioUzyte]\r\n"
+                         "DomyslnyDetektor=-1\r\n"
+                         "FormatPR=1\r\n"
+                         "CzyUstawPetle=0\r\n"
+                         "KsztPoprzPetli=3\r\n"
+                         "CzcionkaOpisuSygnWys=1,25\r\n"
+                         "CzcionkaOpisuSygnSzer=0.8\r\n"
+                         "CzcionkaOpisuDetWys=0.4\r\n"
+                         "CzcionkaOpisuDetSzer=0,7\r\n"
+                         "OpisyWarunkowych=0\r\n"
+                         "CzyPytNumInwSyg=1\r\n"
+                         "Orientacja00=4\r\n"
+                         "[LUMO_Sygnalizatory]\r\n"
+                         "SkalujTekst=0\r\n"));
+
+    SettingsValues back;
+    EXPECT_EQ(ReadDefaultDetector(file, back), -1);
+    ReadSignalFont(file, back);
+    EXPECT_EQ(back.signalFontHeight, "1,25");
+    EXPECT_EQ(ReadOrientation(file), "4");
+}
+
+} // namespace
+} // namespace lumo
