@@ -92,7 +92,21 @@ protected:
         fs::remove_all(folder);
         fs::create_directories(folder);
     }
-    void TearDown() override { fs::remove_all(folder); }
+    void TearDown() override
+    {
+        std::error_code ec;
+        fs::remove_all(folder, ec);
+    }
+
+    // A corpus drawing to work on (a writable copy: the corpus may be read-only).
+    fs::path copyOf(const char* corpusFile, const char* name)
+    {
+        const auto copy = folder / name;
+        fs::copy_file(kCorpus / corpusFile, copy);
+        fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_write,
+                        fs::perm_options::add);
+        return copy;
+    }
 
     std::shared_ptr<EmbeddedApplication> start(std::optional<fs::path> drawing,
                                                std::shared_ptr<InputSource> input = nullptr)
@@ -216,8 +230,8 @@ TEST_F(EmbeddedHost, ProgramEndSavesAChangedDrawingAndKeepsTheOldOneAsBak)
 
 TEST_F(EmbeddedHost, AnUnchangedDrawingIsNotRewritten)
 {
-    const auto plan = folder / "plan.dxf";
-    fs::copy_file(kCorpus / "r2013_ezdxf_written_attribs__ezdxf_multi_insert_with_attribs.dxf", plan);
+    const auto plan =
+        copyOf("r2013_ezdxf_written_attribs__ezdxf_multi_insert_with_attribs.dxf", "plan.dxf");
     const auto original = readAll(plan);
     {
         auto app = start(plan);
@@ -326,8 +340,7 @@ TEST_F(EmbeddedHost, EnvironmentNamesDrawingScriptAndConfigurationFolder)
 
 TEST_F(EmbeddedHost, WorksOnRealDrawingsAndKeepsWhatItDoesNotTouch)
 {
-    const auto plan = folder / "example.dxf";
-    fs::copy_file(kCorpus / "r2018_acad_attribs__libredwg_example_2018.dxf", plan);
+    const auto plan = copyOf("r2018_acad_attribs__libredwg_example_2018.dxf", "example.dxf");
     long entities = 0;
     std::string handle;
     {
