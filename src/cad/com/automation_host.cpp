@@ -1,5 +1,7 @@
 #include "cad/com/automation_host.h"
 
+#include "cad/host_provider.h"
+
 #include <utility>
 
 namespace lumo::cad::com {
@@ -417,4 +419,22 @@ std::shared_ptr<Application> createHost(const RetryPolicy& retry) {
     return connect(std::move(context), unknown);
 }
 
+namespace {
+
+class AutomationHostProvider final : public HostProvider {
+public:
+    std::shared_ptr<Application> attach() override { return attachRunningHost(); }
+    std::shared_ptr<Application> create() override { return createHost(); }
+};
+
+} // namespace
+
 } // namespace lumo::cad::com
+
+namespace lumo::cad {
+
+std::unique_ptr<HostProvider> MakeAutomationHostProvider() {
+    return std::make_unique<com::AutomationHostProvider>();
+}
+
+} // namespace lumo::cad

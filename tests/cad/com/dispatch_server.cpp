@@ -693,7 +693,8 @@ IDispatch* expose(std::shared_ptr<HostState> s, const Control& c) {
 
 class ModelClassFactory final : public IClassFactory {
 public:
-    explicit ModelClassFactory(IDispatch* application) : application_(application) {
+    ModelClassFactory(IDispatch* application, std::function<void()> started)
+        : application_(application), started_(std::move(started)) {
         application_->AddRef();
     }
     ~ModelClassFactory() { application_->Release(); }
@@ -716,7 +717,9 @@ public:
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
         if (outer) return CLASS_E_NOAGGREGATION;
         ++created;
-        return application_->QueryInterface(iid, out);
+        const HRESULT hr = application_->QueryInterface(iid, out);
+        if (SUCCEEDED(hr) && started_) started_();
+        return hr;
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 
@@ -725,6 +728,7 @@ public:
 private:
     LONG refs_ = 1;
     IDispatch* application_;
+    std::function<void()> started_;
 };
 
 } // namespace
@@ -771,10 +775,9 @@ RegisteredServer::RegisteredServer(std::shared_ptr<Application> application,
                                    bool creatable) {
     uninitialize_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     application_ = exposeApplication(std::move(application), std::move(control));
-    if (running)
-        RegisterActiveObject(application_, kTestClassId, ACTIVEOBJECT_STRONG, &activeCookie_);
+    if (running) registerRunning();
     if (creatable) {
-        factory_ = new ModelClassFactory(application_);
+        factory_ = new ModelClassFactory(application_, [this] { registerRunning(); });
         CoRegisterClassObject(kTestClassId, factory_, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
                               &classCookie_);
     }
@@ -786,6 +789,11 @@ RegisteredServer::~RegisteredServer() {
     if (factory_) factory_->Release();
     application_->Release();
     if (uninitialize_) CoUninitialize();
+}
+
+void RegisteredServer::registerRunning() {
+    if (!activeCookie_)
+        RegisterActiveObject(application_, kTestClassId, ACTIVEOBJECT_STRONG, &activeCookie_);
 }
 
 int RegisteredServer::created() const {

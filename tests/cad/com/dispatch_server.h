@@ -28,7 +28,8 @@ IDispatch* exposeApplication(std::shared_ptr<Application> application,
                              std::shared_ptr<ServerControl> control);
 
 // The model registered as the running "AutoCAD.Application" and as the class
-// that creates it; both end with the object.
+// that creates it; both end with the object. A host started through the class
+// becomes the running one, as a started program registers itself.
 class RegisteredServer {
 public:
     RegisteredServer(std::shared_ptr<Application> application,
@@ -39,6 +40,8 @@ public:
 
     // The number of objects created through the class so far.
     int created() const;
+    // Enters the model in the running object table (once).
+    void registerRunning();
 
 private:
     IDispatch* application_ = nullptr;
