@@ -1,0 +1,156 @@
+// The window as the embedded host's designer: the insert command's
+// insertion point by a click and its rotation by the mouse, GetPoint by a
+// click, Escape cancelling with the host's "*Cancel*", all through the host
+// interface the program uses.
+#include "cad/embedded/embedded_host.h"
+#include "cad/embedded/view/window_input.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace lumo::view {
+namespace {
+
+namespace ce = cad::embedded;
+
+// Block "GLOWICA": a line from its base point 10 units along x.
+const char* kDrawing =
+    "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1009\n0\nENDSEC\n"
+    "0\nSECTION\n2\nBLOCKS\n"
+    "0\nBLOCK\n8\n0\n2\nGLOWICA\n70\n0\n10\n0\n20\n0\n30\n0\n3\nGLOWICA\n"
+    "0\nLINE\n8\n0\n10\n0\n20\n0\n30\n0\n11\n10\n21\n0\n31\n0\n"
+    "0\nENDBLK\n8\n0\n0\nENDSEC\n"
+    "0\nSECTION\n2\nENTITIES\n"
+    "0\nLINE\n8\n0\n10\n0\n20\n0\n30\n0\n11\n200\n21\n100\n31\n0\n"
+    "0\nENDSEC\n0\nEOF\n";
+
+class HostWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        const QString path = folder.filePath(QStringLiteral("rysunek.dxf"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(kDrawing);
+        file.close();
+        ce::EmbeddedHostOptions options;
+        options.drawing = path.toStdString();
+        options.report = [this](const std::string&, const std::string& text, cad::MessageIcon) { reports.push_back(text); };
+        host = std::make_shared<ce::EmbeddedApplication>(options);
+        hostWindow = std::make_unique<HostWindow>(host);
+        host->setVisible(true);
+        hostWindow->sync();
+        window = hostWindow->window();
+        ASSERT_TRUE(window->isVisible());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        window->view()->setView({100, 50}, 2.0);
+        document = host->activeDocument();
+    }
+
+    QPoint at(Vec2 drawing) const { return window->view()->toWidget(drawing).toPoint(); }
+
+    QTemporaryDir folder;
+    std::vector<std::string> reports;
+    std::shared_ptr<ce::EmbeddedApplication> host;
+    std::unique_ptr<HostWindow> hostWindow;
+    MainWindow* window = nullptr;
+    std::shared_ptr<cad::Document> document;
+};
+
+TEST_F(HostWindowTest, InsertByClickThenRotationByTheMouse)
+{
+    const long before = document->modelSpace()->count();
+    document->sendCommand("_-insert\rGLOWICA\rS\r2\r");
+    EXPECT_FALSE(host->isQuiescent()); // asks for the insertion point
+    EXPECT_EQ(window->view()->asking(), DrawingView::Ask::Point);
+    EXPECT_FALSE(window->promptLabel()->text().isEmpty());
+
+    const QPoint insertion = at({120, 60});
+    const Vec2 picked = window->view()->toDrawing(insertion);
+    QTest::mouseClick(window->view(), Qt::LeftButton, {}, insertion);
+    EXPECT_FALSE(host->isQuiescent()); // now the rotation
+    EXPECT_EQ(window->view()->asking(), DrawingView::Ask::Angle);
+    hostWindow->sync(); // the block follows the cursor
+
+    // Straight up from the insertion point: 90 degrees.
+    const QPoint up = insertion - QPoint(0, 80);
+    QTest::mouseMove(window->view(), up);
+    EXPECT_NEAR(window->view()->cursorAngle(), 90.0, 1e-9);
+    QTest::mouseClick(window->view(), Qt::LeftButton, {}, up);
+    EXPECT_TRUE(host->isQuiescent());
+
+    ASSERT_EQ(document->modelSpace()->count(), before + 1);
+    const auto head = document->modelSpace()->item(before);
+    EXPECT_NEAR(head->rotation(), M_PI / 2, 1e-9);
+    EXPECT_NEAR(head->insertionPoint().x, picked.x, 1e-9);
+    EXPECT_NEAR(head->insertionPoint().y, picked.y, 1e-9);
+    EXPECT_EQ(window->view()->asking(), DrawingView::Ask::Nothing);
+
+    // The window draws the new reference: the block's line runs up 20 units (scale 2).
+    window->refresh();
+    const QImage image = window->view()->renderImage();
+    const QPoint mid = window->view()->toWidget({picked.x, picked.y + 10}).toPoint();
+    bool drawn = false;
+    for (int dx = -1; dx <= 1; ++dx)
+        drawn = drawn || (image.pixel(mid.x() + dx, mid.y()) & 0xFFFFFF) == 0xFFFFFF;
+    EXPECT_TRUE(drawn);
+}
+
+TEST_F(HostWindowTest, TypedRotationAndEscape)
+{
+    const long before = document->modelSpace()->count();
+    document->sendCommand("_-insert\rGLOWICA\rS\r1\r");
+    host->isQuiescent();
+    QTest::keyClicks(window->promptEdit(), QStringLiteral("30,40"));
+    QTest::keyClick(window->promptEdit(), Qt::Key_Return);
+    host->isQuiescent();
+    QTest::keyClicks(window->promptEdit(), QStringLiteral("45"));
+    QTest::keyClick(window->promptEdit(), Qt::Key_Return);
+    EXPECT_TRUE(host->isQuiescent());
+    ASSERT_EQ(document->modelSpace()->count(), before + 1);
+    const auto head = document->modelSpace()->item(before);
+    EXPECT_NEAR(head->rotation(), M_PI / 4, 1e-9);
+    EXPECT_DOUBLE_EQ(head->insertionPoint().x, 30);
+    EXPECT_DOUBLE_EQ(head->insertionPoint().y, 40);
+
+    // Escape while the insertion point is asked: nothing is inserted.
+    document->sendCommand("_-insert\rGLOWICA\rS\r1\r");
+    host->isQuiescent();
+    QTest::keyClick(window->view(), Qt::Key_Escape);
+    EXPECT_TRUE(host->isQuiescent());
+    EXPECT_EQ(document->modelSpace()->count(), before + 1);
+    EXPECT_NE(document->getVariable("LASTPROMPT").find("*Cancel*"), std::string::npos);
+    hostWindow->sync();
+    EXPECT_TRUE(window->promptLabel()->text().contains(QStringLiteral("*Cancel*")));
+}
+
+TEST_F(HostWindowTest, GetPointWaitsForAClickAndEscapeRaises)
+{
+    const QPoint click = at({80, 40});
+    const Vec2 expected = window->view()->toDrawing(click);
+    QString promptShown;
+    QTimer::singleShot(0, window, [&] {
+        promptShown = window->promptLabel()->text();
+        QTest::mouseClick(window->view(), Qt::LeftButton, {}, click);
+    });
+    const auto point = document->utility()->getPoint("Wskaż położenie opisu ...");
+    EXPECT_EQ(promptShown, QStringLiteral("Wskaż położenie opisu ..."));
+    EXPECT_DOUBLE_EQ(point.x, expected.x);
+    EXPECT_DOUBLE_EQ(point.y, expected.y);
+
+    QTimer::singleShot(0, window, [&] { QTest::keyClick(window->view(), Qt::Key_Escape); });
+    EXPECT_THROW(document->utility()->getPoint("Wskaż położenie opisu ..."), cad::HostError);
+    EXPECT_NE(document->getVariable("LASTPROMPT").find("*Cancel*"), std::string::npos);
+}
+
+} // namespace
+} // namespace lumo::view

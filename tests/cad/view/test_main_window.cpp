@@ -1,0 +1,151 @@
+// The window around the drawing: opening (with progress and cancel), keeping
+// the previous drawing when one cannot be read, the title's name and changed
+// mark, saving, the recent drawings, the cursor's coordinates.
+#include "cad/embedded/view/main_window.h"
+#include "dxf/document.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace lumo::view {
+namespace {
+
+const QString kCorpus = QStringLiteral(LUMO_DXF_CORPUS);
+
+class Window : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        window.setMessageSink([this](const QString& text) { messages << text; });
+        window.setRecentStore(folder.filePath(QStringLiteral("recent.ini")));
+    }
+    // A corpus drawing copied where the test may write.
+    QString copy(const char* name, const QString& as)
+    {
+        const QString target = folder.filePath(as);
+        QFile::copy(kCorpus + QLatin1Char('/') + QLatin1String(name), target);
+        QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+        return target;
+    }
+
+    QTemporaryDir folder;
+    MainWindow window;
+    QStringList messages;
+};
+
+TEST_F(Window, OpeningShowsTheDrawingAndRemembersIt)
+{
+    const QString path = copy("r2013_odafamily_attribs__qcad_flange.dxf", QStringLiteral("kołnierz.dxf"));
+    ASSERT_TRUE(window.openDrawing(path));
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(window.windowTitle().startsWith(QStringLiteral("kołnierz.dxf[*]")));
+    EXPECT_FALSE(window.isWindowModified());
+    ASSERT_NE(window.view()->scene(), nullptr);
+    EXPECT_GT(window.view()->scene()->items().size(), 200u);
+    EXPECT_EQ(window.recentDrawings().value(0), path);
+
+    // Another window reads the same recent list.
+    MainWindow other;
+    other.setRecentStore(folder.filePath(QStringLiteral("recent.ini")));
+    EXPECT_EQ(other.recentDrawings().value(0), path);
+}
+
+TEST_F(Window, ADrawingThatCannotBeReadKeepsThePreviousOne)
+{
+    const QString good = copy("r2013_odafamily_attribs__qcad_flange.dxf", QStringLiteral("dobry.dxf"));
+    ASSERT_TRUE(window.openDrawing(good));
+    const dxf::Document* before = window.document();
+    const QString title = window.windowTitle();
+
+    struct Case {
+        QString path;
+        const char* why;
+    } cases[] = {
+        {copy("r2000_BINARY_acad__ACadSharp_sample_AC1015_binary.dxf", QStringLiteral("binarny.dxf")), "binary"},
+        {folder.filePath(QStringLiteral("brak.dxf")), "missing"},
+    };
+    QFile garbage(folder.filePath(QStringLiteral("zly.dxf")));
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write("0\nSECTION\n2\nENTITIES\n0\nLINE\n10\n");
+    garbage.close();
+    for (const auto& c : {cases[0], cases[1], Case{garbage.fileName(), "truncated"}}) {
+        messages.clear();
+        EXPECT_FALSE(window.openDrawing(c.path)) << c.why;
+        ASSERT_EQ(messages.size(), 1) << c.why;
+        EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Nie można otworzyć rysunku\r\n["))) << c.why;
+        EXPECT_GT(messages[0].section(QStringLiteral("\r\n"), 2).size(), 0) << c.why << ": no reason given";
+        EXPECT_EQ(window.document(), before) << c.why;
+        EXPECT_EQ(window.windowTitle(), title) << c.why;
+        EXPECT_EQ(window.recentDrawings().value(0), good) << c.why;
+    }
+}
+
+TEST_F(Window, CancellingALongOpenKeepsThePreviousDrawing)
+{
+    const QString good = copy("r2013_odafamily_attribs__qcad_flange.dxf", QStringLiteral("dobry.dxf"));
+    ASSERT_TRUE(window.openDrawing(good));
+    const dxf::Document* before = window.document();
+    const QString large = copy("r2000_acad_attribs_dwgprops__ACadSharp_sample_AC1015_ascii.dxf", QStringLiteral("duzy.dxf"));
+    window.setProgressDelay(0);
+    bool progressShown = false;
+    QTimer::singleShot(0, &window, [&] {
+        if (auto* progress = window.findChild<QProgressDialog*>()) {
+            progressShown = true;
+            progress->cancel();
+        }
+    });
+    EXPECT_FALSE(window.openDrawing(large));
+    EXPECT_TRUE(progressShown);
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(window.document(), before);
+}
+
+TEST_F(Window, ChangesShowInTheTitleAndTheDrawingAndSaveClearsTheMark)
+{
+    auto document = dxf::Document::fromMemory(
+        "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0\n20\n0\n30\n0\n11\n100\n21\n100\n31\n0\n0\nENDSEC\n0\nEOF\n");
+    window.showDocument(&document, folder.filePath(QStringLiteral("plan.dxf")));
+    const std::size_t items = window.view()->scene()->items().size();
+    EXPECT_FALSE(window.isWindowModified());
+
+    document.addText("Opis", {50, 50, 0}, 2.5);
+    window.refresh();
+    EXPECT_TRUE(window.isWindowModified());
+    EXPECT_EQ(window.view()->scene()->items().size(), items + 1);
+
+    const QString target = folder.filePath(QStringLiteral("plan-kopia.dxf"));
+    ASSERT_TRUE(window.saveAs(target));
+    EXPECT_TRUE(QFile::exists(target));
+    EXPECT_FALSE(window.isWindowModified());
+    EXPECT_TRUE(window.windowTitle().startsWith(QStringLiteral("plan-kopia.dxf[*]")));
+    const auto saved = dxf::Document::load(target.toStdString());
+    EXPECT_EQ(saved.modelSpaceCount(), 2u);
+}
+
+TEST_F(Window, TheStatusBarShowsTheCursorsDrawingCoordinates)
+{
+    const QString path = copy("r2013_odafamily_attribs__qcad_flange.dxf", QStringLiteral("k.dxf"));
+    ASSERT_TRUE(window.openDrawing(path));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.view()->setView({10, 20}, 4.0);
+    const QPoint at = window.view()->toWidget({12.5, 17.25}).toPoint();
+    QTest::mouseMove(window.view(), at);
+    const Vec2 expected = window.view()->toDrawing(at);
+    EXPECT_EQ(window.coordinates()->text(),
+              QStringLiteral("%1, %2").arg(expected.x, 0, 'f', 3).arg(expected.y, 0, 'f', 3));
+    EXPECT_NEAR(expected.x, 12.5, 0.25);
+    EXPECT_NEAR(expected.y, 17.25, 0.25);
+}
+
+} // namespace
+} // namespace lumo::view

@@ -7,6 +7,7 @@
 #include <QPolygonF>
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace lumo::view {
@@ -93,21 +94,22 @@ public:
     {
         const QRgb colour = options_.colour ? *options_.colour : it.colour;
         const Box& b = it.bounds;
-        if (b.width() < pixel_ && b.height() < pixel_ && it.kind != ItemKind::Point) {
+        const double size = std::max(b.width(), b.height()) / pixel_; // in pixels
+        if (size < 1.0 && it.kind != ItemKind::Point) {
             const Vec2 c = m_.map((b.minX + b.maxX) / 2, (b.minY + b.maxY) / 2);
             batches_.of(colour).points.emplace_back(c.x, c.y);
             return;
         }
         switch (it.kind) {
         case ItemKind::Path:
-        case ItemKind::Closed: path(it, colour); break;
+        case ItemKind::Closed: path(it, colour, size); break;
         case ItemKind::Filled: filled(it, colour); break;
         case ItemKind::Point: {
             const Vec2 p = m_.map(scene_.vertices()[it.first]);
             batches_.of(colour).points.emplace_back(p.x, p.y);
             break;
         }
-        case ItemKind::Text: text(scene_.texts()[it.first], colour); break;
+        case ItemKind::Text: text(it, colour); break;
         }
     }
 
@@ -124,27 +126,37 @@ public:
     }
 
 private:
+    bool inside(const QPointF& p) const
+    {
+        return p.x() >= inner_.left() && p.x() <= inner_.right() && p.y() >= inner_.top() && p.y() <= inner_.bottom();
+    }
+
     void segment(std::vector<QLineF>& out, QPointF p, QPointF q)
     {
-        if (!inner_.contains(p) || !inner_.contains(q)) {
+        if (!inside(p) || !inside(q)) {
             if (!clip(p, q, safe_))
                 return;
         }
         out.emplace_back(p, q);
     }
 
-    void path(const Item& it, QRgb colour)
+    void path(const Item& it, QRgb colour, double size)
     {
         auto& lines = batches_.of(colour).lines;
         const Vec2* v = scene_.vertices().data() + it.first;
+        // A run a few pixels across needs no more than a vertex every two
+        // pixels: small arcs and circles cost what they show.
+        const std::uint32_t wanted = std::uint32_t(std::max(2.0, size / 2.0));
+        const std::uint32_t stride = it.count > wanted ? (it.count + wanted - 1) / wanted : 1;
         Vec2 s = m_.map(v[0]);
         const QPointF first(s.x, s.y);
         QPointF last = first;
-        for (std::uint32_t i = 1; i < it.count; ++i) {
-            s = m_.map(v[i]);
+        for (std::uint32_t i = stride; i < it.count + stride - 1; i += stride) {
+            const std::uint32_t k = std::min(i, it.count - 1);
+            s = m_.map(v[k]);
             const QPointF p(s.x, s.y);
             // Vertices closer than a pixel add nothing visible.
-            if (i + 1 < it.count && std::abs(p.x() - last.x()) < 0.8 && std::abs(p.y() - last.y()) < 0.8)
+            if (k + 1 < it.count && std::abs(p.x() - last.x()) < 0.8 && std::abs(p.y() - last.y()) < 0.8)
                 continue;
             segment(lines, last, p);
             last = p;
@@ -170,26 +182,28 @@ private:
         painter_.drawPolygon(polygon.intersected(QPolygonF(safe_)));
     }
 
-    void text(const TextItem& t, QRgb colour)
+    void text(const Item& it, QRgb colour)
     {
-        const Vec2 anchor = m_.map(t.at);
-        const Vec2 along = m_.map(t.at.x + std::cos(t.rotation), t.at.y + std::sin(t.rotation));
-        const double angle = std::atan2(along.y - anchor.y, along.x - anchor.x);
+        const TextItem& t = scene_.texts()[it.first];
         const double pixels = t.height / pixel_;
-        if (pixels < 3.0) {
-            // Too small to read: a stroke where the text runs.
-            const Box b = Scene::textBounds(t);
-            const Vec2 l = m_.map(b.minX, (b.minY + b.maxY) / 2), r = m_.map(b.maxX, (b.minY + b.maxY) / 2);
+        if (pixels < 5.0) {
+            // Too small to read (capitals under 5 pixels): a stroke where the text runs.
+            const double c = std::cos(t.rotation), s = std::sin(t.rotation);
+            const double half = std::max(it.bounds.width(), it.bounds.height()) / 2;
+            const double mx = (it.bounds.minX + it.bounds.maxX) / 2, my = (it.bounds.minY + it.bounds.maxY) / 2;
+            const Vec2 l = m_.map(mx - c * half, my - s * half), r = m_.map(mx + c * half, my + s * half);
             segment(batches_.of(colour).lines, QPointF(l.x, l.y), QPointF(r.x, r.y));
             return;
         }
+        const Vec2 anchor = m_.map(t.at);
+        const Vec2 along = m_.map(t.at.x + std::cos(t.rotation), t.at.y + std::sin(t.rotation));
+        const double angle = std::atan2(along.y - anchor.y, along.x - anchor.x);
         if (pixels > 4000.0)
             return; // a glyph larger than any screen is only noise
-        QFont font = painter_.font();
-        font.setFamily(QStringLiteral("DejaVu Sans"));
         // Text height in a drawing is the height of capitals.
-        font.setPixelSize(std::max(1, int(std::lround(pixels / 0.73))));
-        const QFontMetricsF fm(font);
+        const Font& f = font(std::max(1, int(std::lround(pixels / 0.73))));
+        const QFont& font = f.font;
+        const QFontMetricsF& fm = f.metrics;
         const QStringList lines = t.text.split(QLatin1Char('\n'));
         const double step = t.height * t.lineSpacing / pixel_;
         const double block = pixels + step * double(lines.size() - 1);
@@ -219,6 +233,23 @@ private:
         painter_.restore();
     }
 
+    struct Font {
+        QFont font;
+        QFontMetricsF metrics;
+    };
+    // Fonts by pixel size: most texts of a drawing share a few heights.
+    const Font& font(int pixelSize)
+    {
+        for (const auto& f : fonts_)
+            if (f->font.pixelSize() == pixelSize)
+                return *f;
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(pixelSize);
+        fonts_.push_back(std::make_unique<Font>(Font{font, QFontMetricsF(font)}));
+        return *fonts_.back();
+    }
+
+    std::vector<std::unique_ptr<Font>> fonts_;
     QPainter& painter_;
     const Scene& scene_;
     const Affine m_;

@@ -134,15 +134,14 @@ Box Scene::textBounds(const TextItem& t)
 void Scene::finish()
 {
     cells_.clear();
-    order_.clear();
     const std::size_t n = items_.size();
     if (n < 256 || extents_.isEmpty())
         return;
     // About 32 items a cell; the grid follows the drawing's aspect ratio.
     const double cellsWanted = double(n) / 32.0;
     const double w = std::max(extents_.width(), 1e-9), h = std::max(extents_.height(), 1e-9);
-    int nx = int(std::clamp(std::sqrt(cellsWanted * w / h), 1.0, 512.0));
-    int ny = int(std::clamp(cellsWanted / nx, 1.0, 512.0));
+    const int nx = int(std::clamp(std::sqrt(cellsWanted * w / h), 1.0, 512.0));
+    const int ny = int(std::clamp(cellsWanted / nx, 1.0, 512.0));
     const double sx = nx / w, sy = ny / h;
 
     std::vector<std::uint32_t> cellOf(n);
@@ -161,12 +160,25 @@ void Scene::finish()
         cells_[c].begin = counts[c];
         cells_[c].end = counts[c + 1];
     }
-    order_.resize(n);
+    // Items of one cell side by side: a redraw reads memory in order.
+    std::vector<Item> sorted(n);
     std::vector<std::uint32_t> fill(counts.begin(), counts.end() - 1);
     for (std::size_t i = 0; i < n; ++i) {
-        order_[fill[cellOf[i]]++] = std::uint32_t(i);
+        sorted[fill[cellOf[i]]++] = items_[i];
         cells_[cellOf[i]].loose.add(items_[i].bounds);
     }
+    // Their vertices likewise, in the same order.
+    std::vector<Vec2> vertices;
+    vertices.reserve(vertices_.size());
+    for (auto& item : sorted) {
+        if (item.kind == ItemKind::Text)
+            continue;
+        const auto first = std::uint32_t(vertices.size());
+        vertices.insert(vertices.end(), vertices_.begin() + item.first, vertices_.begin() + item.first + item.count);
+        item.first = first;
+    }
+    vertices_ = std::move(vertices);
+    items_ = std::move(sorted);
     std::erase_if(cells_, [](const Cell& c) { return c.begin == c.end; });
 }
 

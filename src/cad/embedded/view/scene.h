@@ -109,6 +109,7 @@ public:
     void addText(TextItem text, QRgb colour);
     void clear();
     // Builds the spatial index; call after the last add and before drawing.
+    // Items are regrouped by place, so their order is not the drawing order.
     void finish();
 
     // ---- reading
@@ -131,9 +132,11 @@ public:
         for (const auto& cell : cells_) {
             if (!cell.loose.intersects(box))
                 continue;
+            const bool whole = cell.loose.minX >= box.minX && cell.loose.maxX <= box.maxX &&
+                               cell.loose.minY >= box.minY && cell.loose.maxY <= box.maxY;
             for (std::uint32_t i = cell.begin; i < cell.end; ++i) {
-                const Item& item = items_[order_[i]];
-                if (item.bounds.intersects(box))
+                const Item& item = items_[i];
+                if (whole || item.bounds.intersects(box))
                     fn(item);
             }
         }
@@ -152,8 +155,7 @@ private:
     std::vector<Vec2> vertices_;
     std::vector<TextItem> texts_;
     Box extents_;
-    std::vector<Cell> cells_;
-    std::vector<std::uint32_t> order_; // item indices grouped by cell
+    std::vector<Cell> cells_; // each a run of items_
 };
 
 } // namespace lumo::view

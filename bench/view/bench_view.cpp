@@ -1,0 +1,172 @@
+// Redraw cost of the drawing window on a large drawing: 200,000 model-space
+// entities (streets of lines and polylines with bulges, kerb arcs, lamp
+// circles, labels, block references with attributes) rendered offscreen into
+// an image of a typical window size, whole and zoomed in.
+#include "cad/embedded/view/renderer.h"
+#include "cad/embedded/view/scene_builder.h"
+#include "dxf/document.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <string>
+
+namespace {
+
+using namespace lumo;
+
+constexpr int kEntities = 200000;
+
+void pair(std::string& out, int code, const std::string& value)
+{
+    out += std::to_string(code);
+    out += '\n';
+    out += value;
+    out += '\n';
+}
+
+std::string num(double v)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.4f", v);
+    return buffer;
+}
+
+// An R12 drawing, which needs no handles: a city grid of 2 km.
+std::string syntheticDrawing()
+{
+    std::string d;
+    d.reserve(std::size_t(kEntities) * 120);
+    pair(d, 0, "SECTION"); pair(d, 2, "HEADER"); pair(d, 9, "$ACADVER"); pair(d, 1, "AC1009"); pair(d, 0, "ENDSEC");
+    pair(d, 0, "SECTION"); pair(d, 2, "TABLES"); pair(d, 0, "TABLE"); pair(d, 2, "LAYER"); pair(d, 70, "6");
+    const char* layers[] = {"0", "JEZDNIA", "KRAWEZNIK", "OPISY", "LATARNIE", "ZNAKI"};
+    for (int i = 0; i < 6; ++i) {
+        pair(d, 0, "LAYER"); pair(d, 2, layers[i]); pair(d, 70, "0"); pair(d, 62, std::to_string(i + 1));
+        pair(d, 6, "CONTINUOUS");
+    }
+    pair(d, 0, "ENDTAB"); pair(d, 0, "ENDSEC");
+    pair(d, 0, "SECTION"); pair(d, 2, "BLOCKS");
+    pair(d, 0, "BLOCK"); pair(d, 8, "0"); pair(d, 2, "ZNAK"); pair(d, 70, "2");
+    pair(d, 10, "0"); pair(d, 20, "0"); pair(d, 30, "0"); pair(d, 3, "ZNAK");
+    pair(d, 0, "CIRCLE"); pair(d, 8, "0"); pair(d, 10, "0"); pair(d, 20, "0"); pair(d, 30, "0"); pair(d, 40, "0.4");
+    pair(d, 0, "LINE"); pair(d, 8, "0"); pair(d, 10, "0"); pair(d, 20, "-0.4"); pair(d, 30, "0");
+    pair(d, 11, "0"); pair(d, 21, "-1.5"); pair(d, 31, "0");
+    pair(d, 0, "ATTDEF"); pair(d, 8, "0"); pair(d, 10, "0.6"); pair(d, 20, "0"); pair(d, 30, "0"); pair(d, 40, "0.3");
+    pair(d, 1, ""); pair(d, 3, "Numer"); pair(d, 2, "NUMER"); pair(d, 70, "0");
+    pair(d, 0, "ENDBLK"); pair(d, 8, "0");
+    pair(d, 0, "ENDSEC");
+
+    pair(d, 0, "SECTION"); pair(d, 2, "ENTITIES");
+    std::mt19937 random(42);
+    std::uniform_real_distribution<double> u(0.0, 1.0);
+    for (int i = 0; i < kEntities; ++i) {
+        const double x = u(random) * 2000.0, y = u(random) * 2000.0;
+        switch (i % 10) {
+        case 0: case 1: case 2: case 3: // road edges and markings
+            pair(d, 0, "LINE"); pair(d, 8, "JEZDNIA"); pair(d, 10, num(x)); pair(d, 20, num(y)); pair(d, 30, "0");
+            pair(d, 11, num(x + u(random) * 30 - 15)); pair(d, 21, num(y + u(random) * 30 - 15)); pair(d, 31, "0");
+            break;
+        case 4: case 5: // kerbs with rounded corners
+            pair(d, 0, "LWPOLYLINE"); pair(d, 8, "KRAWEZNIK"); pair(d, 90, "4"); pair(d, 70, "0");
+            pair(d, 10, num(x)); pair(d, 20, num(y));
+            pair(d, 10, num(x + 12)); pair(d, 20, num(y)); pair(d, 42, "0.4142");
+            pair(d, 10, num(x + 15)); pair(d, 20, num(y + 3));
+            pair(d, 10, num(x + 15)); pair(d, 20, num(y + 15));
+            break;
+        case 6: // lamps
+            pair(d, 0, "CIRCLE"); pair(d, 8, "LATARNIE"); pair(d, 10, num(x)); pair(d, 20, num(y)); pair(d, 30, "0");
+            pair(d, 40, num(0.3 + u(random)));
+            break;
+        case 7: // kerb arcs
+            pair(d, 0, "ARC"); pair(d, 8, "KRAWEZNIK"); pair(d, 10, num(x)); pair(d, 20, num(y)); pair(d, 30, "0");
+            pair(d, 40, num(2 + u(random) * 8)); pair(d, 50, num(u(random) * 360)); pair(d, 51, num(u(random) * 360));
+            break;
+        case 8: // labels
+            pair(d, 0, "TEXT"); pair(d, 8, "OPISY"); pair(d, 10, num(x)); pair(d, 20, num(y)); pair(d, 30, "0");
+            pair(d, 40, "1.5"); pair(d, 1, "ul. Długa " + std::to_string(i)); pair(d, 50, num(u(random) * 90));
+            break;
+        default: // signs with a number
+            pair(d, 0, "INSERT"); pair(d, 8, "ZNAKI"); pair(d, 66, "1"); pair(d, 2, "ZNAK");
+            pair(d, 10, num(x)); pair(d, 20, num(y)); pair(d, 30, "0"); pair(d, 50, num(u(random) * 360));
+            pair(d, 0, "ATTRIB"); pair(d, 8, "ZNAKI"); pair(d, 10, num(x + 0.6)); pair(d, 20, num(y)); pair(d, 30, "0");
+            pair(d, 40, "0.3"); pair(d, 1, "A-" + std::to_string(i % 40)); pair(d, 2, "NUMER"); pair(d, 70, "0");
+            pair(d, 0, "SEQEND"); pair(d, 8, "ZNAKI");
+            break;
+        }
+    }
+    pair(d, 0, "ENDSEC");
+    pair(d, 0, "EOF");
+    return d;
+}
+
+struct Fixture {
+    dxf::Document document = dxf::Document::fromMemory(syntheticDrawing());
+    view::Scene scene;
+    Fixture() { view::SceneBuilder(document).buildModelSpace(scene); }
+};
+
+Fixture& fixture()
+{
+    static Fixture f;
+    return f;
+}
+
+// A window's drawing area: 1280 x 800.
+void redraw(benchmark::State& state, double zoom)
+{
+    auto& f = fixture();
+    QImage image(1280, 800, QImage::Format_RGB32);
+    const auto& e = f.scene.extents();
+    const double scale = std::min(1260.0 / e.width(), 780.0 / e.height()) * zoom;
+    const double cx = (e.minX + e.maxX) / 2, cy = (e.minY + e.maxY) / 2;
+    const view::Affine toScreen{scale, 0, 0, -scale, 640 - scale * cx, 400 + scale * cy};
+    for (auto _ : state) {
+        QPainter painter(&image);
+        view::render(painter, f.scene, toScreen, image.rect());
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.SetItemsProcessed(state.iterations() * std::int64_t(f.document.modelSpaceCount()));
+    state.counters["entities"] = double(f.document.modelSpaceCount());
+}
+
+void BM_FullRedrawWholeDrawing(benchmark::State& state) { redraw(state, 1.0); }
+void BM_FullRedrawZoomed8x(benchmark::State& state) { redraw(state, 8.0); }
+void BM_FullRedrawZoomed100x(benchmark::State& state) { redraw(state, 100.0); }
+
+void BM_BuildScene(benchmark::State& state)
+{
+    auto& f = fixture();
+    for (auto _ : state) {
+        view::Scene scene;
+        view::SceneBuilder(f.document).buildModelSpace(scene);
+        benchmark::DoNotOptimize(scene.items().data());
+    }
+    state.SetItemsProcessed(state.iterations() * std::int64_t(f.document.modelSpaceCount()));
+}
+
+BENCHMARK(BM_FullRedrawWholeDrawing)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullRedrawZoomed8x)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullRedrawZoomed100x)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildScene)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
