@@ -372,6 +372,52 @@ TEST_F(EmbeddedHost, WorksOnRealDrawingsAndKeepsWhatItDoesNotTouch)
     EXPECT_EQ(session.doc->handleToObject(handle)->insertionPoint(), (Point3{50, 60, 0}));
 }
 
+TEST_F(EmbeddedHost, PlacesAHeadInDrawingsOfEveryVersion)
+{
+    struct Case {
+        const char* file;
+        bool holdsProperties; // R12 drawings have no place for them
+    } cases[] = {
+        {"r12_acad_attribs__ACadSharp_sample_AC1009_ascii.dxf", false},
+        {"r14_pl_cp1250_attribs__KreatorKoszy_GotoweKosze.dxf", true},
+        {"r2000_acad_attribs_dwgprops__ACadSharp_sample_AC1015_ascii.dxf", true},
+        {"r2004_acad_attribs__libredwg_example_2004.dxf", true},
+        {"r2007_librecad_dxfrw_blocks__LibreCAD_Complete-Lib-V.dxf", true},
+        {"r2013_bricscad_inserts__ezdxf_insert_bricscad_level_1.dxf", true},
+        {"r2018_netdxf_written_attribs__netDxf_sample.dxf", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const auto plan = copyOf(c.file, (std::string("v-") + c.file).c_str());
+        long entities = 0;
+        {
+            auto app = start(plan, std::make_shared<ScriptedInputSource>(std::vector<InputAnswer>{
+                                       InputAnswer::pointAt(1, 2), InputAnswer::angle(90)}));
+            auto session = sessionOf(app);
+            entities = session.modelSpace->count();
+            defineBlock(session, "S-3wp");
+            AddBlockAttribute(*session.doc->blocks()->item("S-3wp"), "INWENT_NUMER", "", 0, 0);
+            EnsureLayer(session, "110-SYGNALIZACJA_KOMORY", true);
+            session.doc->sendCommand("_-insert\rS-3wp\rS\r5\r");
+            ASSERT_TRUE(session.state->isQuiescent());
+            ASSERT_EQ(session.modelSpace->count(), entities + 1);
+            session.modelSpace->item(entities)->getAttributes().at(0)->setTextString("ŁÓDŹ-1");
+            if (c.holdsProperties)
+                SetDrawingProperty(session, "ONUMERSKRZYZ", "987");
+            else
+                EXPECT_THROW(SetDrawingProperty(session, "ONUMERSKRZYZ", "987"), HostError);
+            EXPECT_EQ(GetDrawingProperty(session, "ONUMERSKRZYZ"), c.holdsProperties ? "987" : "");
+        }
+        ASSERT_TRUE(fs::exists(plan.string() + ".bak"));
+        auto app = start(plan);
+        auto session = sessionOf(app);
+        EXPECT_EQ(session.modelSpace->count(), entities + 1);
+        EXPECT_NE(FindBlockByAttribute(session, "S-3WP", "INWENT", "ŁÓDŹ-1", "110-*"), "");
+        EXPECT_EQ(GetDrawingProperty(session, "ONUMERSKRZYZ"), c.holdsProperties ? "987" : "");
+    }
+    EXPECT_TRUE(reports.empty());
+}
+
 TEST_F(EmbeddedHost, BlockFilesGivenAsWindowsPathsInAnyCase)
 {
     fs::create_directories(folder / "aZasoby" / "Symbole");
