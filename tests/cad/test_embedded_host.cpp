@@ -4,6 +4,7 @@
 
 #include "cad/drawing.h"
 #include "cad/embedded/embedded_host.h"
+#include "cad/host_provider.h"
 #include "dxf/document.h"
 
 #include <cstdlib>
@@ -416,6 +417,40 @@ TEST_F(EmbeddedHost, PlacesAHeadInDrawingsOfEveryVersion)
         EXPECT_EQ(GetDrawingProperty(session, "ONUMERSKRZYZ"), c.holdsProperties ? "987" : "");
     }
     EXPECT_TRUE(reports.empty());
+}
+
+TEST_F(EmbeddedHost, ProvidersOfTheRun)
+{
+    setEnv("LUMO_CAD_DRAWING", (folder / "run.dxf").string());
+    setEnv("XDG_CONFIG_HOME", (folder / "xdg").string());
+    std::vector<std::string> shown;
+    HostProviderSetup setup;
+    setup.report = [&](const std::string&, const std::string& text, MessageIcon) {
+        shown.push_back(text);
+    };
+    auto designer = std::make_shared<QueuedInputSource>();
+    setup.interactiveInput = [designer] { return designer; };
+
+    HostSession session;
+    session.message = setup.report;
+    auto embedded = MakeHostProvider(HostKind::Embedded, setup);
+    ASSERT_NE(ConnectAcad(session, *embedded, true), nullptr);
+    EXPECT_TRUE(CheckActiveDocument(session, true));
+    EXPECT_EQ(session.doc->name(), "run.dxf");
+    EXPECT_EQ(session.app->blockFileExtension(), ".dxf");
+    EXPECT_EQ(std::dynamic_pointer_cast<EmbeddedApplication>(session.app)->input(), designer);
+    unsetEnv("LUMO_CAD_DRAWING");
+    unsetEnv("XDG_CONFIG_HOME");
+
+#ifndef _WIN32
+    // No automation host here: connecting fails as on a machine without one.
+    HostSession automation;
+    automation.message = setup.report;
+    auto provider = MakeHostProvider(HostKind::Automation, setup);
+    EXPECT_EQ(ConnectAcad(automation, *provider, true), nullptr);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], "Nie można nawiązać połączenia z programem:\r\n[AutoCAD]");
+#endif
 }
 
 TEST_F(EmbeddedHost, BlockFilesGivenAsWindowsPathsInAnyCase)
