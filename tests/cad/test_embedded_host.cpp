@@ -462,9 +462,13 @@ TEST_F(EmbeddedHost, BlockFilesGivenAsWindowsPathsInAnyCase)
 
     auto app = start(folder / "plan.dxf");
     auto session = sessionOf(app);
-    std::string windowsPath = (folder / "AZASOBY" / "symbole").string() + "\\sygnprzycisk.dxf";
+    std::string windowsPath = (folder / "AZASOBY" / "symbole").string() + "\\SygnPrzycisk.dxf";
     session.modelSpace->insertBlock({0, 0, 0}, windowsPath, 1, 1, 1, 0);
     EXPECT_TRUE(BlockExists(session, "sygnprzycisk"));
+    // Named after the path as given, as a host on Windows names it.
+    EXPECT_EQ(session.doc->blocks()->item("sygnprzycisk")->name(), "SygnPrzycisk");
+    EXPECT_THROW(session.modelSpace->insertBlock({0, 0, 0}, windowsPath + ".old", 1, 1, 1, 0),
+                 HostError);
 }
 
 } // namespace

@@ -516,7 +516,10 @@ public:
             const std::string file = NativePath(name);
             if (!fs::exists(pathOf(file)))
                 throw HostError("File not found: " + name);
-            blockName = textOf(pathOf(file).stem());
+            // Named as the path spells it, whatever case the file has on disk.
+            const auto slash = name.find_last_of("\\/");
+            blockName = name.substr(slash == std::string::npos ? 0 : slash + 1);
+            blockName = blockName.substr(0, blockName.rfind('.'));
             if (!data_->doc.findBlock(blockName))
                 guarded([&] { data_->doc.importBlockFile(file, blockName); });
         } else {
