@@ -1,0 +1,14 @@
+#!/bin/sh
+# run_fuzz.sh FUZZER CORPUS WORKDIR SECONDS: a short bounded fuzzing run of
+# the DXF reader, seeded with small files of the corpus.
+set -e
+fuzzer=$1 corpus=$2 work=$3 secs=${4:-8}
+mkdir -p "$work/seeds"
+if [ -d "$corpus" ]; then
+  for f in "$corpus"/*.dxf; do
+    # small seeds keep the run fast; the big ones are cut to their head
+    head -c 20000 "$f" > "$work/seeds/$(basename "$f")"
+  done
+fi
+exec "$fuzzer" -max_total_time="$secs" -timeout=5 -rss_limit_mb=2048 -max_len=30000 \
+  -artifact_prefix="$work/" -print_final_stats=0 "$work/seeds"

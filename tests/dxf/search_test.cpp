@@ -1,0 +1,62 @@
+// The search of block references agrees with a plain walk over model space.
+#include "dxf/document.h"
+#include "gen_drawing.h"
+
+#include <gtest/gtest.h>
+
+using namespace lumo::dxf;
+
+TEST(DxfSearch, FindsWhatAWalkFinds)
+{
+    lumo::gen::CitySection o;
+    o.entities = 600;
+    o.references = 200;
+    for (const char* version : {"AC1032", "AC1015"}) {
+        SCOPED_TRACE(version);
+        o.version = version;
+        Document doc = Document::fromMemory(lumo::gen::generateCitySection(o));
+        EXPECT_EQ(doc.customProperties().size(), 5u);
+        EXPECT_EQ(doc.layers().size(), 21u);
+        struct Q {
+            ReferenceQuery q;
+            std::size_t expected;
+        };
+        const Q queries[] = {
+            {{}, 200},
+            {{"sygnalizacja ŚWIETLNA", "", "", ""}, 67},
+            {{"", "S-*", "", ""}, 100},
+            {{"", "S-1,P-2", "", ""}, 100},
+            {{"", "", "atr2", "CZERWONY"}, 20},
+            {{"Sygnalizacja*", "s-3wp", "ATR2", "czerwony"}, 0},
+            {{"", "", "ATR1", "S1?"}, 10},
+            {{"", "", "", "ż15"}, 200},
+        };
+        for (const Q& q : queries) {
+            auto found = doc.findBlockReferences(q.q);
+            // the same by walking
+            std::size_t walk = 0;
+            for (const Entity& e : doc.modelSpace()) {
+                if (!e.isBlockReference())
+                    continue;
+                BlockReference r = e.asBlockReference();
+                if (!q.q.layer.empty() && !wildcardMatch(q.q.layer, r.layer()))
+                    continue;
+                if (!q.q.blockName.empty() && !wildcardMatch(q.q.blockName, r.blockName()))
+                    continue;
+                bool hit = q.q.attributeTag.empty() && q.q.attributeValue.empty();
+                for (const AttributeReference& a : r.attributes())
+                    hit = hit || ((q.q.attributeTag.empty() || wildcardMatch(q.q.attributeTag, a.tag())) &&
+                                  (q.q.attributeValue.empty() || wildcardMatch(q.q.attributeValue, a.value())));
+                walk += hit;
+            }
+            EXPECT_EQ(found.size(), walk) << q.q.layer << "|" << q.q.blockName << "|" << q.q.attributeValue;
+            EXPECT_EQ(found.size(), q.expected) << q.q.layer << "|" << q.q.blockName << "|" << q.q.attributeValue;
+        }
+        // an edit is seen by the next search
+        auto red = doc.findBlockReferences({"", "", "ATR2", "czerwony"});
+        red[0].attribute("ATR2")->setValue("zielony");
+        EXPECT_EQ(doc.findBlockReferences({"", "", "ATR2", "czerwony"}).size(), red.size() - 1);
+        doc.deleteEntity(red[1]);
+        EXPECT_EQ(doc.findBlockReferences({"", "", "ATR2", "czerwony"}).size(), red.size() - 2);
+    }
+}
