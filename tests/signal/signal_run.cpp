@@ -1,0 +1,158 @@
+#include "signal_run.h"
+
+#include "forms/frm_atrybuty_sygnalizatora.h"
+#include "signal/catalogue.h"
+#include "util/text.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace lumo::test {
+
+void WriteBlockFile(const QString& nativePath)
+{
+    auto doc = dxf::Document::create();
+    const std::vector<std::pair<double, double>> corners{{-1, -3}, {1, -3}, {1, 3}, {-1, 3}};
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+        const auto& a = corners[i];
+        const auto& b = corners[(i + 1) % corners.size()];
+        doc.addEntity("LINE", "0",
+                      {{10, std::to_string(a.first)}, {20, std::to_string(a.second)}, {30, "0"},
+                       {11, std::to_string(b.first)}, {21, std::to_string(b.second)}, {31, "0"}});
+    }
+    doc.save(nativePath.toStdString());
+}
+
+void BuildSuite(TempSuite& suite)
+{
+    QStringList symbols{"S-B", "S-5pr", "S-6", "EKP", "EKO"};
+    for (const auto* list : {&VehicleTypes(), &TramTypes(), &PedestrianTypes()}) {
+        for (const auto& entry : *list)
+            symbols << entry.symbol;
+    }
+    for (const QString& symbol : symbols)
+        WriteBlockFile(suite.nativePath(
+            suite.path(QStringLiteral("aZasoby\\Sygnalizacja\\Sygnalizatory\\") + symbol +
+                       QStringLiteral(".dxf"))));
+
+    suite.writeAnsiLines(QStringLiteral("Dane\\Miasto\\Ulic\\Ulice.lst"),
+                         {QStringLiteral("Kwiatowa"), QStringLiteral("Długa")});
+    suite.writeAnsiLines(QStringLiteral("Dane\\Miasto\\Ulic\\Skrzyzowania.lst"),
+                         {QStringLiteral("987 Rondo Kwiatowa"), QStringLiteral("12 Plac Żelazny")});
+    suite.writeAnsiLines(QStringLiteral("aZasoby\\Listy\\Wnioskodawcy.lst"),
+                         {QStringLiteral("Zarząd Dróg Miejskich")});
+    suite.writeAnsiLines(QStringLiteral("aZasoby\\Listy\\Wykonawcy.lst"),
+                         {QStringLiteral("Firma X, sp. z o.o.")});
+    suite.writeAnsiLines(QStringLiteral("aZasoby\\Listy\\SygnZrodSwiatla.lst"),
+                         {QStringLiteral("LED,L1"), QStringLiteral("Żarówka,Z2")});
+    suite.writeAnsiLines(QStringLiteral("aZasoby\\Listy\\SygnTypySygnDet.lst"),
+                         {QStringLiteral("Sygnalizator LED 1"), QStringLiteral("Inny")});
+
+    const QString registry = suite.writeCityRegistry(suite.path(QStringLiteral("Dane")),
+                                                     QStringLiteral("Miasto"));
+    qputenv("LUMO_REGISTRY_FILE", registry.toLocal8Bit());
+}
+
+std::string WriteDrawing(TempSuite& suite, const DrawingSetup& setup, const QString& name)
+{
+    auto doc = dxf::Document::create();
+    doc.addLayer("ULICE", 8);
+    doc.addEntity("LINE", "ULICE",
+                  {{10, "-100"}, {20, "0"}, {30, "0"}, {11, "100"}, {21, "0"}, {31, "0"}});
+    if (setup.descriptionLayer)
+        doc.addLayer("112-OPIS_SYGNALIZACJI");
+    if (setup.scale)
+        doc.addCustomProperty("SKALA", *setup.scale);
+    if (setup.section)
+        doc.addCustomProperty("NUMERSEKCJI", *setup.section);
+    if (setup.intersection)
+        doc.addCustomProperty("ONUMERSKRZYZ", *setup.intersection);
+    const std::string path = suite.nativePath(suite.path(QStringLiteral("Rysunki\\") + name)).toStdString();
+    suite.makeFolder(QStringLiteral("Rysunki"));
+    doc.save(path);
+    return path;
+}
+
+SignalRun::SignalRun(TempSuite& suite_, const std::string& drawing,
+                     std::vector<cad::embedded::InputAnswer> script)
+    : suite(suite_), drawingPath(drawing)
+{
+    startup.programFolder = suite.programFolder();
+    host.message = [this](const std::string& title, const std::string& text, cad::MessageIcon icon) {
+        dialogs.show(QStringFromUtf8(title), QStringFromUtf8(text),
+                     icon == cad::MessageIcon::Exclamation ? DialogIcon::Exclamation
+                                                           : DialogIcon::None);
+    };
+    ctx = std::make_unique<RunContext>(RunContext{
+        dialogs, host, settings, startup, [this](const QString& reason) {
+            endReasons << reason;
+            if (form)
+                form->hide();
+        }});
+    input = std::make_shared<cad::embedded::ScriptedInputSource>(std::move(script));
+    provider = std::make_unique<cad::embedded::EmbeddedHostProvider>([this] {
+        cad::embedded::EmbeddedHostOptions options;
+        options.drawing = drawingPath;
+        options.input = input;
+        options.report = host.message;
+        return options;
+    });
+    form = std::make_unique<frmMain>(*ctx, *provider);
+}
+
+SignalRun::~SignalRun()
+{
+    form.reset();
+}
+
+void SignalRun::start(const QStringList& words)
+{
+    form->Form_Load(QStringList{QString()} + words, QStringLiteral("1.0.5"));
+}
+
+void SignalRun::runFollowUp(int maxTicks)
+{
+    for (int i = 0; i < maxTicks && !form->ended() && form->tRunNext().isActive(); ++i)
+        form->tRunNext_Timer();
+}
+
+void SignalRun::save()
+{
+    if (host.app)
+        host.app->saveIfChanged();
+}
+
+dxf::Document SignalRun::savedDrawing() const
+{
+    return dxf::Document::load(drawingPath);
+}
+
+void AnswerDescriptionForm(const DescriptionAnswers& answers, int attempts)
+{
+    QTimer::singleShot(10, [answers, attempts] {
+        auto* form = qobject_cast<frmAtrybutySygnalizatora*>(QApplication::activeModalWidget());
+        if (!form) {
+            // The form is not up yet: try again a little later.
+            if (attempts > 0)
+                AnswerDescriptionForm(answers, attempts - 1);
+            return;
+        }
+        // Answer from inside the form's own event loop, once it has settled.
+        QTimer::singleShot(50, form, [form, answers] {
+        form->findChild<QLineEdit*>(QStringLiteral("fldKtoNaniosl"))->setText(answers.ktoNaniosl);
+        form->findChild<QLineEdit*>(QStringLiteral("fldNrZlecenia"))->setText(answers.nrZlecenia);
+        form->findChild<QLineEdit*>(QStringLiteral("fldUwagi"))->setText(answers.uwagi);
+        form->findChild<QComboBox*>(QStringLiteral("cmbUlica"))->setCurrentText(answers.ulica);
+        const auto* button = answers.accept ? "cmdAccept" : "cmdCancel";
+        form->findChild<QPushButton*>(QString::fromLatin1(button))->click();
+        });
+    });
+}
+
+} // namespace lumo::test

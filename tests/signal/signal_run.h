@@ -1,0 +1,86 @@
+// One run of the program for the tests: a temporary suite with block files,
+// list files and a registry file, a drawing opened by the embedded host with
+// a scripted designer, the recording dialogs double and the options form.
+#pragma once
+
+#include "cad/embedded/embedded_host.h"
+#include "cad/embedded/input.h"
+#include "cad/session.h"
+#include "dxf/document.h"
+#include "recording_dialogs.h"
+#include "settings/run_context.h"
+#include "settings/settings_values.h"
+#include "signal/frm_main.h"
+#include "temp_suite.h"
+
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lumo::test {
+
+struct DrawingSetup {
+    std::optional<std::string> scale = "500";          // "SKALA"
+    std::optional<std::string> section = "26-15";      // "NUMERSEKCJI"
+    std::optional<std::string> intersection;           // "ONUMERSKRZYZ"
+    bool descriptionLayer = true; // "112-OPIS_SYGNALIZACJI" exists
+};
+
+// Writes the suite every test starts from: block files of every catalogue
+// symbol and of both screens, the list files and the city registry values.
+void BuildSuite(TempSuite& suite);
+
+// A small block file: a housing outline, as a drawing of its own.
+void WriteBlockFile(const QString& nativePath);
+
+// Writes a drawing with the given properties; returns its native path.
+std::string WriteDrawing(TempSuite& suite, const DrawingSetup& setup,
+                         const QString& name = QStringLiteral("rysunek.dxf"));
+
+class SignalRun {
+public:
+    SignalRun(TempSuite& suite, const std::string& drawing,
+              std::vector<cad::embedded::InputAnswer> script = {});
+    ~SignalRun();
+
+    // Start-up with these command-line words (without the empty element 0).
+    void start(const QStringList& words);
+
+    // Runs the follow-up timer's ticks until the program ends or nothing is
+    // left to do (bounded).
+    void runFollowUp(int maxTicks = 200);
+
+    // Writes the drawing back, as the program does when it ends.
+    void save();
+    // The saved drawing, read back with the DXF engine.
+    dxf::Document savedDrawing() const;
+
+    TempSuite& suite;
+    RecordingDialogs dialogs;
+    cad::HostSession host;
+    SettingsValues settings;
+    StartupValues startup;
+    QStringList endReasons;
+    std::unique_ptr<RunContext> ctx;
+    std::shared_ptr<cad::embedded::ScriptedInputSource> input;
+    std::unique_ptr<cad::embedded::EmbeddedHostProvider> provider;
+    std::unique_ptr<frmMain> form;
+    std::string drawingPath;
+};
+
+// The description form's answers for a test: filled into the real form when
+// it opens, then accepted (or cancelled).
+struct DescriptionAnswers {
+    bool accept = true;
+    QString ktoNaniosl = QStringLiteral("Jan Kowalski");
+    QString ulica = QStringLiteral("Kwiatowa");
+    QString nrZlecenia = QStringLiteral("ZL/7/2024");
+    QString uwagi = QStringLiteral("uwagi żółte");
+};
+// Arms a one-shot that fills and closes the next modal description form.
+void AnswerDescriptionForm(const DescriptionAnswers& answers, int attempts = 300);
+
+} // namespace lumo::test
