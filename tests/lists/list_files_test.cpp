@@ -4,6 +4,8 @@
 #include "lists/list_files.h"
 #include "list_suite.h"
 #include "util/files.h"
+#include "cad/drawing.h"
+#include "cad/embedded/embedded_host.h"
 
 #include <QComboBox>
 #include <gtest/gtest.h>
@@ -385,6 +387,55 @@ TEST(DrawingValues, ReadAndWrite)
     EXPECT_EQ(ReadLastStreet(suite.session), "");
     EXPECT_EQ(ReadDocIntersection(suite.session), "");
     EXPECT_EQ(suite.hostMessages.size(), 2u);
+}
+
+// ---- the same values in a real drawing on the embedded host
+
+TEST(DrawingValues, KeptInTheDrawingFile)
+{
+    ListSuite suite;
+    const QString drawing = suite.suite.nativePath(suite.suite.path("rysunek.dxf"));
+    const auto openHost = [&] {
+        cad::embedded::EmbeddedHostOptions options;
+        options.drawing = QFile::encodeName(drawing).toStdString();
+        return std::make_shared<cad::embedded::EmbeddedApplication>(options);
+    };
+    {
+        auto host = openHost();
+        suite.session.app = host;
+        EXPECT_EQ(ReadLastStreet(suite.session), "");
+        WriteLastStreet(suite.session, "Żwirki i Wigury");
+        WriteLastStreet(suite.session, "Świętokrzyska");
+        cad::SetDrawingProperty(suite.session, "ONUMERSKRZYZ", "988");
+        host->saveIfChanged();
+    }
+    suite.session = {};
+    suite.session.app = openHost();
+    EXPECT_EQ(ReadLastStreet(suite.session), "Świętokrzyska");
+    EXPECT_EQ(ReadDocIntersection(suite.session), "988");
+
+    // The lists preselect from it.
+    suite.suite.writeAnsiLines("Dane\\Miasto\\Ulic\\Skrzyzowania.lst",
+                               {"987 Rondo Kwiatowa", "988 Długa - Kwiatowa"});
+    suite.suite.writeAnsiLines("Dane\\Miasto\\Ulic\\Ulice.lst", {"Kwiatowa", "Świętokrzyska"});
+    QComboBox intersections;
+    QComboBox streets;
+    LoadIntersectionList(suite.ctx, &intersections);
+    LoadStreetList(suite.ctx, &streets);
+    EXPECT_EQ(intersections.currentText(), "988 Długa - Kwiatowa");
+    EXPECT_EQ(streets.currentText(), "Świętokrzyska");
+}
+
+TEST(DrawingValues, EmbeddedHostWithoutDrawing)
+{
+    ListSuite suite;
+    suite.session.app =
+        std::make_shared<cad::embedded::EmbeddedApplication>(cad::embedded::EmbeddedHostOptions{});
+    EXPECT_EQ(ReadLastStreet(suite.session), "");
+    EXPECT_EQ(ReadDocIntersection(suite.session), "");
+    const QString noDocument =
+        QStringLiteral("LUMO_Sygnalizatory: Najpierw proszę otworzyć jakiś dokument...");
+    EXPECT_EQ(suite.hostMessages, (std::vector<QString>{noDocument, noDocument}));
 }
 
 } // namespace
