@@ -265,12 +265,9 @@ void frmMain::Form_Load(const QStringList& commandLineArgs, const QString& versi
         st.designation.orientationCode = OrientationCodes()[orientationIndex];
         startup.orientationCode = st.designation.orientationCode;
 
-        {
-            // The type list replaces the designed text only when it has items.
-            m_ui->cmbTypSyg->clear();
-            LoadTypeList(m_ctx, m_ui->cmbTypSyg);
-            LoadLightSourceList(m_ctx, m_ui->cmbZrodSwiatla, st.lightSourceCodes);
-        }
+        // The type list replaces the designed text only when it has items.
+        LoadTypeList(m_ctx, m_ui->cmbTypSyg);
+        LoadLightSourceList(m_ctx, m_ui->cmbZrodSwiatla, st.lightSourceCodes);
         LoadIntersectionList(m_ctx, m_ui->cmbNumSkrzyz);
         if (m_ended)
             return;
@@ -280,6 +277,9 @@ void frmMain::Form_Load(const QStringList& commandLineArgs, const QString& versi
     }
 
     Rebuild();
+    // Without a host the form was not shown above; it opens as designed.
+    if (!m_ended && !isVisible())
+        show();
 }
 
 // ---------------------------------------------------------------- helpers

@@ -142,6 +142,36 @@ TEST_F(OptionsForm, NoSymbolAtAllEndsTheProgramBeforeTheHostIsReached)
     EXPECT_FALSE(run->host.app);
 }
 
+class NoHost : public cad::HostProvider {
+public:
+    std::shared_ptr<cad::Application> attach() override { throw cad::HostError("not running"); }
+    std::shared_ptr<cad::Application> create() override { throw cad::HostError("cannot start"); }
+};
+
+TEST_F(OptionsForm, WithoutAHostTheFormStaysAsDesigned)
+{
+    run = std::make_unique<SignalRun>(suite, drawing);
+    NoHost noHost;
+    run->form = std::make_unique<frmMain>(*run->ctx, noHost);
+    run->dialogs.acceptMessages(1);
+    run->start({"S-3wp"});
+    const auto messages = run->dialogs.messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, QStringLiteral("LUMO_Sygnalizatory"));
+    EXPECT_EQ(messages[0].text,
+              QStringLiteral("Nie można nawiązać połączenia z programem:\r\n[AutoCAD]"));
+    EXPECT_TRUE(run->endReasons.isEmpty());
+    EXPECT_TRUE(form().isVisible());
+    EXPECT_EQ(form().windowTitle(), QStringLiteral("Rodzaj i oznaczenie sygnalizatora"));
+    EXPECT_EQ(ui().cmbRdz2Syg->count(), 0);
+    EXPECT_EQ(ui().cmbTypSyg->currentText(), QStringLiteral("cmbTypSyg"));
+    EXPECT_EQ(ui().cmbZrodSwiatla->currentText(), QStringLiteral("brak danych"));
+    EXPECT_EQ(ui().cmbPowt->currentText(), QStringLiteral("p"));
+    EXPECT_FALSE(ui().chkUstawDetektory->isEnabled());
+    EXPECT_EQ(ui().chkUstawDetektory->text(), QStringLiteral("Ustaw pętle"));
+    EXPECT_EQ(label(), QStringLiteral("Sygnalizator: /???") + QStringLiteral("/?0"));
+}
+
 TEST_F(OptionsForm, TheRememberedOrientationIsSelected)
 {
     struct Case {
