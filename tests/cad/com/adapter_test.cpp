@@ -364,5 +364,54 @@ TEST(AutomationHostBusy, GivesUpAfterTheLimit) {
     EXPECT_GT(control->rejectedCalls, 1);
 }
 
+// The host in another apartment: arguments and results are marshalled by COM
+// as they are for a host in its own process, and a busy host's refusals come
+// from its message filter.
+TEST(AutomationHostAcrossApartments, CallsAreMarshalledAndBusyCallsRetried) {
+    testing::registerProgId();
+    auto fake = std::make_shared<FakeApplication>();
+    auto control = std::make_shared<ServerControl>();
+    testing::ServerThread thread([fake] { return fake; }, control);
+    {
+        auto app = attachRunningHost(quickRetry());
+        auto doc = app->activeDocument();
+        EXPECT_EQ(doc->typeName(), "IAcadDocument");
+
+        auto layer = doc->layers()->add("Żółta ĄĘ");
+        EXPECT_EQ(layer->name(), "Żółta ĄĘ");
+        doc->setActiveLayer(layer);
+        EXPECT_EQ(fake->document->current->name(), "Żółta ĄĘ");
+
+        auto reference = doc->modelSpace()->insertBlock({1.5, -2, 3}, "S-1", 2, 2, 2, 0.5);
+        EXPECT_EQ(reference->insertionPoint(), (Point3{1.5, -2, 3}));
+        reference->setLayer("Żółta ĄĘ");
+
+        auto set = doc->selectionSets()->add("SS1");
+        set->select(5, {0, 8}, {"INSERT", "Żółta ĄĘ"});
+        EXPECT_EQ(fake->document->sets->sets.at("SS1")->lastTypes, (std::vector<std::int16_t>{0, 8}));
+        EXPECT_EQ(set->count(), 1);
+        set->erase();
+
+        doc->summaryInfo()->addCustomInfo("SKALA", "500");
+        std::string value;
+        doc->summaryInfo()->getCustomByKey("SKALA", value);
+        EXPECT_EQ(value, "500");
+        try {
+            doc->summaryInfo()->getCustomByKey("NUMERSEKCJI", value);
+            ADD_FAILURE() << "a missing key must fail";
+        } catch (const HostError& error) {
+            EXPECT_STREQ(error.what(), "Key not found");
+        }
+
+        for (HRESULT rejection : {RPC_E_CALL_REJECTED, RPC_E_SERVERCALL_RETRYLATER}) {
+            control->rejection = rejection;
+            control->rejectedCalls = 0;
+            control->rejectNextCalls = 2;
+            EXPECT_EQ(doc->layers()->count(), 2);
+            EXPECT_EQ(control->rejectedCalls, 2);
+        }
+    }
+}
+
 } // namespace
 } // namespace lumo::cad::com

@@ -2,6 +2,7 @@
 
 #include <cwctype>
 #include <functional>
+#include <future>
 #include <utility>
 #include <vector>
 
@@ -798,6 +799,86 @@ void RegisteredServer::registerRunning() {
 
 int RegisteredServer::created() const {
     return factory_ ? static_cast<ModelClassFactory*>(factory_)->created : 0;
+}
+
+namespace {
+
+// Refuses incoming calls while the test wants the host busy.
+class BusyServerFilter final : public IMessageFilter {
+public:
+    explicit BusyServerFilter(std::shared_ptr<ServerControl> control) : control_(std::move(control)) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IMessageFilter) {
+            *out = static_cast<IMessageFilter*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const LONG left = InterlockedDecrement(&refs_);
+        if (left == 0) delete this;
+        return static_cast<ULONG>(left);
+    }
+    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
+        if (control_->rejectNextCalls > 0) {
+            --control_->rejectNextCalls;
+            ++control_->rejectedCalls;
+            return control_->rejection == RPC_E_CALL_REJECTED ? SERVERCALL_REJECTED
+                                                               : SERVERCALL_RETRYLATER;
+        }
+        return SERVERCALL_ISHANDLED;
+    }
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD, DWORD) override {
+        return static_cast<DWORD>(-1);
+    }
+    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override {
+        return PENDINGMSG_WAITDEFPROCESS;
+    }
+
+private:
+    LONG refs_ = 1;
+    std::shared_ptr<ServerControl> control_;
+};
+
+} // namespace
+
+ServerThread::ServerThread(std::function<std::shared_ptr<Application>()> makeHost,
+                           std::shared_ptr<ServerControl> control) {
+    std::promise<DWORD> started;
+    auto ready = started.get_future();
+    thread_ = std::thread([makeHost = std::move(makeHost), control = std::move(control),
+                           &started] {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE); // the thread's queue
+        auto* filter = new BusyServerFilter(control);
+        IMessageFilter* previous = nullptr;
+        CoRegisterMessageFilter(filter, &previous);
+        {
+            // The model itself never refuses: the filter does.
+            RegisteredServer server(makeHost(), nullptr, true, false);
+            started.set_value(GetCurrentThreadId());
+            while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
+        IMessageFilter* ours = nullptr;
+        CoRegisterMessageFilter(previous, &ours);
+        if (ours) ours->Release();
+        filter->Release();
+        CoUninitialize();
+    });
+    threadId_ = ready.get();
+}
+
+ServerThread::~ServerThread() {
+    PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+    thread_.join();
 }
 
 } // namespace lumo::cad::com::testing

@@ -9,7 +9,9 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include <functional>
 #include <memory>
+#include <thread>
 #include <string>
 
 namespace lumo::cad::com::testing {
@@ -49,6 +51,23 @@ private:
     DWORD activeCookie_ = 0;
     DWORD classCookie_ = 0;
     bool uninitialize_ = false;
+};
+
+// The model on a thread of its own (a single-threaded apartment pumping
+// messages), registered as the running host: calls from the test's thread
+// reach it through COM proxies as calls to another process do, and busy
+// rejections come from its message filter (control->rejectNextCalls).
+class ServerThread {
+public:
+    ServerThread(std::function<std::shared_ptr<Application>()> makeHost,
+                 std::shared_ptr<ServerControl> control);
+    ~ServerThread();
+    ServerThread(const ServerThread&) = delete;
+    ServerThread& operator=(const ServerThread&) = delete;
+
+private:
+    std::thread thread_;
+    DWORD threadId_ = 0;
 };
 
 // Registers the ProgID "AutoCAD.Application" with the tests' class id for the
