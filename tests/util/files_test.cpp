@@ -8,6 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 namespace lumo {
 namespace {
 
@@ -81,6 +86,44 @@ TEST(Files, FailedWriteLeavesTheOriginal)
     EXPECT_FALSE(WriteFileAtomic(file, "damaged"));
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(ReadFileBytes(file).value_or("?"), QByteArray("keep me\r\n"));
+}
+#endif
+
+#ifndef _WIN32
+// Files may grow only to `limit` bytes while it lives: a write beyond that
+// fails as on a full disk, whatever rights the tests run with.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit)
+    {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit now = old_;
+        now.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &now);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+TEST(Files, AWriteThatRunsOutOfSpaceLeavesTheOriginal)
+{
+    test::TempSuite suite;
+    const QString file = suite.writeBytes("LUMO\\Programy\\LUMO.ini", "[OstatnioUzyte]\r\nOperator00=Jan\r\n");
+    {
+        const FileSizeLimit limit(4096);
+        EXPECT_FALSE(WriteFileAtomic(file, QByteArray(100000, 'x')));
+    }
+    EXPECT_EQ(ReadFileBytes(file).value_or("?"), QByteArray("[OstatnioUzyte]\r\nOperator00=Jan\r\n"));
+    const QStringList entries = QDir(ToNativePath(suite.programFolder())).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_EQ(entries, QStringList{"LUMO.ini"});
 }
 #endif
 
