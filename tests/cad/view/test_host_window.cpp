@@ -152,5 +152,40 @@ TEST_F(HostWindowTest, GetPointWaitsForAClickAndEscapeRaises)
     EXPECT_NE(document->getVariable("LASTPROMPT").find("*Cancel*"), std::string::npos);
 }
 
+TEST(WindowedHostProvider, TheWindowAnswersUnlessAScriptDoes)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("rysunek.dxf"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(kDrawing);
+    file.close();
+    for (const bool scripted : {false, true}) {
+        auto script = std::make_shared<ce::ScriptedInputSource>();
+        WindowedHostProvider provider([&] {
+            ce::EmbeddedHostOptions options;
+            options.drawing = path.toStdString();
+            if (scripted)
+                options.input = script;
+            return options;
+        });
+        EXPECT_THROW(provider.attach(), cad::HostError);
+        const auto app = provider.create();
+        EXPECT_EQ(provider.attach(), app);
+        auto* host = dynamic_cast<ce::EmbeddedApplication*>(app.get());
+        ASSERT_NE(host, nullptr);
+        ASSERT_NE(provider.hostWindow(), nullptr);
+        if (scripted)
+            EXPECT_EQ(host->input(), script);
+        else
+            EXPECT_EQ(host->input(), provider.hostWindow()->inputSource());
+        EXPECT_FALSE(provider.hostWindow()->window()->isVisible());
+        app->setVisible(true);
+        provider.hostWindow()->sync();
+        EXPECT_TRUE(provider.hostWindow()->window()->isVisible());
+        EXPECT_EQ(provider.hostWindow()->window()->document(), host->drawing());
+    }
+}
+
 } // namespace
 } // namespace lumo::view

@@ -54,11 +54,12 @@ ce::InputAnswer WindowInputSource::wait(const ce::InputRequest& request)
     return toHostAnswer(window_->input()->wait(toQuestion(request)));
 }
 
-HostWindow::HostWindow(std::shared_ptr<ce::EmbeddedApplication> host, QObject* parent)
+HostWindow::HostWindow(std::shared_ptr<ce::EmbeddedApplication> host, bool takeInput, QObject* parent)
     : QObject(parent), host_(std::move(host)), window_(std::make_unique<MainWindow>()),
       source_(std::make_shared<WindowInputSource>(window_.get()))
 {
-    host_->setInput(source_);
+    if (takeInput)
+        host_->setInput(source_);
     window_->showDocument(host_->drawing(), QString::fromStdString(host_->drawingPath()));
     // The window reads the drawing itself (with progress); the host then
     // takes the same file as its active drawing.
@@ -110,6 +111,35 @@ void HostWindow::sync()
     if (!window_->input()->current() && !host_->lastPrompt().empty())
         window_->input()->showPrompt(QString::fromStdString(host_->lastPrompt()));
     syncing_ = false;
+}
+
+} // namespace lumo::view
+
+namespace lumo::view {
+
+WindowedHostProvider::WindowedHostProvider(OptionsFn options) : options_(std::move(options)) {}
+
+WindowedHostProvider::~WindowedHostProvider() = default;
+
+std::shared_ptr<cad::Application> WindowedHostProvider::attach()
+{
+    if (auto running = running_.lock())
+        return running;
+    throw cad::HostError("No embedded host is running");
+}
+
+std::shared_ptr<cad::Application> WindowedHostProvider::create()
+{
+    auto options = options_ ? options_() : ce::EmbeddedHostOptions{};
+    const bool scripted = options.input != nullptr;
+    const std::string configFolder = options.configFolder;
+    auto app = std::make_shared<ce::EmbeddedApplication>(std::move(options));
+    window_.reset();
+    window_ = std::make_unique<HostWindow>(app, !scripted);
+    if (!configFolder.empty())
+        window_->window()->setRecentStore(QString::fromStdString(configFolder) + QStringLiteral("/cad-window.ini"));
+    running_ = app;
+    return app;
 }
 
 } // namespace lumo::view

@@ -8,10 +8,12 @@
 #include "cad/embedded/embedded_host.h"
 #include "cad/embedded/input.h"
 #include "cad/embedded/view/main_window.h"
+#include "cad/session.h"
 
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 
 class QTimer;
@@ -34,9 +36,11 @@ cad::embedded::InputAnswer toHostAnswer(const Answer& answer);
 class HostWindow : public QObject {
     Q_OBJECT
 public:
-    // Makes the window the host's input source; the window is shown once the
-    // host is made visible.
-    explicit HostWindow(std::shared_ptr<cad::embedded::EmbeddedApplication> host, QObject* parent = nullptr);
+    // Makes the window the host's input source (unless takeInput is false:
+    // a script answers and the window only shows); the window is shown once
+    // the host is made visible.
+    explicit HostWindow(std::shared_ptr<cad::embedded::EmbeddedApplication> host, bool takeInput = true,
+                        QObject* parent = nullptr);
     ~HostWindow() override;
 
     MainWindow* window() const { return window_.get(); }
@@ -53,6 +57,26 @@ private:
     bool syncing_ = false;
     std::string previewBlock_;
     double previewScale_ = 0.0;
+};
+
+// Starts the embedded host together with its window, for the program's
+// connection to the host: the designer sees the drawing and places heads by
+// clicking. An input script (LUMO_CAD_INPUT) stays the designer.
+class WindowedHostProvider : public cad::HostProvider {
+public:
+    using OptionsFn = std::function<cad::embedded::EmbeddedHostOptions()>;
+    explicit WindowedHostProvider(OptionsFn options);
+    ~WindowedHostProvider() override;
+
+    std::shared_ptr<cad::Application> attach() override;
+    std::shared_ptr<cad::Application> create() override;
+    // The window of the host started last (null before).
+    HostWindow* hostWindow() const { return window_.get(); }
+
+private:
+    OptionsFn options_;
+    std::weak_ptr<cad::embedded::EmbeddedApplication> running_;
+    std::unique_ptr<HostWindow> window_;
 };
 
 } // namespace lumo::view
