@@ -11,6 +11,7 @@
 #include "dxf/document.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -68,9 +69,36 @@ struct RefIndex {
     std::vector<std::string> layers, blocks, tags; // folded, by key
 };
 
-// Builds the raw text of new groups in the file's style.
+// The bytes of the loaded file: a string handed in, or a buffer read from a
+// file without first filling it with zeros.
+class Bytes {
+public:
+    void adopt(std::string s)
+    {
+        str_ = std::move(s);
+        raw_.reset();
+        data_ = str_.data();
+        size_ = str_.size();
+    }
+    void adopt(std::unique_ptr<char[]> p, std::size_t n)
+    {
+        raw_ = std::move(p);
+        str_.clear();
+        data_ = raw_.get();
+        size_ = n;
+    }
+    const char* data() const { return data_; }
+    std::size_t size() const { return size_; }
+
+private:
+    std::string str_;
+    std::unique_ptr<char[]> raw_;
+    const char* data_ = "";
+    std::size_t size_ = 0;
+};
+
 struct DocData {
-    std::string buf;    // the file as read
+    Bytes buf;          // the file as read
     std::string arena;  // text of changed and new groups
     std::vector<Tag> tags;
     std::vector<Rec> recs;
@@ -86,6 +114,8 @@ struct DocData {
     bool handles = true;            // new records get handles
     bool handseedDirty = false;     // $HANDSEED to be raised before writing
     std::uint64_t nextHandle = 1;
+    std::uint64_t maxHandle = 0;    // largest handle seen while parsing
+    bool anyHandle = false;
     Codec codec;
 
     std::vector<Table> tables;

@@ -417,25 +417,9 @@ void DocData::index()
     std::uint32_t cp = headerVar("$DWGCODEPAGE");
     codec.configure(cp != kNone ? trim(get(cp, 3, "ANSI_1252")) : std::string_view("ANSI_1252"), version >= 1021);
 
-    // handles: next = above every handle and the seed
-    std::uint64_t maxH = 0;
-    bool any = false;
-    for (const Rec& r : recs) {
-        if (r.sec == Sec::Header)
-            continue;
-        for (std::uint32_t t = r.tb; t < r.te; ++t) {
-            int c = tags[t].code;
-            if (c == 5 || c == 105) {
-                std::uint64_t h;
-                if (parseHex(value(tags[t]), h)) {
-                    maxH = std::max(maxH, h);
-                    any = true;
-                }
-            } else if (c == 1001) {
-                break;
-            }
-        }
-    }
+    // handles: next = above every handle (found while parsing) and the seed
+    std::uint64_t maxH = maxHandle;
+    bool any = anyHandle;
     std::uint64_t seed = 0;
     std::uint32_t hs = headerVar("$HANDSEED");
     if (hs != kNone)
