@@ -186,7 +186,7 @@ TEST_F(CommandLineTest, GetPointWaitsAndFailsOnCancel)
 TEST(InputScript, ReadsTheThreeInputsAndRefusesAnythingElse)
 {
     const auto answers = ScriptedInputSource::parse(
-        "# placing S-1\n\npoint 10 20.5\nANGLE -90\n  cancel  \r\npoint -1e3 +2\n");
+        "\xEF\xBB\xBF# placing S-1\n\npoint 10 20.5\nANGLE -90\n  cancel  \r\npoint -1e3 +2\n");
     ASSERT_EQ(answers.size(), 4u);
     EXPECT_EQ(answers[0], InputAnswer::pointAt(10, 20.5));
     EXPECT_EQ(answers[1], InputAnswer::angle(-90));

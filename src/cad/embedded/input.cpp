@@ -41,7 +41,9 @@ ScriptedInputSource::ScriptedInputSource(std::vector<InputAnswer> answers)
 std::vector<InputAnswer> ScriptedInputSource::parse(const std::string& text)
 {
     std::vector<InputAnswer> answers;
-    std::istringstream in(text);
+    // Editors on Windows like to start a UTF-8 file with a byte-order mark.
+    const bool bom = text.rfind("\xEF\xBB\xBF", 0) == 0;
+    std::istringstream in(bom ? text.substr(3) : text);
     std::string line;
     int lineNumber = 0;
     while (std::getline(in, line)) {
