@@ -234,6 +234,37 @@ TEST_F(OptionsForm, AnUpperCaseTypedPedestrianAndCyclistSymbolGivesPedestrians)
     EXPECT_TRUE(form().chkRodzSyg[KindPedestrians]->isChecked());
 }
 
+TEST_F(OptionsForm, TheLookupCountsAntiGlareInsertsByHeadWhileFiltersAreChosen)
+{
+    startWith({"S-1"});
+    EXPECT_TRUE(form().LookUpSymbol(QStringLiteral("S-4")));
+    EXPECT_EQ(form().state().antiGlareCount, 0); // no filters chosen yet
+
+    ui().chkWkladyAntyZl->click();
+    const std::pair<QString, short> cases[] = {
+        {"S-4", 2}, {"S-1KOM", 1}, {"S-7", 1}, {"S-1", 3},  {"s-1kom", 3},
+        {"ST", 2},  {"STK-P", 2},  {"S-5", 2}, {"S-5pr", 2}, {"S-B", 3}, {"S-6", 2},
+    };
+    for (const auto& [symbol, count] : cases) {
+        SCOPED_TRACE(symbol.toStdString());
+        form().state().antiGlareCount = -1;
+        EXPECT_TRUE(form().LookUpSymbol(symbol));
+        EXPECT_EQ(form().state().antiGlareCount, count);
+    }
+    EXPECT_TRUE(run->endReasons.isEmpty());
+}
+
+TEST_F(OptionsForm, PedestrianAndCyclistDesignationFollowsFormatPR)
+{
+    WriteIniString(suite.settingsFile(), QStringLiteral("OstatnioUzyte"), QStringLiteral("FormatPR"),
+                   QStringLiteral("1"));
+    startWith({"s-5pr"});
+    EXPECT_EQ(label(), QStringLiteral("Sygnalizator: 26-15//P1aR1a"));
+    // The kind rule clears the additional-head option but keeps its text.
+    ui().chkRodzSyg0->click();
+    EXPECT_EQ(label(), QStringLiteral("Sygnalizator: 26-15//K1a"));
+}
+
 TEST_F(OptionsForm, KindRulesSetListsSymbolsAndEquipment)
 {
     startWith({"S-1"});

@@ -8,6 +8,7 @@
 #include "util/files.h"
 
 #include <QCheckBox>
+#include <QProcess>
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -48,6 +49,30 @@ std::vector<dxf::Text> TextsOf(const dxf::Document& doc)
             found.push_back(entity.asText());
     }
     return found;
+}
+
+// The errors another DXF reader's audit finds in the file; nullopt when that
+// reader is not installed.
+std::optional<QString> AuditErrors(const std::string& path)
+{
+    static const char* script = R"(
+import sys
+try:
+    import ezdxf
+except ImportError:
+    sys.exit(3)
+doc = ezdxf.readfile(sys.argv[1])
+auditor = doc.audit()
+for error in auditor.errors:
+    print(error.code, error.message)
+)";
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"), QString::fromLatin1(script), QString::fromStdString(path)});
+    if (!python.waitForFinished(60000) || python.exitStatus() != QProcess::NormalExit ||
+        python.exitCode() == 3)
+        return std::nullopt;
+    return QString::fromUtf8(python.readAllStandardOutput() + python.readAllStandardError());
 }
 
 QString Ini(const TempSuite& suite, const QString& key)
@@ -180,6 +205,10 @@ TEST_F(Placement, VehicleHeadWithScreenEndToEnd)
     EXPECT_EQ(Ini(suite, QStringLiteral("Operator00")), QStringLiteral("Jan Kowalski"));
     EXPECT_EQ(Ini(suite, QStringLiteral("Orientacja00")), QStringLiteral("7"));
     EXPECT_EQ(Ini(suite, QStringLiteral("CzyUstawPetle")), QStringLiteral("0"));
+
+    if (const auto errors = AuditErrors(run->drawingPath)) {
+        EXPECT_TRUE(errors->isEmpty()) << errors->toStdString();
+    }
 }
 
 TEST_F(Placement, PedestrianAndCyclistHeadFromALowerCaseSymbol)
