@@ -86,8 +86,10 @@ void HostWindow::sync()
         return;
     syncing_ = true;
     if (host_->visible() && !shown_) {
+        // The program's forms stay above the drawing they work on.
         shown_ = true;
         window_->show();
+        window_->lower();
     }
     if (host_->drawing() != window_->document())
         window_->showDocument(host_->drawing(), QString::fromStdString(host_->drawingPath()));
