@@ -216,13 +216,30 @@ TEST_F(Placement, PedestrianAndCyclistHeadFromALowerCaseSymbol)
     WriteIniString(suite.settingsFile(), QStringLiteral("LUMO_Sygnalizatory"),
                    QStringLiteral("SkalujTekst"), QStringLiteral("0"));
     drawing = WriteDrawing(suite, {});
+    // This run takes its drawing and designer from the environment, as the
+    // program started from the suite's shell does.
+    const QString script = suite.nativePath(suite.writeBytes(
+        QStringLiteral("wejscie.txt"), "# head\npoint 10 20\nangle 90\n\npoint 12 25\n"));
+    qputenv("LUMO_CAD_INPUT", script.toLocal8Bit());
+    qputenv("LUMO_CAD_DRAWING", QByteArray::fromStdString(drawing));
+    const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", suite.nativePath(suite.makeFolder(QStringLiteral("cfg"))).toLocal8Bit());
+    run = std::make_unique<SignalRun>(suite, SignalRun::FromEnvironment{});
     AnswerDescriptionForm({});
-    place({"s-5pr"},
-          {InputAnswer::pointAt(10, 20), InputAnswer::angle(90), InputAnswer::pointAt(12, 25)},
-          [](frmMain& form) {
-              form.ui().chkSygnAkust->click();
-              form.ui().chkWkladyAntyZl->click();
-          });
+    run->start({"s-5pr"}); // the host is made here
+    qunsetenv("LUMO_CAD_INPUT");
+    qunsetenv("LUMO_CAD_DRAWING");
+    if (config.isEmpty())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", config);
+    ASSERT_TRUE(run->endReasons.isEmpty());
+    run->form->ui().cmbNumSkrzyz->setCurrentIndex(0);
+    run->form->ui().chkSygnAkust->click();
+    run->form->ui().chkWkladyAntyZl->click();
+    run->form->ui().cmdAccept->click();
+    run->runFollowUp();
+    run->save();
     EXPECT_EQ(run->endReasons, QStringList{QStringLiteral("head placed")});
 
     const auto doc = run->savedDrawing();

@@ -106,6 +106,14 @@ SignalRun::SignalRun(TempSuite& suite_, const std::string& drawing,
     form = std::make_unique<frmMain>(*ctx, *provider);
 }
 
+SignalRun::SignalRun(TempSuite& suite_, FromEnvironment)
+    : SignalRun(suite_, qEnvironmentVariable("LUMO_CAD_DRAWING").toStdString())
+{
+    provider = std::make_unique<cad::embedded::EmbeddedHostProvider>(
+        [this] { return cad::embedded::EmbeddedHostOptions::fromEnvironment(host.message); });
+    form = std::make_unique<frmMain>(*ctx, *provider);
+}
+
 SignalRun::~SignalRun()
 {
     form.reset();

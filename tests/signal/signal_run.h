@@ -44,6 +44,11 @@ class SignalRun {
 public:
     SignalRun(TempSuite& suite, const std::string& drawing,
               std::vector<cad::embedded::InputAnswer> script = {});
+    // The host as the program makes it: drawing, designer script and
+    // configuration folder from LUMO_CAD_DRAWING, LUMO_CAD_INPUT and
+    // XDG_CONFIG_HOME.
+    struct FromEnvironment {};
+    SignalRun(TempSuite& suite, FromEnvironment);
     ~SignalRun();
 
     // Start-up with these command-line words (without the empty element 0).
