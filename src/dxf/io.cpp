@@ -33,6 +33,17 @@ static void adviseHuge(const void* p, std::size_t n)
 #endif
 }
 
+// Paths arrive as UTF-8; on Windows a narrow path would be read in the ANSI
+// code page instead.
+static std::filesystem::path toPath(const std::string& utf8)
+{
+#ifdef _WIN32
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+#else
+    return std::filesystem::path(utf8);
+#endif
+}
+
 DxfError::DxfError(std::size_t line, const std::string& reason)
     : std::runtime_error(line ? "line " + std::to_string(line) + ": " + reason : reason), line_(line), reason_(reason)
 {
@@ -406,7 +417,7 @@ Document Document::fromMemory(std::string bytes)
 
 Document Document::load(const std::string& path)
 {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    std::ifstream in(toPath(path), std::ios::binary);
     if (!in)
         throw DxfError(0, "cannot open " + path);
     in.seekg(0, std::ios::end);
@@ -443,7 +454,7 @@ void Document::save(const std::string& path) const
     d_->syncHandseed();
     std::string out;
     d_->write(out);
-    fs::path target(path);
+    fs::path target = toPath(path);
     fs::path dir = target.parent_path();
     std::random_device rd;
     fs::path tmp = dir / (target.filename().string() + ".tmp" + std::to_string(rd() % 1000000));
