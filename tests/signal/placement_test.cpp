@@ -181,7 +181,11 @@ TEST_F(Placement, VehicleHeadWithScreenEndToEnd)
     EXPECT_NEAR(texts[0].height(), 300.0, 1e-9);
     EXPECT_NEAR(texts[0].rotation(), 30.0, 1e-9);
     EXPECT_NEAR(texts[0].insertionPoint().x, 110.0, 1e-9);
-    EXPECT_EQ(doc.findTextStyle("SYGN_OPISY_TXT").has_value(), true);
+    const auto style = doc.findTextStyle("SYGN_OPISY_TXT");
+    ASSERT_TRUE(style);
+    EXPECT_DOUBLE_EQ(style->height(), 1000.0);
+    EXPECT_EQ(doc.headerText("$CLAYER"), std::optional<std::string>("110-SYGNALIZACJA_KOMORY"));
+    EXPECT_EQ(doc.headerText("$TEXTSTYLE"), std::optional<std::string>("SYGN_OPISY_TXT"));
 
     // The screen: at the head, turned with it, a hundredth of the scale.
     const auto screenBlock = doc.findBlock("EKP");
@@ -397,7 +401,25 @@ TEST_F(Placement, DuplicateInventoryNumberIsQuestioned)
     AnswerDescriptionForm({});
     place({"S-1"}, {InputAnswer::pointAt(5, 1), InputAnswer::angle(0), InputAnswer::pointAt(6, 2)});
     EXPECT_TRUE(run->dialogs.calls().empty());
-    EXPECT_EQ(ReferencesOf(run->savedDrawing(), "S-1").size(), 2u);
+    const auto doc = run->savedDrawing();
+    EXPECT_EQ(ReferencesOf(doc, "S-1").size(), 2u);
+    // The definition made by the first placement is used as it is.
+    EXPECT_EQ(doc.findBlock("S-1")->attributeDefinitions().size(), 19u);
+}
+
+TEST_F(Placement, AHeadMissingFromTheSymbolTableGetsOnlyTheDescriptionTags)
+{
+    drawing = WriteDrawing(suite, {});
+    AnswerDescriptionForm({});
+    place({"S-3lw"}, {InputAnswer::pointAt(1, 1), InputAnswer::angle(0), InputAnswer::pointAt(2, 2)});
+    EXPECT_EQ(run->endReasons, QStringList{QStringLiteral("head placed")});
+    const auto doc = run->savedDrawing();
+    const auto block = doc.findBlock("S-3lw");
+    ASSERT_TRUE(block);
+    const auto definitions = block->attributeDefinitions();
+    ASSERT_EQ(definitions.size(), 16u);
+    EXPECT_EQ(definitions.front().tag(), "INWENT_NUMER");
+    EXPECT_EQ(AttributesOf(ReferencesOf(doc, "S-3lw").at(0))["INWENT_NUMER"], "26-15/987/K1");
 }
 
 TEST_F(Placement, MissingScreenBlockFileStopsAfterTheDescriptions)
