@@ -240,6 +240,12 @@ void MainWindow::refresh()
     view_->setScene(scene_);
 }
 
+void MainWindow::rebuild()
+{
+    rebuildScene();
+    updateTitle();
+}
+
 void MainWindow::rebuildScene()
 {
     auto scene = std::make_shared<Scene>();

@@ -44,6 +44,9 @@ public:
     // Draws the drawing again after it was changed behind the window's back.
     // Entities appended at the end are added without a full rebuild.
     void refresh();
+    // Builds the picture anew (entities changed in place: attribute values,
+    // layers, colours).
+    void rebuild();
 
     // The block that follows the cursor while the insert command waits.
     void setInsertPreview(const QString& blockName, double scale);

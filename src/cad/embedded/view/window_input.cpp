@@ -3,11 +3,18 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include "dxf/document.h"
+
 #include <cmath>
 
 namespace lumo::view {
 
 namespace ce = cad::embedded;
+
+namespace {
+// Above this many entities a rebuild takes long enough to be felt.
+constexpr std::size_t kRebuildOnWaitLimit = 20000;
+} // namespace
 
 Question toQuestion(const ce::InputRequest& request)
 {
@@ -48,7 +55,12 @@ ce::InputAnswer WindowInputSource::wait(const ce::InputRequest& request)
     // Nobody can answer a window that is not on the screen.
     if (!window_->isVisible())
         window_->show();
-    window_->refresh();
+    // Entities edited in place show too, where a rebuild costs little.
+    const auto* drawing = window_->document();
+    if (drawing && drawing->modelSpaceCount() < kRebuildOnWaitLimit)
+        window_->rebuild();
+    else
+        window_->refresh();
     window_->raise();
     window_->activateWindow();
     return toHostAnswer(window_->input()->wait(toQuestion(request)));
@@ -99,6 +111,10 @@ void HostWindow::sync()
     // The waiting insert's block follows the cursor.
     const auto pending = host_->pendingInsert();
     if (pending) {
+        // A placement starts: what the program wrote since (attribute
+        // values, layers) shows before the designer picks.
+        if (previewBlock_.empty())
+            window_->rebuild();
         if (pending->blockName != previewBlock_ || pending->scale.x != previewScale_) {
             previewBlock_ = pending->blockName;
             previewScale_ = pending->scale.x;
