@@ -361,8 +361,13 @@ void DocData::write(std::string& out) const
     const char* pend = nullptr;
     const char* pstart = nullptr;
     auto flush = [&] {
-        if (pstart)
+        if (pstart) {
+            // a group that ended the file without a line end is followed by
+            // new ones now
+            if (out.size() > prefixLen && out.back() != '\n')
+                out += eol;
             out.append(pstart, static_cast<std::size_t>(pend - pstart));
+        }
         pstart = pend = nullptr;
     };
     auto emitRec = [&](std::uint32_t id) {

@@ -156,6 +156,17 @@ TEST(DxfReader, AwkwardButCompleteInputRoundTrips)
     }
 }
 
+TEST(DxfReader, NewRecordsFollowALastLineWithoutLineEnd)
+{
+    // no final line end and no EOF: what is added must still start on its own line
+    Document doc = Document::fromMemory("  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC");
+    doc.setHeaderText("$ACADVER", 1, "AC1009");
+    doc.addText("a", {}, 1.0);
+    Document back = Document::fromMemory(doc.toString());
+    EXPECT_EQ(back.version(), "AC1009");
+    EXPECT_EQ(back.modelSpace().at(0).asText().value(), "a");
+}
+
 TEST(DxfFile, SaveReplacesAtomicallyAndKeepsABackup)
 {
     fs::path dir = fs::temp_directory_path() / ("lumo-dxf-save-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));

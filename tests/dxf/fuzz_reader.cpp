@@ -24,6 +24,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)doc.blocks();
         if (doc.versionNumber() > 1009)
             (void)doc.customProperties();
+        // edits must give a drawing that reads back
+        try {
+            doc.addLayer("Fuzz");
+            doc.addText("Zażółć", {1, 2, 3}, 2.5, {}, "Fuzz");
+        } catch (const lumo::dxf::DxfError&) {
+            return 0; // refused edits (no tables, ...) are fine
+        }
+        lumo::dxf::Document back = lumo::dxf::Document::fromMemory(doc.toString());
+        if (back.modelSpace().empty() || back.modelSpace().back().asText().value() != "Zażółć")
+            std::abort();
     } catch (const lumo::dxf::DxfError&) {
     }
     return 0;
