@@ -161,21 +161,33 @@ void DocData::setRaw(std::uint32_t id, int code, std::string_view rawValue)
         segEnd = which + 1 < subs.size() ? subs[which + 1] : segEnd;
         (void)firstSub;
     }
-    std::uint32_t pos = segEnd;
+    // after the last group of a smaller code: a rotation goes after the
+    // scales of an INSERT, a colour after the layer
+    std::uint32_t pos = segStart;
+    int depth = 0;
     for (std::uint32_t k = segStart; k < segEnd; ++k) {
-        int c = tags[r.tb + k].code;
-        if (c == 102 || c == 5 || c == 330 || c == 105)
+        const Tag& tg = tags[r.tb + k];
+        if (tg.code == 102) {
+            std::string_view v = value(tg);
+            depth += (!v.empty() && v.front() == '{') ? 1 : -1;
+            if (depth <= 0)
+                pos = std::max(pos, k + 1); // never inside a {...} group
             continue;
-        if (c > code && !(code == 62 && c == 6) && !(code == 6 && c == 8)) {
-            pos = k;
-            break;
         }
+        if (depth > 0 || tg.code == 5 || tg.code == 330 || tg.code == 105)
+            continue;
+        if (tg.code < code)
+            pos = k + 1;
     }
-    // keep 62/6 after the layer in the entity part
-    if (common && (code == 62 || code == 6)) {
+    // common groups follow the layer, in code order among themselves
+    if (common && code != 8) {
         std::uint32_t l = find(id, 8);
-        if (l != kNone && l + 1 <= n && l >= segStart - 1)
-            pos = std::max(pos, l + 1);
+        if (l != kNone && (subs.empty() || l >= segStart)) {
+            pos = l + 1;
+            auto isCommon = [](int c) { return c == 6 || c == 62 || c == 370 || c == 48 || c == 60 || c == 420 || c == 440; };
+            while (pos < n && isCommon(tags[r.tb + pos].code) && tags[r.tb + pos].code < code)
+                ++pos;
+        }
     }
     insertTag(id, pos, code, rawValue);
 }

@@ -3,6 +3,7 @@
 #include "dxf/document.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
