@@ -147,9 +147,17 @@ TEST_F(HostWindowTest, GetPointWaitsForAClickAndEscapeRaises)
     EXPECT_DOUBLE_EQ(point.x, expected.x);
     EXPECT_DOUBLE_EQ(point.y, expected.y);
 
-    QTimer::singleShot(0, window, [&] { QTest::keyClick(window->view(), Qt::Key_Escape); });
-    EXPECT_THROW(document->utility()->getPoint("Wskaż położenie opisu ..."), cad::HostError);
-    EXPECT_NE(document->getVariable("LASTPROMPT").find("*Cancel*"), std::string::npos);
+    // Escape cancels with the focus on the drawing or on the prompt line.
+    for (QWidget* focus : {static_cast<QWidget*>(window->view()), static_cast<QWidget*>(window->promptEdit())}) {
+        QTimer::singleShot(0, window, [&] {
+            QTest::keyClicks(window->promptEdit(), QStringLiteral("12"));
+            QTest::keyClick(focus, Qt::Key_Escape);
+        });
+        EXPECT_THROW(document->utility()->getPoint("Wskaż położenie opisu ..."), cad::HostError);
+        EXPECT_NE(document->getVariable("LASTPROMPT").find("*Cancel*"), std::string::npos);
+        EXPECT_TRUE(window->promptLabel()->text().contains(QStringLiteral("*Cancel*")));
+        EXPECT_TRUE(window->promptEdit()->text().isEmpty());
+    }
 }
 
 TEST(WindowedHostProvider, TheWindowAnswersUnlessAScriptDoes)

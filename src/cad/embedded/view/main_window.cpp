@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QSettings>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -101,6 +102,12 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     });
 
     input_ = new DrawingInput(view_, prompt_, edit_, this);
+    // Escape cancels what is asked wherever the focus is (the prompt line too).
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] {
+        edit_->clear();
+        input_->cancel();
+    });
     buildMenus();
 
     // Commands of the host append entities while the window shows the drawing.
