@@ -364,3 +364,18 @@ TEST(DxfEditSmall, RotatingAReferenceTurnsItsAttributes)
     EXPECT_FALSE(doc.findByHandle(r.handle()));
     EXPECT_EQ(doc.modelSpaceCount(), 0u);
 }
+
+TEST(DxfEditSmall, DrawingsWithoutHandlesGetNoneAdded)
+{
+    std::string path = std::string(LUMO_DXF_CORPUS) + "/awkward_entities_only_trailing_spaces_noEOF__ezdxf_recover01.dxf";
+    if (!fs::exists(path))
+        GTEST_SKIP() << "corpus not found";
+    Document doc = Document::load(path);
+    Text t = doc.addText("nowy", {1.0, 2.0, 0.0}, 2.5);
+    EXPECT_EQ(t.handle(), "");
+    Document back = Document::fromMemory(doc.toString());
+    Text b = back.modelSpace().back().asText();
+    EXPECT_EQ(b.value(), "nowy");
+    EXPECT_FALSE(b.find(5));
+    EXPECT_FALSE(b.find(100)) << "R12 records carry no subclass markers";
+}
