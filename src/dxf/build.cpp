@@ -595,6 +595,8 @@ struct Importer {
             return;
         Point base{src.num(def->block, 10, 0), src.num(def->block, 20, 0), src.num(def->block, 30, 0)};
         Block blk = dstDoc.addBlock(name, base);
+        if (int anonymous = static_cast<int>(src.num(def->block, 70, 0)) & 1)
+            blk.setInteger(70, anonymous);
         copyInto(blk, def->ents);
     }
 };
@@ -613,6 +615,11 @@ Block Document::importBlock(const Document& source, std::string_view name)
     std::vector<std::uint32_t> ents;
     if (const Section* e = s.section(Sec::Entities))
         ents = e->items;
+    struct Guard {
+        DocData& d;
+        ~Guard() { d.importing = false; }
+    } guard{*d_};
+    d_->importing = true;
     im.copyInto(blk, ents);
     return blk;
 }

@@ -257,8 +257,11 @@ std::optional<Layer> Document::findLayer(std::string_view name) const
     return Layer(d_.get(), id);
 }
 
-static void checkName(std::string_view name, const char* what)
+static void checkName(const DocData& d, std::string_view name, const char* what)
 {
+    // names copied from another drawing are taken as that drawing has them
+    if (d.importing && !trim(name).empty())
+        return;
     if (trim(name).empty() || name.find_first_of("<>/\\\":;?*|=`\r\n") != std::string_view::npos)
         throw DxfError(std::string("invalid ") + what + " name \"" + std::string(name) + "\"");
 }
@@ -281,7 +284,7 @@ static Groups tableRecordHead(DocData& d, std::string_view type, std::string_vie
 
 Layer Document::addLayer(std::string_view name, int colour, int lineWeight)
 {
-    checkName(name, "layer");
+    checkName(*d_, name, "layer");
     if (findLayer(name))
         throw DxfError("layer \"" + std::string(name) + "\" exists");
     DocData& d = *d_;
@@ -326,7 +329,7 @@ std::optional<TextStyle> Document::findTextStyle(std::string_view name) const
 
 TextStyle Document::addTextStyle(std::string_view name, double height, std::string_view fontFile, std::string_view typeface)
 {
-    checkName(name, "text style");
+    checkName(*d_, name, "text style");
     if (findTextStyle(name))
         throw DxfError("text style \"" + std::string(name) + "\" exists");
     DocData& d = *d_;
@@ -372,7 +375,7 @@ std::optional<Block> Document::findBlock(std::string_view name) const
 
 Block Document::addBlock(std::string_view name, const Point& base)
 {
-    checkName(name, "block");
+    checkName(*d_, name, "block");
     if (findBlock(name))
         throw DxfError("block \"" + std::string(name) + "\" exists");
     DocData& d = *d_;

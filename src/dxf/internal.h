@@ -108,6 +108,7 @@ struct DocData {
     std::string eol = "\r\n";
     bool padCodes = true;           // "  0" rather than "0"
     bool modified = false;
+    bool importing = false;         // names come from another drawing
 
     std::string versionText = "AC1009";
     int version = 1009;

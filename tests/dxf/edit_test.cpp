@@ -379,3 +379,50 @@ TEST(DxfEditSmall, DrawingsWithoutHandlesGetNoneAdded)
     EXPECT_FALSE(b.find(5));
     EXPECT_FALSE(b.find(100)) << "R12 records carry no subclass markers";
 }
+
+TEST(DxfImport, EverythingABlockNeedsComesAlong)
+{
+    const char* sources[] = {"r2013_odafamily_attribs__qcad_flange.dxf", "r2018_acad_attribs__libredwg_example_2018.dxf",
+                             "r12_acad_attribs__ACadSharp_sample_AC1009_ascii.dxf"};
+    for (const char* file : sources) {
+        std::string path = std::string(LUMO_DXF_CORPUS) + "/" + file;
+        if (!fs::exists(path))
+            GTEST_SKIP() << "corpus not found";
+        for (const char* version : {"AC1009", "AC1015", "AC1032"}) {
+            SCOPED_TRACE(std::string(file) + " -> " + version);
+            Document target = Document::create(version);
+            target.importBlockFile(path, "Wstawiony");
+            Document back = Document::fromMemory(target.toString());
+            Block blk = *back.findBlock("WSTAWIONY");
+            EXPECT_FALSE(blk.entities().empty());
+            // every name an imported entity uses resolves in the target
+            std::vector<Block> todo{blk};
+            std::set<std::string> seen;
+            while (!todo.empty()) {
+                Block b = todo.back();
+                todo.pop_back();
+                if (!seen.insert(b.name()).second)
+                    continue;
+                for (const Entity& e : b.entities()) {
+                    EXPECT_TRUE(back.findLayer(e.layer())) << e.typeName() << " on " << e.layer();
+                    if (back.versionNumber() <= 1009) {
+                        EXPECT_FALSE(e.find(100)) << e.typeName();
+                    } else {
+                        auto marker = e.find(100);
+                        EXPECT_TRUE(marker && marker->value == "AcDbEntity") << e.typeName();
+                    }
+                    if (auto s = e.find(7); s && (e.typeName() == "TEXT" || e.typeName() == "ATTDEF")) {
+                        EXPECT_TRUE(back.findTextStyle(back.decode(s->value))) << back.decode(s->value);
+                    }
+                    if (e.isBlockReference()) {
+                        auto nested = back.findBlock(e.asBlockReference().blockName());
+                        ASSERT_TRUE(nested) << e.asBlockReference().blockName();
+                        todo.push_back(*nested);
+                    }
+                    for (const Entity& k : e.children())
+                        EXPECT_TRUE(k.typeName() == "ATTRIB" || k.typeName() == "VERTEX" || k.typeName() == "SEQEND");
+                }
+            }
+        }
+    }
+}
