@@ -1,6 +1,7 @@
 // make-demo-suite ROOT: writes the demo suite below ROOT and says where
 // everything went.
 #include "demo_suite.h"
+#include "util/files.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,6 +22,16 @@ int main(int argc, char** argv)
             std::printf("%-40s %s\n", qPrintable(file.what), qPrintable(QDir::toNativeSeparators(file.path)));
         std::printf("demo suite: %d files below %s\n", static_cast<int>(written.size()),
                     qPrintable(QDir(args[1]).absolutePath()));
+        // Registry values hold at most 39 characters: a deeper suite makes the
+        // program report the value as too long at start-up.
+        const QString aDane = lumo::FromNativePath(QDir(args[1]).absolutePath() + QStringLiteral("/") +
+                                                   lumo::demo::kCityDataFolder);
+        std::fflush(stdout);
+        if (aDane.size() > 39)
+            std::fprintf(stderr,
+                         "make-demo-suite: warning: \"aDane\" is %d characters long (at most 39 "
+                         "fit a registry value): %s\n",
+                         static_cast<int>(aDane.size()), qPrintable(aDane));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make-demo-suite: %s\n", e.what());
         return 1;
