@@ -152,7 +152,7 @@ void Entity::setRotation(double degrees)
         return;
     // the attributes turn with their reference, as they do in a CAD program
     Point ins = insertionPoint();
-    double delta = (degrees - old) * M_PI / 180.0;
+    double delta = (degrees - old) * kPi / 180.0;
     for (Entity c : children()) {
         if (c.typeName() != "ATTRIB")
             continue;

@@ -603,7 +603,7 @@ BlockReference Document::addBlockReference(std::string_view blockName, const Poi
     std::string insOwner = insH.empty() ? owner : insH;
 
     Point base = blk->basePoint();
-    double rad = rotationDegrees * M_PI / 180.0;
+    double rad = rotationDegrees * kPi / 180.0;
     auto place = [&](Point p) {
         Point q{(p.x - base.x) * scale, (p.y - base.y) * scale, (p.z - base.z) * scale};
         double c = std::cos(rad), s = std::sin(rad);

@@ -19,6 +19,7 @@
 
 namespace lumo::dxf {
 
+inline constexpr double kPi = 3.14159265358979323846;
 inline constexpr std::uint32_t kNone = 0xFFFFFFFFu;
 inline constexpr std::uint32_t kArena = 0x80000000u;
 

@@ -12,6 +12,10 @@
 #include <set>
 #include <sstream>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace fs = std::filesystem;
 using namespace lumo::dxf;
 
@@ -27,6 +31,14 @@ std::string escapedPolish(bool python)
            "U+0105 ja" + bs + "U+017A" + bs + "U+0144 " + bs + "U+0141\xC3\x93" "D" + bs + "U+0179";
 }
 
+#ifdef _WIN32
+// The independent readers run on the development machines, not under Wine.
+std::string run(const std::string&) { return {}; }
+bool have(const char*) { return false; }
+int processId() { return 0; }
+#else
+int processId() { return static_cast<int>(::getpid()); }
+
 std::string run(const std::string& cmd)
 {
     std::string out;
@@ -41,10 +53,11 @@ std::string run(const std::string& cmd)
 }
 
 bool have(const char* probe) { return std::system((std::string(probe) + " >/dev/null 2>&1").c_str()) == 0; }
+#endif
 
 fs::path tempDir(const std::string& name)
 {
-    fs::path d = fs::temp_directory_path() / ("lumo-dxf-" + name + "-" + std::to_string(::getpid()));
+    fs::path d = fs::temp_directory_path() / ("lumo-dxf-" + name + "-" + std::to_string(processId()));
     fs::create_directories(d);
     return d;
 }
