@@ -342,6 +342,8 @@ public:
     std::optional<std::string> headerText(std::string_view name) const;
     std::optional<Point> headerPoint(std::string_view name) const;
     // Sets a single-value variable (adds it at the end of the header when missing).
+    // Setting $DWGCODEPAGE changes how every string of the drawing is read
+    // and written: meant for new drawings, before text is added.
     void setHeaderText(std::string_view name, int code, std::string_view utf8);
     void setHeaderNumber(std::string_view name, int code, double value);
     void setHeaderPoint(std::string_view name, const Point& p);
