@@ -258,18 +258,26 @@ Section& DocData::ensureSection(Sec kind, std::string_view name)
                 return i;
         return 7;
     };
-    std::size_t at = sections.size();
+    // The EOF record gets a loose section of its own: nothing may follow it.
+    std::size_t eofAt = sections.size();
     for (std::size_t i = 0; i < sections.size(); ++i) {
-        const Section& s = sections[i];
-        if (s.head == kNone) {
-            // loose records: the EOF marks the end
-            if (!s.items.empty() && type(s.items.front()) == "EOF") {
-                at = i;
-                break;
-            }
+        Section& s = sections[i];
+        if (s.head != kNone || s.items.empty() || type(s.items.back()) != "EOF")
             continue;
+        if (s.items.size() > 1) {
+            Section tail;
+            tail.items.push_back(s.items.back());
+            s.items.pop_back();
+            sections.insert(sections.begin() + static_cast<std::ptrdiff_t>(i + 1), std::move(tail));
+            ++i;
         }
-        if (rank(s.kind) > rank(kind)) {
+        eofAt = i;
+        break;
+    }
+    std::size_t at = eofAt;
+    for (std::size_t i = 0; i < eofAt; ++i) {
+        const Section& s = sections[i];
+        if (s.head != kNone && rank(s.kind) > rank(kind)) {
             at = i;
             break;
         }

@@ -167,6 +167,18 @@ TEST(DxfReader, NewRecordsFollowALastLineWithoutLineEnd)
     EXPECT_EQ(back.modelSpace().at(0).asText().value(), "a");
 }
 
+TEST(DxfReader, NewSectionsGoBeforeTheEndOfFile)
+{
+    // stray records, EOF, bytes after it: a new ENTITIES section must come before EOF
+    Document doc = Document::fromMemory("  0\nSTRAY\n  8\n0\n  0\nEOF\n  0\nSECTION\n");
+    doc.addText("a", {}, 1.0);
+    std::string out = doc.toString();
+    Document back = Document::fromMemory(out);
+    ASSERT_EQ(back.modelSpaceCount(), 1u);
+    const std::string tail = "EOF\n  0\nSECTION\n";
+    EXPECT_EQ(out.substr(out.size() - tail.size()), tail);
+}
+
 TEST(DxfFile, SaveReplacesAtomicallyAndKeepsABackup)
 {
     fs::path dir = fs::temp_directory_path() / ("lumo-dxf-save-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
