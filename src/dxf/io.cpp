@@ -180,8 +180,11 @@ void DocData::parse()
     bool sawEof = false;
     std::size_t line = 1;
 
+    // Sub-records take the ids right after their parent, so any other record
+    // ends the parent's sequence.
     auto startRec = [&](std::uint32_t tagIndex, Sec sec) {
         recs.push_back(Rec{tagIndex, tagIndex + 1, 0, kNone, sec, false});
+        openParent = kNone;
     };
 
     while (p < e) {
@@ -297,14 +300,15 @@ void DocData::parse()
                     line += 2;
                     continue;
                 }
+                std::uint32_t parent = openParent;
                 startRec(ti, cur->kind);
                 auto id = static_cast<std::uint32_t>(recs.size() - 1);
                 bool sub = val == "ATTRIB" || val == "VERTEX" || val == "SEQEND";
-                if (sub && openParent != kNone) {
-                    recs[id].parent = openParent;
-                    recs[openParent].nChildren++;
-                    if (val == "SEQEND")
-                        openParent = kNone;
+                if (sub && parent != kNone) {
+                    recs[id].parent = parent;
+                    recs[parent].nChildren++;
+                    if (val != "SEQEND")
+                        openParent = parent;
                 } else {
                     cur->items.push_back(id);
                     openParent = (val == "INSERT" || val == "POLYLINE") ? id : kNone;

@@ -148,6 +148,8 @@ TEST(DxfReader, AwkwardButCompleteInputRoundTrips)
         "\xEF\xBB\xBF  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC\n  0\nEOF\n",       // byte-order mark
         "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0 \n  0\nENDSEC\n",          // no EOF
         "  0\nEOF\ntrailing bytes after EOF\x1a",
+        // a record between a POLYLINE and its vertices (found by fuzzing)
+        "  0\nSECTION\n  2\nHEADER\n  0\nPOLYLINE\n  9\n0\n  0\nVERTEX\n  0\nSEQEND\n  0\nENDSEC\n  0\nEOF\n",
     };
     for (const std::string& text : cases) {
         SCOPED_TRACE(text);
