@@ -10,5 +10,6 @@ if [ -d "$corpus" ]; then
     head -c 20000 "$f" > "$work/seeds/$(basename "$f")"
   done
 fi
-exec "$fuzzer" -max_total_time="$secs" -timeout=5 -rss_limit_mb=2048 -max_len=30000 \
+# a fixed seed and run count make the run repeatable; the time caps it
+exec "$fuzzer" -seed=1 -runs=4000 -max_total_time="$secs" -timeout=5 -rss_limit_mb=2048 -max_len=30000 \
   -artifact_prefix="$work/" -print_final_stats=0 "$work/seeds"
