@@ -1,9 +1,56 @@
+// The program's entry: a Qt application, the dialogs, the host the run talks
+// to, and one Program whose options form starts everything.
+#include "app/command_line.h"
+#include "app/program.h"
+#include "app/qt_dialogs.h"
+#include "cad/embedded/embedded_host.h"
+#include "cad/embedded/view/window_input.h"
+#include "cad/host_provider.h"
+#include "cad/host_choice.h"
+#include "util/files.h"
+#include "util/text.h"
+
 #include <QApplication>
 #include <cstdio>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<lumo::cad::HostProvider> makeHostProvider(lumo::Dialogs& dialogs)
+{
+#ifdef _WIN32
+    if (lumo::cad::ChooseHostKind() == lumo::cad::HostKind::Automation)
+        return lumo::cad::MakeAutomationHostProvider();
+#else
+    if (lumo::cad::ChooseHostKind() == lumo::cad::HostKind::Automation)
+        std::fputs("lumo-sygnalizacja: the automation host exists only on Windows; "
+                   "using the embedded host.\n",
+                   stderr);
+#endif
+    const lumo::cad::MessageFn report = [&dialogs](const std::string& title,
+                                                   const std::string& text,
+                                                   lumo::cad::MessageIcon) {
+        dialogs.show(lumo::QStringFromUtf8(title), lumo::QStringFromUtf8(text),
+                     lumo::DialogIcon::Exclamation);
+    };
+    // The embedded host comes with its drawing window, where the designer
+    // picks points; an input script (LUMO_CAD_INPUT) still answers first.
+    return std::make_unique<lumo::view::WindowedHostProvider>(
+        [report] { return lumo::cad::embedded::EmbeddedHostOptions::fromEnvironment(report); });
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    std::puts("lumo-sygnalizacja: the options form is not built yet.");
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("LUMO_Sygnalizatory"));
+    // The program ends through Program::end, not when a window closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    lumo::QtDialogs dialogs;
+    const auto provider = makeHostProvider(dialogs);
+    lumo::Program program(dialogs, lumo::FromNativePath(QApplication::applicationDirPath()),
+                          *provider);
+    return program.run(lumo::GetCommandLineArgs(lumo::RawCommandLineTail(argc, argv)));
 }

@@ -152,6 +152,10 @@ void writeDrawing(const QString& path)
     dxf::Document doc = dxf::Document::create();
     doc.addLayer("ULICE", 8);
     doc.addLayer("OPISY_ULIC", 5);
+    // The program puts description texts and push buttons on these layers by
+    // name and does not create them: a designer's drawing already has them.
+    doc.addLayer("112-OPIS_SYGNALIZACJI", 1);
+    doc.addLayer("109-SYGNALIZACJA_PRZYCISKI", 3);
     const double cx = 500.0;
     const double cy = 500.0;
     const double halfKwiatowa = 7.0; // east-west street

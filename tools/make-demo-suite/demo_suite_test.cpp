@@ -108,6 +108,9 @@ TEST_F(DemoSuite, DemoDrawing)
     for (const dxf::Entity& e : doc.modelSpace())
         streetLines += e.typeName() == "LINE" && e.layer() == "ULICE" ? 1 : 0;
     EXPECT_EQ(streetLines, 8); // two kerbs of two streets, cut at the crossing
+    // Without these the placed head's descriptions would have nowhere to go.
+    EXPECT_TRUE(doc.findLayer("112-OPIS_SYGNALIZACJI").has_value());
+    EXPECT_TRUE(doc.findLayer("109-SYGNALIZACJA_PRZYCISKI").has_value());
 }
 
 TEST_F(DemoSuite, ListFilesInCp1250WithCrLf)

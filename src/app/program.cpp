@@ -1,0 +1,77 @@
+#include "app/program.h"
+
+#include "app/command_line.h"
+#include "signal/frm_main.h"
+#include "util/dialogs.h"
+#include "util/text.h"
+
+namespace lumo {
+
+namespace {
+
+DialogIcon toDialogIcon(cad::MessageIcon icon)
+{
+    return icon == cad::MessageIcon::Exclamation ? DialogIcon::Exclamation : DialogIcon::None;
+}
+
+} // namespace
+
+Program::Program(Dialogs& dialogs, const QString& programFolder, cad::HostProvider& provider)
+    : m_dialogs(dialogs),
+      m_provider(provider),
+      m_context{dialogs, host, settings, startup, [this](const QString& reason) { end(reason); }}
+{
+    startup.programFolder = programFolder;
+    host.message = [this](const std::string& title, const std::string& text,
+                          cad::MessageIcon icon) {
+        m_dialogs.show(QStringFromUtf8(title), QStringFromUtf8(text),
+                       toDialogIcon(icon));
+    };
+}
+
+Program::~Program()
+{
+    saveDrawing();
+}
+
+int Program::run(const QStringList& commandLineArgs)
+{
+    m_form = std::make_unique<frmMain>(m_context, m_provider);
+    m_form->setOnTopFlag(descriptionOnTop);
+    m_form->Form_Load(commandLineArgs, GetVersionText());
+    if (!m_ended) {
+        m_running = true;
+        m_loop.exec();
+        m_running = false;
+    }
+    saveDrawing();
+    return 0;
+}
+
+void Program::end(const QString& reason)
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    m_endReason = reason;
+    if (m_form) {
+        m_form->tRunNext().stop();
+        m_form->hide();
+    }
+    if (m_running)
+        m_loop.quit();
+}
+
+void Program::saveDrawing()
+{
+    if (!host.app)
+        return;
+    try {
+        host.app->saveIfChanged();
+    } catch (const cad::HostError& error) {
+        m_dialogs.show(QStringLiteral("LUMO_Sygnalizacja"), QStringFromUtf8(error.what()),
+                       DialogIcon::Exclamation);
+    }
+}
+
+} // namespace lumo

@@ -1,0 +1,65 @@
+// One run of the program: everything the run shares (start-up values, the
+// settings values the readers keep, the host session, the dialogs) and the
+// options form that starts it. No globals: a test may build as many Programs
+// in one process as it likes, each with its own suite, dialogs and host.
+#pragma once
+
+#include "cad/session.h"
+#include "settings/run_context.h"
+#include "settings/settings_values.h"
+
+#include <QEventLoop>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace lumo {
+
+class Dialogs;
+class frmMain;
+
+class Program {
+public:
+    // programFolder: the program's own folder, Windows-style.
+    Program(Dialogs& dialogs, const QString& programFolder, cad::HostProvider& provider);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // Loads the options form (its load is the program's start-up), then
+    // waits until the program ends. commandLineArgs as GetCommandLineArgs
+    // gives them. Returns the process exit code.
+    int run(const QStringList& commandLineArgs);
+
+    // Ends the program: stops the follow-up timer, closes every form and
+    // leaves the event loop. Safe to call more than once; the first reason
+    // stays.
+    void end(const QString& reason);
+    bool hasEnded() const { return m_ended; }
+    const QString& endReason() const { return m_endReason; }
+
+    // Writes the drawing back when it changed (the embedded host keeps it
+    // in a file). Runs at every end.
+    void saveDrawing();
+
+    frmMain* form() { return m_form.get(); }
+    RunContext& context() { return m_context; }
+
+    StartupValues startup;
+    SettingsValues settings;
+    cad::HostSession host;
+    // The description form's on-top toggle, kept for the whole run.
+    bool descriptionOnTop = false;
+
+private:
+    Dialogs& m_dialogs;
+    cad::HostProvider& m_provider;
+    RunContext m_context;
+    std::unique_ptr<frmMain> m_form;
+    QEventLoop m_loop;
+    bool m_ended = false;
+    bool m_running = false;
+    QString m_endReason;
+};
+
+} // namespace lumo
