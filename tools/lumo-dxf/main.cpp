@@ -1,6 +1,8 @@
 // lumo-dxf: "info FILE" prints what a drawing holds; "resave IN OUT" loads
-// and saves it (the lossless round trip a user can run).
+// and saves it (the lossless round trip a user can run); "heads FILE" lists
+// the signal heads, screens and push buttons as CSV.
 #include "dxf/document.h"
+#include "heads.h"
 
 #include <cstdio>
 #include <exception>
@@ -12,7 +14,7 @@ namespace {
 
 int usage()
 {
-    std::cerr << "usage: lumo-dxf info FILE | lumo-dxf resave IN OUT\n";
+    std::cerr << "usage: lumo-dxf info FILE | lumo-dxf resave IN OUT | lumo-dxf heads FILE\n";
     return 2;
 }
 
@@ -60,6 +62,10 @@ int main(int argc, char** argv)
     try {
         if (cmd == "info" && argc == 3) {
             info(argv[2]);
+            return 0;
+        }
+        if (cmd == "heads" && argc == 3) {
+            lumo::dxf::WriteHeadsCsv(lumo::dxf::Document::load(argv[2]), std::cout);
             return 0;
         }
         if (cmd == "resave" && argc == 4) {
