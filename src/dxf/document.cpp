@@ -455,7 +455,7 @@ static void ensureLayer(Document& doc, std::string_view layer)
         doc.addLayer(layer);
 }
 
-static Groups attdefGroups(DocData& d, const AttributeDefinitionSpec& s, const std::string& owner)
+static Groups attdefGroups(DocData& d, const NewAttributeDefinition& s, const std::string& owner)
 {
     if (s.tag.empty() || s.tag.find(' ') != std::string::npos)
         throw DxfError("invalid attribute tag \"" + s.tag + "\"");
@@ -479,7 +479,7 @@ static Groups attdefGroups(DocData& d, const AttributeDefinitionSpec& s, const s
     return g;
 }
 
-AttributeDefinition Block::addAttributeDefinition(const AttributeDefinitionSpec& s)
+AttributeDefinition Block::addAttributeDefinition(const NewAttributeDefinition& s)
 {
     DocData& d = *doc_;
     std::string owner;
@@ -497,7 +497,7 @@ AttributeDefinition Block::addAttributeDefinition(const AttributeDefinitionSpec&
     return AttributeDefinition(doc_, id);
 }
 
-AttributeDefinition Document::addAttributeDefinition(const AttributeDefinitionSpec& s)
+AttributeDefinition Document::addAttributeDefinition(const NewAttributeDefinition& s)
 {
     DocData& d = *d_;
     std::uint32_t id = d.newRec(Sec::Entities, attdefGroups(d, s, d.modelSpaceOwner()));

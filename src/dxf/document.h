@@ -255,7 +255,7 @@ private:
 };
 
 // What a new attribute definition holds.
-struct AttributeDefinitionSpec {
+struct NewAttributeDefinition {
     std::string tag;
     std::string defaultValue;
     std::string prompt;
@@ -278,7 +278,7 @@ public:
     // Entities of the block, in order (sub-records are reached by children()).
     std::vector<Entity> entities() const;
     std::vector<AttributeDefinition> attributeDefinitions() const;
-    AttributeDefinition addAttributeDefinition(const AttributeDefinitionSpec& spec);
+    AttributeDefinition addAttributeDefinition(const NewAttributeDefinition& definition);
     // The BLOCK_RECORD table record (invalid in R12, which has none).
     Record blockRecord() const;
 
@@ -394,7 +394,7 @@ public:
                  std::string_view style = {}, std::string_view layer = "0",
                  double rotationDegrees = 0.0);
     // An attribute definition in model space (a drawing meant as a block file).
-    AttributeDefinition addAttributeDefinition(const AttributeDefinitionSpec& spec);
+    AttributeDefinition addAttributeDefinition(const NewAttributeDefinition& definition);
     // A model-space entity of any type from its own groups; the engine writes
     // the type, handle, owner, AcDbEntity marker and layer. String values are
     // UTF-8; 100 subclass markers are dropped in R12 drawings.

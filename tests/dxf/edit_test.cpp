@@ -76,7 +76,7 @@ Document makeBlockFile(const std::string& version)
     b.addEntity("LINE", "Sygnaly", {{100, "AcDbLine"}, {10, "0.0"}, {20, "0.0"}, {30, "0.0"}, {11, "2.0"}, {21, "5.0"}, {31, "0.0"}});
     b.addEntity("CIRCLE", "Sygnaly", {{100, "AcDbCircle"}, {10, "1.0"}, {20, "4.0"}, {30, "0.0"}, {40, "0.5"}});
     b.addBlockReference("Zarowka", {1.0, 1.0, 0.0}, 1.0, 0.0, "Sygnaly");
-    AttributeDefinitionSpec s;
+    NewAttributeDefinition s;
     s.tag = "NUMER";
     s.prompt = "Numer sygnalizatora";
     s.defaultValue = "S-1";
@@ -356,7 +356,7 @@ TEST(DxfEditSmall, RotatingAReferenceTurnsItsAttributes)
 {
     Document doc = Document::create("AC1032");
     Block b = doc.addBlock("B");
-    AttributeDefinitionSpec s;
+    NewAttributeDefinition s;
     s.tag = "A";
     s.point = {10.0, 0.0, 0.0};
     b.addAttributeDefinition(s);

@@ -54,7 +54,7 @@ std::string generateCitySection(const CitySection& o)
     for (int b = 0; b < 4; ++b) {
         Block blk = doc.addBlock(blocks[b]);
         for (int a = 0; a < 16; ++a) {
-            AttributeDefinitionSpec s;
+            NewAttributeDefinition s;
             s.tag = "ATR" + std::to_string(a + 1);
             s.prompt = "Wartość atrybutu " + std::to_string(a + 1);
             s.defaultValue = "ż" + std::to_string(a);

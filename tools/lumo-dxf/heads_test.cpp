@@ -25,13 +25,13 @@ TEST(HeadsCsv, ListsTheEquipmentOnItsLayersWithTheirAttributes)
     doc.addLayer("ULICE");
     Block head = doc.addBlock("S-3wp");
     for (const char* tag : {"SYMBOL", "INWENT_NUMER", "NAZWA_ULICY", "UWAGI"}) {
-        AttributeDefinitionSpec spec;
-        spec.tag = tag;
-        spec.flags = kAttInvisible;
-        head.addAttributeDefinition(spec);
+        NewAttributeDefinition definition;
+        definition.tag = tag;
+        definition.flags = kAttInvisible;
+        head.addAttributeDefinition(definition);
     }
     Block button = doc.addBlock("sygnprzycisk");
-    AttributeDefinitionSpec maker;
+    NewAttributeDefinition maker;
     maker.tag = "PRODUCENT";
     maker.defaultValue = "Firma";
     button.addAttributeDefinition(maker);

@@ -382,18 +382,18 @@ public:
             throw HostError("Invalid argument Height");
         if (tag.empty() || tag.find(' ') != std::string::npos)
             throw HostError("Invalid argument Tag");
-        dxf::AttributeDefinitionSpec spec;
-        spec.tag = upperAscii(tag);
-        spec.defaultValue = value;
-        spec.prompt = prompt;
-        spec.point = toDxf(insertionPoint);
-        spec.height = height;
-        spec.flags = mode;
-        spec.layer = "0";
-        spec.style = data_->activeTextStyle();
+        dxf::NewAttributeDefinition definition;
+        definition.tag = upperAscii(tag);
+        definition.defaultValue = value;
+        definition.prompt = prompt;
+        definition.point = toDxf(insertionPoint);
+        definition.height = height;
+        definition.flags = mode;
+        definition.layer = "0";
+        definition.style = data_->activeTextStyle();
         return guarded([&] {
             return std::make_shared<EAttributeDefinition>(data_,
-                                                          block_.addAttributeDefinition(spec));
+                                                          block_.addAttributeDefinition(definition));
         });
     }
     std::vector<std::shared_ptr<AttributeDefinition>> attributeDefinitions() const override
