@@ -12,11 +12,13 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace {
 
-std::unique_ptr<lumo::cad::HostProvider> makeHostProvider(lumo::Dialogs& dialogs)
+std::unique_ptr<lumo::cad::HostProvider> makeHostProvider(lumo::Dialogs& dialogs,
+                                                           std::function<void()> onWindowClosed)
 {
 #ifdef _WIN32
     if (lumo::cad::ChooseHostKind() == lumo::cad::HostKind::Automation)
@@ -35,8 +37,11 @@ std::unique_ptr<lumo::cad::HostProvider> makeHostProvider(lumo::Dialogs& dialogs
     };
     // The embedded host comes with its drawing window, where the designer
     // picks points; an input script (LUMO_CAD_INPUT) still answers first.
-    return std::make_unique<lumo::view::WindowedHostProvider>(
+    auto provider = std::make_unique<lumo::view::WindowedHostProvider>(
         [report] { return lumo::cad::embedded::EmbeddedHostOptions::fromEnvironment(report); });
+    // Closing the drawing window ends the run as a cancel does.
+    provider->setOnWindowClosed(std::move(onWindowClosed));
+    return provider;
 }
 
 } // namespace
@@ -49,8 +54,13 @@ int main(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     lumo::QtDialogs dialogs;
-    const auto provider = makeHostProvider(dialogs);
+    lumo::Program* running = nullptr;
+    const auto provider = makeHostProvider(dialogs, [&running] {
+        if (running)
+            running->end(QStringLiteral("drawing window closed"));
+    });
     lumo::Program program(dialogs, lumo::FromNativePath(QApplication::applicationDirPath()),
                           *provider);
+    running = &program;
     return program.run(lumo::GetCommandLineArgs(lumo::RawCommandLineTail(argc, argv)));
 }

@@ -31,7 +31,8 @@ Program::Program(Dialogs& dialogs, const QString& programFolder, cad::HostProvid
 
 Program::~Program()
 {
-    saveDrawing();
+    if (!m_drawingSaved)
+        saveDrawing();
 }
 
 int Program::run(const QStringList& commandLineArgs)
@@ -64,6 +65,8 @@ void Program::end(const QString& reason)
 
 void Program::saveDrawing()
 {
+    // Once per end: a designer who kept the changes unsaved is not asked again.
+    m_drawingSaved = true;
     if (!host.app)
         return;
     try {

@@ -39,7 +39,7 @@ public:
     const QString& endReason() const { return m_endReason; }
 
     // Writes the drawing back when it changed (the embedded host keeps it
-    // in a file). Runs at every end.
+    // in a file). Runs once, at the end.
     void saveDrawing();
 
     frmMain* form() { return m_form.get(); }
@@ -59,6 +59,7 @@ private:
     QEventLoop m_loop;
     bool m_ended = false;
     bool m_running = false;
+    bool m_drawingSaved = false;
     QString m_endReason;
 };
 

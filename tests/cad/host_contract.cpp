@@ -72,8 +72,10 @@ void HostContract::connect(bool withDrawing, std::vector<std::string> input)
 {
     HostSetup setup;
     setup.folder = folder_;
-    if (withDrawing)
+    if (withDrawing) {
         setup.drawing = (fs::path(folder_) / "rysunek.dxf").string();
+        dxf::Document::create("AC1032").save(setup.drawing);
+    }
     setup.input = std::move(input);
     provider_ = factory().makeProvider(setup);
     session_.message = [this](const std::string& title, const std::string& text,

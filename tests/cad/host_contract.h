@@ -28,8 +28,8 @@ namespace lumo::cad::contract {
 struct HostSetup {
     // An empty folder of its own; the test's files go there (native path).
     std::string folder;
-    // The DXF drawing the host opens: a file that does not exist yet, so
-    // the host starts with a new, empty drawing. "": no drawing is open.
+    // The DXF drawing the host opens: a new, empty drawing written there.
+    // "": no drawing is open.
     std::string drawing;
     // The designer's input, one line each: "point X Y", "angle DEGREES",
     // "cancel". When it runs out, every further request is cancelled.

@@ -7,7 +7,10 @@
 #include "cad/host_provider.h"
 #include "dxf/document.h"
 
+#include "cad/embedded/drawing_file.h"
+
 #include <cstdlib>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <numbers>
@@ -99,6 +102,14 @@ protected:
         fs::remove_all(folder, ec);
     }
 
+    // A new empty drawing on disk.
+    fs::path emptyDrawing(const char* name)
+    {
+        const auto path = folder / name;
+        dxf::Document::create("AC1032").save(path.string());
+        return path;
+    }
+
     // A corpus drawing to work on (a writable copy: the corpus may be read-only).
     fs::path copyOf(const char* corpusFile, const char* name)
     {
@@ -148,7 +159,7 @@ protected:
 TEST_F(EmbeddedHost, WhileTheInsertWaitsTheHostIsBusyAndSaysWhy)
 {
     auto designer = std::make_shared<QueuedInputSource>();
-    auto app = start(folder / "plan.dxf", designer);
+    auto app = start(emptyDrawing("plan.dxf"), designer);
     auto session = sessionOf(app);
     defineBlock(session, "S-3lp");
     const long before = session.modelSpace->count();
@@ -180,7 +191,7 @@ TEST_F(EmbeddedHost, WhileTheInsertWaitsTheHostIsBusyAndSaysWhy)
 TEST_F(EmbeddedHost, EscapeFromTheWindowCancelsTheWaitingInsert)
 {
     auto designer = std::make_shared<QueuedInputSource>();
-    auto app = start(folder / "plan.dxf", designer);
+    auto app = start(emptyDrawing("plan.dxf"), designer);
     auto session = sessionOf(app);
     defineBlock(session, "S-1");
     session.doc->sendCommand("_-insert\rS-1\rS\r5\r");
@@ -193,7 +204,7 @@ TEST_F(EmbeddedHost, EscapeFromTheWindowCancelsTheWaitingInsert)
 
 TEST_F(EmbeddedHost, WithoutAnyInputSourceEveryRequestIsCancelled)
 {
-    auto app = start(folder / "plan.dxf");
+    auto app = start(emptyDrawing("plan.dxf"));
     auto session = sessionOf(app);
     defineBlock(session, "S-1");
     session.doc->sendCommand("_-insert\rS-1\rS\r5\r");
@@ -202,31 +213,167 @@ TEST_F(EmbeddedHost, WithoutAnyInputSourceEveryRequestIsCancelled)
     EXPECT_THROW(session.doc->utility()->getPoint("Wskaż ..."), HostError);
 }
 
-TEST_F(EmbeddedHost, ProgramEndSavesAChangedDrawingAndKeepsTheOldOneAsBak)
+TEST_F(EmbeddedHost, SavingKeepsTheOldFileAsBakAndTheFilesPermissions)
 {
-    const auto plan = folder / "plan.dxf";
-    {
-        auto app = start(plan);
-        auto session = sessionOf(app);
-        EXPECT_FALSE(fs::exists(plan));
-        SetDrawingProperty(session, "SKALA", "500");
-    } // the program ends without saving itself
-    ASSERT_TRUE(fs::exists(plan));
-    EXPECT_FALSE(fs::exists(folder / "plan.dxf.bak"));
+    const auto plan = emptyDrawing("plan.dxf");
+    fs::permissions(plan, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     const auto first = readAll(plan);
-    EXPECT_NE(first.find("AC1032"), std::string::npos);
-
     {
         auto app = start(plan);
         auto session = sessionOf(app);
-        EXPECT_EQ(GetDrawingProperty(session, "SKALA"), "500");
-        SetDrawingProperty(session, "SKALA", "250");
-        app->saveIfChanged();
-        EXPECT_EQ(readAll(folder / "plan.dxf.bak"), first);
+        SetDrawingProperty(session, "SKALA", "500");
+        // The host never saves on its own; the program does at its end.
     }
+    EXPECT_EQ(readAll(plan), first);
+    {
+        auto app = start(plan);
+        auto session = sessionOf(app);
+        SetDrawingProperty(session, "SKALA", "250");
+        EXPECT_TRUE(app->save());
+    }
+    EXPECT_EQ(readAll(folder / "plan.dxf.bak"), first);
+    EXPECT_EQ(fs::status(plan).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     auto app = start(plan);
     auto session = sessionOf(app);
     EXPECT_EQ(GetDrawingProperty(session, "SKALA"), "250");
+}
+
+TEST_F(EmbeddedHost, AMissingDrawingIsReportedAndNothingIsMadeUnasked)
+{
+    const auto plan = folder / "brak" / "plan.dxf";
+    {
+        auto app = start(plan);
+        EXPECT_EQ(app->documentsCount(), 0);
+        EXPECT_EQ(app->missingDrawing(), fs::absolute(plan).string());
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_EQ(reports[0], "Nie znaleziono rysunku: [" + fs::absolute(plan).string() + "]");
+        EXPECT_TRUE(app->save());
+    }
+    EXPECT_FALSE(fs::exists(folder / "brak"));
+
+    // Created on the designer's word, it is written once it holds something.
+    auto app = start(plan);
+    ASSERT_TRUE(app->create(plan.string()));
+    EXPECT_TRUE(app->save());
+    EXPECT_FALSE(fs::exists(plan));
+    auto session = sessionOf(app);
+    SetDrawingProperty(session, "SKALA", "500");
+    EXPECT_TRUE(app->save());
+    EXPECT_TRUE(fs::exists(plan));
+}
+
+// Where the drawing's file may not be written, the designer is asked where
+// to save; nothing is ever lost silently and the file stays as it was.
+TEST_F(EmbeddedHost, ADrawingThatCannotBeWrittenWhereItIsIsSavedElsewhere)
+{
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path& plan)> spoil;
+        std::string reason;
+    } cases[] = {
+        {"read-only", [](const fs::path& plan) { fs::permissions(plan, fs::perms::owner_read | fs::perms::group_read); },
+         kReadOnlyReason},
+        {"changed on disk",
+         [](const fs::path& plan) {
+             auto other = dxf::Document::load(plan.string());
+             other.addText("cudza zmiana", {0, 0, 0}, 1);
+             other.save(plan.string());
+         },
+         kChangedOnDiskReason},
+        {"changed on disk, same size",
+         [](const fs::path& plan) {
+             auto bytes = readAll(plan);
+             bytes[bytes.find("AC1032")] = 'X';
+             writeAll(plan, bytes);
+         },
+         kChangedOnDiskReason},
+        {"folder gone",
+         [](const fs::path& plan) {
+             fs::remove_all(plan.parent_path());
+             writeAll(plan.parent_path(), "a file where the folder was");
+         },
+         "Nie można zapisać rysunku"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::create_directories(folder / c.what);
+        const auto plan = folder / c.what / "plan.dxf";
+        dxf::Document::create("AC1032").save(plan.string());
+        auto app = start(plan);
+        std::vector<std::string> asked;
+        const auto elsewhere = folder / (std::string(c.what) + "-inny.dxf");
+        bool giveUp = true;
+        app->setAskSaveAs([&](const std::string& path, const std::string& reason) -> std::optional<std::string> {
+            asked.push_back(reason);
+            EXPECT_EQ(path, fs::absolute(plan).string());
+            if (giveUp)
+                return std::nullopt;
+            return elsewhere.string();
+        });
+        auto session = sessionOf(app);
+        SetDrawingProperty(session, "SKALA", "500");
+        c.spoil(plan);
+        const auto spoilt = fs::is_regular_file(plan) ? readAll(plan) : std::string();
+
+        // Kept unsaved on the designer's word: still open, still changed.
+        EXPECT_FALSE(app->save());
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_NE(asked[0].find(c.reason), std::string::npos) << asked[0];
+        EXPECT_TRUE(app->modified());
+
+        // Opening another drawing then keeps this one with its changes.
+        const auto other = emptyDrawing((std::string(c.what) + "-drugi.dxf").c_str());
+        EXPECT_FALSE(app->open(other.string()));
+        EXPECT_EQ(app->drawingPath(), fs::absolute(plan).string());
+        EXPECT_EQ(asked.size(), 2u);
+
+        giveUp = false;
+        EXPECT_TRUE(app->save());
+        EXPECT_EQ(app->drawingPath(), elsewhere.string());
+        EXPECT_EQ(GetDrawingProperty(session, "SKALA"), "500");
+        EXPECT_NE(readAll(elsewhere).find("SKALA"), std::string::npos);
+        if (!spoilt.empty()) {
+            EXPECT_EQ(readAll(plan), spoilt);
+        }
+    }
+}
+
+TEST_F(EmbeddedHost, WithNobodyToAskTheDrawingIsSavedBesideItsFile)
+{
+    const auto plan = emptyDrawing("plan.dxf");
+    writeAll(folder / "plan-1.dxf", "taken");
+    auto app = start(plan);
+    auto session = sessionOf(app);
+    SetDrawingProperty(session, "SKALA", "500");
+    fs::permissions(plan, fs::perms::owner_read);
+    EXPECT_TRUE(app->save());
+    EXPECT_EQ(app->drawingPath(), (folder / "plan-2.dxf").string());
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find(kReadOnlyReason), std::string::npos);
+    EXPECT_NE(reports[0].find("plan-2.dxf"), std::string::npos);
+    EXPECT_EQ(readAll(folder / "plan-1.dxf"), "taken");
+}
+
+TEST_F(EmbeddedHost, WritesThatChangeNothingLeaveTheDrawingUnchanged)
+{
+    const auto plan = emptyDrawing("plan.dxf");
+    {
+        auto app = start(plan);
+        auto session = sessionOf(app);
+        SetDrawingProperty(session, "SKALA", "500");
+        EnsureLayer(session, "110-SYGNALIZACJA_KOMORY", true);
+        EXPECT_TRUE(app->save());
+    }
+    const auto saved = readAll(plan);
+    auto app = start(plan);
+    auto session = sessionOf(app);
+    SetDrawingProperty(session, "SKALA", "500");
+    EnsureLayer(session, "110-SYGNALIZACJA_KOMORY", true);
+    session.doc->setActiveLayer(session.doc->activeLayer());
+    EXPECT_FALSE(app->modified());
+    EXPECT_TRUE(app->save());
+    EXPECT_EQ(readAll(plan), saved);
 }
 
 TEST_F(EmbeddedHost, AnUnchangedDrawingIsNotRewritten)
@@ -287,7 +434,7 @@ TEST_F(EmbeddedHost, AnUnreadableDrawingIsReportedAndNeverOverwritten)
 
 TEST_F(EmbeddedHost, ReopensTheDrawingItHadLastTime)
 {
-    const auto plan = folder / "plan.dxf";
+    const auto plan = emptyDrawing("plan.dxf");
     {
         auto app = start(plan);
         sessionOf(app);
@@ -309,6 +456,7 @@ TEST_F(EmbeddedHost, EnvironmentNamesDrawingScriptAndConfigurationFolder)
 {
     const auto script = folder / "input.txt";
     writeAll(script, "# head\npoint 1 2\n");
+    emptyDrawing("env.dxf");
     setEnv("LUMO_CAD_DRAWING", (folder / "env.dxf").string());
     setEnv("LUMO_CAD_INPUT", script.string());
     setEnv("XDG_CONFIG_HOME", (folder / "xdg").string());
@@ -362,6 +510,7 @@ TEST_F(EmbeddedHost, WorksOnRealDrawingsAndKeepsWhatItDoesNotTouch)
         placed->getAttributes()[0]->setTextString("30-18/987/K1");
         handle = placed->handle();
         SetDrawingProperty(session, "NUMERSEKCJI", "30-18");
+        EXPECT_TRUE(app->save());
     }
     auto app = start(plan);
     auto session = sessionOf(app);
@@ -408,6 +557,7 @@ TEST_F(EmbeddedHost, PlacesAHeadInDrawingsOfEveryVersion)
             else
                 EXPECT_THROW(SetDrawingProperty(session, "ONUMERSKRZYZ", "987"), HostError);
             EXPECT_EQ(GetDrawingProperty(session, "ONUMERSKRZYZ"), c.holdsProperties ? "987" : "");
+            EXPECT_TRUE(app->save());
         }
         ASSERT_TRUE(fs::exists(plan.string() + ".bak"));
         auto app = start(plan);
@@ -421,7 +571,7 @@ TEST_F(EmbeddedHost, PlacesAHeadInDrawingsOfEveryVersion)
 
 TEST_F(EmbeddedHost, ProvidersOfTheRun)
 {
-    setEnv("LUMO_CAD_DRAWING", (folder / "run.dxf").string());
+    setEnv("LUMO_CAD_DRAWING", emptyDrawing("run.dxf").string());
     setEnv("XDG_CONFIG_HOME", (folder / "xdg").string());
     std::vector<std::string> shown;
     HostProviderSetup setup;
@@ -460,7 +610,7 @@ TEST_F(EmbeddedHost, BlockFilesGivenAsWindowsPathsInAnyCase)
     drawing.addText("P", {0, 0, 0}, 1);
     drawing.save((folder / "aZasoby" / "Symbole" / "sygnprzycisk.dxf").string());
 
-    auto app = start(folder / "plan.dxf");
+    auto app = start(emptyDrawing("plan.dxf"));
     auto session = sessionOf(app);
     std::string windowsPath = (folder / "AZASOBY" / "symbole").string() + "\\SygnPrzycisk.dxf";
     session.modelSpace->insertBlock({0, 0, 0}, windowsPath, 1, 1, 1, 0);

@@ -6,6 +6,7 @@
 #include "util/files.h"
 #include "cad/drawing.h"
 #include "cad/embedded/embedded_host.h"
+#include "dxf/document.h"
 
 #include <QComboBox>
 #include <gtest/gtest.h>
@@ -395,6 +396,7 @@ TEST(DrawingValues, KeptInTheDrawingFile)
 {
     ListSuite suite;
     const QString drawing = suite.suite.nativePath(suite.suite.path("rysunek.dxf"));
+    dxf::Document::create("AC1032").save(QFile::encodeName(drawing).toStdString());
     const auto openHost = [&] {
         cad::embedded::EmbeddedHostOptions options;
         options.drawing = QFile::encodeName(drawing).toStdString();

@@ -31,6 +31,7 @@ struct PendingInsert {
     double rotation = 0.0;                // radians; 0 until given
     bool rotationGiven = false;
     std::optional<Point3> insertionPoint; // once picked
+    friend bool operator==(const PendingInsert&, const PendingInsert&) = default;
 };
 
 inline constexpr const char* kCancelMarker = "*Cancel*";

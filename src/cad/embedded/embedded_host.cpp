@@ -1,5 +1,6 @@
 #include "cad/embedded/embedded_host.h"
 
+#include "cad/embedded/drawing_file.h"
 #include "cad/embedded/wildcard.h"
 #include "dxf/document.h"
 
@@ -95,8 +96,8 @@ bool hasPlacement(const std::string& dxfType)
 
 // One open drawing and everything the host keeps about it.
 struct DrawingData {
-    explicit DrawingData(dxf::Document document, std::string file, bool onDisk)
-        : doc(std::move(document)), path(std::move(file)), existsOnDisk(onDisk),
+    DrawingData(dxf::Document document, std::string file, std::optional<FileStamp> asRead)
+        : doc(std::move(document)), path(std::move(file)), stamp(asRead),
           commands(CommandLine::Target{
               [this](const std::string& name) -> std::optional<std::string> {
                   const auto block = doc.findBlock(name);
@@ -110,14 +111,52 @@ struct DrawingData {
 
     dxf::Document doc;
     std::string path;
-    bool existsOnDisk;
+    std::optional<FileStamp> stamp; // the file as read or last written
     CommandLine commands;
     std::shared_ptr<InputSource> input;
+    std::shared_ptr<HostListener> listener;
     struct Selection {
         std::string name;
         std::vector<dxf::Entity> items;
     };
     std::map<std::string, Selection> selections; // by upper-case name
+
+    void notify(HostChange change) const
+    {
+        if (listener && *listener)
+            (*listener)(change);
+    }
+    void changed() const { notify(HostChange::Drawing); }
+
+    // Tells the listener what a step of the command line changed, and
+    // takes back the question of a command that ended without its answer.
+    class Watch {
+    public:
+        explicit Watch(DrawingData& data)
+            : data_(data), prompt_(data.commands.lastPrompt()), waiting_(data.commands.isWaiting()),
+              count_(data.doc.modelSpaceCount()), pending_(data.commands.pendingInsert())
+        {
+        }
+        ~Watch()
+        {
+            const bool waiting = data_.commands.isWaiting();
+            if (waiting_ && !waiting && data_.input)
+                data_.input->withdraw();
+            if (waiting != waiting_ || data_.commands.pendingInsert() != pending_)
+                data_.notify(HostChange::Command);
+            if (data_.commands.lastPrompt() != prompt_)
+                data_.notify(HostChange::Prompt);
+            if (data_.doc.modelSpaceCount() != count_)
+                data_.changed();
+        }
+
+    private:
+        DrawingData& data_;
+        std::string prompt_;
+        bool waiting_;
+        std::size_t count_;
+        std::optional<PendingInsert> pending_;
+    };
 
     // A waiting command takes the designer's answers whenever the program
     // looks at the host.
@@ -125,6 +164,7 @@ struct DrawingData {
     {
         if (!commands.isWaiting())
             return;
+        Watch watch(*this);
         if (input)
             commands.advance(*input);
         else
@@ -157,13 +197,15 @@ struct DrawingData {
 
     dxf::BlockReference insert(const InsertPlacement& p)
     {
-        return guarded([&] {
-            auto reference = doc.addBlockReference(p.blockName, toDxf(p.point), p.scale.x,
-                                                   p.rotation / kDegree, activeLayer());
+        auto reference = guarded([&] {
+            auto added = doc.addBlockReference(p.blockName, toDxf(p.point), p.scale.x,
+                                               p.rotation / kDegree, activeLayer());
             if (p.scale.y != p.scale.x || p.scale.z != p.scale.x)
-                reference.setScale(toDxf(p.scale));
-            return reference;
+                added.setScale(toDxf(p.scale));
+            return added;
         });
+        changed();
+        return reference;
     }
 };
 
@@ -187,7 +229,10 @@ public:
     {
         if (attribute_.isDeleted())
             throw HostError(kErased);
-        guarded([&] { attribute_.setValue(text); });
+        guarded([&] {
+            if (attribute_.value() != text)
+                attribute_.setValue(text);
+        });
     }
 
 private:
@@ -226,7 +271,10 @@ public:
         const auto found = data_->doc.findLayer(layer);
         if (!found)
             throw HostError(kKeyNotFound);
-        guarded([&] { entity_.setLayer(found->name()); });
+        guarded([&] {
+            if (entity_.layer() != found->name())
+                entity_.setLayer(found->name());
+        });
     }
     int color() const override { return live().colour(); }
     void setColor(int color) override
@@ -234,7 +282,10 @@ public:
         if (color < 0 || color > 256)
             throw HostError("Invalid argument Color");
         live();
-        guarded([&] { entity_.setColour(color); });
+        guarded([&] {
+            if (entity_.colour() != color)
+                entity_.setColour(color);
+        });
     }
     double rotation() const override { return placed().rotation() * kDegree; }
     void setRotation(double radians) override
@@ -256,7 +307,12 @@ public:
             return out;
         });
     }
-    void update() override { live(); }
+    // Shows the entity's changes, as the host redraws it.
+    void update() override
+    {
+        live();
+        data_->changed();
+    }
     void erase() override
     {
         live();
@@ -536,11 +592,13 @@ public:
     {
         if (height <= 0)
             throw HostError("Invalid argument Height");
-        return guarded([&] {
+        auto added = guarded([&] {
             return wrap(data_, data_->doc.addText(text, toDxf(point), height,
                                                   data_->activeTextStyle(),
                                                   data_->activeLayer()));
         });
+        data_->changed();
+        return added;
     }
 
 private:
@@ -565,9 +623,11 @@ public:
     }
     void setCustomByKey(const std::string& key, const std::string& value) override
     {
-        if (!guarded([&] { return data_->doc.customProperty(key); }))
+        const auto current = guarded([&] { return data_->doc.customProperty(key); });
+        if (!current)
             throw HostError(kKeyNotFound);
-        guarded([&] { data_->doc.setCustomProperty(key, value); });
+        if (*current != value)
+            guarded([&] { data_->doc.setCustomProperty(key, value); });
     }
     void addCustomInfo(const std::string& key, const std::string& value) override
     {
@@ -704,6 +764,7 @@ public:
     std::string typeName() const override { return "IAcadUtility"; }
     Point3 getPoint(const std::string& prompt) override
     {
+        DrawingData::Watch watch(*data_);
         if (!data_->input) {
             QueuedInputSource none;
             return data_->commands.getPoint(none, prompt);
@@ -746,7 +807,11 @@ public:
             throw HostError("Invalid object handle");
         return wrap(data_, *entity);
     }
-    void sendCommand(const std::string& text) override { data_->commands.send(text); }
+    void sendCommand(const std::string& text) override
+    {
+        DrawingData::Watch watch(*data_);
+        data_->commands.send(text);
+    }
     std::string getVariable(const std::string& name) override
     {
         data_->poll();
@@ -775,7 +840,8 @@ public:
         const auto* own = dynamic_cast<const ELayer*>(layer.get());
         if (!own || own->data() != data_)
             throw HostError("Invalid argument ActiveLayer");
-        guarded([&] { data_->doc.setHeaderText("$CLAYER", 8, own->layer().name()); });
+        if (data_->activeLayer() != own->layer().name())
+            guarded([&] { data_->doc.setHeaderText("$CLAYER", 8, own->layer().name()); });
     }
     std::shared_ptr<TextStyle> activeTextStyle() override
     {
@@ -789,7 +855,8 @@ public:
         const auto* own = dynamic_cast<const ETextStyle*>(style.get());
         if (!own || own->data() != data_)
             throw HostError("Invalid argument ActiveTextStyle");
-        guarded([&] { data_->doc.setHeaderText("$TEXTSTYLE", 7, own->style().name()); });
+        if (data_->activeTextStyle() != own->style().name())
+            guarded([&] { data_->doc.setHeaderText("$TEXTSTYLE", 7, own->style().name()); });
     }
 
 private:
@@ -899,30 +966,25 @@ std::string NativePath(const std::string& path)
 // ---------------------------------------------------------------- application
 
 EmbeddedApplication::EmbeddedApplication(EmbeddedHostOptions options)
-    : options_(std::move(options))
+    : options_(std::move(options)), listener_(std::make_shared<HostListener>())
 {
     std::string path;
     if (options_.drawing) {
         path = *options_.drawing;
     } else {
         path = RememberedDrawing(options_.configFolder);
-        // A remembered drawing that has gone away is not made anew.
+        // A remembered drawing that has gone away is quietly forgotten.
         std::error_code ec;
-        if (!path.empty() && !fs::exists(pathOf(path), ec))
+        if (!path.empty() && !fs::exists(pathOf(NativePath(path)), ec))
             path.clear();
     }
     if (!path.empty())
         open(path);
 }
 
-EmbeddedApplication::~EmbeddedApplication()
-{
-    try {
-        saveIfChanged();
-    } catch (...) {
-        // A destructor must not throw; saveIfChanged reports its failures.
-    }
-}
+// Saving asks the designer, so it happens while the program still runs
+// (Program::saveDrawing), never while things are being torn down.
+EmbeddedApplication::~EmbeddedApplication() = default;
 
 void EmbeddedApplication::report(const std::string& text) const
 {
@@ -930,27 +992,73 @@ void EmbeddedApplication::report(const std::string& text) const
         options_.report(kAppTitle, text, MessageIcon::Exclamation);
 }
 
+void EmbeddedApplication::notify(HostChange change) const
+{
+    if (*listener_)
+        (*listener_)(change);
+}
+
+void EmbeddedApplication::setListener(HostListener listener)
+{
+    *listener_ = std::move(listener);
+}
+
+void EmbeddedApplication::setVisible(bool visible)
+{
+    if (visible_ == visible)
+        return;
+    visible_ = visible;
+    notify(HostChange::Visible);
+}
+
+bool EmbeddedApplication::adopt(std::shared_ptr<DrawingData> data)
+{
+    data->input = options_.input;
+    data->listener = listener_;
+    data_ = std::move(data);
+    missing_.clear();
+    remember(data_->path);
+    notify(HostChange::Document);
+    return true;
+}
+
 bool EmbeddedApplication::open(const std::string& given)
 {
-    saveIfChanged();
-    data_.reset();
     std::error_code ec;
     const fs::path file = fs::absolute(pathOf(NativePath(given)), ec);
     const std::string path = textOf(file);
+    if (data_ && data_->path == path)
+        return true;
+    if (!fs::exists(file, ec)) {
+        // Nothing is made on disk unasked: the designer may open or create one.
+        missing_ = path;
+        report("Nie znaleziono rysunku: [" + path + "]");
+        return false;
+    }
+    if (fs::is_directory(file, ec)) {
+        report("Nie można odczytać rysunku:\r\n[" + path + "]\r\nTo jest folder, nie rysunek.");
+        return false;
+    }
+    // The drawing open now is kept when its changes cannot be saved.
+    if (!save())
+        return false;
     try {
-        if (fs::exists(file, ec)) {
-            data_ = std::make_shared<DrawingData>(dxf::Document::load(path), path, true);
-        } else {
-            data_ = std::make_shared<DrawingData>(dxf::Document::create("AC1032"), path, false);
-        }
+        const auto stamp = StampOf(path);
+        return adopt(std::make_shared<DrawingData>(dxf::Document::load(path), path, stamp));
     } catch (const std::exception& e) {
-        // Left closed, so nothing can ever write over it.
+        // Not opened, so nothing can ever write over it.
         report("Nie można odczytać rysunku:\r\n[" + path + "]\r\n" + e.what());
         return false;
     }
-    data_->input = options_.input;
-    remember(path);
-    return true;
+}
+
+bool EmbeddedApplication::create(const std::string& given)
+{
+    if (!save())
+        return false;
+    std::error_code ec;
+    const std::string path = textOf(fs::absolute(pathOf(NativePath(given)), ec));
+    return adopt(std::make_shared<DrawingData>(dxf::Document::create("AC1032"), path, std::nullopt));
 }
 
 void EmbeddedApplication::remember(const std::string& path) const
@@ -971,21 +1079,69 @@ void EmbeddedApplication::remember(const std::string& path) const
     fs::rename(temporary, target, ec);
 }
 
-void EmbeddedApplication::saveIfChanged()
+bool EmbeddedApplication::write(const std::string& path)
+{
+    const fs::path file = pathOf(path);
+    std::error_code ec;
+    const auto status = fs::status(file, ec);
+    fs::create_directories(file.parent_path(), ec);
+    data_->doc.save(path);
+    // The new file keeps the permissions the old one had.
+    if (fs::exists(status))
+        fs::permissions(file, status.permissions(), ec);
+    data_->stamp = StampOf(path);
+    return true;
+}
+
+bool EmbeddedApplication::save()
+{
+    if (!data_ || !data_->doc.isModified())
+        return true;
+    std::string reason = WhyNotWritable(data_->path, data_->stamp);
+    if (reason.empty()) {
+        try {
+            write(data_->path);
+            notify(HostChange::Document);
+            return true;
+        } catch (const std::exception& e) {
+            reason = std::string("Nie można zapisać rysunku: ") + e.what();
+        }
+    }
+    const std::string original = data_->path;
+    if (!options_.askSaveAs) {
+        // Nobody to ask: beside the original, under a name of its own.
+        const std::string beside = SuggestedSaveAsPath(original);
+        if (saveAs(beside)) {
+            report("Rysunku nie zapisano w pliku:\r\n[" + original + "]\r\n" + reason +
+                   "\r\nZapisano go jako:\r\n[" + beside + "]");
+            return true;
+        }
+        return false;
+    }
+    while (const auto target = options_.askSaveAs(data_->path, reason)) {
+        if (saveAs(*target))
+            return true;
+        reason = "Nie można zapisać rysunku w pliku [" + *target + "].";
+    }
+    return false;
+}
+
+bool EmbeddedApplication::saveAs(const std::string& given)
 {
     if (!data_)
-        return;
-    // A drawing given by name but not there yet is written on the first save.
-    if (data_->existsOnDisk && !data_->doc.isModified())
-        return;
+        return false;
+    std::error_code ec;
+    const std::string path = textOf(fs::absolute(pathOf(NativePath(given)), ec));
     try {
-        std::error_code ec;
-        fs::create_directories(pathOf(data_->path).parent_path(), ec);
-        data_->doc.save(data_->path);
-        data_->existsOnDisk = true;
+        write(path);
     } catch (const std::exception& e) {
-        report("Nie można zapisać rysunku:\r\n[" + data_->path + "]\r\n" + e.what());
+        report("Nie można zapisać rysunku:\r\n[" + path + "]\r\n" + e.what());
+        return false;
     }
+    data_->path = path;
+    remember(path);
+    notify(HostChange::Document);
+    return true;
 }
 
 std::shared_ptr<HostState> EmbeddedApplication::getAcadState()
@@ -1004,14 +1160,18 @@ std::shared_ptr<Document> EmbeddedApplication::activeDocument()
 
 std::string EmbeddedApplication::drawingPath() const { return data_ ? data_->path : ""; }
 
+bool EmbeddedApplication::readOnly() const
+{
+    return data_ && WhyNotWritable(data_->path, std::nullopt) == kReadOnlyReason;
+}
+
+bool EmbeddedApplication::modified() const { return data_ && data_->doc.isModified(); }
+
 const dxf::Document* EmbeddedApplication::drawing() const { return data_ ? &data_->doc : nullptr; }
 
 std::optional<PendingInsert> EmbeddedApplication::pendingInsert() const
 {
-    if (!data_)
-        return std::nullopt;
-    data_->poll();
-    return data_->commands.pendingInsert();
+    return data_ ? data_->commands.pendingInsert() : std::nullopt;
 }
 
 bool EmbeddedApplication::isQuiescent() const
@@ -1022,6 +1182,12 @@ bool EmbeddedApplication::isQuiescent() const
     return !data_->commands.isWaiting();
 }
 
+void EmbeddedApplication::takeInput()
+{
+    if (data_)
+        data_->poll();
+}
+
 std::string EmbeddedApplication::lastPrompt() const
 {
     return data_ ? data_->commands.lastPrompt() : "";
@@ -1029,8 +1195,10 @@ std::string EmbeddedApplication::lastPrompt() const
 
 void EmbeddedApplication::cancelCommand()
 {
-    if (data_)
-        data_->commands.cancel();
+    if (!data_)
+        return;
+    DrawingData::Watch watch(*data_);
+    data_->commands.cancel();
 }
 
 void EmbeddedApplication::setInput(std::shared_ptr<InputSource> input)

@@ -2,7 +2,9 @@
 // in a file, behaving as the automation host does (the same errors for
 // missing items, the same selection filters, handles as upper-case hex).
 // Designer input comes from an InputSource; the drawing is written back
-// (atomically, the previous version kept as .bak) when the program ends.
+// (atomically, the previous version kept as .bak) when the program ends,
+// never over a read-only file or one someone else changed meanwhile. A
+// window showing the host hears of every change through one listener.
 #pragma once
 
 #include "cad/embedded/command_line.h"
@@ -10,6 +12,7 @@
 #include "cad/host.h"
 #include "cad/session.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,6 +32,12 @@ struct EmbeddedHostOptions {
     std::shared_ptr<InputSource> input;
     // Tells the user about drawings that cannot be read or written.
     MessageFn report;
+    // Asks where to save a drawing that cannot be written over its file
+    // (read-only, changed on disk meanwhile, or the write failed): a path,
+    // or nullopt when the designer keeps it unsaved. Without it the host
+    // saves beside the file under a new name and says where.
+    std::function<std::optional<std::string>(const std::string& path, const std::string& reason)>
+        askSaveAs;
 
     // LUMO_CAD_DRAWING, LUMO_CAD_INPUT (a script file), and the user's
     // configuration folder ($XDG_CONFIG_HOME/lumo or ~/.config/lumo).
@@ -40,6 +49,16 @@ inline constexpr const char* kLastDrawingFile = "cad-host.ini";
 
 struct DrawingData;
 
+// What changed in the host, for a window that shows it.
+enum class HostChange {
+    Prompt,   // the last prompt
+    Command,  // a command started waiting, moved on or ended
+    Drawing,  // entities were added or updated
+    Document, // a drawing was opened, closed, saved or renamed
+    Visible,  // the host was shown or hidden
+};
+using HostListener = std::function<void(HostChange)>;
+
 class EmbeddedApplication : public Application,
                             public std::enable_shared_from_this<EmbeddedApplication> {
 public:
@@ -50,37 +69,62 @@ public:
 
     std::string typeName() const override { return "IAcadApplication"; }
     bool visible() const override { return visible_; }
-    void setVisible(bool visible) override { visible_ = visible; }
+    void setVisible(bool visible) override;
     std::shared_ptr<HostState> getAcadState() override;
     long documentsCount() const override;
     std::shared_ptr<Document> activeDocument() override;
     std::string blockFileExtension() const override { return ".dxf"; }
-    void saveIfChanged() override;
+    void saveIfChanged() override { save(); }
 
-    // Opens a drawing in place of the current one (which is saved first when
-    // it changed). A missing file gives a new empty drawing written there on
-    // the first save; an unreadable one is reported and not opened. Returns
-    // whether a drawing is open now.
+    // Writes the drawing when it changed; when its file may not be written,
+    // asks where else (see askSaveAs). False when changes are left unsaved.
+    bool save();
+    // Writes the drawing to another file, which becomes its file.
+    bool saveAs(const std::string& path);
+
+    // Opens a drawing in place of the current one, which is saved first when
+    // it changed; when that save fails the current one stays open. A
+    // missing or unreadable file is reported and not opened. Returns
+    // whether the drawing at path is open now.
     bool open(const std::string& path);
+    // A new empty drawing that will be written to path once it changes.
+    bool create(const std::string& path);
     // The open drawing's file ("" when none).
     std::string drawingPath() const;
+    // The drawing asked for that did not exist ("" when none).
+    const std::string& missingDrawing() const { return missing_; }
+    // The open drawing's file may not be written.
+    bool readOnly() const;
+    bool modified() const;
 
-    // For the drawing window.
+    // Who is asked where to save (see EmbeddedHostOptions::askSaveAs).
+    void setAskSaveAs(decltype(EmbeddedHostOptions::askSaveAs) ask) { options_.askSaveAs = std::move(ask); }
+    // The one listener told of every change (a window showing the host).
+    void setListener(HostListener listener);
+
+    // For the drawing window. Neither moves a waiting command on.
     const dxf::Document* drawing() const;
     std::optional<PendingInsert> pendingInsert() const;
     // No command waits (after the waiting one took what the source has).
     bool isQuiescent() const;
+    // The designer answered: a waiting command moves on at once.
+    void takeInput();
     std::string lastPrompt() const;
     void cancelCommand();
     void setInput(std::shared_ptr<InputSource> input);
     std::shared_ptr<InputSource> input() const;
 
 private:
+    bool adopt(std::shared_ptr<DrawingData> data);
+    bool write(const std::string& path);
     void remember(const std::string& path) const;
     void report(const std::string& text) const;
+    void notify(HostChange change) const;
 
     EmbeddedHostOptions options_;
     std::shared_ptr<DrawingData> data_;
+    std::shared_ptr<HostListener> listener_;
+    std::string missing_;
     bool visible_ = false;
 };
 

@@ -49,6 +49,9 @@ public:
     virtual InputAnswer poll(const InputRequest& request) = 0;
     // Blocks until the designer answers; never Nothing.
     virtual InputAnswer wait(const InputRequest& request) = 0;
+    // What was asked last is no longer asked (its command ended without
+    // the answer: cancelled by the program or replaced by another).
+    virtual void withdraw() {}
 };
 
 // Answers from a list given beforehand; once it runs out every request is

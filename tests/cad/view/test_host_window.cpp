@@ -15,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace lumo::view {
 namespace {
@@ -48,7 +50,6 @@ protected:
         host = std::make_shared<ce::EmbeddedApplication>(options);
         hostWindow = std::make_unique<HostWindow>(host);
         host->setVisible(true);
-        hostWindow->sync();
         window = hostWindow->window();
         ASSERT_TRUE(window->isVisible());
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
@@ -79,7 +80,6 @@ TEST_F(HostWindowTest, InsertByClickThenRotationByTheMouse)
     QTest::mouseClick(window->view(), Qt::LeftButton, {}, insertion);
     EXPECT_FALSE(host->isQuiescent()); // now the rotation
     EXPECT_EQ(window->view()->asking(), DrawingView::Ask::Angle);
-    hostWindow->sync(); // the block follows the cursor
 
     // Straight up from the insertion point: 90 degrees.
     const QPoint up = insertion - QPoint(0, 80);
@@ -129,7 +129,6 @@ TEST_F(HostWindowTest, TypedRotationAndEscape)
     EXPECT_TRUE(host->isQuiescent());
     EXPECT_EQ(document->modelSpace()->count(), before + 1);
     EXPECT_NE(document->getVariable("LASTPROMPT").find("*Cancel*"), std::string::npos);
-    hostWindow->sync();
     EXPECT_TRUE(window->promptLabel()->text().contains(QStringLiteral("*Cancel*")));
 }
 
@@ -158,6 +157,71 @@ TEST_F(HostWindowTest, GetPointWaitsForAClickAndEscapeRaises)
         EXPECT_TRUE(window->promptLabel()->text().contains(QStringLiteral("*Cancel*")));
         EXPECT_TRUE(window->promptEdit()->text().isEmpty());
     }
+}
+
+// The designer stops to look before the next click; whatever the window does
+// meanwhile must not lose what is asked.
+void DesignerPause()
+{
+    QTest::qWait(300);
+}
+
+// Ends the test process when a wait for the designer never ends, so that a
+// hang shows as a failure with a reason.
+struct HangGuard {
+    HangGuard()
+    {
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, [] {
+            std::fprintf(stderr, "the window stopped answering: a wait for the designer never ended\n");
+            std::_Exit(1);
+        });
+        timer.start(20000);
+    }
+    QTimer timer;
+};
+
+TEST_F(HostWindowTest, APauseAfterTheRotationLosesNoClickAtTheNextPrompt)
+{
+    HangGuard guard;
+    const QPoint description = at({80, 40});
+    const Vec2 expected = window->view()->toDrawing(description);
+    for (const bool escape : {false, true}) {
+        document->sendCommand("_-insert\rGLOWICA\rS\r2\r");
+        host->isQuiescent();
+        const QPoint insertion = at({120, 60});
+        QTest::mouseClick(window->view(), Qt::LeftButton, {}, insertion);
+        DesignerPause();
+        QTest::mouseClick(window->view(), Qt::LeftButton, {}, insertion - QPoint(0, 80));
+        // The program's follow-up: the head is there, the description point is asked next.
+        EXPECT_TRUE(host->isQuiescent());
+        QTimer::singleShot(0, window, [&] {
+            DesignerPause();
+            if (escape)
+                QTest::keyClick(window->view(), Qt::Key_Escape);
+            else
+                QTest::mouseClick(window->view(), Qt::LeftButton, {}, description);
+        });
+        if (escape) {
+            EXPECT_THROW(document->utility()->getPoint("Wskaż położenie opisu ..."), cad::HostError);
+        } else {
+            const auto point = document->utility()->getPoint("Wskaż położenie opisu ...");
+            EXPECT_DOUBLE_EQ(point.x, expected.x);
+            EXPECT_DOUBLE_EQ(point.y, expected.y);
+        }
+    }
+}
+
+TEST_F(HostWindowTest, ClosingTheWindowCancelsEveryWait)
+{
+    HangGuard guard;
+    QTimer::singleShot(0, window, [&] { window->close(); });
+    EXPECT_THROW(document->utility()->getPoint("Wskaż położenie opisu ..."), cad::HostError);
+    // Closed, the window answers whatever comes later with a cancel too.
+    EXPECT_THROW(document->utility()->getPoint("Wskaż położenie opisu ..."), cad::HostError);
+    document->sendCommand("_-insert\rGLOWICA\rS\r2\r");
+    EXPECT_TRUE(host->isQuiescent());
+    EXPECT_NE(document->getVariable("LASTPROMPT").find("*Cancel*"), std::string::npos);
 }
 
 TEST(WindowedHostProvider, TheWindowAnswersUnlessAScriptDoes)
@@ -189,7 +253,6 @@ TEST(WindowedHostProvider, TheWindowAnswersUnlessAScriptDoes)
             EXPECT_EQ(host->input(), provider.hostWindow()->inputSource());
         EXPECT_FALSE(provider.hostWindow()->window()->isVisible());
         app->setVisible(true);
-        provider.hostWindow()->sync();
         EXPECT_TRUE(provider.hostWindow()->window()->isVisible());
         EXPECT_EQ(provider.hostWindow()->window()->document(), host->drawing());
     }

@@ -117,6 +117,8 @@ void DrawingInput::give(const Answer& answer)
 
 std::optional<Answer> DrawingInput::poll(const Question& question)
 {
+    if (closed_)
+        return Answer{Answer::Kind::Cancel, {}, 0.0};
     if (!answers_.empty()) {
         const Answer a = answers_.front();
         answers_.pop_front();
@@ -130,10 +132,16 @@ Answer DrawingInput::wait(const Question& question)
 {
     if (auto a = poll(question))
         return *a;
+    ++waiting_;
     QEventLoop loop;
     connect(this, &DrawingInput::answered, &loop, &QEventLoop::quit);
-    while (answers_.empty())
+    while (answers_.empty()) {
+        // Whatever happened meanwhile, the question of this wait stays asked.
+        if (!current_)
+            ask(question);
         loop.exec();
+    }
+    --waiting_;
     const Answer a = answers_.front();
     answers_.pop_front();
     return a;
@@ -141,6 +149,9 @@ Answer DrawingInput::wait(const Question& question)
 
 void DrawingInput::clear()
 {
+    // A wait still running keeps its question.
+    if (waiting_ > 0)
+        return;
     current_.reset();
     answers_.clear();
     view_->askNothing();
@@ -150,6 +161,12 @@ void DrawingInput::cancel()
 {
     if (current_)
         give({Answer::Kind::Cancel, {}, 0.0});
+}
+
+void DrawingInput::close()
+{
+    closed_ = true;
+    cancel();
 }
 
 void DrawingInput::showPrompt(const QString& text)

@@ -1,7 +1,9 @@
 // The designer's answers to what the host asks: a question shows its prompt
 // on the prompt line and arms the drawing view; a click, a typed value, Enter
 // or Escape becomes the answer. The host either polls (never blocking) or
-// waits, which runs a local event loop until the designer answers.
+// waits, which runs a local event loop until the designer answers. While a
+// wait runs its question stays asked, and once the input is closed every
+// question is answered with a cancel, so a wait always ends.
 #pragma once
 
 #include "cad/embedded/view/scene.h"
@@ -56,8 +58,12 @@ public:
     Answer wait(const Question& question);
     // Nothing is asked any more (the command ended); answers not taken are dropped.
     void clear();
-    // Cancels what is asked, as Escape does (the window is closing).
+    // Cancels what is asked, as Escape does.
     void cancel();
+    // The window is going away: what is asked now or later is cancelled.
+    void close();
+    bool isClosed() const { return closed_; }
+    bool isWaiting() const { return waiting_ > 0; }
     const std::optional<Question>& current() const { return current_; }
     // Text on the prompt line without a question (the host's own prompt).
     void showPrompt(const QString& text);
@@ -76,6 +82,8 @@ private:
     QLineEdit* edit_;
     std::optional<Question> current_;
     std::deque<Answer> answers_;
+    int waiting_ = 0; // nested waits running
+    bool closed_ = false;
 };
 
 } // namespace lumo::view

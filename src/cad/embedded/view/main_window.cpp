@@ -1,5 +1,6 @@
 #include "cad/embedded/view/main_window.h"
 
+#include "cad/embedded/drawing_file.h"
 #include "cad/embedded/view/scene_builder.h"
 #include "dxf/document.h"
 
@@ -15,13 +16,14 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 namespace lumo::view {
@@ -36,38 +38,32 @@ constexpr int kRecentMax = 8;
 // that the window stays responsive and the designer can give up waiting.
 struct OpenJob {
     std::atomic<bool> cancel{false};
-    std::atomic<bool> finished{false};
-    std::atomic<bool> building{false};
-    std::atomic<std::size_t> done{0};
-    std::atomic<std::size_t> total{0};
     std::unique_ptr<dxf::Document> document;
     std::shared_ptr<Scene> scene;
     QString error;
 };
 
-void runOpenJob(const std::shared_ptr<OpenJob>& job, const std::string& path)
+void runOpenJob(OpenJob& job, const std::string& path,
+                const std::function<void(std::size_t, std::size_t)>& progress)
 {
     try {
         auto document = std::make_unique<dxf::Document>(dxf::Document::load(path));
-        job->building = true;
         auto scene = std::make_shared<Scene>();
         SceneBuilder builder(*document);
         const bool complete = builder.buildModelSpace(*scene, [&](std::size_t done, std::size_t total) {
-            job->done = done;
-            job->total = total;
-            return !job->cancel.load();
+            progress(done, total);
+            return !job.cancel.load();
         });
         if (complete) {
-            job->document = std::move(document);
-            job->scene = std::move(scene);
+            job.document = std::move(document);
+            job.scene = std::move(scene);
         }
     } catch (const dxf::DxfError& e) {
-        job->error = e.line() > 0 ? QStringLiteral("%1 (wiersz %2)").arg(QString::fromStdString(e.reason())).arg(e.line())
-                                  : QString::fromStdString(e.reason());
+        job.error = e.line() > 0 ? QStringLiteral("%1 (wiersz %2)").arg(QString::fromStdString(e.reason())).arg(e.line())
+                                 : QString::fromStdString(e.reason());
     } catch (const std::exception& e) {
-        job->error = QString::fromLocal8Bit(e.what());
+        job.error = QString::fromLocal8Bit(e.what());
     }
-    job->finished = true;
 }
 
 } // namespace
@@ -110,11 +106,34 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     });
     buildMenus();
 
-    // Commands of the host append entities while the window shows the drawing.
-    watch_ = new QTimer(this);
-    watch_->setInterval(250);
-    connect(watch_, &QTimer::timeout, this, &MainWindow::refresh);
-    watch_->start();
+    dialogs_.message = [this](const QString& text) { QMessageBox::warning(this, kTitle, text); };
+    dialogs_.openPath = [this](const QString& folder) {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Otwórz rysunek"), folder, kFilter);
+    };
+    dialogs_.savePath = [this](const QString& suggestion, const QString& reason) {
+        if (!reason.isEmpty())
+            QMessageBox::warning(this, kTitle, reason);
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Zapisz jako"), suggestion, kFilter);
+    };
+    dialogs_.keepUnsaved = [this] {
+        return QMessageBox::question(this, kTitle,
+                                     QStringLiteral("Zmiany w rysunku nie zostaną zapisane. Czy na pewno?"),
+                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+    };
+    dialogs_.missingDrawing = [this](const QString& path) {
+        QMessageBox box(QMessageBox::Warning, kTitle,
+                        QStringLiteral("Nie znaleziono rysunku: [%1]").arg(QDir::toNativeSeparators(path)),
+                        QMessageBox::NoButton, this);
+        QPushButton* open = box.addButton(QStringLiteral("&Otwórz inny..."), QMessageBox::AcceptRole);
+        QPushButton* create = box.addButton(QStringLiteral("&Utwórz nowy"), QMessageBox::AcceptRole);
+        box.addButton(QStringLiteral("Anuluj"), QMessageBox::RejectRole);
+        box.exec();
+        if (box.clickedButton() == open)
+            return MissingDrawingChoice::Open;
+        if (box.clickedButton() == create)
+            return MissingDrawingChoice::Create;
+        return MissingDrawingChoice::Nothing;
+    };
 
     resize(1100, 750);
     updateTitle();
@@ -155,39 +174,59 @@ void MainWindow::showDocument(const dxf::Document* document, const QString& path
 
 bool MainWindow::openDrawing(const QString& path)
 {
-    auto job = std::make_shared<OpenJob>();
-    std::thread(runOpenJob, job, QFileInfo(path).absoluteFilePath().toStdString()).detach();
-
+    if (openHandler_) {
+        const bool opened = openHandler_(path);
+        if (opened)
+            addRecent(path);
+        return opened;
+    }
+    // The reader tells its progress and its end through queued calls; the
+    // loop below waits for them without looking at a clock.
+    OpenJob job;
+    QEventLoop loop;
     QProgressDialog progress(QStringLiteral("Otwieranie rysunku %1...").arg(QFileInfo(path).fileName()),
                              QStringLiteral("Anuluj"), 0, 0, this);
+    connect(&progress, &QProgressDialog::canceled, &loop, [&] {
+        job.cancel = true;
+        loop.quit();
+    });
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(progressDelay_);
     progress.setAutoClose(false);
     progress.setAutoReset(false);
-    while (!job->finished) {
-        QEventLoop wait;
-        QTimer::singleShot(20, &wait, &QEventLoop::quit);
-        wait.exec();
-        if (job->building && job->total > 0) {
-            progress.setMaximum(int(std::min<std::size_t>(job->total, 1u << 30)));
-            progress.setValue(int(std::min<std::size_t>(job->done, 1u << 30)));
-        }
-        if (progress.wasCanceled()) {
-            // The reader finishes on its own; what it reads is dropped.
-            job->cancel = true;
-            return false;
-        }
-    }
+    if (progress.wasCanceled())
+        return false;
+    std::thread reader([&, file = QFileInfo(path).absoluteFilePath().toStdString()] {
+        int shown = -1;
+        runOpenJob(job, file, [&](std::size_t done, std::size_t total) {
+            const int percent = total ? int(done * 100 / total) : 0;
+            if (percent == shown)
+                return;
+            shown = percent;
+            QMetaObject::invokeMethod(&progress, [&progress, percent] {
+                progress.setMaximum(100);
+                progress.setValue(percent);
+            }, Qt::QueuedConnection);
+        });
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    // A cancelled reader stops at its next step; what it read is dropped.
+    reader.join();
+    const bool cancelled = job.cancel || progress.wasCanceled();
+    progress.disconnect(&loop);
     progress.close();
-    if (!job->error.isEmpty() || !job->document) {
+    if (cancelled)
+        return false;
+    if (!job.error.isEmpty() || !job.document) {
         tell(QStringLiteral("Nie można otworzyć rysunku\r\n[%1]\r\n%2")
-                 .arg(QDir::toNativeSeparators(path), job->error));
+                 .arg(QDir::toNativeSeparators(path), job.error));
         return false;
     }
-    owned_ = std::move(job->document);
+    owned_ = std::move(job.document);
     document_ = owned_.get();
     path_ = QFileInfo(path).absoluteFilePath();
-    scene_ = job->scene;
+    scene_ = job.scene;
     sceneEntities_ = document_->modelSpaceCount();
     input_->clear();
     view_->setScene(scene_);
@@ -200,6 +239,8 @@ bool MainWindow::openDrawing(const QString& path)
 
 bool MainWindow::save()
 {
+    if (saveHandler_)
+        return saveHandler_(QString());
     if (!document_)
         return false;
     if (path_.isEmpty()) {
@@ -211,6 +252,12 @@ bool MainWindow::save()
 
 bool MainWindow::saveAs(const QString& path)
 {
+    if (saveHandler_) {
+        const bool saved = saveHandler_(path);
+        if (saved)
+            addRecent(path);
+        return saved;
+    }
     if (!document_)
         return false;
     try {
@@ -229,7 +276,8 @@ bool MainWindow::saveAs(const QString& path)
 
 void MainWindow::refresh()
 {
-    updateTitle();
+    if (!openHandler_)
+        updateTitle();
     if (!document_)
         return;
     const std::size_t count = document_->modelSpaceCount();
@@ -288,9 +336,68 @@ void MainWindow::clearInsertPreview()
 
 void MainWindow::updateTitle()
 {
+    // Shown alone, the window knows its drawing's state itself.
+    if (!openHandler_) {
+        modified_ = document_ && document_->isModified();
+        readOnly_ = false;
+    }
     const QString name = path_.isEmpty() ? QStringLiteral("bez nazwy") : QFileInfo(path_).fileName();
-    setWindowTitle(QStringLiteral("%1[*] - %2").arg(name, kTitle));
-    setWindowModified(document_ && document_->isModified());
+    const QString state = readOnly_ ? QStringLiteral(" [tylko do odczytu]") : QString();
+    setWindowTitle(QStringLiteral("%1[*]%2 - %3").arg(name, state, kTitle));
+    setWindowModified(modified_);
+}
+
+void MainWindow::setDrawingPath(const QString& path)
+{
+    if (path_ == path)
+        return;
+    path_ = path;
+    if (!path.isEmpty())
+        addRecent(path);
+    updateTitle();
+}
+
+void MainWindow::setDrawingState(bool modified, bool readOnly)
+{
+    modified_ = modified;
+    readOnly_ = readOnly;
+    updateTitle();
+}
+
+std::optional<QString> MainWindow::askSaveAs(const QString& path, const QString& reason)
+{
+    const QString text = QStringLiteral("Nie można zapisać rysunku\r\n[%1]\r\n%2")
+                             .arg(QDir::toNativeSeparators(path), reason);
+    const QString suggestion = QString::fromStdString(cad::embedded::SuggestedSaveAsPath(path.toStdString()));
+    while (true) {
+        QString chosen = dialogs_.savePath(suggestion, text);
+        if (!chosen.isEmpty()) {
+            if (QFileInfo(chosen).suffix().isEmpty())
+                chosen += QStringLiteral(".dxf");
+            return chosen;
+        }
+        if (dialogs_.keepUnsaved())
+            return std::nullopt;
+    }
+}
+
+MissingDrawingChoice MainWindow::offerMissingDrawing(const QString& path)
+{
+    return dialogs_.missingDrawing(path);
+}
+
+void MainWindow::setDialogs(WindowDialogs dialogs)
+{
+    if (dialogs.message)
+        dialogs_.message = std::move(dialogs.message);
+    if (dialogs.openPath)
+        dialogs_.openPath = std::move(dialogs.openPath);
+    if (dialogs.savePath)
+        dialogs_.savePath = std::move(dialogs.savePath);
+    if (dialogs.keepUnsaved)
+        dialogs_.keepUnsaved = std::move(dialogs.keepUnsaved);
+    if (dialogs.missingDrawing)
+        dialogs_.missingDrawing = std::move(dialogs.missingDrawing);
 }
 
 void MainWindow::setRecentStore(const QString& iniPath)
@@ -332,24 +439,19 @@ void MainWindow::fillRecentMenu()
 
 void MainWindow::tell(const QString& text)
 {
-    if (sink_) {
-        sink_(text);
-        return;
-    }
-    QMessageBox::warning(this, kTitle, text);
+    dialogs_.message(text);
 }
 
 void MainWindow::chooseAndOpen()
 {
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Otwórz rysunek"),
-                                                      QFileInfo(path_).absolutePath(), kFilter);
+    const QString path = dialogs_.openPath(QFileInfo(path_).absolutePath());
     if (!path.isEmpty())
         openDrawing(path);
 }
 
 void MainWindow::chooseAndSaveAs()
 {
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Zapisz rysunek jako"), path_, kFilter);
+    QString path = dialogs_.savePath(path_, QString());
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
@@ -359,8 +461,10 @@ void MainWindow::chooseAndSaveAs()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    input_->cancel();
+    // A wait for the designer ends with a cancel, now and from now on.
+    input_->close();
     event->accept();
+    emit closing();
 }
 
 } // namespace lumo::view

@@ -1,6 +1,8 @@
-// The embedded host's window: the active drawing with its name and changed
-// mark in the title, the File menu (open, save, save as, recent drawings),
-// the drawing view, the prompt line and the cursor's coordinates.
+// The embedded host's window: the active drawing with its name, changed
+// mark and read-only state in the title, the File menu (open, save, save as,
+// recent drawings), the drawing view, the prompt line and the cursor's
+// coordinates. Shown alone it opens and saves drawings itself; the host's
+// window hands opening and saving to the host.
 #pragma once
 
 #include "cad/embedded/view/drawing_input.h"
@@ -11,17 +13,32 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QTimer;
 
 namespace lumo::dxf {
 class Document;
 }
 
 namespace lumo::view {
+
+enum class MissingDrawingChoice { Open, Create, Nothing };
+
+// The questions the window asks; each has a dialog by default, tests put
+// their own answers here.
+struct WindowDialogs {
+    std::function<void(const QString& text)> message;
+    // A file to open ("" when cancelled).
+    std::function<QString(const QString& folder)> openPath;
+    // A file to save as, the suggestion preselected ("" when cancelled).
+    std::function<QString(const QString& suggestion, const QString& reason)> savePath;
+    // After a cancelled "save as": true when the changes may stay unsaved.
+    std::function<bool()> keepUnsaved;
+    std::function<MissingDrawingChoice(const QString& path)> missingDrawing;
+};
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -40,6 +57,21 @@ public:
     bool openDrawing(const QString& path);
     bool save();
     bool saveAs(const QString& path);
+    void chooseAndOpen();
+
+    // Given a handler, opening and saving go to it (save with "" for the
+    // drawing's own file).
+    void setOpenHandler(std::function<bool(const QString& path)> handler) { openHandler_ = std::move(handler); }
+    void setSaveHandler(std::function<bool(const QString& path)> handler) { saveHandler_ = std::move(handler); }
+    // What the title shows of the drawing kept elsewhere.
+    void setDrawingPath(const QString& path);
+    void setDrawingState(bool modified, bool readOnly);
+
+    // Where to save a drawing that cannot be written over path, and why:
+    // nullopt when the designer keeps the changes unsaved.
+    std::optional<QString> askSaveAs(const QString& path, const QString& reason);
+    MissingDrawingChoice offerMissingDrawing(const QString& path);
+    void setDialogs(WindowDialogs dialogs);
 
     // Draws the drawing again after it was changed behind the window's back.
     // Entities appended at the end are added without a full rebuild.
@@ -62,7 +94,7 @@ public:
     void setRecentStore(const QString& iniPath);
     QStringList recentDrawings() const { return recent_; }
     // How failures are told (a message box unless replaced; tests record).
-    void setMessageSink(std::function<void(const QString&)> sink) { sink_ = std::move(sink); }
+    void setMessageSink(std::function<void(const QString&)> sink) { dialogs_.message = std::move(sink); }
     // Progress shows after this long (milliseconds) for a drawing being opened.
     void setProgressDelay(int ms) { progressDelay_ = ms; }
 
@@ -70,6 +102,8 @@ signals:
     // A drawing was opened in the window (the host makes it the active one).
     void drawingOpened(const QString& path);
     void drawingSaved(const QString& path);
+    // The designer closed the window.
+    void closing();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -81,7 +115,6 @@ private:
     void addRecent(const QString& path);
     void fillRecentMenu();
     void tell(const QString& text);
-    void chooseAndOpen();
     void chooseAndSaveAs();
 
     DrawingView* view_ = nullptr;
@@ -90,7 +123,6 @@ private:
     QLineEdit* edit_ = nullptr;
     QLabel* coordinates_ = nullptr;
     QMenu* recentMenu_ = nullptr;
-    QTimer* watch_ = nullptr;
 
     std::unique_ptr<dxf::Document> owned_; // a drawing the window opened itself
     const dxf::Document* document_ = nullptr;
@@ -100,10 +132,14 @@ private:
     bool sceneModified_ = false;
     QString previewBlock_;
     double previewScale_ = 1.0;
+    bool modified_ = false;
+    bool readOnly_ = false;
+    std::function<bool(const QString&)> openHandler_;
+    std::function<bool(const QString&)> saveHandler_;
+    WindowDialogs dialogs_;
 
     QString recentStore_;
     QStringList recent_;
-    std::function<void(const QString&)> sink_;
     int progressDelay_ = 300;
 };
 

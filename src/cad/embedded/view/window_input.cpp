@@ -1,7 +1,6 @@
 #include "cad/embedded/view/window_input.h"
 
 #include <QLineEdit>
-#include <QTimer>
 
 #include "dxf/document.h"
 
@@ -50,7 +49,7 @@ ce::InputAnswer WindowInputSource::poll(const ce::InputRequest& request)
 
 ce::InputAnswer WindowInputSource::wait(const ce::InputRequest& request)
 {
-    if (!window_)
+    if (!window_ || window_->input()->isClosed())
         return ce::InputAnswer::cancel();
     // Nobody can answer a window that is not on the screen.
     if (!window_->isVisible())
@@ -66,48 +65,88 @@ ce::InputAnswer WindowInputSource::wait(const ce::InputRequest& request)
     return toHostAnswer(window_->input()->wait(toQuestion(request)));
 }
 
+void WindowInputSource::withdraw()
+{
+    if (window_)
+        window_->input()->clear();
+}
+
 HostWindow::HostWindow(std::shared_ptr<ce::EmbeddedApplication> host, bool takeInput, QObject* parent)
     : QObject(parent), host_(std::move(host)), window_(std::make_unique<MainWindow>()),
       source_(std::make_shared<WindowInputSource>(window_.get()))
 {
     if (takeInput)
         host_->setInput(source_);
-    window_->showDocument(host_->drawing(), QString::fromStdString(host_->drawingPath()));
-    // The window reads the drawing itself (with progress); the host then
-    // takes the same file as its active drawing.
-    connect(window_.get(), &MainWindow::drawingOpened, this, [this](const QString& path) {
-        if (host_->open(path.toStdString()))
-            window_->showDocument(host_->drawing(), QString::fromStdString(host_->drawingPath()));
+    host_->setListener([this](ce::HostChange change) { hostChanged(change); });
+    window_->setOpenHandler([this](const QString& path) { return openDrawing(path); });
+    window_->setSaveHandler([this](const QString& path) {
+        return path.isEmpty() ? host_->save() : host_->saveAs(path.toStdString());
     });
-    timer_ = new QTimer(this);
-    timer_->setInterval(100);
-    connect(timer_, &QTimer::timeout, this, &HostWindow::sync);
-    timer_->start();
-    sync();
+    // An answer moves the waiting command on at once, so its next question
+    // is asked before the designer's next click.
+    if (takeInput)
+        connect(window_->input(), &DrawingInput::answered, this, [this] { host_->takeInput(); });
+    connect(window_.get(), &MainWindow::closing, this, [this] {
+        emit closed();
+        if (onClosed_)
+            onClosed_();
+    });
+    showDocument();
+    // A drawing asked for that is not there: the designer may open another
+    // or create it (a script has nobody to ask).
+    if (takeInput && !host_->drawing() && !host_->missingDrawing().empty()) {
+        const QString missing = QString::fromStdString(host_->missingDrawing());
+        switch (window_->offerMissingDrawing(missing)) {
+        case MissingDrawingChoice::Open: window_->chooseAndOpen(); break;
+        case MissingDrawingChoice::Create: host_->create(missing.toStdString()); break;
+        case MissingDrawingChoice::Nothing: break;
+        }
+    }
+    showWhenVisible();
 }
 
 HostWindow::~HostWindow()
 {
+    host_->setListener(nullptr);
     if (host_->input() == source_)
         host_->setInput(nullptr);
 }
 
-void HostWindow::sync()
+void HostWindow::hostChanged(ce::HostChange change)
 {
-    if (syncing_)
-        return;
-    syncing_ = true;
-    if (host_->visible() && !shown_) {
-        // The program's forms stay above the drawing they work on.
-        shown_ = true;
-        window_->show();
-        window_->lower();
+    switch (change) {
+    case ce::HostChange::Visible: showWhenVisible(); break;
+    case ce::HostChange::Document: showDocument(); break;
+    case ce::HostChange::Command: followCommand(); break;
+    case ce::HostChange::Drawing: scheduleRefresh(); break;
+    case ce::HostChange::Prompt:
+        if (!window_->input()->current())
+            window_->input()->showPrompt(QString::fromStdString(host_->lastPrompt()));
+        break;
     }
+}
+
+void HostWindow::showWhenVisible()
+{
+    if (!host_->visible() || shown_)
+        return;
+    // The program's forms stay above the drawing they work on.
+    shown_ = true;
+    window_->show();
+    window_->lower();
+}
+
+void HostWindow::showDocument()
+{
     if (host_->drawing() != window_->document())
         window_->showDocument(host_->drawing(), QString::fromStdString(host_->drawingPath()));
     else
-        window_->refresh();
+        window_->setDrawingPath(QString::fromStdString(host_->drawingPath()));
+    window_->setDrawingState(host_->modified(), host_->readOnly());
+}
 
+void HostWindow::followCommand()
+{
     // The waiting insert's block follows the cursor.
     const auto pending = host_->pendingInsert();
     if (pending) {
@@ -124,11 +163,29 @@ void HostWindow::sync()
         previewBlock_.clear();
         previewScale_ = 0.0;
         window_->clearInsertPreview();
-        window_->input()->clear();
     }
-    if (!window_->input()->current() && !host_->lastPrompt().empty())
-        window_->input()->showPrompt(QString::fromStdString(host_->lastPrompt()));
-    syncing_ = false;
+}
+
+void HostWindow::scheduleRefresh()
+{
+    // Many changes in a row are drawn once, when the program lets the
+    // window breathe.
+    if (refreshScheduled_)
+        return;
+    refreshScheduled_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            refreshScheduled_ = false;
+            window_->refresh();
+            window_->setDrawingState(host_->modified(), host_->readOnly());
+        },
+        Qt::QueuedConnection);
+}
+
+bool HostWindow::openDrawing(const QString& path)
+{
+    return host_->open(path.toStdString());
 }
 
 } // namespace lumo::view
@@ -150,10 +207,26 @@ std::shared_ptr<cad::Application> WindowedHostProvider::create()
 {
     auto options = options_ ? options_() : ce::EmbeddedHostOptions{};
     const bool scripted = options.input != nullptr;
+    // The designer says where to save a drawing that cannot stay where it is.
+    if (!scripted && !options.askSaveAs) {
+        options.askSaveAs = [this](const std::string& path, const std::string& reason) -> std::optional<std::string> {
+            if (!window_)
+                return std::nullopt;
+            const auto chosen =
+                window_->window()->askSaveAs(QString::fromStdString(path), QString::fromStdString(reason));
+            if (!chosen)
+                return std::nullopt;
+            return chosen->toStdString();
+        };
+    }
     const std::string configFolder = options.configFolder;
     auto app = std::make_shared<ce::EmbeddedApplication>(std::move(options));
     window_.reset();
     window_ = std::make_unique<HostWindow>(app, !scripted);
+    window_->setOnClosed([this] {
+        if (onWindowClosed_)
+            onWindowClosed_();
+    });
     if (!configFolder.empty())
         window_->window()->setRecentStore(QString::fromStdString(configFolder) + QStringLiteral("/cad-window.ini"));
     running_ = app;

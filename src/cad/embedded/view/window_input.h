@@ -1,8 +1,8 @@
 // The drawing window as the embedded host's designer: the host's questions
 // go to the prompt line and the view, the designer's clicks, typed values
 // and Escape come back as answers. HostWindow keeps a window in step with a
-// running embedded host: its drawing, the waiting insert's block at the
-// cursor, its last prompt, its visibility.
+// running embedded host as the host tells it what changed: its drawing, the
+// waiting insert's block at the cursor, its last prompt, its visibility.
 #pragma once
 
 #include "cad/embedded/embedded_host.h"
@@ -16,7 +16,6 @@
 #include <functional>
 #include <memory>
 
-class QTimer;
 
 namespace lumo::view {
 
@@ -25,6 +24,7 @@ public:
     explicit WindowInputSource(MainWindow* window);
     cad::embedded::InputAnswer poll(const cad::embedded::InputRequest& request) override;
     cad::embedded::InputAnswer wait(const cad::embedded::InputRequest& request) override;
+    void withdraw() override;
 
 private:
     QPointer<MainWindow> window_;
@@ -45,16 +45,28 @@ public:
 
     MainWindow* window() const { return window_.get(); }
     std::shared_ptr<WindowInputSource> inputSource() const { return source_; }
-    // One look at the host (a timer repeats it).
-    void sync();
+
+    // Called once when the designer closes the window (the program's run
+    // ends as on a cancel).
+    void setOnClosed(std::function<void()> onClosed) { onClosed_ = std::move(onClosed); }
+
+signals:
+    void closed();
 
 private:
+    void hostChanged(cad::embedded::HostChange change);
+    void showWhenVisible();
+    void showDocument();
+    void followCommand();
+    void scheduleRefresh();
+    bool openDrawing(const QString& path);
+
     std::shared_ptr<cad::embedded::EmbeddedApplication> host_;
     std::unique_ptr<MainWindow> window_;
     std::shared_ptr<WindowInputSource> source_;
-    QTimer* timer_ = nullptr;
+    std::function<void()> onClosed_;
     bool shown_ = false;
-    bool syncing_ = false;
+    bool refreshScheduled_ = false;
     std::string previewBlock_;
     double previewScale_ = 0.0;
 };
@@ -72,9 +84,12 @@ public:
     std::shared_ptr<cad::Application> create() override;
     // The window of the host started last (null before).
     HostWindow* hostWindow() const { return window_.get(); }
+    // Called when the designer closes the host's window.
+    void setOnWindowClosed(std::function<void()> onClosed) { onWindowClosed_ = std::move(onClosed); }
 
 private:
     OptionsFn options_;
+    std::function<void()> onWindowClosed_;
     std::weak_ptr<cad::embedded::EmbeddedApplication> running_;
     std::unique_ptr<HostWindow> window_;
 };

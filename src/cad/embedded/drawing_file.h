@@ -1,0 +1,41 @@
+// The embedded host's drawing on disk: what the file looked like when it was
+// read (so a change by someone else is noticed before it is overwritten),
+// whether it may be written at all, and where else to save when it may not.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace lumo::cad::embedded {
+
+// Size, modification time and a hash of the bytes of a file as it was read.
+struct FileStamp {
+    std::uintmax_t size = 0;
+    std::int64_t modified = 0; // file clock ticks
+    std::uint64_t hash = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+// A fast 64-bit hash of bytes (not cryptographic: it tells changed files apart).
+std::uint64_t HashBytes(const char* data, std::size_t size);
+
+// The stamp of a file as it is now; nullopt when it does not exist or cannot
+// be read.
+std::optional<FileStamp> StampOf(const std::string& path);
+
+// Why the drawing may not be written over the file at path, in the
+// designer's words; "" when it may. A file that has gone away may be
+// written again.
+std::string WhyNotWritable(const std::string& path, const std::optional<FileStamp>& asRead);
+
+// A free name beside the given file: "plan.dxf" gives "plan-1.dxf", else
+// "plan-2.dxf", and so on.
+std::string SuggestedSaveAsPath(const std::string& path);
+
+// The texts of the reasons.
+inline constexpr const char* kReadOnlyReason = "Rysunek jest tylko do odczytu.";
+inline constexpr const char* kChangedOnDiskReason =
+    "Rysunek został zmieniony na dysku od chwili jego otwarcia.";
+
+} // namespace lumo::cad::embedded
