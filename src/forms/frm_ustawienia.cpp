@@ -80,8 +80,8 @@ void frmUstawienia::Form_Load()
     m_ui->labScaled->setVisible(true);
     m_ui->frSkala->setVisible(true);
 
-    m_ui->cmbDomDetektor->addItems(
-        {QStringLiteral("Pętle"), QStringLiteral("Nadjezdniowe"), QStringLiteral("Obszary detekcji")});
+    m_ui->cmbDomDetektor->addItems({QStringLiteral("Pętle"), QStringLiteral("Nadjezdniowe"),
+                                    QStringLiteral("Obszary detekcji")});
     m_ui->cmbFormatPR->addItems({QStringLiteral("PRxx"), QStringLiteral("PxxRxx")});
 
     const QString file = m_ctx.startup.settingsFilePath;

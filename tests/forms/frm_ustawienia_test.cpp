@@ -69,7 +69,8 @@ TEST(SettingsDialog, LoadShowsTheStoredValuesCentredOnTheScreen)
 {
     DialogRun run;
     run.lists.suite.writeBytes(kIni, "[OstatnioUzyte]\r\nCzcionkaOpisuSygnWys=0,6\r\nFormatPR=1\r\n"
-                                     "DomyslnyDetektor=2\r\nOpisyWarunkowych=0\r\nCzyPytNumInwSyg=2\r\n");
+                                     "DomyslnyDetektor=2\r\nOpisyWarunkowych=0\r\n"
+                                     "CzyPytNumInwSyg=2\r\n");
     run.lists.startup.suiteMarkerMode = true;
     auto dialog = run.open();
     auto& ui = dialog->ui();
@@ -161,7 +162,8 @@ TEST(SettingsDialog, OkWritesTheSettingsTheRunAndTheDrawing)
 TEST(SettingsDialog, CancelWritesNothing)
 {
     DialogRun run;
-    const QByteArray before = "; r\xEA" "cznie\r\n[OstatnioUzyte]\r\nFormatPR = 0\r\nDomyslnyDetektor=1\r\n";
+    const QByteArray before =
+        "; r\xEA" "cznie\r\n[OstatnioUzyte]\r\nFormatPR = 0\r\nDomyslnyDetektor=1\r\n";
     run.lists.suite.writeBytes(kIni, before);
     auto dialog = run.open();
     ChangeEveryVisibleControl(dialog->ui(), "1000");

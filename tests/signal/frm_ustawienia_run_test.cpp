@@ -43,7 +43,8 @@ TEST(SettingsThenPlacement, WhatOkChangesHoldsForTheNextHead)
         TempSuite suite;
         BuildSuite(suite);
         SignalRun run(suite, WriteDrawing(suite, {}),
-                      {InputAnswer::pointAt(1, 1), InputAnswer::angle(0), InputAnswer::pointAt(2, 2)});
+                      {InputAnswer::pointAt(1, 1), InputAnswer::angle(0),
+                       InputAnswer::pointAt(2, 2)});
         run.start({c.symbol});
         run.form->ui().cmdUstawienia->click();
         auto* dialog = run.form->settingsDialog();
