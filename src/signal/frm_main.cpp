@@ -559,10 +559,21 @@ void frmMain::cmdDodajWpis_Click()
         cmbNumSkrzyz_Click();
 }
 
+// One settings dialog at a time: a second click brings the open one forward.
 void frmMain::cmdUstawienia_Click()
 {
-    // The drawing settings dialog is not part of the program yet; the button
-    // stays disabled until it is.
+    if (!m_frmUstawienia) {
+        m_frmUstawienia = new frmUstawienia(m_ctx, *this, this);
+        m_frmUstawienia->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_frmUstawienia->show();
+    m_frmUstawienia->raise();
+    m_frmUstawienia->activateWindow();
+}
+
+void frmMain::setPushButtonCaption()
+{
+    m_ui->chkUstawDetektory->setText(PushButtonCaption());
 }
 
 void frmMain::cmdHelp_Click()
@@ -571,6 +582,11 @@ void frmMain::cmdHelp_Click()
 }
 
 void frmMain::ShowHelp()
+{
+    showHelpAt(m_ctx.startup.helpContext);
+}
+
+void frmMain::showHelpAt([[maybe_unused]] int helpContext)
 {
     QString file = m_ctx.startup.helpFile;
     const int window = file.indexOf(QLatin1Char('>'));
@@ -590,7 +606,7 @@ void frmMain::ShowHelp()
 #ifdef _WIN32
     if (QProcess::startDetached(QStringLiteral("hh.exe"),
                                 {QStringLiteral("-mapid"),
-                                 QString::number(m_ctx.startup.helpContext), native}))
+                                 QString::number(helpContext), native}))
         return;
 #else
     if (QDesktopServices::openUrl(QUrl::fromLocalFile(native)))

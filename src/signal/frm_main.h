@@ -6,9 +6,11 @@
 #pragma once
 
 #include "cad/host.h"
+#include "forms/frm_ustawienia.h"
 #include "lists/list_files.h"
 #include "signal/catalogue.h"
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -87,7 +89,7 @@ struct SignalPlacementState {
     cad::Point3 lastPickedPoint;
 };
 
-class frmMain : public QWidget {
+class frmMain : public QWidget, public OptionsFormLink {
     Q_OBJECT
 
 public:
@@ -138,6 +140,15 @@ public:
 
     // The help file fixed at start-up, at the form's help context.
     void ShowHelp();
+
+    // What the drawing settings dialog changes on this form.
+    short drawingScale() const override { return m_state.drawingScale; }
+    void setDrawingScale(short scale) override { m_state.drawingScale = scale; }
+    void setPushButtonCaption() override;
+    void rebuildSignalLabel() override { Rebuild(); }
+    void showHelpAt(int helpContext) override;
+    // The open drawing settings dialog; null while none is open.
+    frmUstawienia* settingsDialog() const { return m_frmUstawienia; }
 
     // The description form. The default shows frmAtrybutySygnalizatora
     // modally; tests may put their own here.
@@ -201,6 +212,7 @@ private:
     bool* m_onTopFlag = &m_ownOnTopFlag;
     std::function<void()> m_pushButtonHandOver;
     std::function<void(const std::shared_ptr<cad::Entity>&)> m_pushButtonFollowUp;
+    QPointer<frmUstawienia> m_frmUstawienia;
 };
 
 } // namespace lumo

@@ -69,7 +69,7 @@ TEST_F(OptionsForm, StartUpWithAVehicleHeadShowsItsOptionsAndDesignation)
     EXPECT_EQ(ui().cmbTypSyg->currentText(), QStringLiteral("Sygnalizator LED 1"));
     EXPECT_EQ(ui().cmbZrodSwiatla->currentText(), QStringLiteral("LED"));
     EXPECT_EQ(ui().cmbNumSkrzyz->count(), 2);
-    EXPECT_FALSE(ui().cmdUstawienia->isEnabled());
+    EXPECT_TRUE(ui().cmdUstawienia->isEnabled());
     EXPECT_EQ(run->startup.helpFile,
               suite.rootFolder() + QStringLiteral("\\LUMO\\Programy\\LUMO.chm>MAIN"));
     EXPECT_EQ(run->startup.helpContext, 10011);
