@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/program.h"
 #include "app/qt_dialogs.h"
+#include "app/workplace.h"
 #include "cad/embedded/embedded_host.h"
 #include "cad/embedded/view/window_input.h"
 #include "cad/host_provider.h"
@@ -11,14 +12,15 @@
 #include "util/text.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <cstdio>
 #include <functional>
 #include <memory>
 
 namespace {
 
-std::unique_ptr<lumo::cad::HostProvider> makeHostProvider(lumo::Dialogs& dialogs,
-                                                           std::function<void()> onWindowClosed)
+std::unique_ptr<lumo::cad::HostProvider> makeHostProvider(lumo::Dialogs& dialogs)
 {
 #ifdef _WIN32
     if (lumo::cad::ChooseHostKind() == lumo::cad::HostKind::Automation)
@@ -37,11 +39,8 @@ std::unique_ptr<lumo::cad::HostProvider> makeHostProvider(lumo::Dialogs& dialogs
     };
     // The embedded host comes with its drawing window, where the designer
     // picks points; an input script (LUMO_CAD_INPUT) still answers first.
-    auto provider = std::make_unique<lumo::view::WindowedHostProvider>(
+    return std::make_unique<lumo::view::WindowedHostProvider>(
         [report] { return lumo::cad::embedded::EmbeddedHostOptions::fromEnvironment(report); });
-    // Closing the drawing window ends the run as a cancel does.
-    provider->setOnWindowClosed(std::move(onWindowClosed));
-    return provider;
 }
 
 } // namespace
@@ -52,15 +51,25 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("LUMO_Sygnalizatory"));
     // The program ends through Program::end, not when a window closes.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The program speaks Polish, Qt's own buttons and dialogs too.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_pl"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     lumo::QtDialogs dialogs;
-    lumo::Program* running = nullptr;
-    const auto provider = makeHostProvider(dialogs, [&running] {
-        if (running)
-            running->end(QStringLiteral("drawing window closed"));
-    });
-    lumo::Program program(dialogs, lumo::FromNativePath(QApplication::applicationDirPath()),
-                          *provider);
-    running = &program;
-    return program.run(lumo::GetCommandLineArgs(lumo::RawCommandLineTail(argc, argv)));
+    const auto provider = makeHostProvider(dialogs);
+    const QString programFolder = lumo::FromNativePath(QApplication::applicationDirPath());
+    QStringList args = lumo::GetCommandLineArgs(lumo::RawCommandLineTail(argc, argv), 11);
+    const bool exitAfterRun = lumo::TakeExitAfterRun(args);
+    if (args.size() > 11)
+        args = args.mid(0, 11);
+
+    // The embedded host's window stays after a run, unless a script plays
+    // the designer or the caller asked to end with the run.
+    if (auto* windowed = dynamic_cast<lumo::view::WindowedHostProvider*>(provider.get())) {
+        const bool scripted = !qEnvironmentVariableIsEmpty("LUMO_CAD_INPUT");
+        return lumo::RunWorkplace(dialogs, programFolder, *windowed, args, !scripted && !exitAfterRun);
+    }
+    lumo::Program program(dialogs, programFolder, *provider);
+    return program.run(args);
 }

@@ -3,14 +3,18 @@
 // prompt, the window closed at each stage. Every run must end (no wait that
 // nobody can answer) and leave the drawing as the run left it.
 #include "app/program.h"
+#include "app/workplace.h"
 #include "cad/embedded/embedded_host.h"
 #include "cad/embedded/view/window_input.h"
 #include "signal_run.h"
 #include "ui_frmMain.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 
@@ -28,6 +32,15 @@ namespace ce = cad::embedded;
 enum class Stage { OptionsForm, InsertionPoint, Rotation, DescriptionPoint, Done };
 enum class Interruption { None, Escape, CloseWindow };
 
+bool frmMainVisible()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<frmMain*>(widget) && widget->isVisible())
+            return true;
+    }
+    return false;
+}
+
 const char* StageName(Stage stage)
 {
     switch (stage) {
@@ -44,16 +57,15 @@ const char* StageName(Stage stage)
 // as a person would, pausing a while before some clicks.
 class Designer : public QObject {
 public:
-    Designer(Program& program, view::WindowedHostProvider& provider, Stage interruptAt,
-             Interruption interruption)
-        : program_(program), provider_(provider), interruptAt_(interruptAt),
-          interruption_(interruption)
+    Designer(view::WindowedHostProvider& provider, Stage interruptAt, Interruption interruption)
+        : provider_(provider), interruptAt_(interruptAt), interruption_(interruption)
     {
         connect(&timer_, &QTimer::timeout, this, &Designer::look);
         timer_.start(10);
     }
 
     Stage reached = Stage::OptionsForm;
+    int runsFinished = 0;
 
 private:
     // The designer looks at the picture for a while before clicking.
@@ -65,8 +77,13 @@ private:
             return; // the description form is answered on its own
         view::MainWindow* window = provider_.hostWindow() ? provider_.hostWindow()->window() : nullptr;
         const Stage stage = currentStage(window);
-        if (stage == Stage::Done)
+        if (stage == Stage::Done) {
+            if (reached == Stage::DescriptionPoint) {
+                ++runsFinished;
+                reached = Stage::Done;
+            }
             return;
+        }
         if (stage != reached) {
             reached = stage;
             waited_ = 0;
@@ -79,7 +96,7 @@ private:
             if (interruption_ == Interruption::CloseWindow)
                 window->close();
             else
-                QTest::keyClick(stage == Stage::OptionsForm ? static_cast<QWidget*>(program_.form())
+                QTest::keyClick(stage == Stage::OptionsForm ? static_cast<QWidget*>(optionsForm())
                                                             : window->view(),
                                 Qt::Key_Escape);
             return;
@@ -87,17 +104,27 @@ private:
         act(stage, window);
     }
 
+    static frmMain* optionsForm()
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* form = qobject_cast<frmMain*>(widget); form && form->isVisible())
+                return form;
+        }
+        return nullptr;
+    }
+
     Stage currentStage(view::MainWindow* window) const
     {
-        if (program_.form() && program_.form()->isVisible() && !accepted_)
+        frmMain* form = optionsForm();
+        if (form && form != accepted_)
             return Stage::OptionsForm;
         if (!window)
             return Stage::Done;
-        auto* host = dynamic_cast<ce::EmbeddedApplication*>(program_.host.app.get());
+        const auto& host = provider_.hostWindow()->host();
         switch (window->view()->asking()) {
         case view::DrawingView::Ask::Angle: return Stage::Rotation;
         case view::DrawingView::Ask::Point:
-            return host && host->pendingInsert() ? Stage::InsertionPoint : Stage::DescriptionPoint;
+            return host->pendingInsert() ? Stage::InsertionPoint : Stage::DescriptionPoint;
         case view::DrawingView::Ask::Nothing: break;
         }
         return Stage::Done;
@@ -108,9 +135,9 @@ private:
         const QPoint centre = window->view()->rect().center();
         switch (stage) {
         case Stage::OptionsForm:
-            accepted_ = true;
-            program_.form()->ui().cmbNumSkrzyz->setCurrentIndex(0);
-            program_.form()->ui().cmdAccept->click();
+            accepted_ = optionsForm();
+            accepted_->ui().cmbNumSkrzyz->setCurrentIndex(0);
+            accepted_->ui().cmdAccept->click();
             break;
         case Stage::InsertionPoint: QTest::mouseClick(window->view(), Qt::LeftButton, {}, centre); break;
         case Stage::Rotation:
@@ -124,13 +151,12 @@ private:
         }
     }
 
-    Program& program_;
     view::WindowedHostProvider& provider_;
     Stage interruptAt_;
     Interruption interruption_;
     QTimer timer_;
     int waited_ = 0;
-    bool accepted_ = false;
+    QPointer<frmMain> accepted_;
 };
 
 // A run that never ends fails with a reason instead of hanging the suite.
@@ -171,7 +197,7 @@ TEST_P(InteractiveRun, EndsAndKeepsWhatWasPlaced)
     Program program(dialogs, suite.programFolder(), provider);
     provider.setOnWindowClosed([&] { program.end(QStringLiteral("drawing window closed")); });
     HangGuard guard;
-    Designer designer(program, provider, c.at, c.interruption);
+    Designer designer(provider, c.at, c.interruption);
     program.run({QString(), QStringLiteral("S-1")});
 
     SCOPED_TRACE(StageName(c.at));
@@ -226,12 +252,64 @@ TEST(InteractiveRunEnd, AReadOnlyDrawingIsSavedWhereTheDesignerSays)
         provider.hostWindow()->window()->setDialogs(answers);
     });
     HangGuard guard;
-    Designer designer(program, provider, Stage::Done, Interruption::None);
+    Designer designer(provider, Stage::Done, Interruption::None);
     program.run({QString(), QStringLiteral("S-1")});
 
     ASSERT_EQ(reasons.size(), 1);
     EXPECT_TRUE(reasons[0].contains(QStringLiteral("tylko do odczytu"))) << reasons[0].toStdString();
     EXPECT_TRUE(dxf::Document::load(drawing).modelSpace().size() < dxf::Document::load(elsewhere).modelSpace().size());
+}
+
+int CountHeads(const std::string& drawing)
+{
+    int heads = 0;
+    for (const auto& entity : dxf::Document::load(drawing).modelSpace())
+        heads += entity.isBlockReference() && entity.layer() == "110-SYGNALIZACJA_KOMORY";
+    return heads;
+}
+
+// After a run the window stays with the result; its menu starts the next
+// run on the same host and drawing; closing the window ends the program.
+TEST(Workplace, TheWindowStaysAndItsMenuPlacesAgain)
+{
+    TempSuite suite;
+    BuildSuite(suite);
+    const std::string drawing = WriteDrawing(suite, {});
+    const QString config = suite.nativePath(suite.path(QStringLiteral("config")));
+    view::WindowedHostProvider provider([&] {
+        ce::EmbeddedHostOptions options;
+        options.drawing = drawing;
+        options.configFolder = config.toStdString();
+        return options;
+    });
+    RecordingDialogs dialogs;
+    // The second head gets the same designation: the designer places it all the same.
+    dialogs.answerMessage(DialogAnswer::Yes);
+    HangGuard guard;
+    Designer designer(provider, Stage::Done, Interruption::None);
+    int headsAfterFirstRun = -1;
+    QTimer scenario;
+    QObject::connect(&scenario, &QTimer::timeout, [&] {
+        if (designer.runsFinished == 1 && headsAfterFirstRun < 0 && !frmMainVisible()) {
+            headsAfterFirstRun = CountHeads(drawing);
+            auto* window = provider.hostWindow()->window();
+            ASSERT_TRUE(window->isVisible());
+            for (QAction* action : window->findChildren<QAction*>()) {
+                if (action->text().startsWith(QStringLiteral("S-3wp\t")))
+                    action->trigger();
+            }
+        } else if (designer.runsFinished == 2 && !frmMainVisible()) {
+            scenario.stop();
+            provider.hostWindow()->window()->close();
+        }
+    });
+    scenario.start(20);
+    RunWorkplace(dialogs, suite.programFolder(), provider, {QString(), QStringLiteral("S-1")}, true);
+
+    EXPECT_EQ(headsAfterFirstRun, 1);
+    EXPECT_EQ(CountHeads(drawing), 2);
+    EXPECT_EQ(QSettings(config + QStringLiteral("/cad-window.ini"), QSettings::IniFormat).value("lastSymbol"),
+              QStringLiteral("S-3wp"));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Drawings turned into pictures: entities of a small drawing written for the
 // purpose and of a real one land on the pixels and in the colours expected.
 #include "cad/embedded/view/renderer.h"
+#include "cad/embedded/view/aci.h"
 #include "cad/embedded/view/scene_builder.h"
 #include "dxf/document.h"
 
@@ -123,7 +124,7 @@ protected:
 
 TEST_F(RenderDrawing, EntitiesLandInTheirColours)
 {
-    const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 255, 0), blue = qRgb(0, 0, 255), yellow = qRgb(255, 255, 0),
+    const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 255, 0), blue = screenColour(5), yellow = qRgb(255, 255, 0),
                magenta = qRgb(255, 0, 255), cyan = qRgb(0, 255, 255);
     struct Probe {
         const char* what;

@@ -62,6 +62,22 @@ TEST(AciColour, StandardColoursAndShades)
         EXPECT_EQ(aciColour(c.index) & 0xFFFFFF, c.rgb & 0xFFFFFF) << "ACI " << c.index;
 }
 
+TEST(AciColour, DarkColoursAreLightenedOnScreenOnly)
+{
+    const auto brightness = [](QRgb c) { return 0.299 * qRed(c) + 0.587 * qGreen(c) + 0.114 * qBlue(c); };
+    for (const int index : {5, 19, 250, 178}) {
+        const QRgb shown = screenColour(index);
+        EXPECT_GE(brightness(shown), 109.5) << "ACI " << index;
+        // Still the same hue: the strongest channel stays the strongest.
+        const QRgb own = aciColour(index);
+        if (qBlue(own) > qRed(own) && qBlue(own) > qGreen(own)) {
+            EXPECT_GT(qBlue(shown), qRed(shown)) << "ACI " << index;
+        }
+    }
+    for (const int index : {1, 3, 7, 8, 30})
+        EXPECT_EQ(screenColour(index), aciColour(index)) << "ACI " << index;
+}
+
 TEST(Scene, IndexFindsExactlyTheItemsMeetingABox)
 {
     Scene scene;

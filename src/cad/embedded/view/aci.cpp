@@ -63,4 +63,19 @@ QRgb aciColour(int index)
     return table[std::size_t(index)];
 }
 
+QRgb screenColour(int index)
+{
+    const QRgb colour = aciColour(index);
+    // Perceived brightness 0..255. Pure red still reads well (76); blue (29)
+    // and the dark shades do not: they are mixed with white up to the floor.
+    constexpr double kDark = 60.0;
+    constexpr double kFloor = 110.0;
+    const double brightness = 0.299 * qRed(colour) + 0.587 * qGreen(colour) + 0.114 * qBlue(colour);
+    if (brightness >= kDark)
+        return colour;
+    const double mix = (kFloor - brightness) / (255.0 - brightness);
+    auto lighten = [mix](int channel) { return int(channel + (255 - channel) * mix + 0.5); };
+    return qRgb(lighten(qRed(colour)), lighten(qGreen(colour)), lighten(qBlue(colour)));
+}
+
 } // namespace lumo::view

@@ -9,4 +9,9 @@ namespace lumo::view {
 // a dark background, as CAD programs do.
 QRgb aciColour(int index);
 
+// The colour drawn on the view's dark background: dark colours (blue 5,
+// the dark shades) are lightened until they read well; the drawing keeps
+// its own colours.
+QRgb screenColour(int index);
+
 } // namespace lumo::view

@@ -152,6 +152,9 @@ void MainWindow::buildMenus()
     file->addSeparator();
     recentMenu_ = file->addMenu(QStringLiteral("Ostatnie &rysunki"));
     fillRecentMenu();
+    file->addSeparator();
+    QAction* quit = file->addAction(QStringLiteral("Za&kończ"), this, &QWidget::close);
+    quit->setShortcut(QKeySequence::Quit);
 
     QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&Widok"));
     QAction* extents = viewMenu->addAction(QStringLiteral("&Cały rysunek"), view_, &DrawingView::zoomExtents);

@@ -245,7 +245,7 @@ struct SceneBuilder::Impl {
     explicit Impl(const dxf::Document& d) : doc(d)
     {
         for (const auto& layer : doc.layers())
-            layers[upperAscii(layer.name())] = {aciColour(layer.colour()), layer.isVisible(), layer.isFrozen()};
+            layers[upperAscii(layer.name())] = {screenColour(layer.colour()), layer.isVisible(), layer.isFrozen()};
     }
 
     LayerInfo layerInfo(const std::string& upperName) const
@@ -293,7 +293,7 @@ struct SceneBuilder::Impl {
         if (const auto rgb = g.first(420))
             return qRgb(int((rgb->integer() >> 16) & 0xFF), int((rgb->integer() >> 8) & 0xFF),
                         int(rgb->integer() & 0xFF));
-        return aciColour(aci);
+        return screenColour(aci);
     }
 
     void path(const Context& ctx, const Affine& local, std::vector<Vec2> pts, bool closed, QRgb colour)

@@ -227,8 +227,10 @@ std::shared_ptr<cad::Application> WindowedHostProvider::create()
         if (onWindowClosed_)
             onWindowClosed_();
     });
-    if (!configFolder.empty())
-        window_->window()->setRecentStore(QString::fromStdString(configFolder) + QStringLiteral("/cad-window.ini"));
+    if (!configFolder.empty()) {
+        configFile_ = QString::fromStdString(configFolder) + QStringLiteral("/cad-window.ini");
+        window_->window()->setRecentStore(configFile_);
+    }
     running_ = app;
     return app;
 }

@@ -45,6 +45,7 @@ public:
 
     MainWindow* window() const { return window_.get(); }
     std::shared_ptr<WindowInputSource> inputSource() const { return source_; }
+    const std::shared_ptr<cad::embedded::EmbeddedApplication>& host() const { return host_; }
 
     // Called once when the designer closes the window (the program's run
     // ends as on a cancel).
@@ -84,12 +85,15 @@ public:
     std::shared_ptr<cad::Application> create() override;
     // The window of the host started last (null before).
     HostWindow* hostWindow() const { return window_.get(); }
+    // The window's own settings file (recent drawings, last symbol); "" when none.
+    QString configFile() const { return configFile_; }
     // Called when the designer closes the host's window.
     void setOnWindowClosed(std::function<void()> onClosed) { onWindowClosed_ = std::move(onClosed); }
 
 private:
     OptionsFn options_;
     std::function<void()> onWindowClosed_;
+    QString configFile_;
     std::weak_ptr<cad::embedded::EmbeddedApplication> running_;
     std::unique_ptr<HostWindow> window_;
 };

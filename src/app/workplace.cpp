@@ -1,0 +1,146 @@
+#include "app/workplace.h"
+
+#include "app/program.h"
+#include "cad/embedded/view/window_input.h"
+#include "signal/catalogue.h"
+
+#include <QAction>
+#include <QEventLoop>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace lumo {
+
+namespace {
+
+const QString kLastSymbolKey = QStringLiteral("lastSymbol");
+
+struct SymbolGroup {
+    QString title;
+    std::vector<SignalTypeEntry> entries;
+};
+
+// Every head symbol of the catalogue, kinds as groups.
+std::vector<SymbolGroup> SymbolGroups()
+{
+    return {
+        {QStringLiteral("&Pojazdy"), VehicleTypes()},
+        {QStringLiteral("&Tramwaje"), TramTypes()},
+        {QStringLiteral("P&iesi"), PedestrianTypes()},
+        {QStringLiteral("&Inne"),
+         {{QStringLiteral("Autobusy"), FixedKindSymbol(KindBuses)},
+          {QStringLiteral("Piesi i rowerzyści"), FixedKindSymbol(KindPedestriansAndCyclists)},
+          {QStringLiteral("Rowerzyści"), FixedKindSymbol(KindCyclists)}}},
+    };
+}
+
+// The "Sygnalizacja" menu: choosing a symbol asks for a run with it.
+class SignalMenu {
+public:
+    SignalMenu(view::MainWindow& window, const QString& store, std::function<void(const QString&)> choose)
+        : store_(store), choose_(std::move(choose))
+    {
+        menu_ = window.menuBar()->addMenu(QStringLiteral("&Sygnalizacja"));
+        last_ = menu_->addAction(QString(), [this] { chosen(lastSymbol()); });
+        last_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+        menu_->addSeparator();
+        for (const auto& group : SymbolGroups()) {
+            QMenu* kind = menu_->addMenu(group.title);
+            for (const auto& entry : group.entries) {
+                QAction* action = kind->addAction(QStringLiteral("%1\t%2").arg(entry.symbol, entry.name));
+                action->setToolTip(entry.name);
+                const QString symbol = entry.symbol;
+                QObject::connect(action, &QAction::triggered, [this, symbol] { chosen(symbol); });
+            }
+        }
+        showLast();
+    }
+
+    void remember(const QString& symbol)
+    {
+        if (symbol.isEmpty() || store_.isEmpty())
+            return;
+        QSettings(store_, QSettings::IniFormat).setValue(kLastSymbolKey, symbol);
+        showLast();
+    }
+
+private:
+    QString lastSymbol() const
+    {
+        return store_.isEmpty() ? QString()
+                                : QSettings(store_, QSettings::IniFormat).value(kLastSymbolKey).toString();
+    }
+    void showLast()
+    {
+        const QString symbol = lastSymbol();
+        last_->setText(symbol.isEmpty() ? QStringLiteral("&Ostatni symbol") : QStringLiteral("&Ostatni symbol: %1").arg(symbol));
+        last_->setEnabled(!symbol.isEmpty());
+    }
+    void chosen(const QString& symbol)
+    {
+        remember(symbol);
+        choose_(symbol);
+    }
+
+    QMenu* menu_ = nullptr;
+    QAction* last_ = nullptr;
+    QString store_;
+    std::function<void(const QString&)> choose_;
+};
+
+} // namespace
+
+bool TakeExitAfterRun(QStringList& words)
+{
+    return words.removeAll(QStringLiteral("--exit-after-run")) > 0;
+}
+
+int RunWorkplace(Dialogs& dialogs, const QString& programFolder, view::WindowedHostProvider& provider,
+                 const QStringList& commandLineArgs, bool stayOpen)
+{
+    Program* running = nullptr;
+    bool windowClosed = false;
+    QEventLoop idle;
+    provider.setOnWindowClosed([&] {
+        windowClosed = true;
+        if (running)
+            running->end(QStringLiteral("drawing window closed"));
+        idle.quit();
+    });
+
+    std::optional<QStringList> next = commandLineArgs;
+    std::unique_ptr<SignalMenu> menu;
+    while (next) {
+        const QStringList args = *next;
+        next.reset();
+        {
+            Program program(dialogs, programFolder, provider);
+            running = &program;
+            program.run(args);
+            running = nullptr;
+        }
+        view::HostWindow* hostWindow = provider.hostWindow();
+        if (!stayOpen || windowClosed || !hostWindow || !hostWindow->window()->isVisible())
+            break;
+        if (!menu) {
+            menu = std::make_unique<SignalMenu>(*hostWindow->window(), provider.configFile(),
+                                                [&](const QString& symbol) {
+                                                    next = QStringList{QString(), symbol};
+                                                    idle.quit();
+                                                });
+        }
+        if (args.size() > 1)
+            menu->remember(args[1]);
+        // The designer looks at the result, places again or closes the window.
+        idle.exec();
+    }
+    provider.setOnWindowClosed(nullptr);
+    return 0;
+}
+
+} // namespace lumo
