@@ -180,6 +180,13 @@ void frmDetektory::cmdUstUstDet_Click()
     m_settingsDialog->Form_Load();
 }
 
+void frmDetektory::showAgain()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
 void frmDetektory::unload()
 {
     m_unloading = true;

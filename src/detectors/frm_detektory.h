@@ -76,6 +76,10 @@ public:
     // Host failures (a cancelled point included) reach the caller.
     void FinishPushButton(const std::shared_ptr<cad::Entity>& button);
 
+    // Shows the form again in front of the drawing window, where the
+    // designer has just been picking points.
+    void showAgain();
+
     // Closes the form as part of the program's end, without running the
     // rules of "&Zakończ" again.
     void unload();

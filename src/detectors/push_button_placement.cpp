@@ -152,7 +152,7 @@ void frmDetektory::FinishPushButton(const std::shared_ptr<cad::Entity>& button)
     text->setRotation(placement.m_dRotation);
     text->update();
 
-    show();
+    showAgain();
 }
 
 } // namespace lumo

@@ -52,7 +52,7 @@ void PushButtonStage::HandOver()
     form.ComposeDetectorDescription(form.DetectorLetter);
     m_options.hide();
     form.ui().edtOpis->setText(form.DetectorDescription);
-    form.show();
+    form.showAgain();
 }
 
 void PushButtonStage::unload()
