@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "app/command_line.h"
+#include "detectors/push_button_stage.h"
 #include "signal/frm_main.h"
 #include "util/dialogs.h"
 #include "util/text.h"
@@ -39,6 +40,7 @@ int Program::run(const QStringList& commandLineArgs)
 {
     m_form = std::make_unique<frmMain>(m_context, m_provider);
     m_form->setOnTopFlag(descriptionOnTop);
+    m_pushButtons = std::make_unique<PushButtonStage>(m_context, *m_form, GetVersionText());
     m_form->Form_Load(commandLineArgs, GetVersionText());
     if (!m_ended) {
         m_running = true;
@@ -59,6 +61,8 @@ void Program::end(const QString& reason)
         m_form->tRunNext().stop();
         m_form->hide();
     }
+    if (m_pushButtons)
+        m_pushButtons->unload();
     if (m_running)
         m_loop.quit();
 }

@@ -16,6 +16,7 @@
 namespace lumo {
 
 class Dialogs;
+class PushButtonStage;
 class frmMain;
 
 class Program {
@@ -56,6 +57,8 @@ private:
     cad::HostProvider& m_provider;
     RunContext m_context;
     std::unique_ptr<frmMain> m_form;
+    // The detector form behind the options form; goes before it.
+    std::unique_ptr<PushButtonStage> m_pushButtons;
     QEventLoop m_loop;
     bool m_ended = false;
     bool m_running = false;

@@ -12,6 +12,7 @@
 #include "util/booleans.h"
 #include "util/dialogs.h"
 #include "util/files.h"
+#include "util/help.h"
 #include "util/numbers.h"
 #include "util/paths.h"
 #include "util/text.h"
@@ -20,12 +21,9 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QPainter>
 #include <QPixmap>
-#include <QProcess>
 #include <QShortcut>
-#include <QUrl>
 
 namespace lumo {
 
@@ -586,36 +584,9 @@ void frmMain::ShowHelp()
     showHelpAt(m_ctx.startup.helpContext);
 }
 
-void frmMain::showHelpAt([[maybe_unused]] int helpContext)
+void frmMain::showHelpAt(int helpContext)
 {
-    QString file = m_ctx.startup.helpFile;
-    const int window = file.indexOf(QLatin1Char('>'));
-    if (window >= 0)
-        file = file.left(window);
-    if (file.isEmpty())
-        return;
-    const QString shown = DisplayPath(file);
-    if (!FileExists(file)) {
-        m_ctx.dialogs.show(kMessageTitle,
-                           QStringLiteral("Nie znaleziono pliku pomocy") + QStringLiteral("\r\n[") +
-                               shown + QStringLiteral("]"),
-                           DialogIcon::Exclamation);
-        return;
-    }
-    const QString native = ToNativePath(file);
-#ifdef _WIN32
-    if (QProcess::startDetached(QStringLiteral("hh.exe"),
-                                {QStringLiteral("-mapid"),
-                                 QString::number(helpContext), native}))
-        return;
-#else
-    if (QDesktopServices::openUrl(QUrl::fromLocalFile(native)))
-        return;
-#endif
-    m_ctx.dialogs.show(kMessageTitle,
-                       QStringLiteral("Brak programu, który otworzyłby plik pomocy") +
-                           QStringLiteral("\r\n[") + shown + QStringLiteral("]"),
-                       DialogIcon::Exclamation);
+    OpenHelp(m_ctx.dialogs, m_ctx.startup.helpFile, helpContext);
 }
 
 void frmMain::cmdCancel_Click()

@@ -160,7 +160,7 @@ public:
 
     // The hand-over to the detector form after an accepted description
     // (push buttons), and the finishing of a push button the detector form
-    // placed. Until the detector form exists, both are empty and the
+    // placed. The detector layer above installs both; without them the
     // placement stops as without push buttons.
     void setPushButtonHandOver(std::function<void()> fn) { m_pushButtonHandOver = std::move(fn); }
     void setPushButtonFollowUp(std::function<void(const std::shared_ptr<cad::Entity>&)> fn)

@@ -417,8 +417,7 @@ bool frmMain::finishHead(const std::shared_ptr<cad::Entity>&)
                               : QStringLiteral("description not accepted"));
         return accepted;
     }
-    // Push buttons go on in the detector form; until it is part of the
-    // program the placement ends here as without them.
+    // Push buttons go on in the detector form, when the program has one.
     if (!m_pushButtonHandOver) {
         stopFollowUp(QStringLiteral("head placed"));
         return true;

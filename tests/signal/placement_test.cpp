@@ -8,7 +8,6 @@
 #include "util/files.h"
 
 #include <QCheckBox>
-#include <QProcess>
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -22,58 +21,6 @@ namespace lumo::test {
 namespace {
 
 using cad::embedded::InputAnswer;
-
-std::map<std::string, std::string> AttributesOf(const dxf::BlockReference& reference)
-{
-    std::map<std::string, std::string> values;
-    for (const auto& attribute : reference.attributes())
-        values[attribute.tag()] = attribute.value();
-    return values;
-}
-
-std::vector<dxf::BlockReference> ReferencesOf(const dxf::Document& doc, const std::string& block)
-{
-    std::vector<dxf::BlockReference> found;
-    for (const auto& entity : doc.modelSpace()) {
-        if (entity.isBlockReference() && dxf::sameName(entity.asBlockReference().blockName(), block))
-            found.push_back(entity.asBlockReference());
-    }
-    return found;
-}
-
-std::vector<dxf::Text> TextsOf(const dxf::Document& doc)
-{
-    std::vector<dxf::Text> found;
-    for (const auto& entity : doc.modelSpace()) {
-        if (entity.isText())
-            found.push_back(entity.asText());
-    }
-    return found;
-}
-
-// The errors another DXF reader's audit finds in the file; nullopt when that
-// reader is not installed.
-std::optional<QString> AuditErrors(const std::string& path)
-{
-    static const char* script = R"(
-import sys
-try:
-    import ezdxf
-except ImportError:
-    sys.exit(3)
-doc = ezdxf.readfile(sys.argv[1])
-auditor = doc.audit()
-for error in auditor.errors:
-    print(error.code, error.message)
-)";
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral("-c"), QString::fromLatin1(script), QString::fromStdString(path)});
-    if (!python.waitForFinished(60000) || python.exitStatus() != QProcess::NormalExit ||
-        python.exitCode() == 3)
-        return std::nullopt;
-    return QString::fromUtf8(python.readAllStandardOutput() + python.readAllStandardError());
-}
 
 QString Ini(const TempSuite& suite, const QString& key)
 {

@@ -15,6 +15,7 @@
 
 #include <QStringList>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -87,5 +88,13 @@ struct DescriptionAnswers {
 };
 // Arms a one-shot that fills and closes the next modal description form.
 void AnswerDescriptionForm(const DescriptionAnswers& answers, int attempts = 300);
+
+// Reading the saved drawing back.
+std::map<std::string, std::string> AttributesOf(const dxf::BlockReference& reference);
+std::vector<dxf::BlockReference> ReferencesOf(const dxf::Document& doc, const std::string& block);
+std::vector<dxf::Text> TextsOf(const dxf::Document& doc);
+// The errors another DXF reader's audit finds in the file; nullopt when that
+// reader is not installed.
+std::optional<QString> AuditErrors(const std::string& path);
 
 } // namespace lumo::test

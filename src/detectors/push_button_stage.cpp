@@ -1,0 +1,64 @@
+#include "detectors/push_button_stage.h"
+
+#include "ui_frmDetektory.h"
+
+#include "cad/host.h"
+#include "detectors/frm_detektory.h"
+#include "settings/run_context.h"
+#include "signal/frm_main.h"
+
+#include <QStringList>
+
+namespace lumo {
+
+PushButtonStage::PushButtonStage(RunContext& ctx, frmMain& options, const QString& versionText)
+    : m_ctx(ctx), m_options(options), m_versionText(versionText)
+{
+    m_options.setPushButtonHandOver([this] { HandOver(); });
+    m_options.setPushButtonFollowUp([this](const std::shared_ptr<cad::Entity>& button) {
+        if (m_form)
+            m_form->FinishPushButton(button);
+    });
+}
+
+PushButtonStage::~PushButtonStage()
+{
+    m_options.setPushButtonHandOver({});
+    m_options.setPushButtonFollowUp({});
+}
+
+void PushButtonStage::HandOver()
+{
+    if (!m_form) {
+        m_form = std::make_unique<frmDetektory>(m_ctx, m_options, m_versionText);
+        if (!m_form->Form_Load()) {
+            // Without a host there is nothing to place buttons in.
+            if (m_ctx.end)
+                m_ctx.end(QStringLiteral("no host for the detector form"));
+            return;
+        }
+    }
+    frmDetektory& form = *m_form;
+    form.selectTab(TabPrzyciski);
+
+    // The pedestrian heads: the push-button boxes are made available.
+    static const QStringList pedestrianHeads{QStringLiteral("S-5plk"), QStringLiteral("S-5"),
+                                             QStringLiteral("S-5pr")};
+    if (pedestrianHeads.contains(m_options.state().signalSymbol)) {
+        form.selectTab(TabPrzyciski);
+        form.ui().cmbTypPrzycisku->setEnabled(true);
+        form.ui().cmbProdPrzycisku->setEnabled(true);
+    }
+    form.ComposeDetectorDescription(form.DetectorLetter);
+    m_options.hide();
+    form.ui().edtOpis->setText(form.DetectorDescription);
+    form.showAgain();
+}
+
+void PushButtonStage::unload()
+{
+    if (m_form)
+        m_form->unload();
+}
+
+} // namespace lumo
