@@ -22,6 +22,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <cstdlib>
 
 namespace lumo::test {
@@ -180,6 +181,14 @@ struct RunCase {
     bool descriptionPlaced;
 };
 
+std::string RunCaseName(const ::testing::TestParamInfo<RunCase>& info)
+{
+    static const char* const stages[] = {"OptionsForm", "InsertionPoint", "Rotation", "DescriptionPoint",
+                                         "Completed"};
+    static const char* const interruptions[] = {"", "Escape", "Close"};
+    return std::string(interruptions[int(info.param.interruption)]) + stages[int(info.param.at)];
+}
+
 class InteractiveRun : public ::testing::TestWithParam<RunCase> {};
 
 TEST_P(InteractiveRun, EndsAndKeepsWhatWasPlaced)
@@ -224,7 +233,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RunCase{Stage::Rotation, Interruption::Escape, false, false},
                       RunCase{Stage::Rotation, Interruption::CloseWindow, false, false},
                       RunCase{Stage::DescriptionPoint, Interruption::Escape, true, false},
-                      RunCase{Stage::DescriptionPoint, Interruption::CloseWindow, true, false}));
+                      RunCase{Stage::DescriptionPoint, Interruption::CloseWindow, true, false}),
+    RunCaseName);
 
 // The drawing turned read-only while the designer worked: at the end the
 // designer is asked once where to save, and the work lands there.

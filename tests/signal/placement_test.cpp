@@ -37,6 +37,7 @@ protected:
                      const std::function<void(frmMain&)>& choose = {})
     {
         run = std::make_unique<SignalRun>(suite, drawing, std::move(script));
+        run->polishHost = polishHost;
         run->start(words);
         EXPECT_TRUE(run->endReasons.isEmpty()) << run->endReasons.join(';').toStdString();
         auto& ui = run->form->ui();
@@ -52,6 +53,7 @@ protected:
     TempSuite suite;
     std::string drawing;
     std::unique_ptr<SignalRun> run;
+    bool polishHost = false;
 };
 
 TEST_F(Placement, VehicleHeadWithScreenEndToEnd)
@@ -225,16 +227,23 @@ TEST_F(Placement, ConditionalTurnHeadGetsASecondDescription)
     EXPECT_EQ(texts[1].value(), "SK1");
 }
 
+// A host that speaks English marks a cancel "*Cancel*", a Polish one "*Anulowano*".
 TEST_F(Placement, CancelInTheHostEndsSilently)
 {
-    drawing = WriteDrawing(suite, {});
-    place({"S-1"}, {InputAnswer::cancel()});
-    EXPECT_EQ(run->endReasons, QStringList{QStringLiteral("cancelled in the host")});
-    EXPECT_TRUE(run->dialogs.calls().empty());
-    const auto doc = run->savedDrawing();
-    EXPECT_TRUE(ReferencesOf(doc, "S-1").empty());
-    EXPECT_TRUE(TextsOf(doc).empty());
-    EXPECT_EQ(Ini(suite, QStringLiteral("Operator00")), QStringLiteral("<none>"));
+    for (const bool polish : {false, true}) {
+        SCOPED_TRACE(polish ? "Polish host" : "English host");
+        polishHost = polish;
+        drawing = WriteDrawing(suite, {}, polish ? QStringLiteral("pl.dxf") : QStringLiteral("en.dxf"));
+        place({"S-1"}, {InputAnswer::cancel()});
+        EXPECT_EQ(run->endReasons, QStringList{QStringLiteral("cancelled in the host")});
+        EXPECT_TRUE(run->dialogs.calls().empty());
+        EXPECT_NE(run->host.doc->getVariable("LASTPROMPT").find(polish ? "*Anulowano*" : "*Cancel*"),
+                  std::string::npos);
+        const auto doc = run->savedDrawing();
+        EXPECT_TRUE(ReferencesOf(doc, "S-1").empty());
+        EXPECT_TRUE(TextsOf(doc).empty());
+        EXPECT_EQ(Ini(suite, QStringLiteral("Operator00")), QStringLiteral("<none>"));
+    }
 }
 
 TEST_F(Placement, CancelledDescriptionLeavesTheHeadUndescribed)

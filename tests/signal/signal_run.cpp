@@ -101,6 +101,7 @@ SignalRun::SignalRun(TempSuite& suite_, const std::string& drawing,
         cad::embedded::EmbeddedHostOptions options;
         options.drawing = drawingPath;
         options.input = input;
+        options.polish = polishHost;
         options.report = host.message;
         return options;
     });

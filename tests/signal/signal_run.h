@@ -75,6 +75,7 @@ public:
     std::unique_ptr<cad::embedded::EmbeddedHostProvider> provider;
     std::unique_ptr<frmMain> form;
     std::string drawingPath;
+    bool polishHost = false; // the host's prompts and cancel marker in Polish
 };
 
 // The description form's answers for a test: filled into the real form when

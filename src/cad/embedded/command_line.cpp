@@ -78,6 +78,20 @@ CommandLine::CommandLine(Target target) : target_(std::move(target)) {}
 
 std::string CommandLine::promptOf(State state) const
 {
+    if (polish_) {
+        switch (state) {
+        case State::Idle: return "Polecenie:";
+        case State::BlockName: return "Podaj nazwę bloku lub [?]:";
+        case State::InsertionPoint: return "Określ punkt wstawienia lub [punkt Bazowy/Skala/X/Y/Z/Obrót]:";
+        case State::ScaleXyz: return "Określ współczynnik skali dla osi XYZ <1>:";
+        case State::ScaleX: return "Określ współczynnik skali X <1>:";
+        case State::ScaleY: return "Określ współczynnik skali Y <1>:";
+        case State::ScaleZ: return "Określ współczynnik skali Z <1>:";
+        case State::PresetRotation:
+        case State::Rotation: return "Określ kąt obrotu <0>:";
+        }
+    }
+
     switch (state) {
     case State::Idle: return "Command:";
     case State::BlockName: return "Enter block name or [?]:";
@@ -316,7 +330,7 @@ void CommandLine::cancel()
 {
     if (!isWaiting())
         return;
-    lastPrompt_ = promptOf(state_) + " " + kCancelMarker;
+    lastPrompt_ = promptOf(state_) + " " + cancelMarker();
     state_ = State::Idle;
     point_.reset();
 }
@@ -362,8 +376,8 @@ Point3 CommandLine::getPoint(InputSource& source, const std::string& prompt)
                           FormatNumber(reply.point.y);
             return reply.point;
         case InputAnswer::Kind::Cancel:
-            lastPrompt_ = prompt + " " + kCancelMarker;
-            throw HostError(kCancelMarker);
+            lastPrompt_ = prompt + " " + cancelMarker();
+            throw HostError(cancelMarker());
         case InputAnswer::Kind::Accept:
             throw HostError("No point was given");
         case InputAnswer::Kind::Nothing:

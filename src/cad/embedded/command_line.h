@@ -35,6 +35,7 @@ struct PendingInsert {
 };
 
 inline constexpr const char* kCancelMarker = "*Cancel*";
+inline constexpr const char* kPolishCancelMarker = "*Anulowano*";
 
 class CommandLine {
 public:
@@ -58,6 +59,11 @@ public:
 
     // Waits for a point; HostError on cancel (or when a command is waiting).
     Point3 getPoint(InputSource& source, const std::string& prompt);
+
+    // Prompts and the cancel marker in Polish (as a host with a Polish
+    // user interface has them) or English.
+    void setPolish(bool polish) { polish_ = polish; }
+    const char* cancelMarker() const { return polish_ ? kPolishCancelMarker : kCancelMarker; }
 
     bool isWaiting() const { return state_ != State::Idle; }
     const std::string& lastPrompt() const { return lastPrompt_; }
@@ -94,6 +100,7 @@ private:
     std::optional<double> scaleX_, scaleY_, scaleZ_;
     bool rotationGiven_ = false;
     std::optional<Point3> point_;
+    bool polish_ = false;
 };
 
 // Numbers the way the command line writes them: a decimal point, up to 15

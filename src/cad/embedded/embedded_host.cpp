@@ -1015,6 +1015,7 @@ bool EmbeddedApplication::adopt(std::shared_ptr<DrawingData> data)
 {
     data->input = options_.input;
     data->listener = listener_;
+    data->commands.setPolish(options_.polish);
     data_ = std::move(data);
     missing_.clear();
     remember(data_->path);

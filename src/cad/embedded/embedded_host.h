@@ -30,6 +30,9 @@ struct EmbeddedHostOptions {
     std::string configFolder;
     // The designer; without one every request is cancelled.
     std::shared_ptr<InputSource> input;
+    // Prompts and the cancel marker in Polish ("*Anulowano*"), as a host
+    // with a Polish user interface has them; else English ("*Cancel*").
+    bool polish = false;
     // Tells the user about drawings that cannot be read or written.
     MessageFn report;
     // Asks where to save a drawing that cannot be written over its file

@@ -1,6 +1,7 @@
 #include "cad/embedded/view/window_input.h"
 
 #include <QLineEdit>
+#include <QLocale>
 
 #include "dxf/document.h"
 
@@ -207,6 +208,8 @@ std::shared_ptr<cad::Application> WindowedHostProvider::create()
 {
     auto options = options_ ? options_() : ce::EmbeddedHostOptions{};
     const bool scripted = options.input != nullptr;
+    // The host speaks the language of the designer's desktop.
+    options.polish = options.polish || QLocale().language() == QLocale::Polish;
     // The designer says where to save a drawing that cannot stay where it is.
     if (!scripted && !options.askSaveAs) {
         options.askSaveAs = [this](const std::string& path, const std::string& reason) -> std::optional<std::string> {
