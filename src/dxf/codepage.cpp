@@ -1,5 +1,6 @@
 #include "dxf/codepage.h"
 
+#include <charconv>
 #include <cstdint>
 
 #ifdef _WIN32
@@ -92,8 +93,10 @@ std::string foldCase(std::string_view s)
 static unsigned windowsCodePage(std::string_view charset)
 {
     // charset is "CPnnnn" or a named one.
-    if (charset.size() > 2 && charset.substr(0, 2) == "CP")
-        return static_cast<unsigned>(std::stoul(std::string(charset.substr(2))));
+    unsigned n = 0;
+    if (charset.size() > 2 && charset.substr(0, 2) == "CP" &&
+        std::from_chars(charset.data() + 2, charset.data() + charset.size(), n).ec == std::errc())
+        return n;
     if (charset == "BIG5")
         return 950;
     if (charset == "JOHAB")
@@ -165,30 +168,57 @@ std::string convertFromUtf8(std::string_view charset, std::string_view utf8)
 }
 #endif
 
+#ifdef _WIN32
+static bool knownCharset(const std::string& charset)
+{
+    return IsValidCodePage(windowsCodePage(charset)) != 0;
+}
+#else
+static bool knownCharset(const std::string& charset)
+{
+    iconv_t cd = iconv_open("UTF-8", charset.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    iconv_close(cd);
+    return true;
+}
+#endif
+
 void Codec::configure(std::string_view cp, bool utf8)
 {
     utf8_ = utf8;
+    if (cp.empty())
+        cp = "ANSI_1252";
     std::string digits;
     for (char c : cp)
         if (c >= '0' && c <= '9')
             digits.push_back(c);
-    if (digits.empty())
-        digits = "1252";
-    int n = std::stoi(digits);
-    singleByte_ = !(n == 932 || n == 936 || n == 949 || n == 950);
-    charset_ = "CP" + digits;
+    // Windows code pages have at most five digits; anything longer is
+    // garbage that must not reach the converter as a number.
+    known_ = !digits.empty() && digits.size() <= 5 && knownCharset("CP" + digits);
     reverse_.clear();
+    high_.fill(0xFFFD);
+    singleByte_ = true;
+    if (!known_) {
+        // high bytes cannot be read (U+FFFD) and new text outside ASCII is
+        // written as \U+XXXX escapes, which mean the same in every code page
+        charset_.clear();
+        return;
+    }
+    charset_ = "CP" + digits;
+    int n = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), n);
+    singleByte_ = !(n == 932 || n == 936 || n == 949 || n == 950);
     if (!singleByte_)
         return;
     for (int b = 0x80; b < 0x100; ++b) {
         char byte = static_cast<char>(b);
         std::string u = convertToUtf8(charset_, std::string_view(&byte, 1));
-        char32_t c = 0xFFFD;
-        if (!u.empty()) {
-            std::size_t i = 0;
-            c = nextCodePoint(u, i);
-            reverse_.emplace(c, static_cast<unsigned char>(b));
-        }
+        if (u.empty())
+            continue;
+        std::size_t i = 0;
+        char32_t c = nextCodePoint(u, i);
+        reverse_.emplace(c, static_cast<unsigned char>(b));
         high_[b - 0x80] = c;
     }
 }

@@ -84,6 +84,27 @@ void Document::setHeaderPoint(std::string_view name, const Point& p)
 
 std::string Document::handseed() const { return hexHandle(d_->nextHandle); }
 
+std::vector<std::string> Document::warnings() const
+{
+    std::vector<std::string> out;
+    if (!d_->codec.isUtf8() && !d_->codec.known())
+        out.push_back("unknown code page \"" + codePage() + "\": letters outside ASCII cannot be read");
+    for (const Table& t : d_->tables) {
+        std::size_t escaped = 0;
+        std::string first;
+        for (std::uint32_t id : t.entries) {
+            std::string_view name = d_->get(id, 2);
+            if (d_->recs[id].deleted || (name.find("\\U+") == std::string_view::npos && name.find("\\M+") == std::string_view::npos))
+                continue;
+            if (escaped++ == 0)
+                first = std::string(trim(name));
+        }
+        if (escaped)
+            out.push_back(std::to_string(escaped) + " name(s) in table " + t.name + " hold \\U+ escapes (first: \"" + first + "\")");
+    }
+    return out;
+}
+
 // ------------------------------------------------------------ custom properties
 
 namespace {

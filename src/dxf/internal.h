@@ -11,6 +11,7 @@
 #include "dxf/document.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -180,7 +181,8 @@ struct DocData {
     void appendToBlock(std::uint32_t blockRec, std::uint32_t rec);
     void setHeaderRaw(std::string_view name, int code, std::string_view raw);
 
-    void write(std::string& out) const;
+    // Hands the drawing's bytes to put, span by span, in file order.
+    void write(const std::function<void(const char*, std::size_t)>& put) const;
     void buildRefIndex() const;
     void buildHandleMap() const;
 };

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 
 #ifdef __linux__
@@ -209,11 +210,20 @@ void DocData::parse()
         if (!ok || (!nl && q != e)) {
             const char* lineEnd = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(e - p)));
             const char* codeEnd = lineEnd ? lineEnd : e;
-            // Blank lines at the very end are padding, not a group.
+            // Blank lines at the very end are padding, not a group; blanks
+            // after the last line end are a code line cut short.
             const char* r = p;
-            while (r < e && (*r == ' ' || *r == '\r' || *r == '\n' || *r == '\t' || *r == 0x1A || *r == 0))
+            bool cutLine = false;
+            while (r < e && (*r == ' ' || *r == '\r' || *r == '\n' || *r == '\t' || *r == 0x1A || *r == 0)) {
+                if (*r == ' ' || *r == '\t')
+                    cutLine = true;
+                else if (*r == '\n')
+                    cutLine = false;
                 ++r;
-            if (r == e && (sawEof || cur == nullptr))
+            }
+            if (r == e && !sawEof && (cur || awaitingName || cutLine))
+                throw DxfError(line, "the file ends inside a group code: it is incomplete");
+            if (r == e)
                 break;
             throw DxfError(line, "group code expected, found \"" + shown(std::string_view(p, static_cast<std::size_t>(codeEnd - p))) + "\"");
         }
@@ -338,7 +348,13 @@ void DocData::parse()
         line += 2;
     }
     if (awaitingName)
-        throw DxfError(line, "the file ends after SECTION");
+        throw DxfError(line, "the file ends after SECTION: it is incomplete");
+    // "  0\nEO": the end of file marker itself was cut
+    if (!sawEof && !cur && !tags.empty() && tags.back().code == 0) {
+        std::string_view last = trim(value(tags.back()));
+        if (last.size() < 3 && std::string_view("EOF").substr(0, last.size()) == last)
+            throw DxfError(line - 1, "the file ends inside its final EOF: it is incomplete");
+    }
     if (cur)
         throw DxfError(line > 1 ? line - 1 : 1, "the file ends inside section " + cur->name + " (no ENDSEC): it is incomplete");
     if (tags.empty())
@@ -356,21 +372,22 @@ std::string_view DocData::codeLine(const Tag& t) const
     return {bp + o, e - o};
 }
 
-void DocData::write(std::string& out) const
+void DocData::write(const std::function<void(const char*, std::size_t)>& put) const
 {
-    out.clear();
-    out.reserve(buf.size() + arena.size() + 64);
-    adviseHuge(out.data(), out.capacity());
-    out.append(buf.data(), prefixLen);
+    // Untouched groups lie next to each other in the buffer: runs of them
+    // go out as one span.
+    put(buf.data(), prefixLen);
+    bool endsLine = true;
     const char* pend = nullptr;
     const char* pstart = nullptr;
     auto flush = [&] {
         if (pstart) {
             // a group that ended the file without a line end is followed by
             // new ones now
-            if (out.size() > prefixLen && out.back() != '\n')
-                out += eol;
-            out.append(pstart, static_cast<std::size_t>(pend - pstart));
+            if (!endsLine)
+                put(eol.data(), eol.size());
+            put(pstart, static_cast<std::size_t>(pend - pstart));
+            endsLine = pend[-1] == '\n';
         }
         pstart = pend = nullptr;
     };
@@ -405,7 +422,7 @@ void DocData::write(std::string& out) const
             emitRec(s.end);
     }
     flush();
-    out.append(buf.data() + trailerOff, buf.size() - trailerOff);
+    put(buf.data() + trailerOff, buf.size() - trailerOff);
 }
 
 // ---------------------------------------------------------------- Document
@@ -426,6 +443,9 @@ Document Document::fromMemory(std::string bytes)
 
 Document Document::load(const std::string& path)
 {
+    std::error_code ec;
+    if (std::filesystem::is_directory(toPath(path), ec))
+        throw DxfError(0, path + " is a folder, not a drawing");
     std::ifstream in(toPath(path), std::ios::binary);
     if (!in)
         throw DxfError(0, "cannot open " + path);
@@ -451,7 +471,8 @@ std::string Document::toString() const
 {
     d_->syncHandseed();
     std::string out;
-    d_->write(out);
+    out.reserve(d_->buf.size() + d_->arena.size() + 64);
+    d_->write([&](const char* p, std::size_t n) { out.append(p, n); });
     return out;
 }
 
@@ -461,8 +482,6 @@ void Document::save(const std::string& path) const
 {
     namespace fs = std::filesystem;
     d_->syncHandseed();
-    std::string out;
-    d_->write(out);
     fs::path target = toPath(path);
     fs::path dir = target.parent_path();
     std::random_device rd;
@@ -471,7 +490,9 @@ void Document::save(const std::string& path) const
         std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
         if (!f)
             throw DxfError(0, "cannot write " + tmp.string());
-        f.write(out.data(), static_cast<std::streamsize>(out.size()));
+        // streamed: large runs of untouched groups go straight from the
+        // loaded buffer to the file, without a copy of the whole drawing
+        d_->write([&](const char* p, std::size_t n) { f.write(p, static_cast<std::streamsize>(n)); });
         f.flush();
         if (!f) {
             f.close();
