@@ -20,8 +20,8 @@ std::size_t Record::groupCount() const
 
 Group Record::group(std::size_t i) const
 {
-    const Tag& t = doc_->tags[doc_->recs[id_].tb + i];
-    return Group{t.code, doc_->value(t)};
+    const Tag t = doc_->tags[doc_->recs[id_].tb + static_cast<std::uint32_t>(i)];
+    return Group{doc_->code(t), doc_->value(t)};
 }
 
 std::vector<Group> Record::groups() const
@@ -30,7 +30,7 @@ std::vector<Group> Record::groups() const
     const Rec& r = doc_->recs[id_];
     out.reserve(r.te - r.tb);
     for (std::uint32_t t = r.tb; t < r.te; ++t)
-        out.push_back(Group{doc_->tags[t].code, doc_->value(doc_->tags[t])});
+        out.push_back(Group{doc_->code(doc_->tags[t]), doc_->value(doc_->tags[t])});
     return out;
 }
 
@@ -102,7 +102,7 @@ std::string TextStyle::typeface() const
     const Rec& r = doc_->recs[id_];
     bool acad = false;
     for (std::uint32_t t = r.tb; t < r.te; ++t) {
-        const Tag& g = doc_->tags[t];
+        const Tag g = doc_->tags[t];
         if (g.code == 1001)
             acad = trim(doc_->value(g)) == "ACAD";
         else if (acad && g.code == 1000)
@@ -184,7 +184,7 @@ bool Entity::inPaperSpace() const { return number(67, 0) == 1; }
 std::vector<Entity> Entity::children() const
 {
     std::vector<Entity> out;
-    std::uint32_t n = doc_->recs[id_].nChildren;
+    std::uint32_t n = doc_->childCount(id_);
     for (std::uint32_t k = 1; k <= n; ++k)
         if (!doc_->recs[id_ + k].deleted)
             out.push_back(Entity(doc_, id_ + k));
@@ -231,7 +231,7 @@ bool BlockReference::hasAttributes() const
 std::vector<AttributeReference> BlockReference::attributes() const
 {
     std::vector<AttributeReference> out;
-    std::uint32_t n = doc_->recs[id_].nChildren;
+    std::uint32_t n = doc_->childCount(id_);
     for (std::uint32_t k = 1; k <= n; ++k)
         if (!doc_->recs[id_ + k].deleted && doc_->type(id_ + k) == "ATTRIB")
             out.push_back(AttributeReference(doc_, id_ + k));

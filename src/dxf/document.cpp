@@ -38,7 +38,7 @@ std::vector<Group> Document::headerGroups(std::string_view name) const
         return out;
     const Rec& r = d_->recs[v];
     for (std::uint32_t t = r.tb + 1; t < r.te; ++t)
-        out.push_back(Group{d_->tags[t].code, d_->value(d_->tags[t])});
+        out.push_back(Group{d_->code(d_->tags[t]), d_->value(d_->tags[t])});
     return out;
 }
 
@@ -669,16 +669,15 @@ BlockReference Document::addBlockReference(std::string_view blockName, const Poi
         if (v74 != 0)
             ag.push_back({74, std::to_string(v74)});
         std::uint32_t id = d.newRec(Sec::Entities, ag);
-        d.recs[id].parent = ins;
+        d.recs[id].child = true;
         ++n;
     }
     if (n) {
         Groups sg = entityHead(d, "SEQEND", insOwner, layer, {});
         std::uint32_t id = d.newRec(Sec::Entities, sg);
-        d.recs[id].parent = ins;
+        d.recs[id].child = true;
         ++n;
     }
-    d.recs[ins].nChildren = n;
     d.ensureSection(Sec::Entities, "ENTITIES").items.push_back(ins);
     return BlockReference(d_.get(), ins);
 }
@@ -710,13 +709,13 @@ void Document::deleteEntity(const Entity& e)
     if (e.doc_ != d_.get() || !e.valid())
         throw DxfError("the entity belongs to another drawing");
     Rec& r = d_->recs[e.id_];
-    if (r.parent != kNone)
+    if (r.child)
         throw DxfError("a sub-entity cannot be deleted alone");
     if (r.sec != Sec::Entities)
         throw DxfError("only model-space entities can be deleted");
     if (r.deleted)
         return;
-    for (std::uint32_t k = 0; k <= r.nChildren; ++k)
+    for (std::uint32_t k = 0, n = d_->childCount(e.id_); k <= n; ++k)
         d_->recs[e.id_ + k].deleted = true;
     d_->touch();
     d_->handleMapValid = false;
@@ -762,7 +761,7 @@ void DocData::buildRefIndex() const
         RefIndex::Ref ref{id, keyRaw(rawLayer, layerKeys, x.layers, trim(get(id, 8, "0"))),
                           keyRaw(rawBlock, blockKeys, x.blocks, trim(get(id, 2))),
                           static_cast<std::uint32_t>(x.attrs.size()), 0};
-        for (std::uint32_t k = 1; k <= r.nChildren; ++k) {
+        for (std::uint32_t k = 1, n = childCount(id); k <= n; ++k) {
             std::uint32_t a = id + k;
             if (recs[a].deleted || type(a) != "ATTRIB")
                 continue;

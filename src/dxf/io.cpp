@@ -163,10 +163,13 @@ void DocData::parse()
     if (p == e)
         throw DxfError(1, "empty file");
 
-    // Generous: pages of the reserve that are never touched cost no memory.
-    tags.reserve(buf.size() / 8 + 16);
-    recs.reserve(buf.size() / 64 + 16);
-    adviseHuge(tags.data(), tags.capacity() * sizeof(Tag));
+    // Room for the most groups the file can hold (each takes 3 bytes at
+    // least), so that the arrays never move while growing; pages of the
+    // reserve that are never touched cost no memory.
+    tags.reserve(buf.size() / 3 + 16);
+    recs.reserve(buf.size() / 16 + 16);
+    adviseHuge(tags.offData(), tags.capacity() * sizeof(std::uint32_t));
+    adviseHuge(tags.codeData(), tags.capacity() * sizeof(std::int16_t));
     adviseHuge(recs.data(), recs.capacity() * sizeof(Rec));
 
     // Line end and code padding of new groups follow the file's first line.
@@ -184,7 +187,7 @@ void DocData::parse()
     // Sub-records take the ids right after their parent, so any other record
     // ends the parent's sequence.
     auto startRec = [&](std::uint32_t tagIndex, Sec sec) {
-        recs.push_back(Rec{tagIndex, tagIndex + 1, 0, kNone, sec, false});
+        recs.push_back(Rec{tagIndex, tagIndex + 1, sec, false, false});
         openParent = kNone;
     };
 
@@ -244,9 +247,13 @@ void DocData::parse()
             vnl = static_cast<const char*>(std::memchr(lim, '\n', static_cast<std::size_t>(e - lim)));
         const char* vend = vnl ? vnl + 1 : e;
         auto ti = static_cast<std::uint32_t>(tags.size());
-        tags.push_back(Tag{code, static_cast<std::uint32_t>(p - b), static_cast<std::uint32_t>(v - b),
-                           static_cast<std::uint32_t>(vend - b)});
+        tags.push_back(Tag{code, static_cast<std::uint32_t>(p - b)});
         p = vend;
+        // the value without its line end
+        const char* vtext = vend;
+        while (vtext > v && (vtext[-1] == '\n' || vtext[-1] == '\r'))
+            --vtext;
+        const std::string_view valueText(v, static_cast<std::size_t>(vtext - v));
 
         if ((code == 5 || code == 105) && cur && cur->kind != Sec::Header) {
             // handles, for new ones to start above all of them
@@ -266,7 +273,7 @@ void DocData::parse()
             }
         }
         if (code == 0) {
-            std::string_view val = trim(value(tags.back()));
+            std::string_view val = trim(valueText);
             if (awaitingName)
                 throw DxfError(line, "section name expected after SECTION");
             if (val == "SECTION") {
@@ -315,8 +322,7 @@ void DocData::parse()
                 auto id = static_cast<std::uint32_t>(recs.size() - 1);
                 bool sub = val == "ATTRIB" || val == "VERTEX" || val == "SEQEND";
                 if (sub && parent != kNone) {
-                    recs[id].parent = parent;
-                    recs[parent].nChildren++;
+                    recs[id].child = true;
                     if (val != "SEQEND")
                         openParent = parent;
                 } else {
@@ -328,7 +334,7 @@ void DocData::parse()
             if (code != 2)
                 throw DxfError(line, "section name expected after SECTION");
             recs.back().te = ti + 1;
-            cur->name = std::string(trim(value(tags.back())));
+            cur->name = std::string(trim(valueText));
             cur->kind = sectionKind(cur->name);
             recs.back().sec = cur->kind;
             awaitingName = false;
@@ -350,23 +356,42 @@ void DocData::parse()
     if (awaitingName)
         throw DxfError(line, "the file ends after SECTION: it is incomplete");
     // "  0\nEO": the end of file marker itself was cut
-    if (!sawEof && !cur && !tags.empty() && tags.back().code == 0) {
-        std::string_view last = trim(value(tags.back()));
+    if (!sawEof && !cur && tags.size() > 0 && tags.code(tags.size() - 1) == 0) {
+        std::string_view last = trim(value(tags[tags.size() - 1]));
         if (last.size() < 3 && std::string_view("EOF").substr(0, last.size()) == last)
             throw DxfError(line - 1, "the file ends inside its final EOF: it is incomplete");
     }
     if (cur)
         throw DxfError(line > 1 ? line - 1 : 1, "the file ends inside section " + cur->name + " (no ENDSEC): it is incomplete");
-    if (tags.empty())
+    if (tags.size() == 0)
         throw DxfError(1, "no DXF groups found");
     trailerOff = static_cast<std::uint32_t>(p - b);
+    fileTags = tags.size();
+}
+
+std::uint32_t DocData::valueEnd(const Tag& t, std::uint32_t start) const
+{
+    const char* b = base(t);
+    std::size_t n = baseSize(t);
+    const void* nl = std::memchr(b + start, '\n', n - start);
+    return nl ? static_cast<std::uint32_t>(static_cast<const char*>(nl) - b + 1) : static_cast<std::uint32_t>(n);
+}
+
+int DocData::code(const Tag& t) const
+{
+    if (t.code != kWideCode)
+        return t.code;
+    std::string_view line = trim(codeLine(t));
+    int c = 0;
+    std::from_chars(line.data(), line.data() + line.size(), c);
+    return c;
 }
 
 std::string_view DocData::codeLine(const Tag& t) const
 {
     std::uint32_t o = t.off & ~kArena;
     const char* bp = base(t);
-    std::uint32_t e = t.val;
+    std::uint32_t e = valueStart(t);
     while (e > o && (bp[e - 1] == '\n' || bp[e - 1] == '\r'))
         --e;
     return {bp + o, e - o};
@@ -391,26 +416,34 @@ void DocData::write(const std::function<void(const char*, std::size_t)>& put) co
         }
         pstart = pend = nullptr;
     };
+    auto span = [&](const char* s, const char* e) {
+        if (s != pend) {
+            flush();
+            pstart = s;
+        }
+        pend = e;
+    };
     auto emitRec = [&](std::uint32_t id) {
         const Rec& r = recs[id];
-        if (r.deleted)
+        if (r.deleted || r.tb == r.te)
             return;
+        if (r.te <= fileTags) {
+            // as read: from its first code line to the next group of the file
+            std::uint32_t end = r.te < fileTags ? tags.off(r.te) : trailerOff;
+            span(buf.data() + tags.off(r.tb), buf.data() + end);
+            return;
+        }
         for (std::uint32_t t = r.tb; t < r.te; ++t) {
-            const Tag& tg = tags[t];
-            const char* s = base(tg) + (tg.off & ~kArena);
-            const char* e = base(tg) + tg.end;
-            if (s != pend) {
-                flush();
-                pstart = s;
-            }
-            pend = e;
+            const Tag tg = tags[t];
+            const char* b = base(tg);
+            span(b + (tg.off & ~kArena), b + valueEnd(tg, valueStart(tg)));
         }
     };
     auto emitTree = [&](std::uint32_t id) {
         emitRec(id);
         if (recs[id].deleted)
             return;
-        for (std::uint32_t k = 1; k <= recs[id].nChildren; ++k)
+        for (std::uint32_t k = 1, n = childCount(id); k <= n; ++k)
             emitRec(id + k);
     };
     for (const Section& s : sections) {
