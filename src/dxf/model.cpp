@@ -115,7 +115,8 @@ void DocData::setRaw(std::uint32_t id, int code, std::string_view rawValue)
     if (i != kNone) {
         if (value(tags[recs[id].tb + i]) == rawValue)
             return;
-        own(id);
+        if (recs[id].tb < fileTags)
+            own(id); // the file's tags stay as they were read
         std::uint32_t t = recs[id].tb + i;
         tags.set(t, makeTagLike(tags[t], rawValue));
         return;

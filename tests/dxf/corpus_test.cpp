@@ -204,6 +204,22 @@ TEST(DxfReader, EscapedTableNamesAreReported)
     EXPECT_NE(warnings[0].find("LAYER"), std::string::npos) << warnings[0];
 }
 
+TEST(DxfReader, InputsThatOnceBrokeTheReaderAreReadOrRefused)
+{
+    std::size_t files = 0;
+    for (const auto& e : fs::directory_iterator(LUMO_DXF_REGRESSIONS)) {
+        SCOPED_TRACE(e.path().filename().string());
+        ++files;
+        std::string bytes = readFile(e.path());
+        try {
+            EXPECT_EQ(Document::fromMemory(bytes).toString(), bytes);
+        } catch (const DxfError& err) {
+            EXPECT_GT(err.line(), 0u) << err.what();
+        }
+    }
+    EXPECT_GT(files, 0u);
+}
+
 TEST(DxfReader, AwkwardButCompleteInputRoundTrips)
 {
     const std::string cases[] = {
