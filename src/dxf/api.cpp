@@ -330,6 +330,23 @@ bool sameName(std::string_view a, std::string_view b)
 // Matches folded UTF-8 text against a folded pattern without alternatives.
 static bool matchOne(std::string_view p, std::string_view t)
 {
+    // The common patterns, a text with '*' at its ends only ("abc", "abc*",
+    // "*abc", "*abc*"), without the general walk.
+    bool lead = !p.empty() && p.front() == '*';
+    std::string_view core = p.substr(lead ? 1 : 0);
+    bool trail = !core.empty() && core.back() == '*';
+    if (trail)
+        core.remove_suffix(1);
+    if (core.find_first_of("*?") == std::string_view::npos) {
+        if (lead && trail)
+            return t.find(core) != std::string_view::npos;
+        if (lead)
+            return t.size() >= core.size() && t.substr(t.size() - core.size()) == core;
+        if (trail)
+            return t.substr(0, core.size()) == core;
+        return t == core;
+    }
+
     std::size_t pi = 0, ti = 0, starP = std::string_view::npos, starT = 0;
     auto skipCp = [](std::string_view s, std::size_t& i) {
         ++i;

@@ -737,8 +737,8 @@ void DocData::buildRefIndex() const
         m.emplace(std::move(s), k);
         return k;
     };
-    // raw (undecoded) names map to keys first; decoding happens once per name
-    std::unordered_map<std::string_view, std::uint32_t> rawLayer, rawBlock, rawTag;
+    // raw (undecoded) text maps to keys first; decoding happens once per text
+    std::unordered_map<std::string_view, std::uint32_t> rawLayer, rawBlock, rawTag, rawValue;
     auto keyRaw = [&](std::unordered_map<std::string_view, std::uint32_t>& raw,
                       std::unordered_map<std::string, std::uint32_t>& m, std::vector<std::string>& names,
                       std::string_view v) {
@@ -749,27 +749,36 @@ void DocData::buildRefIndex() const
         raw.emplace(v, k);
         return k;
     };
-    const Section* s = section(Sec::Entities);
-    if (!s) {
-        x.valid = true;
-        return;
-    }
-    for (std::uint32_t id : s->items) {
-        const Rec& r = recs[id];
-        if (r.deleted || type(id) != "INSERT" || num(id, 67, 0) == 1)
-            continue;
-        RefIndex::Ref ref{id, keyRaw(rawLayer, layerKeys, x.layers, trim(get(id, 8, "0"))),
-                          keyRaw(rawBlock, blockKeys, x.blocks, trim(get(id, 2))),
-                          static_cast<std::uint32_t>(x.attrs.size()), 0};
-        for (std::uint32_t k = 1, n = childCount(id); k <= n; ++k) {
-            std::uint32_t a = id + k;
-            if (recs[a].deleted || type(a) != "ATTRIB")
+    if (const Section* s = section(Sec::Entities)) {
+        for (std::uint32_t id : s->items) {
+            const Rec& r = recs[id];
+            if (r.deleted || type(id) != "INSERT" || num(id, 67, 0) == 1)
                 continue;
-            x.attrs.push_back({keyRaw(rawTag, tagKeys, x.tags, trim(get(a, 2))), foldCase(codec.decode(get(a, 1)))});
+            auto refIndex = static_cast<std::uint32_t>(x.refs.size());
+            RefIndex::Ref ref{id, keyRaw(rawLayer, layerKeys, x.layers, trim(get(id, 8, "0"))),
+                              keyRaw(rawBlock, blockKeys, x.blocks, trim(get(id, 2))),
+                              static_cast<std::uint32_t>(x.attrs.size()), 0};
+            for (std::uint32_t k = 1, n = childCount(id); k <= n; ++k) {
+                std::uint32_t a = id + k;
+                if (recs[a].deleted || type(a) != "ATTRIB")
+                    continue;
+                x.attrs.push_back({keyRaw(rawTag, tagKeys, x.tags, trim(get(a, 2))),
+                                   keyRaw(rawValue, x.valueKeys, x.values, get(a, 1)), refIndex});
+            }
+            ref.attrEnd = static_cast<std::uint32_t>(x.attrs.size());
+            x.refs.push_back(ref);
         }
-        ref.attrEnd = static_cast<std::uint32_t>(x.attrs.size());
-        x.refs.push_back(ref);
     }
+    // the holders of each value, in drawing order
+    x.holderStart.assign(x.values.size() + 1, 0);
+    for (const RefIndex::Attr& a : x.attrs)
+        ++x.holderStart[a.value + 1];
+    for (std::size_t k = 1; k < x.holderStart.size(); ++k)
+        x.holderStart[k] += x.holderStart[k - 1];
+    x.holders.resize(x.attrs.size());
+    std::vector<std::uint32_t> next(x.holderStart.begin(), x.holderStart.end() - 1);
+    for (std::uint32_t i = 0; i < x.attrs.size(); ++i)
+        x.holders[next[x.attrs[i].value]++] = i;
     x.valid = true;
 }
 
@@ -790,20 +799,38 @@ std::vector<BlockReference> Document::findBlockReferences(const ReferenceQuery& 
     std::vector<char> layerOk = pass(q.layer, x.layers);
     std::vector<char> blockOk = pass(q.blockName, x.blocks);
     std::vector<char> tagOk = pass(q.attributeTag, x.tags);
-    bool anyAttr = !q.attributeTag.empty() || !q.attributeValue.empty();
-    std::string valuePattern = foldCase(q.attributeValue);
-    std::vector<BlockReference> out;
-    for (const RefIndex::Ref& r : x.refs) {
-        if (!layerOk[r.layer] || !blockOk[r.block])
-            continue;
-        if (anyAttr) {
-            bool hit = false;
-            for (std::uint32_t a = r.attrBegin; a < r.attrEnd && !hit; ++a)
-                hit = tagOk[x.attrs[a].tag] && (valuePattern.empty() || foldedMatch(valuePattern, x.attrs[a].value));
-            if (!hit)
-                continue;
+    // references holding an attribute of a matching tag and value
+    std::vector<char> held;
+    if (!q.attributeValue.empty()) {
+        std::string p = foldCase(q.attributeValue);
+        std::vector<std::uint32_t> keys;
+        if (p.find_first_of("*?,") == std::string::npos) {
+            auto it = x.valueKeys.find(p);
+            if (it != x.valueKeys.end())
+                keys.push_back(it->second);
+        } else {
+            for (std::uint32_t k = 0; k < x.values.size(); ++k)
+                if (foldedMatch(p, x.values[k]))
+                    keys.push_back(k);
         }
-        out.push_back(BlockReference(d_.get(), r.rec));
+        held.assign(x.refs.size(), 0);
+        for (std::uint32_t k : keys)
+            for (std::uint32_t h = x.holderStart[k]; h < x.holderStart[k + 1]; ++h) {
+                const RefIndex::Attr& a = x.attrs[x.holders[h]];
+                if (tagOk[a.tag])
+                    held[a.ref] = 1;
+            }
+    } else if (!q.attributeTag.empty()) {
+        held.assign(x.refs.size(), 0);
+        for (const RefIndex::Attr& a : x.attrs)
+            if (tagOk[a.tag])
+                held[a.ref] = 1;
+    }
+    std::vector<BlockReference> out;
+    for (std::uint32_t i = 0; i < x.refs.size(); ++i) {
+        const RefIndex::Ref& r = x.refs[i];
+        if ((held.empty() || held[i]) && layerOk[r.layer] && blockOk[r.block])
+            out.push_back(BlockReference(d_.get(), r.rec));
     }
     return out;
 }

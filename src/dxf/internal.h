@@ -115,13 +115,20 @@ struct BlockDef {
     std::vector<std::uint32_t> ents; // top-level entities
 };
 
+// Model-space references for findBlockReferences. Names and attribute
+// values are folded and kept once each, under a key; each distinct value
+// lists the attributes that hold it, so that a search by value looks only
+// at the references it finds.
 struct RefIndex {
     bool valid = false;
     struct Ref { std::uint32_t rec, layer, block, attrBegin, attrEnd; };
-    struct Attr { std::uint32_t tag; std::string value; }; // folded value
+    struct Attr { std::uint32_t tag, value, ref; }; // keys, index in refs
     std::vector<Ref> refs;
     std::vector<Attr> attrs;
-    std::vector<std::string> layers, blocks, tags; // folded, by key
+    std::vector<std::string> layers, blocks, tags, values; // by key
+    std::unordered_map<std::string, std::uint32_t> valueKeys;
+    // attrs holding value key k: holders[holderStart[k] .. holderStart[k + 1])
+    std::vector<std::uint32_t> holderStart, holders;
 };
 
 // The bytes of the loaded file: a string handed in, or a buffer read from a
