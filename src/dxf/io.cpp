@@ -3,6 +3,7 @@
 #include "dxf/internal.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -128,6 +129,25 @@ long long Group::integer() const
     return v;
 }
 
+// The first '\n' in [p, e), or nullptr. Value lines are short: up to 24
+// bytes are looked at eight at a time (a byte equal to '\n' shows up in
+// the usual test for a zero byte) before memchr takes over.
+static const char* findNewline(const char* p, const char* e)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+        for (int i = 0; i < 3 && e - p >= 8; ++i, p += 8) {
+            std::uint64_t x;
+            std::memcpy(&x, p, 8);
+            x ^= ones * '\n';
+            // the lowest flagged byte is the first '\n'
+            if (std::uint64_t m = (x - ones) & ~x & highs)
+                return p + std::countr_zero(m) / 8;
+        }
+    }
+    return static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(e - p)));
+}
+
 static Sec sectionKind(std::string_view name)
 {
     if (name == "HEADER") return Sec::Header;
@@ -235,25 +255,18 @@ void DocData::parse()
         if (!nl)
             throw DxfError(line, "the file ends after group code " + std::to_string(code) + " without its value");
         const char* v = nl + 1;
-        // values are short: look at a few bytes before asking memchr
-        const char* vnl = nullptr;
-        const char* lim = e - v > 24 ? v + 24 : e;
-        for (const char* k = v; k < lim; ++k)
-            if (*k == '\n') {
-                vnl = k;
-                break;
-            }
-        if (!vnl && lim < e)
-            vnl = static_cast<const char*>(std::memchr(lim, '\n', static_cast<std::size_t>(e - lim)));
+        const char* vnl = findNewline(v, e);
         const char* vend = vnl ? vnl + 1 : e;
         auto ti = static_cast<std::uint32_t>(tags.size());
         tags.push_back(Tag{code, static_cast<std::uint32_t>(p - b)});
         p = vend;
-        // the value without its line end
-        const char* vtext = vend;
-        while (vtext > v && (vtext[-1] == '\n' || vtext[-1] == '\r'))
-            --vtext;
-        const std::string_view valueText(v, static_cast<std::size_t>(vtext - v));
+        // the value without its line end, where it is looked at
+        auto valueText = [v, vend] {
+            const char* t = vend;
+            while (t > v && (t[-1] == '\n' || t[-1] == '\r'))
+                --t;
+            return std::string_view(v, static_cast<std::size_t>(t - v));
+        };
 
         if ((code == 5 || code == 105) && cur && cur->kind != Sec::Header) {
             // handles, for new ones to start above all of them
@@ -273,7 +286,7 @@ void DocData::parse()
             }
         }
         if (code == 0) {
-            std::string_view val = trim(valueText);
+            std::string_view val = trim(valueText());
             if (awaitingName)
                 throw DxfError(line, "section name expected after SECTION");
             if (val == "SECTION") {
@@ -334,7 +347,7 @@ void DocData::parse()
             if (code != 2)
                 throw DxfError(line, "section name expected after SECTION");
             recs.back().te = ti + 1;
-            cur->name = std::string(trim(valueText));
+            cur->name = std::string(trim(valueText()));
             cur->kind = sectionKind(cur->name);
             recs.back().sec = cur->kind;
             awaitingName = false;
@@ -373,8 +386,8 @@ std::uint32_t DocData::valueEnd(const Tag& t, std::uint32_t start) const
 {
     const char* b = base(t);
     std::size_t n = baseSize(t);
-    const void* nl = std::memchr(b + start, '\n', n - start);
-    return nl ? static_cast<std::uint32_t>(static_cast<const char*>(nl) - b + 1) : static_cast<std::uint32_t>(n);
+    const char* nl = findNewline(b + start, b + n);
+    return nl ? static_cast<std::uint32_t>(nl - b + 1) : static_cast<std::uint32_t>(n);
 }
 
 int DocData::code(const Tag& t) const
