@@ -231,12 +231,16 @@ TEST(DxfReader, AwkwardButCompleteInputRoundTrips)
         "  0\nEOF\ntrailing bytes after EOF\x1a",
         // a record between a POLYLINE and its vertices (found by fuzzing)
         "  0\nSECTION\n  2\nHEADER\n  0\nPOLYLINE\n  9\n0\n  0\nVERTEX\n  0\nSEQEND\n  0\nENDSEC\n  0\nEOF\n",
+        // a code no version has, beyond 16 bits
+        "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n1234567\nx\n  0\nENDSEC\n  0\nEOF\n",
     };
     for (const std::string& text : cases) {
         SCOPED_TRACE(text);
         Document doc = Document::fromMemory(text);
         EXPECT_EQ(doc.toString(), text);
     }
+    Document wide = Document::fromMemory(cases[std::size(cases) - 1]);
+    EXPECT_EQ(wide.modelSpace().at(0).group(1).code, 1234567);
 }
 
 TEST(DxfReader, NewRecordsFollowALastLineWithoutLineEnd)
