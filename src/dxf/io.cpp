@@ -3,7 +3,6 @@
 #include "dxf/internal.h"
 
 #include <algorithm>
-#include <bit>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -129,23 +128,15 @@ long long Group::integer() const
     return v;
 }
 
-// The first '\n' in [p, e), or nullptr. Value lines are short: up to 24
-// bytes are looked at eight at a time (a byte equal to '\n' shows up in
-// the usual test for a zero byte) before memchr takes over.
+// The first '\n' in [p, e), or nullptr. Value lines are short: a few bytes
+// are looked at before memchr, which pays off on long lines only.
 static const char* findNewline(const char* p, const char* e)
 {
-    if constexpr (std::endian::native == std::endian::little) {
-        constexpr std::uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
-        for (int i = 0; i < 3 && e - p >= 8; ++i, p += 8) {
-            std::uint64_t x;
-            std::memcpy(&x, p, 8);
-            x ^= ones * '\n';
-            // the lowest flagged byte is the first '\n'
-            if (std::uint64_t m = (x - ones) & ~x & highs)
-                return p + std::countr_zero(m) / 8;
-        }
-    }
-    return static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(e - p)));
+    const char* lim = e - p > 24 ? p + 24 : e;
+    for (; p < lim; ++p)
+        if (*p == '\n')
+            return p;
+    return p < e ? static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(e - p))) : nullptr;
 }
 
 static Sec sectionKind(std::string_view name)
