@@ -327,26 +327,9 @@ bool sameName(std::string_view a, std::string_view b)
     return foldCase(a) == foldCase(b);
 }
 
-// Matches folded UTF-8 text against a folded pattern without alternatives.
-static bool matchOne(std::string_view p, std::string_view t)
+// The general walk: folded UTF-8 text against one folded alternative.
+static bool walkMatch(std::string_view p, std::string_view t)
 {
-    // The common patterns, a text with '*' at its ends only ("abc", "abc*",
-    // "*abc", "*abc*"), without the general walk.
-    bool lead = !p.empty() && p.front() == '*';
-    std::string_view core = p.substr(lead ? 1 : 0);
-    bool trail = !core.empty() && core.back() == '*';
-    if (trail)
-        core.remove_suffix(1);
-    if (core.find_first_of("*?") == std::string_view::npos) {
-        if (lead && trail)
-            return t.find(core) != std::string_view::npos;
-        if (lead)
-            return t.size() >= core.size() && t.substr(t.size() - core.size()) == core;
-        if (trail)
-            return t.substr(0, core.size()) == core;
-        return t == core;
-    }
-
     std::size_t pi = 0, ti = 0, starP = std::string_view::npos, starT = 0;
     auto skipCp = [](std::string_view s, std::size_t& i) {
         ++i;
@@ -380,23 +363,55 @@ static bool matchOne(std::string_view p, std::string_view t)
     return pi == p.size();
 }
 
-bool foldedMatch(std::string_view foldedPattern, std::string_view foldedText)
+FoldedPattern::FoldedPattern(std::string_view folded)
 {
     std::size_t start = 0;
     while (true) {
-        std::size_t comma = foldedPattern.find(',', start);
-        std::string_view alt = foldedPattern.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
-        if (matchOne(alt, foldedText))
-            return true;
+        std::size_t comma = folded.find(',', start);
+        Alternative a;
+        a.text = folded.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+        // the common patterns have '*' at their ends only ("abc", "abc*",
+        // "*abc", "*abc*") and need no walk
+        std::string_view core = a.text;
+        a.lead = !core.empty() && core.front() == '*';
+        if (a.lead)
+            core.remove_prefix(1);
+        a.trail = !core.empty() && core.back() == '*';
+        if (a.trail)
+            core.remove_suffix(1);
+        a.core = core;
+        a.plain = core.find_first_of("*?") == std::string_view::npos;
+        alternatives_.push_back(std::move(a));
         if (comma == std::string_view::npos)
-            return false;
+            break;
         start = comma + 1;
     }
 }
 
+bool FoldedPattern::matches(std::string_view t) const
+{
+    for (const Alternative& a : alternatives_) {
+        const std::string_view core = a.core;
+        bool hit;
+        if (!a.plain)
+            hit = walkMatch(a.text, t);
+        else if (a.lead && a.trail)
+            hit = t.find(core) != std::string_view::npos;
+        else if (a.lead)
+            hit = t.size() >= core.size() && t.substr(t.size() - core.size()) == core;
+        else if (a.trail)
+            hit = t.substr(0, core.size()) == core;
+        else
+            hit = t == core;
+        if (hit)
+            return true;
+    }
+    return false;
+}
+
 bool wildcardMatch(std::string_view pattern, std::string_view text)
 {
-    return foldedMatch(foldCase(pattern), foldCase(text));
+    return FoldedPattern(foldCase(pattern)).matches(foldCase(text));
 }
 
 } // namespace lumo::dxf

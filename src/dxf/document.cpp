@@ -6,8 +6,6 @@
 
 namespace lumo::dxf {
 
-bool foldedMatch(std::string_view foldedPattern, std::string_view foldedText);
-
 using Groups = std::vector<std::pair<int, std::string>>;
 
 // ------------------------------------------------------------ header
@@ -790,9 +788,9 @@ std::vector<BlockReference> Document::findBlockReferences(const ReferenceQuery& 
     auto pass = [](const std::string& pattern, const std::vector<std::string>& names) {
         std::vector<char> ok(names.size(), 1);
         if (!pattern.empty()) {
-            std::string p = foldCase(pattern);
+            FoldedPattern p(foldCase(pattern));
             for (std::size_t i = 0; i < names.size(); ++i)
-                ok[i] = foldedMatch(p, names[i]);
+                ok[i] = p.matches(names[i]);
         }
         return ok;
     };
@@ -809,8 +807,9 @@ std::vector<BlockReference> Document::findBlockReferences(const ReferenceQuery& 
             if (it != x.valueKeys.end())
                 keys.push_back(it->second);
         } else {
+            FoldedPattern pattern(p);
             for (std::uint32_t k = 0; k < x.values.size(); ++k)
-                if (foldedMatch(p, x.values[k]))
+                if (pattern.matches(x.values[k]))
                     keys.push_back(k);
         }
         held.assign(x.refs.size(), 0);

@@ -268,6 +268,23 @@ struct DocData {
     void buildHandleMap() const;
 };
 
+// A folded wildcard pattern taken apart once, for matching many folded
+// texts (see ReferenceQuery).
+class FoldedPattern {
+public:
+    explicit FoldedPattern(std::string_view folded);
+    bool matches(std::string_view folded) const;
+
+private:
+    struct Alternative {
+        std::string text; // as given
+        std::string core; // without '*' at its ends
+        bool lead = false, trail = false;
+        bool plain = false; // no wildcard inside the core
+    };
+    std::vector<Alternative> alternatives_;
+};
+
 // The engine's access to the private parts of handles.
 struct Access {
     static std::uint32_t id(const Record& r) { return r.id_; }
