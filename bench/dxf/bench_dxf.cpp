@@ -1,60 +1,104 @@
-// Throughput of the DXF engine on a city section of ~200,000 entities and
-// 20,000 block references with 16 attributes (AC1032 UTF-8 and AC1015 cp1250).
+// The DXF engine against its targets on a city section of ~200,000 entities
+// and 20,000 block references with 16 attributes (AC1032 UTF-8 and AC1015
+// cp1250), at 1x, 2x and 4x that size, and on a file of minimal records.
+// Every figure comes with its target and figure/target ("of_target"): at
+// least 1 for speeds, at most 1 for memory and search times.
 #include "dxf/document.h"
 #include "gen_drawing.h"
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <ctime>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
-
-#ifdef __linux__
-#include <sys/resource.h>
-#include <cstdio>
-#endif
 
 namespace fs = std::filesystem;
 using namespace lumo::dxf;
 
 namespace {
 
-// The drawing's bytes, generated once into the build folder.
-const std::string& drawing(const std::string& version)
+// Targets on this class of machine (2 cores).
+constexpr double kLoadMemoryMBs = 1500;   // at least
+constexpr double kLoadFileMBs = 1000;     // at least, file in the page cache
+constexpr double kSaveFileMBs = 1500;     // at least
+constexpr double kLoadPeak = 1.6;         // at most, x file size
+constexpr double kLoadSavePeak = 1.8;     // at most
+constexpr double kMinimalLoadPeak = 4.0;  // at most, file of "0\nX\n" records
+constexpr double kExactSearchMs = 0.3;    // at most
+constexpr double kWildcardSearchMs = 1.0; // at most
+
+void report(benchmark::State& state, const std::string& name, double figure, double target)
 {
-    static std::map<std::string, std::string> cache;
-    auto it = cache.find(version);
-    if (it != cache.end())
-        return it->second;
-    fs::path dir(LUMO_BENCH_DATA);
-    fs::create_directories(dir);
-    fs::path file = dir / ("city-section-" + version + ".dxf");
-    std::string bytes;
-    if (fs::exists(file)) {
-        std::ifstream f(file, std::ios::binary);
-        std::ostringstream s;
-        s << f.rdbuf();
-        bytes = s.str();
-    } else {
-        lumo::gen::CitySection o;
-        o.version = version;
-        bytes = lumo::gen::generateCitySection(o);
-        std::ofstream(file, std::ios::binary) << bytes;
-    }
-    return cache.emplace(version, std::move(bytes)).first->second;
+    state.counters[name] = figure;
+    state.counters[name + "_target"] = target;
+    state.counters[name + "_of_target"] = figure / target;
 }
 
-// Peak resident memory of a fresh process (this program started again with
-// --load-only) that loads the file and looks at its model space, so that the
-// drawings cached in this process do not count. The child reports its own
-// high-water mark.
-double peakRssOfLoading(const std::string& path)
+fs::path dataFile(const std::string& name) { return fs::path(LUMO_BENCH_DATA) / name; }
+
+std::string readFile(const fs::path& p)
+{
+    std::ifstream f(p, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+// The city section at `scale` times the usual size, generated once into the
+// build folder; its path.
+fs::path citySection(const std::string& version, int scale)
+{
+    fs::path file = dataFile("city-section-" + version + "-x" + std::to_string(scale) + ".dxf");
+    if (!fs::exists(file)) {
+        fs::create_directories(file.parent_path());
+        lumo::gen::CitySection o;
+        o.version = version;
+        o.entities *= scale;
+        o.references *= scale;
+        std::ofstream(file, std::ios::binary) << lumo::gen::generateCitySection(o);
+    }
+    return file;
+}
+
+const std::string& drawing(const std::string& version, int scale = 1)
+{
+    static std::map<std::string, std::string> cache;
+    fs::path file = citySection(version, scale);
+    auto it = cache.find(file.string());
+    if (it == cache.end())
+        it = cache.emplace(file.string(), readFile(file)).first;
+    return it->second;
+}
+
+// 50 MB of the smallest records there are.
+fs::path minimalRecords()
+{
+    fs::path file = dataFile("minimal-records.dxf");
+    if (!fs::exists(file)) {
+        fs::create_directories(file.parent_path());
+        std::string s;
+        s.reserve(50'000'000);
+        while (s.size() < 50'000'000)
+            s += "0\nX\n";
+        std::ofstream(file, std::ios::binary) << s;
+    }
+    return file;
+}
+
+// Peak resident memory, over the file's size, of a fresh process (this
+// program started again) that loads the file, and saves it when `out` is
+// given, so that the drawings cached in this process do not count.
+double peakOverFileSize(const fs::path& file, const fs::path& out = {})
 {
 #ifdef __linux__
     std::string self = fs::read_symlink("/proc/self/exe").string();
-    std::string cmd = "'" + self + "' --load-only '" + path + "'";
+    std::string cmd = "'" + self + "' --peak '" + file.string() + "'";
+    if (!out.empty())
+        cmd += " '" + out.string() + "'";
     FILE* p = popen(cmd.c_str(), "r");
     if (!p)
         return 0.0;
@@ -62,11 +106,157 @@ double peakRssOfLoading(const std::string& path)
     if (std::fscanf(p, "%lf", &kb) != 1)
         kb = 0.0;
     pclose(p);
-    return kb * 1024.0;
+    fs::remove(out.string() + ".bak");
+    return kb * 1024.0 / static_cast<double>(fs::file_size(file));
 #else
-    (void)path;
+    (void)file;
+    (void)out;
     return 0.0;
 #endif
+}
+
+// The child of peakOverFileSize.
+int peakChild(int argc, char** argv)
+{
+    try {
+        Document d = Document::load(argv[2]);
+        benchmark::DoNotOptimize(d.modelSpaceCount());
+        if (argc == 4)
+            d.save(argv[3]);
+        std::ifstream status("/proc/self/status");
+        std::string line;
+        while (std::getline(status, line))
+            if (line.rfind("VmHWM:", 0) == 0)
+                std::printf("%s\n", line.substr(6).c_str());
+        return 0;
+    } catch (...) {
+        return 1;
+    }
+}
+
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::time_point since)
+{
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+// Wall and processor time of the measured part. On a machine shared with
+// other builds the wall figure waits for the processor; the processor one
+// ("_cpu") shows what the engine itself costs.
+struct Timer {
+    double wall = 0, cpu = 0;
+    Clock::time_point t0;
+    std::clock_t c0 = 0;
+    void start()
+    {
+        c0 = std::clock();
+        t0 = Clock::now();
+    }
+    double stop()
+    {
+        double s = seconds(t0);
+        wall += s;
+        cpu += static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC;
+        return s;
+    }
+};
+
+void reportSpeed(benchmark::State& state, double bytes, const Timer& t, double target)
+{
+    double mb = bytes * static_cast<double>(state.iterations()) / 1e6;
+    report(state, "MB_s", mb / t.wall, target);
+    state.counters["MB_s_cpu"] = mb / t.cpu;
+}
+
+void BM_Load(benchmark::State& state, std::string version)
+{
+    const int scale = static_cast<int>(state.range(0));
+    const std::string& bytes = drawing(version, scale);
+    Timer t;
+    for (auto _ : state) {
+        std::string copy = bytes;
+        t.start();
+        Document d = Document::fromMemory(std::move(copy));
+        benchmark::DoNotOptimize(&d);
+        state.SetIterationTime(t.stop());
+    }
+    state.counters["file_MB"] = static_cast<double>(bytes.size()) / 1e6;
+    reportSpeed(state, static_cast<double>(bytes.size()), t, kLoadMemoryMBs);
+}
+
+void BM_LoadFile(benchmark::State& state, std::string version)
+{
+    const int scale = static_cast<int>(state.range(0));
+    fs::path file = citySection(version, scale);
+    double size = static_cast<double>(fs::file_size(file));
+    Timer t;
+    for (auto _ : state) {
+        t.start();
+        Document d = Document::load(file.string());
+        benchmark::DoNotOptimize(&d);
+        state.SetIterationTime(t.stop());
+    }
+    state.counters["file_MB"] = size / 1e6;
+    reportSpeed(state, size, t, kLoadFileMBs);
+    if (scale == 1) {
+        report(state, "load_peak_x_file", peakOverFileSize(file), kLoadPeak);
+        report(state, "load_save_peak_x_file", peakOverFileSize(file, dataFile("peak-saved.dxf")), kLoadSavePeak);
+        fs::remove(dataFile("peak-saved.dxf"));
+    }
+}
+
+void BM_SaveFile(benchmark::State& state, std::string version)
+{
+    const int scale = static_cast<int>(state.range(0));
+    const std::string& bytes = drawing(version, scale);
+    Document d = Document::fromMemory(bytes);
+    // an edited drawing: a few changed records among untouched ones
+    d.addText("Zażółć", {1, 2, 0}, 2.5);
+    d.modelSpace()[100].setLayer("Opisy");
+    std::string path = dataFile("saved-" + version + ".dxf").string();
+    Timer t;
+    for (auto _ : state) {
+        t.start();
+        d.save(path);
+        state.SetIterationTime(t.stop());
+    }
+    reportSpeed(state, static_cast<double>(bytes.size()), t, kSaveFileMBs);
+    fs::remove(path);
+    fs::remove(path + ".bak");
+}
+
+void BM_MinimalRecordsPeak(benchmark::State& state)
+{
+    fs::path file = minimalRecords();
+    double peak = 0;
+    for (auto _ : state)
+        peak = peakOverFileSize(file);
+    report(state, "load_peak_x_file", peak, kMinimalLoadPeak);
+}
+
+// Search over every model-space reference: narrowed by layer, block and tag
+// first, or by the attribute value alone.
+void BM_FindReferences(benchmark::State& state, std::string version, ReferenceQuery q, double targetMs)
+{
+    Document d = Document::fromMemory(drawing(version));
+    (void)d.findBlockReferences(q); // builds the index
+    std::size_t found = 0;
+    Timer t;
+    for (auto _ : state) {
+        t.start();
+        auto r = d.findBlockReferences(q);
+        found = r.size();
+        benchmark::DoNotOptimize(r.data());
+        state.SetIterationTime(t.stop());
+    }
+    state.counters["found"] = static_cast<double>(found);
+    state.counters["references"] = static_cast<double>(d.findBlockReferences({}).size());
+    if (targetMs > 0) {
+        double n = static_cast<double>(state.iterations());
+        report(state, "ms_per_search", t.wall / n * 1e3, targetMs);
+        state.counters["ms_per_search_cpu"] = t.cpu / n * 1e3;
+    }
 }
 
 void BM_Generate(benchmark::State& state, std::string version)
@@ -83,104 +273,28 @@ void BM_Generate(benchmark::State& state, std::string version)
     state.counters["file_MB"] = static_cast<double>(bytes) / 1e6;
 }
 
-void BM_Load(benchmark::State& state, std::string version)
-{
-    const std::string& bytes = drawing(version);
-    for (auto _ : state) {
-        state.PauseTiming();
-        std::string copy = bytes;
-        state.ResumeTiming();
-        Document d = Document::fromMemory(std::move(copy));
-        benchmark::DoNotOptimize(&d);
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(bytes.size() * state.iterations()));
-    state.counters["file_MB"] = static_cast<double>(bytes.size()) / 1e6;
-}
-
-void BM_LoadFile(benchmark::State& state, std::string version)
-{
-    const std::string& bytes = drawing(version);
-    std::string path = (fs::path(LUMO_BENCH_DATA) / ("city-section-" + version + ".dxf")).string();
-    for (auto _ : state) {
-        Document d = Document::load(path);
-        benchmark::DoNotOptimize(&d);
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(bytes.size() * state.iterations()));
-    state.counters["peak_memory_per_file_size"] = peakRssOfLoading(path) / static_cast<double>(bytes.size());
-}
-
-void BM_Save(benchmark::State& state, std::string version)
-{
-    const std::string& bytes = drawing(version);
-    Document d = Document::fromMemory(bytes);
-    // an edited drawing: a few changed records among untouched ones
-    d.addText("Zażółć", {1, 2, 0}, 2.5);
-    d.modelSpace()[100].setLayer("Opisy");
-    for (auto _ : state) {
-        std::string out = d.toString();
-        benchmark::DoNotOptimize(out.data());
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(bytes.size() * state.iterations()));
-}
-
-void BM_SaveFile(benchmark::State& state, std::string version)
-{
-    const std::string& bytes = drawing(version);
-    Document d = Document::fromMemory(bytes);
-    std::string path = (fs::path(LUMO_BENCH_DATA) / ("saved-" + version + ".dxf")).string();
-    for (auto _ : state)
-        d.save(path);
-    state.SetBytesProcessed(static_cast<std::int64_t>(bytes.size() * state.iterations()));
-    fs::remove(path);
-    fs::remove(path + ".bak");
-}
-
-void BM_FindReferences(benchmark::State& state, std::string version)
-{
-    Document d = Document::fromMemory(drawing(version));
-    ReferenceQuery q{"Sygnalizacja*", "S-*", "ATR2", "czerwony"};
-    (void)d.findBlockReferences(q); // builds the index
-    std::size_t found = 0;
-    for (auto _ : state) {
-        auto r = d.findBlockReferences(q);
-        found = r.size();
-        benchmark::DoNotOptimize(r.data());
-    }
-    state.counters["found"] = static_cast<double>(found);
-    // seconds per search (the target is below 2 ms)
-    state.counters["time_per_search"] =
-        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    state.counters["references"] = static_cast<double>(d.findBlockReferences({}).size());
-}
+const ReferenceQuery kNarrowed{"Sygnalizacja*", "S-*", "ATR2", "czerwony"};
+const ReferenceQuery kExactValue{"", "", "", "czerwony"};
+const ReferenceQuery kLeadingWildcard{"", "", "", "*erwony"};
 
 } // namespace
 
-BENCHMARK_CAPTURE(BM_Load, AC1032, std::string("AC1032"))->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK_CAPTURE(BM_Load, AC1015_cp1250, std::string("AC1015"))->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK_CAPTURE(BM_LoadFile, AC1032, std::string("AC1032"))->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK_CAPTURE(BM_Save, AC1032, std::string("AC1032"))->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK_CAPTURE(BM_Save, AC1015_cp1250, std::string("AC1015"))->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK_CAPTURE(BM_SaveFile, AC1032, std::string("AC1032"))->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK_CAPTURE(BM_FindReferences, AC1032, std::string("AC1032"))->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_FindReferences, AC1015_cp1250, std::string("AC1015"))->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Load, AC1032, std::string("AC1032"))->Arg(1)->Arg(2)->Arg(4)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_Load, AC1015_cp1250, std::string("AC1015"))->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_LoadFile, AC1032, std::string("AC1032"))->Arg(1)->Arg(2)->Arg(4)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_SaveFile, AC1032, std::string("AC1032"))->Arg(1)->Arg(2)->Arg(4)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_MinimalRecordsPeak)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FindReferences, Narrowed_AC1032, std::string("AC1032"), kNarrowed, 0.0)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FindReferences, ExactValue_AC1032, std::string("AC1032"), kExactValue, kExactSearchMs)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FindReferences, LeadingWildcard_AC1032, std::string("AC1032"), kLeadingWildcard, kWildcardSearchMs)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FindReferences, ExactValue_AC1015_cp1250, std::string("AC1015"), kExactValue, kExactSearchMs)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FindReferences, LeadingWildcard_AC1015_cp1250, std::string("AC1015"), kLeadingWildcard, kWildcardSearchMs)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Generate, AC1032, std::string("AC1032"))->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::string(argv[1]) == "--load-only") {
-        try {
-            Document d = Document::load(argv[2]);
-            benchmark::DoNotOptimize(d.modelSpaceCount());
-            std::ifstream status("/proc/self/status");
-            std::string line;
-            while (std::getline(status, line))
-                if (line.rfind("VmHWM:", 0) == 0)
-                    std::printf("%s\n", line.substr(6).c_str());
-            return 0;
-        } catch (...) {
-            return 1;
-        }
-    }
+    if ((argc == 3 || argc == 4) && std::string(argv[1]) == "--peak")
+        return peakChild(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

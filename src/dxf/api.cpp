@@ -20,8 +20,8 @@ std::size_t Record::groupCount() const
 
 Group Record::group(std::size_t i) const
 {
-    const Tag& t = doc_->tags[doc_->recs[id_].tb + i];
-    return Group{t.code, doc_->value(t)};
+    const Tag t = doc_->tags[doc_->recs[id_].tb + static_cast<std::uint32_t>(i)];
+    return Group{doc_->code(t), doc_->value(t)};
 }
 
 std::vector<Group> Record::groups() const
@@ -30,7 +30,7 @@ std::vector<Group> Record::groups() const
     const Rec& r = doc_->recs[id_];
     out.reserve(r.te - r.tb);
     for (std::uint32_t t = r.tb; t < r.te; ++t)
-        out.push_back(Group{doc_->tags[t].code, doc_->value(doc_->tags[t])});
+        out.push_back(Group{doc_->code(doc_->tags[t]), doc_->value(doc_->tags[t])});
     return out;
 }
 
@@ -102,7 +102,7 @@ std::string TextStyle::typeface() const
     const Rec& r = doc_->recs[id_];
     bool acad = false;
     for (std::uint32_t t = r.tb; t < r.te; ++t) {
-        const Tag& g = doc_->tags[t];
+        const Tag g = doc_->tags[t];
         if (g.code == 1001)
             acad = trim(doc_->value(g)) == "ACAD";
         else if (acad && g.code == 1000)
@@ -184,7 +184,7 @@ bool Entity::inPaperSpace() const { return number(67, 0) == 1; }
 std::vector<Entity> Entity::children() const
 {
     std::vector<Entity> out;
-    std::uint32_t n = doc_->recs[id_].nChildren;
+    std::uint32_t n = doc_->childCount(id_);
     for (std::uint32_t k = 1; k <= n; ++k)
         if (!doc_->recs[id_ + k].deleted)
             out.push_back(Entity(doc_, id_ + k));
@@ -231,7 +231,7 @@ bool BlockReference::hasAttributes() const
 std::vector<AttributeReference> BlockReference::attributes() const
 {
     std::vector<AttributeReference> out;
-    std::uint32_t n = doc_->recs[id_].nChildren;
+    std::uint32_t n = doc_->childCount(id_);
     for (std::uint32_t k = 1; k <= n; ++k)
         if (!doc_->recs[id_ + k].deleted && doc_->type(id_ + k) == "ATTRIB")
             out.push_back(AttributeReference(doc_, id_ + k));
@@ -327,8 +327,8 @@ bool sameName(std::string_view a, std::string_view b)
     return foldCase(a) == foldCase(b);
 }
 
-// Matches folded UTF-8 text against a folded pattern without alternatives.
-static bool matchOne(std::string_view p, std::string_view t)
+// The general walk: folded UTF-8 text against one folded alternative.
+static bool walkMatch(std::string_view p, std::string_view t)
 {
     std::size_t pi = 0, ti = 0, starP = std::string_view::npos, starT = 0;
     auto skipCp = [](std::string_view s, std::size_t& i) {
@@ -363,23 +363,55 @@ static bool matchOne(std::string_view p, std::string_view t)
     return pi == p.size();
 }
 
-bool foldedMatch(std::string_view foldedPattern, std::string_view foldedText)
+FoldedPattern::FoldedPattern(std::string_view folded)
 {
     std::size_t start = 0;
     while (true) {
-        std::size_t comma = foldedPattern.find(',', start);
-        std::string_view alt = foldedPattern.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
-        if (matchOne(alt, foldedText))
-            return true;
+        std::size_t comma = folded.find(',', start);
+        Alternative a;
+        a.text = folded.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+        // the common patterns have '*' at their ends only ("abc", "abc*",
+        // "*abc", "*abc*") and need no walk
+        std::string_view core = a.text;
+        a.lead = !core.empty() && core.front() == '*';
+        if (a.lead)
+            core.remove_prefix(1);
+        a.trail = !core.empty() && core.back() == '*';
+        if (a.trail)
+            core.remove_suffix(1);
+        a.core = core;
+        a.plain = core.find_first_of("*?") == std::string_view::npos;
+        alternatives_.push_back(std::move(a));
         if (comma == std::string_view::npos)
-            return false;
+            break;
         start = comma + 1;
     }
 }
 
+bool FoldedPattern::matches(std::string_view t) const
+{
+    for (const Alternative& a : alternatives_) {
+        const std::string_view core = a.core;
+        bool hit;
+        if (!a.plain)
+            hit = walkMatch(a.text, t);
+        else if (a.lead && a.trail)
+            hit = t.find(core) != std::string_view::npos;
+        else if (a.lead)
+            hit = t.size() >= core.size() && t.substr(t.size() - core.size()) == core;
+        else if (a.trail)
+            hit = t.substr(0, core.size()) == core;
+        else
+            hit = t == core;
+        if (hit)
+            return true;
+    }
+    return false;
+}
+
 bool wildcardMatch(std::string_view pattern, std::string_view text)
 {
-    return foldedMatch(foldCase(pattern), foldCase(text));
+    return FoldedPattern(foldCase(pattern)).matches(foldCase(text));
 }
 
 } // namespace lumo::dxf

@@ -386,7 +386,7 @@ struct Importer {
         int depth = 0;
         bool xdata = false;
         for (std::uint32_t t = r.tb + 1; t < r.te; ++t) {
-            const Tag& tg = src.tags[t];
+            const Tag tg = src.tags[t];
             int c = tg.code;
             std::string_view v = src.value(tg);
             if (c == 1001)
@@ -502,7 +502,7 @@ struct Importer {
             return;
         std::vector<std::pair<std::string, Groups>> parts; // type + body, first = main
         parts.push_back({type, body(id)});
-        for (std::uint32_t k = 1; k <= src.recs[id].nChildren; ++k)
+        for (std::uint32_t k = 1, n = src.childCount(id); k <= n; ++k)
             if (!src.recs[id + k].deleted)
                 parts.push_back({std::string(src.type(id + k)), body(id + k)});
         // version conversion
@@ -552,10 +552,9 @@ struct Importer {
                 mainId = rid;
                 mainH = h;
             } else {
-                dst.recs[rid].parent = mainId;
+                dst.recs[rid].child = true;
             }
         }
-        dst.recs[mainId].nChildren = static_cast<std::uint32_t>(parts.size() - 1);
         dst.appendToBlock(blockRec, mainId);
     }
 

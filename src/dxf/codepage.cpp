@@ -1,5 +1,6 @@
 #include "dxf/codepage.h"
 
+#include <charconv>
 #include <cstdint>
 
 #ifdef _WIN32
@@ -92,8 +93,10 @@ std::string foldCase(std::string_view s)
 static unsigned windowsCodePage(std::string_view charset)
 {
     // charset is "CPnnnn" or a named one.
-    if (charset.size() > 2 && charset.substr(0, 2) == "CP")
-        return static_cast<unsigned>(std::stoul(std::string(charset.substr(2))));
+    unsigned n = 0;
+    if (charset.size() > 2 && charset.substr(0, 2) == "CP" &&
+        std::from_chars(charset.data() + 2, charset.data() + charset.size(), n).ec == std::errc())
+        return n;
     if (charset == "BIG5")
         return 950;
     if (charset == "JOHAB")
@@ -165,32 +168,75 @@ std::string convertFromUtf8(std::string_view charset, std::string_view utf8)
 }
 #endif
 
+// The characters of the bytes 0x80..0xFF in a single-byte charset, U+FFFD
+// where a byte has none; false when the charset is unknown.
+#ifdef _WIN32
+static bool highCharacters(const std::string& charset, std::array<char32_t, 128>& high)
+{
+    if (IsValidCodePage(windowsCodePage(charset)) == 0)
+        return false;
+    for (int b = 0x80; b < 0x100; ++b) {
+        char byte = static_cast<char>(b);
+        std::string u = convertToUtf8(charset, std::string_view(&byte, 1));
+        std::size_t i = 0;
+        high[b - 0x80] = u.empty() ? 0xFFFD : nextCodePoint(u, i);
+    }
+    return true;
+}
+#else
+static bool highCharacters(const std::string& charset, std::array<char32_t, 128>& high)
+{
+    // one converter for all 128 bytes: opening one costs far more than a byte
+    iconv_t cd = iconv_open("UTF-8", charset.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    for (int b = 0x80; b < 0x100; ++b) {
+        char in = static_cast<char>(b);
+        char out[8];
+        char* inp = &in;
+        char* outp = out;
+        std::size_t inLeft = 1, outLeft = sizeof out;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        std::size_t r = iconv(cd, &inp, &inLeft, &outp, &outLeft);
+        std::string_view u(out, sizeof out - outLeft);
+        std::size_t i = 0;
+        high[b - 0x80] = r == static_cast<std::size_t>(-1) || u.empty() ? 0xFFFD : nextCodePoint(u, i);
+    }
+    iconv_close(cd);
+    return true;
+}
+#endif
+
 void Codec::configure(std::string_view cp, bool utf8)
 {
     utf8_ = utf8;
+    if (cp.empty())
+        cp = "ANSI_1252";
     std::string digits;
     for (char c : cp)
         if (c >= '0' && c <= '9')
             digits.push_back(c);
-    if (digits.empty())
-        digits = "1252";
-    int n = std::stoi(digits);
-    singleByte_ = !(n == 932 || n == 936 || n == 949 || n == 950);
-    charset_ = "CP" + digits;
     reverse_.clear();
-    if (!singleByte_)
+    high_.fill(0xFFFD);
+    singleByte_ = true;
+    charset_ = "CP" + digits;
+    int n = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), n);
+    bool multiByte = n == 932 || n == 936 || n == 949 || n == 950;
+    // Windows code pages have at most five digits; anything longer is garbage
+    known_ = !digits.empty() && digits.size() <= 5 &&
+             (multiByte ? !convertToUtf8(charset_, "A").empty() : highCharacters(charset_, high_));
+    if (!known_) {
+        // high bytes cannot be read (U+FFFD) and new text outside ASCII is
+        // written as \U+XXXX escapes, which mean the same in every code page
+        charset_.clear();
         return;
-    for (int b = 0x80; b < 0x100; ++b) {
-        char byte = static_cast<char>(b);
-        std::string u = convertToUtf8(charset_, std::string_view(&byte, 1));
-        char32_t c = 0xFFFD;
-        if (!u.empty()) {
-            std::size_t i = 0;
-            c = nextCodePoint(u, i);
-            reverse_.emplace(c, static_cast<unsigned char>(b));
-        }
-        high_[b - 0x80] = c;
     }
+    singleByte_ = !multiByte;
+    if (singleByte_)
+        for (int b = 0x80; b < 0x100; ++b)
+            if (high_[b - 0x80] != 0xFFFD)
+                reverse_.emplace(high_[b - 0x80], static_cast<unsigned char>(b));
 }
 
 static int hexDigit(char c)

@@ -6,8 +6,6 @@
 
 namespace lumo::dxf {
 
-bool foldedMatch(std::string_view foldedPattern, std::string_view foldedText);
-
 using Groups = std::vector<std::pair<int, std::string>>;
 
 // ------------------------------------------------------------ header
@@ -38,7 +36,7 @@ std::vector<Group> Document::headerGroups(std::string_view name) const
         return out;
     const Rec& r = d_->recs[v];
     for (std::uint32_t t = r.tb + 1; t < r.te; ++t)
-        out.push_back(Group{d_->tags[t].code, d_->value(d_->tags[t])});
+        out.push_back(Group{d_->code(d_->tags[t]), d_->value(d_->tags[t])});
     return out;
 }
 
@@ -83,6 +81,27 @@ void Document::setHeaderPoint(std::string_view name, const Point& p)
 }
 
 std::string Document::handseed() const { return hexHandle(d_->nextHandle); }
+
+std::vector<std::string> Document::warnings() const
+{
+    std::vector<std::string> out;
+    if (!d_->codec.isUtf8() && !d_->codec.known())
+        out.push_back("unknown code page \"" + codePage() + "\": letters outside ASCII cannot be read");
+    for (const Table& t : d_->tables) {
+        std::size_t escaped = 0;
+        std::string first;
+        for (std::uint32_t id : t.entries) {
+            std::string_view name = d_->get(id, 2);
+            if (d_->recs[id].deleted || (name.find("\\U+") == std::string_view::npos && name.find("\\M+") == std::string_view::npos))
+                continue;
+            if (escaped++ == 0)
+                first = std::string(trim(name));
+        }
+        if (escaped)
+            out.push_back(std::to_string(escaped) + " name(s) in table " + t.name + " hold \\U+ escapes (first: \"" + first + "\")");
+    }
+    return out;
+}
 
 // ------------------------------------------------------------ custom properties
 
@@ -648,16 +667,15 @@ BlockReference Document::addBlockReference(std::string_view blockName, const Poi
         if (v74 != 0)
             ag.push_back({74, std::to_string(v74)});
         std::uint32_t id = d.newRec(Sec::Entities, ag);
-        d.recs[id].parent = ins;
+        d.recs[id].child = true;
         ++n;
     }
     if (n) {
         Groups sg = entityHead(d, "SEQEND", insOwner, layer, {});
         std::uint32_t id = d.newRec(Sec::Entities, sg);
-        d.recs[id].parent = ins;
+        d.recs[id].child = true;
         ++n;
     }
-    d.recs[ins].nChildren = n;
     d.ensureSection(Sec::Entities, "ENTITIES").items.push_back(ins);
     return BlockReference(d_.get(), ins);
 }
@@ -689,13 +707,13 @@ void Document::deleteEntity(const Entity& e)
     if (e.doc_ != d_.get() || !e.valid())
         throw DxfError("the entity belongs to another drawing");
     Rec& r = d_->recs[e.id_];
-    if (r.parent != kNone)
+    if (r.child)
         throw DxfError("a sub-entity cannot be deleted alone");
     if (r.sec != Sec::Entities)
         throw DxfError("only model-space entities can be deleted");
     if (r.deleted)
         return;
-    for (std::uint32_t k = 0; k <= r.nChildren; ++k)
+    for (std::uint32_t k = 0, n = d_->childCount(e.id_); k <= n; ++k)
         d_->recs[e.id_ + k].deleted = true;
     d_->touch();
     d_->handleMapValid = false;
@@ -717,8 +735,8 @@ void DocData::buildRefIndex() const
         m.emplace(std::move(s), k);
         return k;
     };
-    // raw (undecoded) names map to keys first; decoding happens once per name
-    std::unordered_map<std::string_view, std::uint32_t> rawLayer, rawBlock, rawTag;
+    // raw (undecoded) text maps to keys first; decoding happens once per text
+    std::unordered_map<std::string_view, std::uint32_t> rawLayer, rawBlock, rawTag, rawValue;
     auto keyRaw = [&](std::unordered_map<std::string_view, std::uint32_t>& raw,
                       std::unordered_map<std::string, std::uint32_t>& m, std::vector<std::string>& names,
                       std::string_view v) {
@@ -729,27 +747,36 @@ void DocData::buildRefIndex() const
         raw.emplace(v, k);
         return k;
     };
-    const Section* s = section(Sec::Entities);
-    if (!s) {
-        x.valid = true;
-        return;
-    }
-    for (std::uint32_t id : s->items) {
-        const Rec& r = recs[id];
-        if (r.deleted || type(id) != "INSERT" || num(id, 67, 0) == 1)
-            continue;
-        RefIndex::Ref ref{id, keyRaw(rawLayer, layerKeys, x.layers, trim(get(id, 8, "0"))),
-                          keyRaw(rawBlock, blockKeys, x.blocks, trim(get(id, 2))),
-                          static_cast<std::uint32_t>(x.attrs.size()), 0};
-        for (std::uint32_t k = 1; k <= r.nChildren; ++k) {
-            std::uint32_t a = id + k;
-            if (recs[a].deleted || type(a) != "ATTRIB")
+    if (const Section* s = section(Sec::Entities)) {
+        for (std::uint32_t id : s->items) {
+            const Rec& r = recs[id];
+            if (r.deleted || type(id) != "INSERT" || num(id, 67, 0) == 1)
                 continue;
-            x.attrs.push_back({keyRaw(rawTag, tagKeys, x.tags, trim(get(a, 2))), foldCase(codec.decode(get(a, 1)))});
+            auto refIndex = static_cast<std::uint32_t>(x.refs.size());
+            RefIndex::Ref ref{id, keyRaw(rawLayer, layerKeys, x.layers, trim(get(id, 8, "0"))),
+                              keyRaw(rawBlock, blockKeys, x.blocks, trim(get(id, 2))),
+                              static_cast<std::uint32_t>(x.attrs.size()), 0};
+            for (std::uint32_t k = 1, n = childCount(id); k <= n; ++k) {
+                std::uint32_t a = id + k;
+                if (recs[a].deleted || type(a) != "ATTRIB")
+                    continue;
+                x.attrs.push_back({keyRaw(rawTag, tagKeys, x.tags, trim(get(a, 2))),
+                                   keyRaw(rawValue, x.valueKeys, x.values, get(a, 1)), refIndex});
+            }
+            ref.attrEnd = static_cast<std::uint32_t>(x.attrs.size());
+            x.refs.push_back(ref);
         }
-        ref.attrEnd = static_cast<std::uint32_t>(x.attrs.size());
-        x.refs.push_back(ref);
     }
+    // the holders of each value, in drawing order
+    x.holderStart.assign(x.values.size() + 1, 0);
+    for (const RefIndex::Attr& a : x.attrs)
+        ++x.holderStart[a.value + 1];
+    for (std::size_t k = 1; k < x.holderStart.size(); ++k)
+        x.holderStart[k] += x.holderStart[k - 1];
+    x.holders.resize(x.attrs.size());
+    std::vector<std::uint32_t> next(x.holderStart.begin(), x.holderStart.end() - 1);
+    for (std::uint32_t i = 0; i < x.attrs.size(); ++i)
+        x.holders[next[x.attrs[i].value]++] = i;
     x.valid = true;
 }
 
@@ -761,29 +788,48 @@ std::vector<BlockReference> Document::findBlockReferences(const ReferenceQuery& 
     auto pass = [](const std::string& pattern, const std::vector<std::string>& names) {
         std::vector<char> ok(names.size(), 1);
         if (!pattern.empty()) {
-            std::string p = foldCase(pattern);
+            FoldedPattern p(foldCase(pattern));
             for (std::size_t i = 0; i < names.size(); ++i)
-                ok[i] = foldedMatch(p, names[i]);
+                ok[i] = p.matches(names[i]);
         }
         return ok;
     };
     std::vector<char> layerOk = pass(q.layer, x.layers);
     std::vector<char> blockOk = pass(q.blockName, x.blocks);
     std::vector<char> tagOk = pass(q.attributeTag, x.tags);
-    bool anyAttr = !q.attributeTag.empty() || !q.attributeValue.empty();
-    std::string valuePattern = foldCase(q.attributeValue);
-    std::vector<BlockReference> out;
-    for (const RefIndex::Ref& r : x.refs) {
-        if (!layerOk[r.layer] || !blockOk[r.block])
-            continue;
-        if (anyAttr) {
-            bool hit = false;
-            for (std::uint32_t a = r.attrBegin; a < r.attrEnd && !hit; ++a)
-                hit = tagOk[x.attrs[a].tag] && (valuePattern.empty() || foldedMatch(valuePattern, x.attrs[a].value));
-            if (!hit)
-                continue;
+    // references holding an attribute of a matching tag and value
+    std::vector<char> held;
+    if (!q.attributeValue.empty()) {
+        std::string p = foldCase(q.attributeValue);
+        std::vector<std::uint32_t> keys;
+        if (p.find_first_of("*?,") == std::string::npos) {
+            auto it = x.valueKeys.find(p);
+            if (it != x.valueKeys.end())
+                keys.push_back(it->second);
+        } else {
+            FoldedPattern pattern(p);
+            for (std::uint32_t k = 0; k < x.values.size(); ++k)
+                if (pattern.matches(x.values[k]))
+                    keys.push_back(k);
         }
-        out.push_back(BlockReference(d_.get(), r.rec));
+        held.assign(x.refs.size(), 0);
+        for (std::uint32_t k : keys)
+            for (std::uint32_t h = x.holderStart[k]; h < x.holderStart[k + 1]; ++h) {
+                const RefIndex::Attr& a = x.attrs[x.holders[h]];
+                if (tagOk[a.tag])
+                    held[a.ref] = 1;
+            }
+    } else if (!q.attributeTag.empty()) {
+        held.assign(x.refs.size(), 0);
+        for (const RefIndex::Attr& a : x.attrs)
+            if (tagOk[a.tag])
+                held[a.ref] = 1;
+    }
+    std::vector<BlockReference> out;
+    for (std::uint32_t i = 0; i < x.refs.size(); ++i) {
+        const RefIndex::Ref& r = x.refs[i];
+        if ((held.empty() || held[i]) && layerOk[r.layer] && blockOk[r.block])
+            out.push_back(BlockReference(d_.get(), r.rec));
     }
     return out;
 }

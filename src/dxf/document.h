@@ -348,6 +348,11 @@ public:
     void setHeaderNumber(std::string_view name, int code, double value);
     void setHeaderPoint(std::string_view name, const Point& p);
     std::string handseed() const;
+    // What the designer should know about a drawing that reads: an unknown
+    // code page (its letters outside ASCII cannot be read), names in the
+    // tables written as \U+XXXX escapes (which some readers refuse in older
+    // versions). One sentence each; empty for most drawings.
+    std::vector<std::string> warnings() const;
 
     // ---- custom drawing properties ($CUSTOMPROPERTY pairs from AC1018, the
     // DWGPROPS xrecord in AC1014/AC1015). R12 cannot hold them: DxfError.

@@ -1,16 +1,21 @@
 // Internals of the DXF engine, shared by its source files only.
 //
-// The loaded file stays in one buffer; each group is a Tag holding offsets of
-// its code line and value line in that buffer. Changed or new groups are
-// written as complete "code\nvalue\n" text into a second buffer (the arena)
-// and marked with kArena. Saving concatenates the raw spans, so untouched
-// groups come back byte for byte.
+// The loaded file stays in one buffer; each group is a Tag: its code and the
+// offset of its code line in that buffer, the value line following it.
+// Changed or new groups are written as complete "code\nvalue\n" text into a
+// second buffer (the arena) and marked with kArena. The groups read from the
+// file keep their places in the tag list for good (a record that changes gets
+// a copy of its tags at the end), so an untouched record is one span of the
+// file. Saving writes those spans, so untouched groups come back byte for
+// byte.
 #pragma once
 
 #include "dxf/codepage.h"
 #include "dxf/document.h"
 
+#include <climits>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,18 +31,67 @@ inline constexpr std::uint32_t kArena = 0x80000000u;
 struct Tag {
     std::int32_t code;
     std::uint32_t off; // start of the code line; kArena bit: in the arena
-    std::uint32_t val; // start of the value line
-    std::uint32_t end; // after the value line's line end
+};
+
+// Codes outside 16 bits (legal in no DXF version, but kept) are read back
+// from the code line.
+inline constexpr std::int16_t kWideCode = INT16_MIN;
+
+// The tags as two parallel arrays: 6 bytes a group, where the text of an
+// average group takes 12 to 13.
+class TagList {
+public:
+    std::uint32_t size() const { return static_cast<std::uint32_t>(off_.size()); }
+    Tag operator[](std::uint32_t t) const { return Tag{code_[t], off_[t]}; }
+    int code(std::uint32_t t) const { return code_[t]; }
+    std::uint32_t off(std::uint32_t t) const { return off_[t]; }
+    void push_back(const Tag& t)
+    {
+        off_.push_back(t.off);
+        code_.push_back(narrow(t.code));
+    }
+    void insert(std::uint32_t pos, const Tag& t)
+    {
+        off_.insert(off_.begin() + pos, t.off);
+        code_.insert(code_.begin() + pos, narrow(t.code));
+    }
+    void erase(std::uint32_t pos)
+    {
+        off_.erase(off_.begin() + pos);
+        code_.erase(code_.begin() + pos);
+    }
+    void set(std::uint32_t pos, const Tag& t)
+    {
+        off_[pos] = t.off;
+        code_[pos] = narrow(t.code);
+    }
+    void reserve(std::size_t n)
+    {
+        off_.reserve(n);
+        code_.reserve(n);
+    }
+    const void* offData() const { return off_.data(); }
+    const void* codeData() const { return code_.data(); }
+    std::size_t capacity() const { return off_.capacity(); }
+
+private:
+    static std::int16_t narrow(std::int32_t c)
+    {
+        return c > INT16_MIN && c <= INT16_MAX ? static_cast<std::int16_t>(c) : kWideCode;
+    }
+    std::vector<std::uint32_t> off_;
+    std::vector<std::int16_t> code_;
 };
 
 enum class Sec : std::uint8_t { Loose, Header, Classes, Tables, Blocks, Entities, Objects, Other };
 
 struct Rec {
-    std::uint32_t tb = 0, te = 0;        // tags [tb, te)
-    std::uint32_t nChildren = 0;         // sub-records follow with ids id+1..id+n
-    std::uint32_t parent = kNone;        // for sub-records
+    std::uint32_t tb = 0, te = 0; // tags [tb, te)
     Sec sec = Sec::Loose;
     bool deleted = false;
+    // A sub-record (ATTRIB, VERTEX, SEQEND): sub-records take the ids right
+    // after their parent's.
+    bool child = false;
 };
 
 struct Section {
@@ -61,13 +115,20 @@ struct BlockDef {
     std::vector<std::uint32_t> ents; // top-level entities
 };
 
+// Model-space references for findBlockReferences. Names and attribute
+// values are folded and kept once each, under a key; each distinct value
+// lists the attributes that hold it, so that a search by value looks only
+// at the references it finds.
 struct RefIndex {
     bool valid = false;
     struct Ref { std::uint32_t rec, layer, block, attrBegin, attrEnd; };
-    struct Attr { std::uint32_t tag; std::string value; }; // folded value
+    struct Attr { std::uint32_t tag, value, ref; }; // keys, index in refs
     std::vector<Ref> refs;
     std::vector<Attr> attrs;
-    std::vector<std::string> layers, blocks, tags; // folded, by key
+    std::vector<std::string> layers, blocks, tags, values; // by key
+    std::unordered_map<std::string, std::uint32_t> valueKeys;
+    // attrs holding value key k: holders[holderStart[k] .. holderStart[k + 1])
+    std::vector<std::uint32_t> holderStart, holders;
 };
 
 // The bytes of the loaded file: a string handed in, or a buffer read from a
@@ -101,7 +162,8 @@ private:
 struct DocData {
     Bytes buf;          // the file as read
     std::string arena;  // text of changed and new groups
-    std::vector<Tag> tags;
+    TagList tags;
+    std::uint32_t fileTags = 0;     // tags [0, fileTags) are the file's, never changed
     std::vector<Rec> recs;
     std::vector<Section> sections;
     std::uint32_t prefixLen = 0;    // a byte-order mark before the first group
@@ -132,15 +194,35 @@ struct DocData {
 
     // ---- raw access
     const char* base(const Tag& t) const { return (t.off & kArena) ? arena.data() : buf.data(); }
-    std::string_view value(const Tag& t) const {
+    std::size_t baseSize(const Tag& t) const { return (t.off & kArena) ? arena.size() : buf.size(); }
+    // Start of the value line: after the code line, which always ends in '\n'.
+    std::uint32_t valueStart(const Tag& t) const
+    {
         const char* b = base(t);
-        std::uint32_t e = t.end;
-        while (e > t.val && (b[e - 1] == '\n' || b[e - 1] == '\r')) --e;
-        return {b + t.val, e - t.val};
+        std::uint32_t i = t.off & ~kArena;
+        while (b[i] != '\n')
+            ++i;
+        return i + 1;
     }
-    std::string_view raw(const Tag& t) const {
-        std::uint32_t o = t.off & ~kArena;
-        return {base(t) + o, t.end - o};
+    // After the value line's '\n', or the end of the text.
+    std::uint32_t valueEnd(const Tag& t, std::uint32_t start) const;
+    std::string_view value(const Tag& t) const
+    {
+        const char* b = base(t);
+        std::uint32_t v = valueStart(t);
+        std::uint32_t e = valueEnd(t, v);
+        while (e > v && (b[e - 1] == '\n' || b[e - 1] == '\r'))
+            --e;
+        return {b + v, e - v};
+    }
+    int code(const Tag& t) const; // the code, wide ones included
+    std::uint32_t childCount(std::uint32_t id) const
+    {
+        std::uint32_t n = 0;
+        if (!recs[id].child)
+            while (id + n + 1 < recs.size() && recs[id + n + 1].child)
+                ++n;
+        return n;
     }
     std::string_view codeLine(const Tag& t) const;
     std::string_view type(std::uint32_t id) const;
@@ -180,9 +262,27 @@ struct DocData {
     void appendToBlock(std::uint32_t blockRec, std::uint32_t rec);
     void setHeaderRaw(std::string_view name, int code, std::string_view raw);
 
-    void write(std::string& out) const;
+    // Hands the drawing's bytes to put, span by span, in file order.
+    void write(const std::function<void(const char*, std::size_t)>& put) const;
     void buildRefIndex() const;
     void buildHandleMap() const;
+};
+
+// A folded wildcard pattern taken apart once, for matching many folded
+// texts (see ReferenceQuery).
+class FoldedPattern {
+public:
+    explicit FoldedPattern(std::string_view folded);
+    bool matches(std::string_view folded) const;
+
+private:
+    struct Alternative {
+        std::string text; // as given
+        std::string core; // without '*' at its ends
+        bool lead = false, trail = false;
+        bool plain = false; // no wildcard inside the core
+    };
+    std::vector<Alternative> alternatives_;
 };
 
 // The engine's access to the private parts of handles.

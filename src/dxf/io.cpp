@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 
 #ifdef __linux__
@@ -127,6 +128,17 @@ long long Group::integer() const
     return v;
 }
 
+// The first '\n' in [p, e), or nullptr. Value lines are short: a few bytes
+// are looked at before memchr, which pays off on long lines only.
+static const char* findNewline(const char* p, const char* e)
+{
+    const char* lim = e - p > 24 ? p + 24 : e;
+    for (; p < lim; ++p)
+        if (*p == '\n')
+            return p;
+    return p < e ? static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(e - p))) : nullptr;
+}
+
 static Sec sectionKind(std::string_view name)
 {
     if (name == "HEADER") return Sec::Header;
@@ -162,10 +174,13 @@ void DocData::parse()
     if (p == e)
         throw DxfError(1, "empty file");
 
-    // Generous: pages of the reserve that are never touched cost no memory.
-    tags.reserve(buf.size() / 8 + 16);
-    recs.reserve(buf.size() / 64 + 16);
-    adviseHuge(tags.data(), tags.capacity() * sizeof(Tag));
+    // Room for the most groups the file can hold (each takes 3 bytes at
+    // least), so that the arrays never move while growing; pages of the
+    // reserve that are never touched cost no memory.
+    tags.reserve(buf.size() / 3 + 16);
+    recs.reserve(buf.size() / 16 + 16);
+    adviseHuge(tags.offData(), tags.capacity() * sizeof(std::uint32_t));
+    adviseHuge(tags.codeData(), tags.capacity() * sizeof(std::int16_t));
     adviseHuge(recs.data(), recs.capacity() * sizeof(Rec));
 
     // Line end and code padding of new groups follow the file's first line.
@@ -183,7 +198,7 @@ void DocData::parse()
     // Sub-records take the ids right after their parent, so any other record
     // ends the parent's sequence.
     auto startRec = [&](std::uint32_t tagIndex, Sec sec) {
-        recs.push_back(Rec{tagIndex, tagIndex + 1, 0, kNone, sec, false});
+        recs.push_back(Rec{tagIndex, tagIndex + 1, sec, false, false});
         openParent = kNone;
     };
 
@@ -209,11 +224,20 @@ void DocData::parse()
         if (!ok || (!nl && q != e)) {
             const char* lineEnd = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(e - p)));
             const char* codeEnd = lineEnd ? lineEnd : e;
-            // Blank lines at the very end are padding, not a group.
+            // Blank lines at the very end are padding, not a group; blanks
+            // after the last line end are a code line cut short.
             const char* r = p;
-            while (r < e && (*r == ' ' || *r == '\r' || *r == '\n' || *r == '\t' || *r == 0x1A || *r == 0))
+            bool cutLine = false;
+            while (r < e && (*r == ' ' || *r == '\r' || *r == '\n' || *r == '\t' || *r == 0x1A || *r == 0)) {
+                if (*r == ' ' || *r == '\t')
+                    cutLine = true;
+                else if (*r == '\n')
+                    cutLine = false;
                 ++r;
-            if (r == e && (sawEof || cur == nullptr))
+            }
+            if (r == e && !sawEof && (cur || awaitingName || cutLine))
+                throw DxfError(line, "the file ends inside a group code: it is incomplete");
+            if (r == e)
                 break;
             throw DxfError(line, "group code expected, found \"" + shown(std::string_view(p, static_cast<std::size_t>(codeEnd - p))) + "\"");
         }
@@ -222,21 +246,18 @@ void DocData::parse()
         if (!nl)
             throw DxfError(line, "the file ends after group code " + std::to_string(code) + " without its value");
         const char* v = nl + 1;
-        // values are short: look at a few bytes before asking memchr
-        const char* vnl = nullptr;
-        const char* lim = e - v > 24 ? v + 24 : e;
-        for (const char* k = v; k < lim; ++k)
-            if (*k == '\n') {
-                vnl = k;
-                break;
-            }
-        if (!vnl && lim < e)
-            vnl = static_cast<const char*>(std::memchr(lim, '\n', static_cast<std::size_t>(e - lim)));
+        const char* vnl = findNewline(v, e);
         const char* vend = vnl ? vnl + 1 : e;
         auto ti = static_cast<std::uint32_t>(tags.size());
-        tags.push_back(Tag{code, static_cast<std::uint32_t>(p - b), static_cast<std::uint32_t>(v - b),
-                           static_cast<std::uint32_t>(vend - b)});
+        tags.push_back(Tag{code, static_cast<std::uint32_t>(p - b)});
         p = vend;
+        // the value without its line end, where it is looked at
+        auto valueText = [v, vend] {
+            const char* t = vend;
+            while (t > v && (t[-1] == '\n' || t[-1] == '\r'))
+                --t;
+            return std::string_view(v, static_cast<std::size_t>(t - v));
+        };
 
         if ((code == 5 || code == 105) && cur && cur->kind != Sec::Header) {
             // handles, for new ones to start above all of them
@@ -256,7 +277,7 @@ void DocData::parse()
             }
         }
         if (code == 0) {
-            std::string_view val = trim(value(tags.back()));
+            std::string_view val = trim(valueText());
             if (awaitingName)
                 throw DxfError(line, "section name expected after SECTION");
             if (val == "SECTION") {
@@ -305,8 +326,7 @@ void DocData::parse()
                 auto id = static_cast<std::uint32_t>(recs.size() - 1);
                 bool sub = val == "ATTRIB" || val == "VERTEX" || val == "SEQEND";
                 if (sub && parent != kNone) {
-                    recs[id].parent = parent;
-                    recs[parent].nChildren++;
+                    recs[id].child = true;
                     if (val != "SEQEND")
                         openParent = parent;
                 } else {
@@ -318,7 +338,7 @@ void DocData::parse()
             if (code != 2)
                 throw DxfError(line, "section name expected after SECTION");
             recs.back().te = ti + 1;
-            cur->name = std::string(trim(value(tags.back())));
+            cur->name = std::string(trim(valueText()));
             cur->kind = sectionKind(cur->name);
             recs.back().sec = cur->kind;
             awaitingName = false;
@@ -338,62 +358,96 @@ void DocData::parse()
         line += 2;
     }
     if (awaitingName)
-        throw DxfError(line, "the file ends after SECTION");
+        throw DxfError(line, "the file ends after SECTION: it is incomplete");
+    // "  0\nEO": the end of file marker itself was cut
+    if (!sawEof && !cur && tags.size() > 0 && tags.code(tags.size() - 1) == 0) {
+        std::string_view last = trim(value(tags[tags.size() - 1]));
+        if (last.size() < 3 && std::string_view("EOF").substr(0, last.size()) == last)
+            throw DxfError(line - 1, "the file ends inside its final EOF: it is incomplete");
+    }
     if (cur)
         throw DxfError(line > 1 ? line - 1 : 1, "the file ends inside section " + cur->name + " (no ENDSEC): it is incomplete");
-    if (tags.empty())
+    if (tags.size() == 0)
         throw DxfError(1, "no DXF groups found");
     trailerOff = static_cast<std::uint32_t>(p - b);
+    fileTags = tags.size();
+}
+
+std::uint32_t DocData::valueEnd(const Tag& t, std::uint32_t start) const
+{
+    const char* b = base(t);
+    std::size_t n = baseSize(t);
+    const char* nl = findNewline(b + start, b + n);
+    return nl ? static_cast<std::uint32_t>(nl - b + 1) : static_cast<std::uint32_t>(n);
+}
+
+int DocData::code(const Tag& t) const
+{
+    if (t.code != kWideCode)
+        return t.code;
+    std::string_view line = trim(codeLine(t));
+    int c = 0;
+    std::from_chars(line.data(), line.data() + line.size(), c);
+    return c;
 }
 
 std::string_view DocData::codeLine(const Tag& t) const
 {
     std::uint32_t o = t.off & ~kArena;
     const char* bp = base(t);
-    std::uint32_t e = t.val;
+    std::uint32_t e = valueStart(t);
     while (e > o && (bp[e - 1] == '\n' || bp[e - 1] == '\r'))
         --e;
     return {bp + o, e - o};
 }
 
-void DocData::write(std::string& out) const
+void DocData::write(const std::function<void(const char*, std::size_t)>& put) const
 {
-    out.clear();
-    out.reserve(buf.size() + arena.size() + 64);
-    adviseHuge(out.data(), out.capacity());
-    out.append(buf.data(), prefixLen);
+    // Untouched groups lie next to each other in the buffer: runs of them
+    // go out as one span.
+    put(buf.data(), prefixLen);
+    bool endsLine = true;
     const char* pend = nullptr;
     const char* pstart = nullptr;
     auto flush = [&] {
         if (pstart) {
             // a group that ended the file without a line end is followed by
             // new ones now
-            if (out.size() > prefixLen && out.back() != '\n')
-                out += eol;
-            out.append(pstart, static_cast<std::size_t>(pend - pstart));
+            if (!endsLine)
+                put(eol.data(), eol.size());
+            put(pstart, static_cast<std::size_t>(pend - pstart));
+            endsLine = pend[-1] == '\n';
         }
         pstart = pend = nullptr;
     };
+    auto span = [&](const char* s, const char* e) {
+        if (s != pend) {
+            flush();
+            pstart = s;
+        }
+        pend = e;
+    };
     auto emitRec = [&](std::uint32_t id) {
         const Rec& r = recs[id];
-        if (r.deleted)
+        if (r.deleted || r.tb == r.te)
             return;
+        if (r.te <= fileTags) {
+            // as read: from its first code line to the next group of the file
+            std::uint32_t end = r.te < fileTags ? tags.off(r.te) : trailerOff;
+            span(buf.data() + tags.off(r.tb), buf.data() + end);
+            return;
+        }
         for (std::uint32_t t = r.tb; t < r.te; ++t) {
-            const Tag& tg = tags[t];
-            const char* s = base(tg) + (tg.off & ~kArena);
-            const char* e = base(tg) + tg.end;
-            if (s != pend) {
-                flush();
-                pstart = s;
-            }
-            pend = e;
+            const Tag tg = tags[t];
+            const char* b = base(tg);
+            span(b + (tg.off & ~kArena), b + valueEnd(tg, valueStart(tg)));
         }
     };
     auto emitTree = [&](std::uint32_t id) {
         emitRec(id);
         if (recs[id].deleted)
             return;
-        for (std::uint32_t k = 1; k <= recs[id].nChildren; ++k)
+        for (std::uint32_t k = 1, n = childCount(id); k <= n; ++k)
             emitRec(id + k);
     };
     for (const Section& s : sections) {
@@ -405,7 +459,7 @@ void DocData::write(std::string& out) const
             emitRec(s.end);
     }
     flush();
-    out.append(buf.data() + trailerOff, buf.size() - trailerOff);
+    put(buf.data() + trailerOff, buf.size() - trailerOff);
 }
 
 // ---------------------------------------------------------------- Document
@@ -426,6 +480,9 @@ Document Document::fromMemory(std::string bytes)
 
 Document Document::load(const std::string& path)
 {
+    std::error_code ec;
+    if (std::filesystem::is_directory(toPath(path), ec))
+        throw DxfError(0, path + " is a folder, not a drawing");
     std::ifstream in(toPath(path), std::ios::binary);
     if (!in)
         throw DxfError(0, "cannot open " + path);
@@ -451,7 +508,8 @@ std::string Document::toString() const
 {
     d_->syncHandseed();
     std::string out;
-    d_->write(out);
+    out.reserve(d_->buf.size() + d_->arena.size() + 64);
+    d_->write([&](const char* p, std::size_t n) { out.append(p, n); });
     return out;
 }
 
@@ -461,8 +519,6 @@ void Document::save(const std::string& path) const
 {
     namespace fs = std::filesystem;
     d_->syncHandseed();
-    std::string out;
-    d_->write(out);
     fs::path target = toPath(path);
     fs::path dir = target.parent_path();
     std::random_device rd;
@@ -471,7 +527,9 @@ void Document::save(const std::string& path) const
         std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
         if (!f)
             throw DxfError(0, "cannot write " + tmp.string());
-        f.write(out.data(), static_cast<std::streamsize>(out.size()));
+        // streamed: large runs of untouched groups go straight from the
+        // loaded buffer to the file, without a copy of the whole drawing
+        d_->write([&](const char* p, std::size_t n) { f.write(p, static_cast<std::streamsize>(n)); });
         f.flush();
         if (!f) {
             f.close();

@@ -20,7 +20,7 @@ std::uint32_t DocData::find(std::uint32_t id, int code, std::uint32_t from) cons
     const Rec& r = recs[id];
     int depth = 0;
     for (std::uint32_t t = r.tb + 1 + from; t < r.te; ++t) {
-        int c = tags[t].code;
+        int c = tags.code(t);
         if (c == 102) {
             std::string_view v = value(tags[t]);
             depth += (!v.empty() && v.front() == '{') ? 1 : -1;
@@ -67,45 +67,41 @@ Tag DocData::makeTag(int code, std::string_view rawValue)
     std::string c = std::to_string(code);
     if (padCodes && c.size() < 3)
         c.insert(0, 3 - c.size(), ' ');
-    Tag t;
-    t.code = code;
-    t.off = static_cast<std::uint32_t>(arena.size()) | kArena;
+    Tag t{code, static_cast<std::uint32_t>(arena.size()) | kArena};
     arena += c;
     arena += eol;
-    t.val = static_cast<std::uint32_t>(arena.size());
     arena += rawValue;
     arena += eol;
-    t.end = static_cast<std::uint32_t>(arena.size());
     return t;
 }
 
 Tag DocData::makeTagLike(const Tag& like, std::string_view rawValue)
 {
-    std::string_view cl = codeLine(like);
-    std::string line(cl);
-    // keep the original line end of the group too
+    // the group's own code line (padding, line end) and value line end
     const char* bp = base(like);
-    std::string ending(bp + (like.end - (like.end > like.val && bp[like.end - 1] == '\n' ? (like.end - 1 > like.val && bp[like.end - 2] == '\r' ? 2 : 1) : 0)), bp + like.end);
+    std::uint32_t val = valueStart(like);
+    std::uint32_t end = valueEnd(like, val);
+    std::uint32_t cut = end;
+    if (cut > val && bp[cut - 1] == '\n')
+        cut -= (cut - 1 > val && bp[cut - 2] == '\r') ? 2 : 1;
+    // copies first: appending to the arena may move what `like` points into
+    std::string codePart(bp + (like.off & ~kArena), bp + val);
+    std::string ending(bp + cut, bp + end);
     if (ending.empty())
         ending = eol; // the last group of a file without a final line end
-    Tag t;
-    t.code = like.code;
-    t.off = static_cast<std::uint32_t>(arena.size()) | kArena;
-    arena += line;
-    arena += std::string_view(bp + (like.off & ~kArena) + cl.size(), like.val - (like.off & ~kArena) - cl.size());
-    t.val = static_cast<std::uint32_t>(arena.size());
+    Tag t{like.code, static_cast<std::uint32_t>(arena.size()) | kArena};
+    arena += codePart;
     arena += rawValue;
     arena += ending;
-    t.end = static_cast<std::uint32_t>(arena.size());
     return t;
 }
 
 void DocData::own(std::uint32_t id)
 {
     Rec& r = recs[id];
-    if (r.te == tags.size())
+    if (r.tb >= fileTags && r.te == tags.size())
         return;
-    auto nb = static_cast<std::uint32_t>(tags.size());
+    auto nb = tags.size();
     for (std::uint32_t t = r.tb; t < r.te; ++t)
         tags.push_back(tags[t]);
     r.te = nb + (r.te - r.tb);
@@ -117,10 +113,12 @@ void DocData::setRaw(std::uint32_t id, int code, std::string_view rawValue)
     std::uint32_t i = find(id, code);
     touch();
     if (i != kNone) {
-        Tag& old = tags[recs[id].tb + i];
-        if (value(old) == rawValue)
+        if (value(tags[recs[id].tb + i]) == rawValue)
             return;
-        old = makeTagLike(old, rawValue);
+        if (recs[id].tb < fileTags)
+            own(id); // the file's tags stay as they were read
+        std::uint32_t t = recs[id].tb + i;
+        tags.set(t, makeTagLike(tags[t], rawValue));
         return;
     }
     // Missing: place it among the groups of the subclass it belongs to, in
@@ -132,7 +130,7 @@ void DocData::setRaw(std::uint32_t id, int code, std::string_view rawValue)
     std::uint32_t firstSub = kNone;
     std::vector<std::uint32_t> subs;
     for (std::uint32_t k = 1; k < n; ++k) {
-        int c = tags[r.tb + k].code;
+        int c = tags.code(r.tb + k);
         if (c == 100)
             subs.push_back(k);
         if (c == 1001 || c == 101) {
@@ -166,7 +164,7 @@ void DocData::setRaw(std::uint32_t id, int code, std::string_view rawValue)
     std::uint32_t pos = segStart;
     int depth = 0;
     for (std::uint32_t k = segStart; k < segEnd; ++k) {
-        const Tag& tg = tags[r.tb + k];
+        const Tag tg = tags[r.tb + k];
         if (tg.code == 102) {
             std::string_view v = value(tg);
             depth += (!v.empty() && v.front() == '{') ? 1 : -1;
@@ -185,7 +183,7 @@ void DocData::setRaw(std::uint32_t id, int code, std::string_view rawValue)
         if (l != kNone && (subs.empty() || l >= segStart)) {
             pos = l + 1;
             auto isCommon = [](int c) { return c == 6 || c == 62 || c == 370 || c == 48 || c == 60 || c == 420 || c == 440; };
-            while (pos < n && isCommon(tags[r.tb + pos].code) && tags[r.tb + pos].code < code)
+            while (pos < n && isCommon(tags.code(r.tb + pos)) && tags.code(r.tb + pos) < code)
                 ++pos;
         }
     }
@@ -196,7 +194,7 @@ void DocData::insertTag(std::uint32_t id, std::uint32_t pos, int code, std::stri
 {
     own(id);
     Rec& r = recs[id];
-    tags.insert(tags.begin() + r.tb + pos, makeTag(code, rawValue));
+    tags.insert(r.tb + pos, makeTag(code, rawValue));
     r.te++;
     touch();
 }
@@ -205,7 +203,7 @@ void DocData::removeTag(std::uint32_t id, std::uint32_t pos)
 {
     own(id);
     Rec& r = recs[id];
-    tags.erase(tags.begin() + r.tb + pos);
+    tags.erase(r.tb + pos);
     r.te--;
     touch();
 }
@@ -214,10 +212,10 @@ std::uint32_t DocData::newRec(Sec sec, const std::vector<std::pair<int, std::str
 {
     Rec r;
     r.sec = sec;
-    r.tb = static_cast<std::uint32_t>(tags.size());
+    r.tb = tags.size();
     for (const auto& [c, v] : groups)
         tags.push_back(makeTag(c, v));
-    r.te = static_cast<std::uint32_t>(tags.size());
+    r.te = tags.size();
     recs.push_back(r);
     touch();
     handleMapValid = false;
@@ -420,9 +418,9 @@ void DocData::syncHandseed()
 void DocData::index()
 {
     // Codes of new groups follow the style of the first record.
-    for (const Tag& t : tags)
-        if (t.code == 0) {
-            padCodes = codeLine(t).size() >= 3;
+    for (std::uint32_t t = 0; t < tags.size(); ++t)
+        if (tags.code(t) == 0) {
+            padCodes = codeLine(tags[t]).size() >= 3;
             break;
         }
     // version and code page

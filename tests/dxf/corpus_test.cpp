@@ -139,6 +139,87 @@ TEST(DxfReader, MalformedInputIsRefusedWithTheLine)
     }
 }
 
+TEST(DxfReader, AFileCutShortIsIncomplete)
+{
+    const std::string whole = "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n  0\nENDSEC\n  0\nEOF\n";
+    struct Case {
+        std::size_t keep; // bytes of `whole` left
+        std::size_t line;
+    };
+    const Case cases[] = {
+        {whole.size() - 2, 12},  // "  0\nEO"
+        {whole.size() - 4, 12},  // "  0\n"
+        {whole.size() - 6, 11},  // in the blanks of the last code line
+        {whole.find("  0\nENDSEC") + 2, 9}, // in the blanks of ENDSEC's code line
+        {whole.find("  2") + 1, 3},          // in the code line of the section's name
+        {whole.find("ENDSEC") + 2, 10},      // inside ENDSEC
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(whole.substr(0, c.keep));
+        try {
+            Document::fromMemory(whole.substr(0, c.keep));
+            ADD_FAILURE() << "accepted";
+        } catch (const DxfError& e) {
+            EXPECT_EQ(e.line(), c.line) << e.what();
+            EXPECT_NE(e.reason().find("incomplete"), std::string::npos) << e.what();
+        }
+    }
+}
+
+TEST(DxfReader, UnknownCodePagesReadWithAWarning)
+{
+    struct Case {
+        const char* version;
+        const char* codePage;
+        bool warned;
+    };
+    const Case cases[] = {
+        {"AC1015", "ANSI_9999", true},
+        {"AC1015", "garbage", true},
+        {"AC1015", "ANSI_12345678901234", true}, // once threw std::out_of_range
+        {"AC1032", "ANSI_12345678901234", false}, // UTF-8: the code page is not used
+        {"AC1015", "ANSI_1250", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.codePage);
+        const std::string text = std::string("  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\n") + c.version +
+                                 "\n  9\n$DWGCODEPAGE\n  3\n" + c.codePage +
+                                 "\n  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n  0\nTEXT\n  1\nZ\xBF\n  0\nENDSEC\n  0\nEOF\n";
+        Document doc = Document::fromMemory(text);
+        EXPECT_EQ(doc.toString(), text);
+        EXPECT_EQ(!doc.warnings().empty(), c.warned);
+        // new text must survive whatever the page: escapes where unknown
+        doc.modelSpace().at(0).asText().setValue("Łódź");
+        EXPECT_EQ(Document::fromMemory(doc.toString()).modelSpace().at(0).asText().value(), "Łódź");
+    }
+}
+
+TEST(DxfReader, EscapedTableNamesAreReported)
+{
+    Document doc = Document::create("AC1015");
+    EXPECT_TRUE(doc.warnings().empty());
+    doc.addLayer("Sygnały"); // not in cp1252: written as an escape
+    auto warnings = doc.warnings();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("LAYER"), std::string::npos) << warnings[0];
+}
+
+TEST(DxfReader, InputsThatOnceBrokeTheReaderAreReadOrRefused)
+{
+    std::size_t files = 0;
+    for (const auto& e : fs::directory_iterator(LUMO_DXF_REGRESSIONS)) {
+        SCOPED_TRACE(e.path().filename().string());
+        ++files;
+        std::string bytes = readFile(e.path());
+        try {
+            EXPECT_EQ(Document::fromMemory(bytes).toString(), bytes);
+        } catch (const DxfError& err) {
+            EXPECT_GT(err.line(), 0u) << err.what();
+        }
+    }
+    EXPECT_GT(files, 0u);
+}
+
 TEST(DxfReader, AwkwardButCompleteInputRoundTrips)
 {
     const std::string cases[] = {
@@ -150,12 +231,16 @@ TEST(DxfReader, AwkwardButCompleteInputRoundTrips)
         "  0\nEOF\ntrailing bytes after EOF\x1a",
         // a record between a POLYLINE and its vertices (found by fuzzing)
         "  0\nSECTION\n  2\nHEADER\n  0\nPOLYLINE\n  9\n0\n  0\nVERTEX\n  0\nSEQEND\n  0\nENDSEC\n  0\nEOF\n",
+        // a code no version has, beyond 16 bits
+        "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n1234567\nx\n  0\nENDSEC\n  0\nEOF\n",
     };
     for (const std::string& text : cases) {
         SCOPED_TRACE(text);
         Document doc = Document::fromMemory(text);
         EXPECT_EQ(doc.toString(), text);
     }
+    Document wide = Document::fromMemory(cases[std::size(cases) - 1]);
+    EXPECT_EQ(wide.modelSpace().at(0).group(1).code, 1234567);
 }
 
 TEST(DxfReader, NewRecordsFollowALastLineWithoutLineEnd)
@@ -200,6 +285,12 @@ TEST(DxfFile, SaveReplacesAtomicallyAndKeepsABackup)
         ++files;
     EXPECT_EQ(files, 2u) << "a temporary file was left behind";
     EXPECT_THROW(Document::load((dir / "missing.dxf").string()), DxfError);
+    try {
+        Document::load(dir.string());
+        ADD_FAILURE() << "a folder was read as a drawing";
+    } catch (const DxfError& e) {
+        EXPECT_NE(std::string(e.what()).find("is a folder, not a drawing"), std::string::npos) << e.what();
+    }
     EXPECT_THROW(a.save((dir / "no-such-folder" / "x.dxf").string()), DxfError);
     fs::remove_all(dir);
 }

@@ -1,9 +1,13 @@
 #!/bin/sh
-# run_fuzz.sh FUZZER CORPUS WORKDIR SECONDS: a short bounded fuzzing run of
-# the DXF reader, seeded with small files of the corpus.
+# run_fuzz.sh FUZZER CORPUS WORKDIR SECONDS [REGRESSIONS]: a short bounded
+# fuzzing run of the DXF reader, seeded with small files of the corpus and
+# the inputs that once broke the reader.
 set -e
-fuzzer=$1 corpus=$2 work=$3 secs=${4:-8}
+fuzzer=$1 corpus=$2 work=$3 secs=${4:-8} regressions=${5:-}
 mkdir -p "$work/seeds"
+if [ -n "$regressions" ] && [ -d "$regressions" ]; then
+  cp "$regressions"/* "$work/seeds/"
+fi
 if [ -d "$corpus" ]; then
   for f in "$corpus"/*.dxf; do
     # small seeds keep the run fast; the big ones are cut to their head

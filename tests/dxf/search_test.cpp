@@ -30,6 +30,12 @@ TEST(DxfSearch, FindsWhatAWalkFinds)
             {{"Sygnalizacja*", "s-3wp", "ATR2", "czerwony"}, 0},
             {{"", "", "ATR1", "S1?"}, 10},
             {{"", "", "", "ż15"}, 200},
+            {{"", "", "", "CZERWONY"}, 20},
+            {{"", "", "", "*erWONY"}, 20},
+            {{"", "", "", "*1*"}, 200},
+            {{"", "", "", "s1*,zielony"}, 191},
+            {{"", "", "atr16", ""}, 200},
+            {{"", "", "", "nic"}, 0},
         };
         for (const Q& q : queries) {
             auto found = doc.findBlockReferences(q.q);

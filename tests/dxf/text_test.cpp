@@ -78,6 +78,10 @@ TEST(DxfText, NamesMatchWithoutRegardToCase)
     EXPECT_TRUE(wildcardMatch("s-*", "S-3wp"));
     EXPECT_TRUE(wildcardMatch("x,S-?wp", "S-3WP"));
     EXPECT_TRUE(wildcardMatch("?ółw", "żółw"));
+    EXPECT_TRUE(wildcardMatch("*ÓŁW", "żółw"));
+    EXPECT_FALSE(wildcardMatch("*ółw", "żółwie"));
+    EXPECT_TRUE(wildcardMatch("*ółw*", "żółwie"));
+    EXPECT_FALSE(wildcardMatch("żół*", "żó"));
     EXPECT_FALSE(wildcardMatch("S-?", "S-3wp"));
     EXPECT_TRUE(wildcardMatch("*", ""));
 }

@@ -50,6 +50,8 @@ void info(const std::string& path)
         for (const CustomProperty& p : props)
             std::cout << "  " << p.name << " = " << p.value << "\n";
     }
+    for (const std::string& w : doc.warnings())
+        std::cout << "warning: " << w << "\n";
 }
 
 } // namespace

@@ -1045,12 +1045,20 @@ bool EmbeddedApplication::open(const std::string& given)
         return false;
     try {
         const auto stamp = StampOf(path);
-        return adopt(std::make_shared<DrawingData>(dxf::Document::load(path), path, stamp));
+        adopt(std::make_shared<DrawingData>(dxf::Document::load(path), path, stamp));
     } catch (const std::exception& e) {
         // Not opened, so nothing can ever write over it.
         report("Nie można odczytać rysunku:\r\n[" + path + "]\r\n" + e.what());
         return false;
     }
+    // read, but with something the designer should know (an unknown code page, ...)
+    if (const auto warnings = data_->doc.warnings(); !warnings.empty()) {
+        std::string text = "Rysunek odczytano z uwagami:\r\n[" + path + "]";
+        for (const std::string& w : warnings)
+            text += "\r\n" + w;
+        report(text);
+    }
+    return true;
 }
 
 bool EmbeddedApplication::create(const std::string& given)
