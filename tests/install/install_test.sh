@@ -2,9 +2,9 @@
 # install_test.sh BUILD PLUGINS: the installed program places a head.
 # Installs the build into a temporary prefix, starts the launcher offscreen
 # as a designer would (symbol S-3wp) with a stand-in for the designer's
-# clicks on the forms (the Qt plugin in PLUGINS) and the designer's points
-# in an input script, then reads the head back from the saved drawing with
-# the installed lumo-dxf.
+# clicks on the forms (the Qt plugin of tools/designer-robot, in PLUGINS)
+# and the designer's points in an input script, then reads the head back
+# from the saved drawing with the installed lumo-dxf.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 plugins=$(cd "$2" && pwd)

@@ -10,7 +10,7 @@ shots=$(mktemp -d)
 trap 'rm -rf "$shots"' EXIT
 # Polish dates and numbers, as the designer sees them.
 env -u LC_ALL LANG=pl_PL.UTF-8 LUMO_DESIGNER_SHOTS="$shots" \
-  tests/install/install_test.sh "$build" "$build/tests/install/plugins"
+  tests/install/install_test.sh "$build" "$build/tools/designer-robot/plugins"
 
 # The options form as it opens; the description form, and the drawing window
 # behind it with the head just placed.
