@@ -354,11 +354,12 @@ void writeDrawing(const QString& path, const QString& headFolder)
         {"S-3wp", "K2", "300", "Kwiatowa", {kStopLine, kerb, 0}, 90.0, {kStopLine + 2000.0, kerb + 1500.0, 0}},
         // Northbound traffic on Długa (south arm).
         {"S-1", "K3", "300", "Długa", {kerb, -kStopLine, 0}, 0.0, {kerb + 1500.0, -kStopLine - 1500.0, 0}},
-        // The zebra on the west arm: a pedestrian head at each end.
-        {"S-5", "P4a", "200", "Kwiatowa", {-(kCrossingFrom + kCrossingWidth / 2), kerb, 0}, 180.0,
-         {-(kCrossingFrom + kCrossingWidth / 2) - 1000.0, kerb + 2500.0, 0}},
-        {"S-5", "P4b", "200", "Kwiatowa", {-(kCrossingFrom + kCrossingWidth / 2), -kerb, 0}, 0.0,
-         {-(kCrossingFrom + kCrossingWidth / 2) + 1000.0, -kerb - 2500.0, 0}},
+        // The zebra on the west arm: a pedestrian head at each end, its
+        // housing on the footway.
+        {"S-5", "P4a", "200", "Kwiatowa", {-(kCrossingFrom + kCrossingWidth / 2), kerb, 0}, 0.0,
+         {-(kCrossingFrom + kCrossingWidth / 2) + 800.0, kerb + 500.0, 0}},
+        {"S-5", "P4b", "200", "Kwiatowa", {-(kCrossingFrom + kCrossingWidth / 2), -kerb, 0}, 180.0,
+         {-(kCrossingFrom + kCrossingWidth / 2) - 800.0, -kerb - 500.0, 0}},
     };
     QStringList defined;
     for (const PlacedHead& head : heads) {
