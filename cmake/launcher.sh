@@ -29,6 +29,8 @@ if [ -n "${LUMO_SUITE:-}" ] || [ "$system" = yes ] || [ ! -w "$installed/LUMO/Pr
   suite=${LUMO_SUITE:-${XDG_DATA_HOME:-$HOME/.local/share}/lumo-sygnalizacja}
   mkdir -p "$suite"
   cp -R --preserve=timestamps --update "$installed/." "$suite/"
+  # The copies keep the installed files' modes: make them the user's to change.
+  chmod -R u+w "$suite"
 fi
 
 config=${XDG_CONFIG_HOME:-$HOME/.config}/lumo
