@@ -8,6 +8,8 @@
 // With LUMO_DESIGNER_SHOTS set to a folder it first saves a picture of every
 // window on the screen there whenever it looks, named after the step and the
 // window ("1-frmMain.png", "2-MainWindow.png", ...): the help's screenshots.
+// Then it also opens the drawing settings once, for their picture, and
+// cancels them.
 #include <QAbstractButton>
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -71,22 +73,39 @@ private:
         }
         const QString name = window->objectName();
         if (name == QLatin1String("frmMain") && !m_optionsAccepted) {
-            // The options form shows again after the head is placed: one head only.
-            m_optionsAccepted = true;
-            auto* intersection = window->findChild<QComboBox*>(QStringLiteral("cmbNumSkrzyz"));
-            if (intersection && intersection->currentText().isEmpty() && intersection->count() > 0)
-                intersection->setCurrentIndex(0);
-            click(window, "cmdAccept");
+            // For the pictures, a look at the drawing settings first.
+            if (wantsShots() && !m_settingsSeen) {
+                m_settingsSeen = true;
+                click(window, "cmdUstawienia");
+                return;
+            }
+            acceptOptions(window);
+        } else if (name == QLatin1String("frmUstawienia")) {
+            click(window, "cmdCancel");
+            if (QWidget* options = window->parentWidget())
+                acceptOptions(options->window());
         } else if (name == QLatin1String("frmAtrybutySygnalizatora")) {
             click(window, "cmdAccept");
         }
     }
 
+    void acceptOptions(QWidget* options)
+    {
+        // The options form shows again after the head is placed: one head only.
+        m_optionsAccepted = true;
+        auto* intersection = options->findChild<QComboBox*>(QStringLiteral("cmbNumSkrzyz"));
+        if (intersection && intersection->currentText().isEmpty() && intersection->count() > 0)
+            intersection->setCurrentIndex(0);
+        click(options, "cmdAccept");
+    }
+
+    static bool wantsShots() { return !qEnvironmentVariable("LUMO_DESIGNER_SHOTS").isEmpty(); }
+
     void takeShots()
     {
-        const QString folder = qEnvironmentVariable("LUMO_DESIGNER_SHOTS");
-        if (folder.isEmpty())
+        if (!wantsShots())
             return;
+        const QString folder = qEnvironmentVariable("LUMO_DESIGNER_SHOTS");
         ++m_step;
         QDir().mkpath(folder);
         for (QWidget* window : QApplication::topLevelWidgets()) {
@@ -112,6 +131,7 @@ private:
     QList<QPointer<QWidget>> m_shown;
     bool m_listening = false;
     bool m_optionsAccepted = false;
+    bool m_settingsSeen = false;
     int m_step = 0;
 };
 
