@@ -1,6 +1,6 @@
 // The HTML help: every help context the program's forms use has its page,
 // and every link and picture of every page resolves.
-#include "settings/help.h"
+#include "util/help.h"
 
 #include <QDir>
 #include <QFile>
