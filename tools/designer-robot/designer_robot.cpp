@@ -9,10 +9,12 @@
 // window on the screen there whenever it looks, named after the step and the
 // window ("1-frmMain.png", "2-MainWindow.png", ...): the help's screenshots.
 // Then it also opens the drawing settings once, for their picture, and
-// cancels them.
+// cancels them; after a pedestrian head it asks for push buttons and
+// pictures the detector form and its settings before it ends the run.
 #include <QAbstractButton>
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
@@ -86,6 +88,18 @@ private:
                 acceptOptions(options->window());
         } else if (name == QLatin1String("frmAtrybutySygnalizatora")) {
             click(window, "cmdAccept");
+        } else if (name == QLatin1String("frmDetektory")) {
+            // For the pictures, a look at the detector settings; then the end.
+            if (wantsShots() && !m_detectorSettingsSeen) {
+                m_detectorSettingsSeen = true;
+                click(window, "cmdUstUstDet");
+                return;
+            }
+            click(window, "btnCcl");
+        } else if (name == QLatin1String("frmUstawieniaDetektory")) {
+            click(window, "cmdCancelUstDet");
+            if (QWidget* detectors = window->parentWidget())
+                click(detectors->window(), "btnCcl");
         }
     }
 
@@ -96,6 +110,10 @@ private:
         auto* intersection = options->findChild<QComboBox*>(QStringLiteral("cmbNumSkrzyz"));
         if (intersection && intersection->currentText().isEmpty() && intersection->count() > 0)
             intersection->setCurrentIndex(0);
+        // Push buttons after a pedestrian head: their form is pictured too.
+        auto* pushButtons = options->findChild<QCheckBox*>(QStringLiteral("chkUstawDetektory"));
+        if (wantsShots() && pushButtons && pushButtons->isEnabled())
+            pushButtons->setChecked(true);
         click(options, "cmdAccept");
     }
 
@@ -132,6 +150,7 @@ private:
     bool m_listening = false;
     bool m_optionsAccepted = false;
     bool m_settingsSeen = false;
+    bool m_detectorSettingsSeen = false;
     int m_step = 0;
 };
 
