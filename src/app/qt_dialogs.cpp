@@ -1,6 +1,7 @@
 #include "app/qt_dialogs.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -90,6 +91,11 @@ QString QtDialogs::input(const QString& prompt, const QString& title)
         QInputDialog::getText(QApplication::activeWindow(), title, prompt, QLineEdit::Normal,
                               QString(), &ok);
     return ok ? text : QString();
+}
+
+bool QtDialogs::showDocument(const QUrl& url)
+{
+    return QDesktopServices::openUrl(url);
 }
 
 } // namespace lumo

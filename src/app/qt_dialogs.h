@@ -10,6 +10,7 @@ public:
     DialogAnswer message(const QString& title, const QString& text, DialogIcon icon,
                          DialogButtons buttons, DialogAnswer defaultButton) override;
     QString input(const QString& prompt, const QString& title) override;
+    bool showDocument(const QUrl& url) override;
 };
 
 } // namespace lumo

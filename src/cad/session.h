@@ -36,7 +36,10 @@ struct HostSession {
     MessageFn message;                        // may be empty: nothing is shown
 };
 
+// The application's title, which a few of the program's boxes show, and the
+// title of every other message.
 inline constexpr const char* kAppTitle = "LUMO_Sygnalizatory";
+inline constexpr const char* kMessageTitle = "LUMO_Sygnalizacja";
 inline constexpr const char* kHostName = "AutoCAD";
 
 // Attaches to the running host, else starts one; with askState also takes

@@ -128,7 +128,8 @@ protected:
             options.drawing = drawing->string();
         options.configFolder = (folder / "config").string();
         options.input = std::move(input);
-        options.report = [this](const std::string&, const std::string& text, MessageIcon) {
+        options.report = [this](const std::string& title, const std::string& text, MessageIcon) {
+            EXPECT_EQ(title, "LUMO_Sygnalizacja");
             reports.push_back(text);
         };
         return std::make_shared<EmbeddedApplication>(options);

@@ -8,7 +8,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -470,34 +469,56 @@ TEST_F(OptionsForm, DesignedCaptionsAndToolTips)
     EXPECT_TRUE(ui().chkPowtStr3->isChecked());
 }
 
-class HelpCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
-
-TEST_F(OptionsForm, HelpOpensTheHelpFileOrSaysWhyNot)
+TEST_F(OptionsForm, HelpOpensTheCompiledHelpElseTheHtmlPageOfTheContext)
 {
-    startWith({"S-1"});
-    run->dialogs.acceptMessages(1);
-    ui().cmdHelp->click();
-    auto messages = run->dialogs.messages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("Nie znaleziono pliku pomocy\r\n[")));
-    EXPECT_TRUE(messages[0].text.contains(QStringLiteral("LUMO.chm]")));
+    struct Case {
+        const char* name;
+        QStringList words;
+        QStringList files;  // written below the suite root
+        QString opened;     // the end of the document shown, or "" for none
+        QString message;    // the start of the message shown, or "" for none
+    };
+    const QString page = QStringLiteral("LUMO\\Programy\\pomoc\\sygnalizator.html");
+    const Case cases[] = {
+        {"html page", {"S-1"}, {page}, QStringLiteral("/pomoc/sygnalizator.html"), {}},
+        {"html page in suite mode", {"S-1", "BREV"}, {page},
+         QStringLiteral("/pomoc/sygnalizator.html"), {}},
+        {"compiled help wins", {"S-1"}, {page, QStringLiteral("LUMO\\Programy\\LUMO.chm")},
+         QStringLiteral("/LUMO.chm"), {}},
+        {"suite's compiled help", {"S-1", "BREV"},
+         {page, QStringLiteral("LUMO\\Programy\\BrevHelp.chm")}, QStringLiteral("/BrevHelp.chm"),
+         {}},
+        {"neither", {"S-1"}, {}, {}, QStringLiteral("Nie znaleziono pliku pomocy\r\n[")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempSuite fresh;
+        BuildSuite(fresh);
+        for (const QString& file : c.files)
+            fresh.writeBytes(file, "<html></html>");
+        run = std::make_unique<SignalRun>(fresh, WriteDrawing(fresh, setup));
+        run->start(c.words);
+        if (!c.message.isEmpty())
+            run->dialogs.acceptMessages(1);
+        ui().cmdHelp->click();
 
-    suite.writeBytes(QStringLiteral("LUMO\\Programy\\LUMO.chm"), "ITSF");
-    HelpCatcher catcher;
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
-    ui().cmdHelp->click();
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    ASSERT_EQ(catcher.urls.size(), 1);
-    EXPECT_TRUE(catcher.urls[0].toLocalFile().endsWith(QStringLiteral("LUMO.chm")));
+        const auto& shown = run->dialogs.documents();
+        EXPECT_EQ(shown.size(), c.opened.isEmpty() ? 0u : 1u);
+        if (!c.opened.isEmpty() && shown.size() == 1) {
+            EXPECT_TRUE(shown[0].isLocalFile());
+            EXPECT_TRUE(shown[0].toLocalFile().endsWith(c.opened)) << shown[0].toString().toStdString();
+        }
+        const auto messages = run->dialogs.messages();
+        EXPECT_EQ(messages.size(), c.message.isEmpty() ? 0u : 1u);
+        if (!c.message.isEmpty() && messages.size() == 1) {
+            EXPECT_TRUE(messages[0].text.startsWith(c.message));
+            EXPECT_EQ(messages[0].title, QStringLiteral("LUMO_Sygnalizacja"));
+            EXPECT_TRUE(messages[0].text.endsWith(QStringLiteral("sygnalizator.html]")));
+        }
+        run.reset();
+    }
 }
 
 } // namespace
 } // namespace lumo::test
 
-#include "frm_main_test.moc"

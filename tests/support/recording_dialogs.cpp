@@ -45,6 +45,7 @@ std::vector<DialogCall> RecordingDialogs::messages() const
 void RecordingDialogs::clear()
 {
     calls_.clear();
+    documents_.clear();
     messageAnswers_.clear();
     inputAnswers_.clear();
 }
@@ -75,6 +76,12 @@ QString RecordingDialogs::input(const QString& prompt, const QString& title)
     QString answer = inputAnswers_.front();
     inputAnswers_.pop_front();
     return answer;
+}
+
+bool RecordingDialogs::showDocument(const QUrl& url)
+{
+    documents_.push_back(url);
+    return true;
 }
 
 } // namespace lumo::test

@@ -37,6 +37,8 @@ public:
     RecordingDialogs& acceptMessages(int count = 1);
 
     const std::vector<DialogCall>& calls() const { return calls_; }
+    // The documents (help pages) the program asked the system to show.
+    const std::vector<QUrl>& documents() const { return documents_; }
     std::vector<DialogCall> messages() const;
     bool scriptDone() const { return messageAnswers_.empty() && inputAnswers_.empty(); }
     void clear();
@@ -44,9 +46,11 @@ public:
     DialogAnswer message(const QString& title, const QString& text, DialogIcon icon,
                          DialogButtons buttons, DialogAnswer defaultButton) override;
     QString input(const QString& prompt, const QString& title) override;
+    bool showDocument(const QUrl& url) override;
 
 private:
     std::vector<DialogCall> calls_;
+    std::vector<QUrl> documents_;
     std::deque<DialogAnswer> messageAnswers_;
     std::deque<QString> inputAnswers_;
 };

@@ -12,7 +12,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cmath>
 #include <map>
+#include <set>
 
 namespace lumo::demo {
 namespace {
@@ -99,18 +102,63 @@ TEST_F(DemoSuite, ScreensAndPushButton)
     EXPECT_EQ(bulges, 2);
 }
 
-TEST_F(DemoSuite, DemoDrawing)
+TEST_F(DemoSuite, DemoDrawingIsAnIntersectionAtTrueSizeWithHeadsPlaced)
 {
     const dxf::Document doc = dxf::Document::load(native(at(kDemoDrawing)));
     EXPECT_EQ(doc.customProperty("SKALA"), std::optional<std::string>("500"));
     EXPECT_EQ(doc.customProperty("NUMERSEKCJI"), std::optional<std::string>("26-15"));
-    int streetLines = 0;
-    for (const dxf::Entity& e : doc.modelSpace())
-        streetLines += e.typeName() == "LINE" && e.layer() == "ULICE" ? 1 : 0;
-    EXPECT_EQ(streetLines, 8); // two kerbs of two streets, cut at the crossing
+    EXPECT_EQ(doc.customProperty("ONUMERSKRZYZ"), std::optional<std::string>("988"));
     // Without these the placed head's descriptions would have nowhere to go.
     EXPECT_TRUE(doc.findLayer("112-OPIS_SYGNALIZACJI").has_value());
     EXPECT_TRUE(doc.findLayer("109-SYGNALIZACJA_PRZYCISKI").has_value());
+
+    // Millimetres: the kerbs of a street of two 3.5 m lanes each way lie
+    // 7 m from its axis, and each arm reaches 60 m out.
+    int kerbs = 0;
+    for (const dxf::Entity& e : doc.modelSpace()) {
+        if (e.typeName() != "LINE" || e.layer() != "KRAWEZNIKI")
+            continue;
+        ++kerbs;
+        const dxf::Point a = e.insertionPoint();
+        EXPECT_DOUBLE_EQ(std::min(std::abs(a.x), std::abs(a.y)), 7000.0);
+    }
+    EXPECT_EQ(kerbs, 8);
+
+    // Heads as the program places them at 1:500: insert scale 5, on their
+    // layer, with designations of the demo intersection, and descriptions
+    // 500 high (font height 1 times the scale).
+    std::set<std::string> designations;
+    for (const dxf::Entity& e : doc.modelSpace()) {
+        if (!e.isBlockReference())
+            continue;
+        const dxf::BlockReference ref = e.asBlockReference();
+        SCOPED_TRACE(ref.blockName());
+        EXPECT_EQ(ref.layer(), "110-SYGNALIZACJA_KOMORY");
+        EXPECT_DOUBLE_EQ(ref.scale().x, 5.0);
+        const auto number = ref.attribute("INWENT_NUMER");
+        ASSERT_TRUE(number.has_value());
+        EXPECT_EQ(number->value().rfind("26-15/988/", 0), 0u) << number->value();
+        designations.insert(number->value());
+        // The program's duplicate check must not stop a first demo run of S-3wp.
+        EXPECT_NE(number->value(), "26-15/988/K1");
+    }
+    EXPECT_EQ(designations.size(), 4u);
+
+    int descriptions = 0;
+    for (const dxf::Entity& e : doc.modelSpace()) {
+        if (!e.isText())
+            continue;
+        const double height = e.asText().height();
+        if (e.layer() == "112-OPIS_SYGNALIZACJI") {
+            ++descriptions;
+            EXPECT_DOUBLE_EQ(height, 500.0);
+        } else {
+            // Street names: 4 mm on the printed plan.
+            EXPECT_EQ(e.layer(), "OPISY_ULIC");
+            EXPECT_DOUBLE_EQ(height, 2000.0);
+        }
+    }
+    EXPECT_EQ(descriptions, 4);
 }
 
 TEST_F(DemoSuite, ListFilesInCp1250WithCrLf)
@@ -134,6 +182,10 @@ TEST_F(DemoSuite, ListFilesInCp1250WithCrLf)
         EXPECT_TRUE(bytes.contains(c.contains)) << c.file.toStdString();
         EXPECT_TRUE(bytes.endsWith("\r\n")) << c.file.toStdString();
         EXPECT_EQ(bytes.count('\n'), bytes.count("\r\n")) << c.file.toStdString();
+        // A comma ends a comment of the street and intersection lists: the
+        // rest of the line would become entries.
+        for (const QByteArray& line : bytes.split('\n'))
+            EXPECT_FALSE(line.startsWith(';') && line.contains(',')) << line.toStdString();
     }
 }
 

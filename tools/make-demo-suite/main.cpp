@@ -1,23 +1,31 @@
-// make-demo-suite ROOT: writes the demo suite below ROOT and says where
-// everything went.
+// make-demo-suite [--for-install] ROOT: writes the demo suite below ROOT and
+// says where everything went. For an installation the registry file is left
+// out: it names the city data by an absolute path of this machine, and the
+// launcher writes its own.
 #include "demo_suite.h"
 #include "util/files.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <cstdio>
 #include <exception>
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
+    QStringList args = app.arguments();
+    const bool forInstall = args.removeAll(QStringLiteral("--for-install")) > 0;
     if (args.size() != 2) {
-        std::fprintf(stderr, "usage: make-demo-suite SUITE_ROOT\n");
+        std::fprintf(stderr, "usage: make-demo-suite [--for-install] SUITE_ROOT\n");
         return 2;
     }
     try {
         const auto written = lumo::demo::MakeDemoSuite(args[1]);
+        if (forInstall) {
+            QFile::remove(QDir(args[1]).absoluteFilePath(lumo::demo::kRegistryFile));
+            return 0;
+        }
         for (const auto& file : written)
             std::printf("%-40s %s\n", qPrintable(file.what), qPrintable(QDir::toNativeSeparators(file.path)));
         std::printf("demo suite: %d files below %s\n", static_cast<int>(written.size()),

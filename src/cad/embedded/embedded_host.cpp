@@ -905,7 +905,7 @@ EmbeddedHostOptions EmbeddedHostOptions::fromEnvironment(const MessageFn& report
             options.input = ScriptedInputSource::fromFile(script);
         } catch (const HostError& e) {
             if (report)
-                report(kAppTitle, e.what(), MessageIcon::Exclamation);
+                report(kMessageTitle, e.what(), MessageIcon::Exclamation);
             // A script that cannot be read answers nothing: everything cancels.
             options.input = std::make_shared<ScriptedInputSource>();
         }
@@ -989,7 +989,7 @@ EmbeddedApplication::~EmbeddedApplication() = default;
 void EmbeddedApplication::report(const std::string& text) const
 {
     if (options_.report)
-        options_.report(kAppTitle, text, MessageIcon::Exclamation);
+        options_.report(kMessageTitle, text, MessageIcon::Exclamation);
 }
 
 void EmbeddedApplication::notify(HostChange change) const
