@@ -5,6 +5,7 @@
 // the description of the placed head.
 #pragma once
 
+#include "cad/follow_up.h"
 #include "cad/host.h"
 #include "forms/frm_ustawienia.h"
 #include "lists/list_files.h"
@@ -193,6 +194,7 @@ private:
     void Rebuild();
     void endProgram(const QString& reason);
     void stopFollowUp(const QString& reason);
+    void reportHostNotResponding();
     void deselect(QRadioButton* button);
     void select(QRadioButton* button);
     void setCheckValue(QCheckBox* box, bool checked);
@@ -205,6 +207,7 @@ private:
     std::unique_ptr<Ui::frmMain> m_ui;
     SignalPlacementState m_state;
     QTimer m_tRunNext;
+    cad::FollowUpWatch m_followUp;
     bool m_ended = false;
     QString m_endReason;
     DescriptionFormFn m_descriptionForm;

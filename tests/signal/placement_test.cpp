@@ -10,7 +10,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <QEventLoop>
 #include <QRadioButton>
+#include <QTimer>
 
 #include <cmath>
 #include <map>
@@ -235,6 +237,60 @@ TEST_F(Placement, CancelInTheHostEndsSilently)
     EXPECT_TRUE(ReferencesOf(doc, "S-1").empty());
     EXPECT_TRUE(TextsOf(doc).empty());
     EXPECT_EQ(Ini(suite, QStringLiteral("Operator00")), QStringLiteral("<none>"));
+}
+
+// A host state that refuses its first calls, as a host busy with a command
+// does. On the first refusal it posts an event that notes how many were left.
+class RefusingState final : public cad::HostState {
+public:
+    RefusingState(std::shared_ptr<cad::HostState> real, int refusals)
+        : real_(std::move(real)), refusals(refusals) {}
+    std::string typeName() const override { return real_->typeName(); }
+    bool isQuiescent() const override
+    {
+        if (refusals == 0)
+            return real_->isQuiescent();
+        if (leftWhenEventRan < 0)
+            QTimer::singleShot(0, [this] { leftWhenEventRan = refusals; });
+        --refusals;
+        throw cad::HostBusy("Call was rejected by callee.");
+    }
+    std::shared_ptr<cad::HostState> real_;
+    mutable int refusals;
+    mutable int leftWhenEventRan = -1;
+};
+
+TEST_F(Placement, BusyHostDuringTheFollowUpIsAskedAgainAtTheNextTick)
+{
+    drawing = WriteDrawing(suite, {});
+    AnswerDescriptionForm({});
+    run = std::make_unique<SignalRun>(
+        suite, drawing,
+        std::vector<InputAnswer>{InputAnswer::pointAt(100, 200), InputAnswer::angle(0),
+                                 InputAnswer::pointAt(110, 215)});
+    run->start({"S-1"});
+    auto refusing = std::make_shared<RefusingState>(run->host.state, 8);
+    run->host.state = refusing;
+    run->form->ui().cmbNumSkrzyz->setCurrentIndex(0);
+    run->form->ui().cmdAccept->click();
+
+    // The real timer drives the follow-up here, as in the program.
+    QEventLoop loop;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (run->form->ended())
+            loop.quit();
+    });
+    watch.start(10);
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    loop.exec();
+
+    EXPECT_GT(refusing->leftWhenEventRan, 0); // the interface went on meanwhile
+    EXPECT_EQ(refusing->refusals, 0);
+    EXPECT_EQ(run->endReasons, QStringList{QStringLiteral("head placed")});
+    EXPECT_TRUE(run->dialogs.calls().empty());
+    run->save();
+    EXPECT_EQ(ReferencesOf(run->savedDrawing(), "S-1").size(), 1u);
 }
 
 TEST_F(Placement, CancelledDescriptionLeavesTheHeadUndescribed)
