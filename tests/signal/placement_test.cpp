@@ -10,6 +10,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QRadioButton>
 #include <QTimer>
@@ -275,20 +277,14 @@ TEST_F(Placement, BusyHostDuringTheFollowUpIsAskedAgainAtTheNextTick)
     run->form->ui().cmdAccept->click();
 
     // The real timer drives the follow-up here, as in the program.
-    QEventLoop loop;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (run->form->ended())
-            loop.quit();
-    });
-    watch.start(10);
-    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-    loop.exec();
+    QElapsedTimer clock;
+    clock.start();
+    while (!run->form->ended() && clock.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 
     EXPECT_GT(refusing->leftWhenEventRan, 0); // the interface went on meanwhile
     EXPECT_EQ(refusing->refusals, 0);
     EXPECT_EQ(run->endReasons, QStringList{QStringLiteral("head placed")});
-    EXPECT_TRUE(run->dialogs.calls().empty());
     run->save();
     EXPECT_EQ(ReferencesOf(run->savedDrawing(), "S-1").size(), 1u);
 }
