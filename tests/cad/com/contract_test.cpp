@@ -1,7 +1,9 @@
 // The host contract suite against the automation host: the embedded host is
-// exposed through the IDispatch model and started through the class
-// registered for "AutoCAD.Application", so every call of the suite goes
-// through the automation host and crosses IDispatch.
+// exposed through the IDispatch model on a thread of its own (another
+// apartment) and started through the class registered for
+// "AutoCAD.Application", so every call of the suite goes through the
+// automation host and crosses a COM proxy, as calls to a host in its own
+// process do.
 #include "cad/com/automation_host.h"
 #include "cad/embedded/embedded_host.h"
 #include "cad/embedded/input.h"
@@ -28,16 +30,16 @@ public:
             for (const auto& line : setup_.input) script += line + "\n";
             options.input = std::make_shared<embedded::ScriptedInputSource>(
                 embedded::ScriptedInputSource::parse(script));
-            server_ = std::make_unique<testing::RegisteredServer>(
-                std::make_shared<embedded::EmbeddedApplication>(std::move(options)),
-                std::make_shared<testing::ServerControl>(), false, true);
+            server_ = std::make_unique<testing::ServerThread>(
+                [options] { return std::make_shared<embedded::EmbeddedApplication>(options); },
+                std::make_shared<testing::ServerControl>(), false);
         }
         return createHost();
     }
 
 private:
     contract::HostSetup setup_;
-    std::unique_ptr<testing::RegisteredServer> server_;
+    std::unique_ptr<testing::ServerThread> server_;
 };
 
 class AutomationFactory final : public contract::HostFactory {
