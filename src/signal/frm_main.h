@@ -172,6 +172,8 @@ public:
     SignalPlacementState& state() { return m_state; }
     const SignalPlacementState& state() const { return m_state; }
     QTimer& tRunNext() { return m_tRunNext; }
+    // Armed just before an insert command is sent (see FollowUpWatch::arm).
+    cad::FollowUpWatch& followUpWatch() { return m_followUp; }
     Ui::frmMain& ui() { return *m_ui; }
     bool ended() const { return m_ended; }
     const QString& endReason() const { return m_endReason; }
