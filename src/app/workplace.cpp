@@ -100,8 +100,9 @@ bool TakeExitAfterRun(QStringList& words)
     return words.removeAll(QStringLiteral("--exit-after-run")) > 0;
 }
 
-int RunWorkplace(Dialogs& dialogs, const QString& programFolder, view::WindowedHostProvider& provider,
-                 const QStringList& commandLineArgs, bool stayOpen)
+int RunWorkplace(Dialogs& dialogs, const QString& programFolder, const QString& registryFile,
+                 view::WindowedHostProvider& provider, const QStringList& commandLineArgs,
+                 bool stayOpen)
 {
     Program* running = nullptr;
     bool windowClosed = false;
@@ -120,6 +121,7 @@ int RunWorkplace(Dialogs& dialogs, const QString& programFolder, view::WindowedH
         next.reset();
         {
             Program program(dialogs, programFolder, provider);
+            program.startup.registryFile = registryFile;
             running = &program;
             program.run(args);
             running = nullptr;

@@ -18,9 +18,11 @@ class WindowedHostProvider;
 
 // Runs the program with commandLineArgs (as GetCommandLineArgs gives them),
 // then, when stayOpen, keeps the window and its later runs going until the
-// designer closes the window. Returns the process exit code.
-int RunWorkplace(Dialogs& dialogs, const QString& programFolder, view::WindowedHostProvider& provider,
-                 const QStringList& commandLineArgs, bool stayOpen);
+// designer closes the window. registryFile: read instead of the registry off
+// Windows. Returns the process exit code.
+int RunWorkplace(Dialogs& dialogs, const QString& programFolder, const QString& registryFile,
+                 view::WindowedHostProvider& provider, const QStringList& commandLineArgs,
+                 bool stayOpen);
 
 // Takes "--exit-after-run" out of the command-line words; true when it was there.
 bool TakeExitAfterRun(QStringList& words);

@@ -146,7 +146,15 @@ std::string FindBlockByAttribute(HostSession& session, const std::string& namePa
     const std::vector<std::int16_t> types{0, 2, 8};
     const std::vector<std::string> data{"INSERT", namePattern, layer};
 
-    auto set = session.app->activeDocument()->selectionSets()->add(kSearchSelectionSet);
+    auto sets = session.app->activeDocument()->selectionSets();
+    // A set of this name left behind by a crashed run or another add-on
+    // would make every later search fail: it goes first.
+    try {
+        sets->item(kSearchSelectionSet)->erase();
+    } catch (const HostError&) {
+        // None there: the usual case.
+    }
+    auto set = sets->add(kSearchSelectionSet);
     SelectionSetGuard guard(set);
     set->select(5, types, data);
     const long count = set->count();

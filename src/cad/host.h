@@ -26,6 +26,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The host refused the call because it is busy (a command or a dialog of its
+// own is running) and went on refusing while the call was retried. Asking
+// again later may well succeed.
+class HostBusy : public HostError {
+public:
+    using HostError::HostError;
+};
+
 class HostObject {
 public:
     virtual ~HostObject() = default;
@@ -206,6 +214,10 @@ public:
     // it ends; a host that keeps its own drawings (the automation host) has
     // nothing to do.
     virtual void saveIfChanged() {}
+    // Brings the host's window to the front, before the designer is asked
+    // to place something in it. A window that cannot be found or brought
+    // forward stays where it is: the designer can still switch to it.
+    virtual void bringToFront() {}
 };
 
 } // namespace lumo::cad

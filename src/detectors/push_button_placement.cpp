@@ -106,6 +106,7 @@ void frmDetektory::cbUstaw_Click(int)
         const QString rotation = CommandNumber(placement.m_dRotation * 180 / kPi);
         placement.countBefore = host.modelSpace->count();
         placement.followUpStep = 2;
+        m_options.followUpWatch().arm(host);
         host.doc->sendCommand("_-insert\r" + block + "\r_R\r" + U8(rotation) + "\rX\r" +
                               U8(scale) + "\rY\r" + U8(scale) + "\r");
         m_options.tRunNext().start();

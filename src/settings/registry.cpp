@@ -301,17 +301,6 @@ int ReadErrorCode(const QFile& file)
 
 } // namespace
 
-QString RegistryFilePath()
-{
-    const QString overridden = qEnvironmentVariable("LUMO_REGISTRY_FILE");
-    if (!overridden.isEmpty())
-        return overridden;
-    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (config.isEmpty())
-        config = qEnvironmentVariable("HOME") + QStringLiteral("/.config");
-    return config + QStringLiteral("/lumo/registry.reg");
-}
-
 QString RegReadStringFromFile(Dialogs& dialogs, const QString& registryFile, RegistryRoot root,
                               const QString& subkey, const QString& valueName)
 {
@@ -372,7 +361,7 @@ HKEY RootKey(RegistryRoot root)
 
 } // namespace
 
-QString RegReadString(Dialogs& dialogs, RegistryRoot root, const QString& subkey,
+QString RegReadString(Dialogs& dialogs, const QString&, RegistryRoot root, const QString& subkey,
                       const QString& valueName)
 {
     HKEY key = nullptr;
@@ -399,10 +388,10 @@ QString RegReadString(Dialogs& dialogs, RegistryRoot root, const QString& subkey
 
 #else
 
-QString RegReadString(Dialogs& dialogs, RegistryRoot root, const QString& subkey,
-                      const QString& valueName)
+QString RegReadString(Dialogs& dialogs, const QString& registryFile, RegistryRoot root,
+                      const QString& subkey, const QString& valueName)
 {
-    return RegReadStringFromFile(dialogs, RegistryFilePath(), root, subkey, valueName);
+    return RegReadStringFromFile(dialogs, registryFile, root, subkey, valueName);
 }
 
 #endif

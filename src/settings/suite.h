@@ -29,19 +29,15 @@ inline const QString kTarnDirectoriesKey = QStringLiteral("Software\\Tarn\\Direc
 // any other failure (a longer value among them: "Registry access error
 // number:  234") shows its code in a message box and gives "".
 //
-// On Windows this reads the registry. Elsewhere it reads a file in the format
-// the Windows registry editor exports (see RegistryFilePath).
-QString RegReadString(Dialogs& dialogs, RegistryRoot root, const QString& subkey,
-                      const QString& valueName);
+// On Windows this reads the registry. Elsewhere it reads registryFile, a file
+// in the format the Windows registry editor exports (the program names it:
+// StartupValues::registryFile).
+QString RegReadString(Dialogs& dialogs, const QString& registryFile, RegistryRoot root,
+                      const QString& subkey, const QString& valueName);
 
 // The same, reading the given registry export file (native path) instead of
 // the registry; available on every platform, for tests and tools.
 QString RegReadStringFromFile(Dialogs& dialogs, const QString& registryFile, RegistryRoot root,
                               const QString& subkey, const QString& valueName);
-
-// Where the registry file is read from off Windows (native path):
-// $LUMO_REGISTRY_FILE when set, else $XDG_CONFIG_HOME/lumo/registry.reg,
-// else ~/.config/lumo/registry.reg.
-QString RegistryFilePath();
 
 } // namespace lumo

@@ -218,12 +218,13 @@ void frmMain::Form_Load(const QStringList& commandLineArgs, const QString& versi
     m_ui->chkUstawDetektory->setEnabled(false);
 
     if (app) {
-        startup.cityDataFolder = RegReadString(m_ctx.dialogs, RegistryRoot::CurrentUser,
-                                               kTarnDirectoriesKey, QStringLiteral("aDane"));
+        startup.cityDataFolder =
+            RegReadString(m_ctx.dialogs, startup.registryFile, RegistryRoot::CurrentUser,
+                          kTarnDirectoriesKey, QStringLiteral("aDane"));
         startup.cityDataFolder =
             JoinPath(startup.cityDataFolder,
-                     RegReadString(m_ctx.dialogs, RegistryRoot::CurrentUser, kTarnDirectoriesKey,
-                                   QStringLiteral("City")));
+                     RegReadString(m_ctx.dialogs, startup.registryFile, RegistryRoot::CurrentUser,
+                                   kTarnDirectoriesKey, QStringLiteral("City")));
 
         setWindowTitle(kDesignedCaption + QStringLiteral(" w.") + versionText);
 

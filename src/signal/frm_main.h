@@ -5,6 +5,7 @@
 // the description of the placed head.
 #pragma once
 
+#include "cad/follow_up.h"
 #include "cad/host.h"
 #include "forms/frm_ustawienia.h"
 #include "lists/list_files.h"
@@ -171,6 +172,8 @@ public:
     SignalPlacementState& state() { return m_state; }
     const SignalPlacementState& state() const { return m_state; }
     QTimer& tRunNext() { return m_tRunNext; }
+    // Armed just before an insert command is sent (see FollowUpWatch::arm).
+    cad::FollowUpWatch& followUpWatch() { return m_followUp; }
     Ui::frmMain& ui() { return *m_ui; }
     bool ended() const { return m_ended; }
     const QString& endReason() const { return m_endReason; }
@@ -193,6 +196,7 @@ private:
     void Rebuild();
     void endProgram(const QString& reason);
     void stopFollowUp(const QString& reason);
+    void reportHostNotResponding();
     void deselect(QRadioButton* button);
     void select(QRadioButton* button);
     void setCheckValue(QCheckBox* box, bool checked);
@@ -205,6 +209,7 @@ private:
     std::unique_ptr<Ui::frmMain> m_ui;
     SignalPlacementState m_state;
     QTimer m_tRunNext;
+    cad::FollowUpWatch m_followUp;
     bool m_ended = false;
     QString m_endReason;
     DescriptionFormFn m_descriptionForm;

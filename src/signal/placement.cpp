@@ -235,10 +235,10 @@ void frmMain::InsertSignalHead(const QString&, const QString& blockPath)
 
     const QString blockName = FileTitleOf(blockPath);
     const std::string name = U8(blockName);
-    // The host's window comes forward by itself when it asks for the
-    // insertion point, so it is not brought to the front here.
 
     try {
+        if (host.app)
+            host.app->bringToFront();
         auto& doc = host.doc;
         auto& modelSpace = host.modelSpace;
         if (!cad::BlockExists(host, name)) {
@@ -276,8 +276,12 @@ void frmMain::InsertSignalHead(const QString&, const QString& blockPath)
         cad::EnsureLayer(host, U8(kHeadLayer), false);
         doc->setActiveLayer(doc->layers()->item(U8(kHeadLayer)));
 
+        m_followUp.arm(host);
         doc->sendCommand("_-insert\r" + name + "\rS\r" + U8(scale) + "\r");
         m_tRunNext.start();
+    } catch (const cad::HostBusy&) {
+        reportHostNotResponding();
+        endProgram(QStringLiteral("host not responding"));
     } catch (const cad::HostError&) {
         // The placement stops here without a word; nothing follows.
     }
@@ -295,27 +299,27 @@ void frmMain::tRunNext_Timer()
 {
     auto& st = m_state;
     auto& host = m_ctx.host;
-    try {
-        if (host.state && !host.state->isQuiescent())
-            return;
-    } catch (const cad::HostError&) {
-        stopFollowUp(QStringLiteral("host failure"));
-        return;
-    }
     if (st.followUpStep == 0) {
         m_tRunNext.stop();
         return;
     }
     try {
-        const QString prompt = QStringFromUtf8(host.doc->getVariable("LASTPROMPT"));
-        if (prompt.contains(QStringLiteral("*Cancel*")) ||
-            prompt.contains(QStringLiteral("*Anulowano*"))) {
+        // A host that refuses calls while its command runs is not idle yet.
+        switch (m_followUp.poll(host, st.countBefore)) {
+        case cad::FollowUpPoll::NotYet:
+            return;
+        case cad::FollowUpPoll::Unreachable:
+            m_tRunNext.stop();
+            reportHostNotResponding();
+            stopFollowUp(QStringLiteral("host not responding"));
+            return;
+        case cad::FollowUpPoll::Cancelled:
             stopFollowUp(QStringLiteral("cancelled in the host"));
             return;
+        case cad::FollowUpPoll::NewEntity:
+            break;
         }
         const long count = host.modelSpace->count();
-        if (count <= st.countBefore)
-            return;
 
         m_tRunNext.stop();
         QCoreApplication::processEvents();
@@ -335,9 +339,24 @@ void frmMain::tRunNext_Timer()
             else
                 stopFollowUp(QStringLiteral("no detector form"));
         }
+    } catch (const cad::HostBusy&) {
+        m_tRunNext.stop();
+        reportHostNotResponding();
+        stopFollowUp(QStringLiteral("host not responding"));
     } catch (const cad::HostError&) {
         stopFollowUp(QStringLiteral("host failure"));
     }
+}
+
+// A host that went on refusing every call: the designer must know why the
+// placement stopped halfway.
+void frmMain::reportHostNotResponding()
+{
+    m_ctx.dialogs.show(kMessageTitle,
+                       QStringLiteral("Program ") + QString::fromLatin1(cad::kHostName) +
+                           QStringLiteral(" nie odpowiada.") + kCrLf +
+                           QStringLiteral("Ustawianie zostało przerwane."),
+                       DialogIcon::Exclamation);
 }
 
 void frmMain::placeDescription(const QString& prompt, const QString& text, double height)

@@ -204,6 +204,7 @@ TEST_P(InteractiveRun, EndsAndKeepsWhatWasPlaced)
     });
     RecordingDialogs dialogs;
     Program program(dialogs, suite.programFolder(), provider);
+    program.startup.registryFile = qEnvironmentVariable("LUMO_REGISTRY_FILE"); // BuildSuite's
     provider.setOnWindowClosed([&] { program.end(QStringLiteral("drawing window closed")); });
     HangGuard guard;
     Designer designer(provider, c.at, c.interruption);
@@ -251,6 +252,7 @@ TEST(InteractiveRunEnd, AReadOnlyDrawingIsSavedWhereTheDesignerSays)
     });
     RecordingDialogs dialogs;
     Program program(dialogs, suite.programFolder(), provider);
+    program.startup.registryFile = qEnvironmentVariable("LUMO_REGISTRY_FILE"); // BuildSuite's
     QStringList reasons;
     QTimer::singleShot(0, [&] {
         std::filesystem::permissions(drawing, std::filesystem::perms::owner_read);
@@ -314,7 +316,8 @@ TEST(Workplace, TheWindowStaysAndItsMenuPlacesAgain)
         }
     });
     scenario.start(20);
-    RunWorkplace(dialogs, suite.programFolder(), provider, {QString(), QStringLiteral("S-1")}, true);
+    RunWorkplace(dialogs, suite.programFolder(), qEnvironmentVariable("LUMO_REGISTRY_FILE"), provider,
+                 {QString(), QStringLiteral("S-1")}, true);
 
     EXPECT_EQ(headsAfterFirstRun, 1);
     EXPECT_EQ(CountHeads(drawing), 2);

@@ -4,12 +4,10 @@
 
 #include "cad/drawing.h"
 #include "cad/embedded/embedded_host.h"
-#include "cad/host_provider.h"
 #include "dxf/document.h"
 
 #include "cad/embedded/drawing_file.h"
 
-#include <cstdlib>
 #include <functional>
 #include <filesystem>
 #include <fstream>
@@ -60,24 +58,6 @@ std::string readAll(const fs::path& path)
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
-}
-
-void setEnv(const char* name, const std::string& value)
-{
-#ifdef _WIN32
-    _putenv_s(name, value.c_str());
-#else
-    setenv(name, value.c_str(), 1);
-#endif
-}
-
-void unsetEnv(const char* name)
-{
-#ifdef _WIN32
-    _putenv_s(name, "");
-#else
-    unsetenv(name);
-#endif
 }
 
 void writeAll(const fs::path& path, const std::string& bytes)
@@ -453,41 +433,6 @@ TEST_F(EmbeddedHost, ReopensTheDrawingItHadLastTime)
     EXPECT_EQ(EmbeddedApplication(nothing).documentsCount(), 0);
 }
 
-TEST_F(EmbeddedHost, EnvironmentNamesDrawingScriptAndConfigurationFolder)
-{
-    const auto script = folder / "input.txt";
-    writeAll(script, "# head\npoint 1 2\n");
-    emptyDrawing("env.dxf");
-    setEnv("LUMO_CAD_DRAWING", (folder / "env.dxf").string());
-    setEnv("LUMO_CAD_INPUT", script.string());
-    setEnv("XDG_CONFIG_HOME", (folder / "xdg").string());
-    auto options = EmbeddedHostOptions::fromEnvironment({});
-    unsetEnv("LUMO_CAD_DRAWING");
-    unsetEnv("LUMO_CAD_INPUT");
-    EXPECT_EQ(options.drawing, (folder / "env.dxf").string());
-    EXPECT_EQ(fs::path(options.configFolder), folder / "xdg" / "lumo");
-    ASSERT_NE(options.input, nullptr);
-    EXPECT_EQ(options.input->poll({}), InputAnswer::pointAt(1, 2));
-
-    {
-        EmbeddedApplication app(options);
-        EXPECT_EQ(app.documentsCount(), 1);
-    }
-    EXPECT_EQ(RememberedDrawing(options.configFolder), fs::absolute(folder / "env.dxf").string());
-    EXPECT_TRUE(fs::exists(folder / "env.dxf"));
-
-    writeAll(script, "point 1\n");
-    setEnv("LUMO_CAD_INPUT", script.string());
-    std::vector<std::string> shown;
-    options = EmbeddedHostOptions::fromEnvironment(
-        [&](const std::string&, const std::string& text, MessageIcon) { shown.push_back(text); });
-    unsetEnv("LUMO_CAD_INPUT");
-    unsetEnv("XDG_CONFIG_HOME");
-    EXPECT_EQ(shown.size(), 1u);
-    ASSERT_NE(options.input, nullptr);
-    EXPECT_EQ(options.input->poll({}).kind, InputAnswer::Kind::Cancel);
-}
-
 TEST_F(EmbeddedHost, WorksOnRealDrawingsAndKeepsWhatItDoesNotTouch)
 {
     const auto plan = copyOf("r2018_acad_attribs__libredwg_example_2018.dxf", "example.dxf");
@@ -568,40 +513,6 @@ TEST_F(EmbeddedHost, PlacesAHeadInDrawingsOfEveryVersion)
         EXPECT_EQ(GetDrawingProperty(session, "ONUMERSKRZYZ"), c.holdsProperties ? "987" : "");
     }
     EXPECT_TRUE(reports.empty());
-}
-
-TEST_F(EmbeddedHost, ProvidersOfTheRun)
-{
-    setEnv("LUMO_CAD_DRAWING", emptyDrawing("run.dxf").string());
-    setEnv("XDG_CONFIG_HOME", (folder / "xdg").string());
-    std::vector<std::string> shown;
-    HostProviderSetup setup;
-    setup.report = [&](const std::string&, const std::string& text, MessageIcon) {
-        shown.push_back(text);
-    };
-    auto designer = std::make_shared<QueuedInputSource>();
-    setup.interactiveInput = [designer] { return designer; };
-
-    HostSession session;
-    session.message = setup.report;
-    auto embedded = MakeHostProvider(HostKind::Embedded, setup);
-    ASSERT_NE(ConnectAcad(session, *embedded, true), nullptr);
-    EXPECT_TRUE(CheckActiveDocument(session, true));
-    EXPECT_EQ(session.doc->name(), "run.dxf");
-    EXPECT_EQ(session.app->blockFileExtension(), ".dxf");
-    EXPECT_EQ(std::dynamic_pointer_cast<EmbeddedApplication>(session.app)->input(), designer);
-    unsetEnv("LUMO_CAD_DRAWING");
-    unsetEnv("XDG_CONFIG_HOME");
-
-#ifndef _WIN32
-    // No automation host here: connecting fails as on a machine without one.
-    HostSession automation;
-    automation.message = setup.report;
-    auto provider = MakeHostProvider(HostKind::Automation, setup);
-    EXPECT_EQ(ConnectAcad(automation, *provider, true), nullptr);
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0], "Nie można nawiązać połączenia z programem:\r\n[AutoCAD]");
-#endif
 }
 
 TEST_F(EmbeddedHost, BlockFilesGivenAsWindowsPathsInAnyCase)

@@ -1,6 +1,5 @@
 // The host session against a scripted host: which host ConnectAcad ends up
 // with, what it tells the user, and what CheckActiveDocument takes.
-#include "cad/host_choice.h"
 #include "cad/session.h"
 
 #include <gtest/gtest.h>
@@ -193,24 +192,6 @@ TEST(HostSession, CheckFollowsTheCurrentDrawingAndKeepsTheOldOnesWhenNoneIsOpen)
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(session.doc->name(), "b.dxf");
     EXPECT_THROW(GetModelSpace(session), HostError);
-}
-
-TEST(HostSession, HostChoiceFollowsPlatformUnlessOverridden)
-{
-    struct Case {
-        const char* override;
-        bool windows;
-        HostKind kind;
-    } cases[] = {
-        {nullptr, true, HostKind::Automation},  {nullptr, false, HostKind::Embedded},
-        {"embedded", true, HostKind::Embedded}, {"automation", false, HostKind::Automation},
-        {"Embedded", true, HostKind::Embedded}, {"", true, HostKind::Automation},
-        {"qcad", false, HostKind::Embedded},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.override ? c.override : "(unset)");
-        EXPECT_EQ(ChooseHostKind(c.override, c.windows), c.kind);
-    }
 }
 
 } // namespace

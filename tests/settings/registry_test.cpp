@@ -186,41 +186,13 @@ TEST(RegistryFile, MissingUnreadableAndForeignFiles)
 }
 
 #ifndef _WIN32
-class EnvironmentGuard {
-public:
-    explicit EnvironmentGuard(const char* name) : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {}
-    ~EnvironmentGuard()
-    {
-        if (had_)
-            qputenv(name_, old_);
-        else
-            qunsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    bool had_;
-    QByteArray old_;
-};
-
-TEST(RegistryFile, LocationAndOverride)
+TEST(RegistryFile, ReadInsteadOfTheRegistry)
 {
-    const EnvironmentGuard file("LUMO_REGISTRY_FILE");
-    const EnvironmentGuard config("XDG_CONFIG_HOME");
-    const EnvironmentGuard home("HOME");
-
-    qunsetenv("LUMO_REGISTRY_FILE");
-    qputenv("XDG_CONFIG_HOME", "/tmp/konfig");
-    EXPECT_EQ(RegistryFilePath(), "/tmp/konfig/lumo/registry.reg");
-    qunsetenv("XDG_CONFIG_HOME");
-    qputenv("HOME", "/home/jan");
-    EXPECT_EQ(RegistryFilePath(), "/home/jan/.config/lumo/registry.reg");
-
     TempSuite suite;
     test::RecordingDialogs dialogs;
-    qputenv("LUMO_REGISTRY_FILE", QFile::encodeName(suite.writeCityRegistry("\\srv\\Dane", "Gdynia")));
-    EXPECT_EQ(RegReadString(dialogs, RegistryRoot::CurrentUser, kDirectories, "City"), "Gdynia");
-    EXPECT_EQ(RegReadString(dialogs, RegistryRoot::CurrentUser, kDirectories, "aDane"), "\\srv\\Dane");
+    const QString file = suite.writeCityRegistry("\\srv\\Dane", "Gdynia");
+    EXPECT_EQ(RegReadString(dialogs, file, RegistryRoot::CurrentUser, kDirectories, "City"), "Gdynia");
+    EXPECT_EQ(RegReadString(dialogs, file, RegistryRoot::CurrentUser, kDirectories, "aDane"), "\\srv\\Dane");
 }
 #endif
 

@@ -10,7 +10,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QRadioButton>
+#include <QTimer>
 
 #include <cmath>
 #include <map>
@@ -244,6 +248,54 @@ TEST_F(Placement, CancelInTheHostEndsSilently)
         EXPECT_TRUE(TextsOf(doc).empty());
         EXPECT_EQ(Ini(suite, QStringLiteral("Operator00")), QStringLiteral("<none>"));
     }
+}
+
+// A host state that refuses its first calls, as a host busy with a command
+// does. On the first refusal it posts an event that notes how many were left.
+class RefusingState final : public cad::HostState {
+public:
+    RefusingState(std::shared_ptr<cad::HostState> real, int refusals)
+        : real_(std::move(real)), refusals(refusals) {}
+    std::string typeName() const override { return real_->typeName(); }
+    bool isQuiescent() const override
+    {
+        if (refusals == 0)
+            return real_->isQuiescent();
+        if (leftWhenEventRan < 0)
+            QTimer::singleShot(0, [this] { leftWhenEventRan = refusals; });
+        --refusals;
+        throw cad::HostBusy("Call was rejected by callee.");
+    }
+    std::shared_ptr<cad::HostState> real_;
+    mutable int refusals;
+    mutable int leftWhenEventRan = -1;
+};
+
+TEST_F(Placement, BusyHostDuringTheFollowUpIsAskedAgainAtTheNextTick)
+{
+    drawing = WriteDrawing(suite, {});
+    AnswerDescriptionForm({});
+    run = std::make_unique<SignalRun>(
+        suite, drawing,
+        std::vector<InputAnswer>{InputAnswer::pointAt(100, 200), InputAnswer::angle(0),
+                                 InputAnswer::pointAt(110, 215)});
+    run->start({"S-1"});
+    auto refusing = std::make_shared<RefusingState>(run->host.state, 8);
+    run->host.state = refusing;
+    run->form->ui().cmbNumSkrzyz->setCurrentIndex(0);
+    run->form->ui().cmdAccept->click();
+
+    // The real timer drives the follow-up here, as in the program.
+    QElapsedTimer clock;
+    clock.start();
+    while (!run->form->ended() && clock.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+
+    EXPECT_GT(refusing->leftWhenEventRan, 0); // the interface went on meanwhile
+    EXPECT_EQ(refusing->refusals, 0);
+    EXPECT_EQ(run->endReasons, QStringList{QStringLiteral("head placed")});
+    run->save();
+    EXPECT_EQ(ReferencesOf(run->savedDrawing(), "S-1").size(), 1u);
 }
 
 TEST_F(Placement, CancelledDescriptionLeavesTheHeadUndescribed)

@@ -1,5 +1,7 @@
 #include "signal_run.h"
 
+#include "app/host_wiring.h"
+
 #include "forms/frm_atrybuty_sygnalizatora.h"
 #include "signal/catalogue.h"
 #include "util/text.h"
@@ -85,6 +87,7 @@ SignalRun::SignalRun(TempSuite& suite_, const std::string& drawing,
     : suite(suite_), drawingPath(drawing)
 {
     startup.programFolder = suite.programFolder();
+    startup.registryFile = qEnvironmentVariable("LUMO_REGISTRY_FILE"); // as BuildSuite left it
     host.message = [this](const std::string& title, const std::string& text, cad::MessageIcon icon) {
         dialogs.show(QStringFromUtf8(title), QStringFromUtf8(text),
                      icon == cad::MessageIcon::Exclamation ? DialogIcon::Exclamation
@@ -112,7 +115,7 @@ SignalRun::SignalRun(TempSuite& suite_, FromEnvironment)
     : SignalRun(suite_, qEnvironmentVariable("LUMO_CAD_DRAWING").toStdString())
 {
     provider = std::make_unique<cad::embedded::EmbeddedHostProvider>(
-        [this] { return cad::embedded::EmbeddedHostOptions::fromEnvironment(host.message); });
+        [this] { return EmbeddedOptions(ReadRunEnvironment(), host.message); });
     form = std::make_unique<frmMain>(*ctx, *provider);
 }
 

@@ -1,7 +1,5 @@
 #include "cad/com/automation_host.h"
 
-#include "cad/host_provider.h"
-
 #include <utility>
 
 namespace lumo::cad::com {
@@ -363,6 +361,28 @@ public:
     bool isQuiescent() const override { return d_.get("IsQuiescent").toBool(); }
 };
 
+// The first visible top-level window whose title begins with prefix.
+HWND findWindowByTitle(const std::wstring& prefix) {
+    struct Search {
+        std::wstring prefix;
+        HWND found = nullptr;
+    } search{prefix};
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            wchar_t title[256] = {};
+            const int length = GetWindowTextW(window, title, 256);
+            if (IsWindowVisible(window) && length >= static_cast<int>(s->prefix.size()) &&
+                std::wstring(title, s->prefix.size()) == s->prefix) {
+                s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 class ComApplication final : public Wrapper<Application> {
 public:
     using Wrapper::Wrapper;
@@ -378,6 +398,22 @@ public:
         return make<ComDocument>(d_.get("ActiveDocument"), "ActiveDocument");
     }
     std::string blockFileExtension() const override { return ".dwg"; }
+    void bringToFront() override {
+        // The host names its main window; older hosts are found by title.
+        HWND window = nullptr;
+        try {
+            window = reinterpret_cast<HWND>(static_cast<LONG_PTR>(d_.get("HWND").toInt64()));
+        } catch (const HostError&) {
+        }
+        if (!window || !IsWindow(window)) window = findWindowByTitle(L"AutoCAD");
+        if (!window) return;
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        // Lets the host keep the front when it asks the designer something.
+        AllowSetForegroundWindow(process);
+        if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+        SetForegroundWindow(window);
+    }
 };
 
 CLSID hostClassId() {

@@ -4,6 +4,7 @@
 
 #include "cad/com/com_support.h"
 #include "cad/host.h"
+#include "cad/session.h"
 
 #include <memory>
 
@@ -17,5 +18,12 @@ std::shared_ptr<Application> attachRunningHost(const RetryPolicy& retry = {});
 
 // Starts a new host of kHostProgId. Fails with HostError when it cannot.
 std::shared_ptr<Application> createHost(const RetryPolicy& retry = {});
+
+} // namespace lumo::cad::com
+
+namespace lumo::cad {
+
+// The running host, else a new one (attachRunningHost, createHost).
+std::unique_ptr<HostProvider> MakeAutomationHostProvider();
 
 } // namespace lumo::cad::com

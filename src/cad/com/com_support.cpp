@@ -60,6 +60,7 @@ SAFEARRAY* createVector(VARTYPE type, std::size_t count) {
 }
 
 // Lets COM retry calls a busy host rejects, for as long as the policy says.
+// While COM waits it keeps painting the caller's windows.
 class BusyMessageFilter final : public IMessageFilter {
 public:
     explicit BusyMessageFilter(const RetryPolicy& retry) : retry_(retry) {}
@@ -257,6 +258,10 @@ long Variant::toLong() const {
     return v_.vt == VT_I4 ? v_.lVal : changedTo(v_, VT_I4, "number").raw().lVal;
 }
 
+long long Variant::toInt64() const {
+    return v_.vt == VT_I8 ? v_.llVal : changedTo(v_, VT_I8, "number").raw().llVal;
+}
+
 bool Variant::toBool() const {
     return (v_.vt == VT_BOOL ? v_.boolVal : changedTo(v_, VT_BOOL, "truth value").raw().boolVal) !=
            VARIANT_FALSE;
@@ -332,7 +337,8 @@ ComContext::ComContext(const RetryPolicy& retry) : retry_(retry) {
     // S_FALSE: this thread was initialised already, the count still goes up.
     uninitialize_ = SUCCEEDED(hr);
     // Message filters exist only in single-threaded apartments; in another
-    // apartment the retry loop around each call is all there is.
+    // apartment (or for a host in the caller's own apartment, which refuses
+    // without COM in between) the retry loop around each call does it.
     if (SUCCEEDED(hr)) {
         filter_ = ComPtr<IMessageFilter>::adopt(new BusyMessageFilter(retry_));
         filterRegistered_ = SUCCEEDED(CoRegisterMessageFilter(filter_.get(), &previousFilter_));
@@ -367,6 +373,7 @@ DISPID Dispatcher::dispid(const char* member) const {
         std::this_thread::sleep_for(context_->retry().interval);
     if (FAILED(hr)) {
         EXCEPINFO none{};
+        if (isBusyRejection(hr)) throw HostBusy(describeFailure(member, hr, none));
         throw HostError(describeFailure(member, hr, none));
     }
     ids_.emplace(member, id);
@@ -405,6 +412,7 @@ Variant Dispatcher::invoke(const char* member, WORD flags, std::vector<Variant>&
         }
         std::string message = describeFailure(member, hr, info);
         clearExcepInfo(info);
+        if (isBusyRejection(hr)) throw HostBusy(message);
         throw HostError(message);
     }
 }

@@ -96,6 +96,7 @@ public:
     std::string toString() const;
     double toDouble() const;
     long toLong() const;
+    long long toInt64() const;
     bool toBool() const;
     Point3 toPoint() const;
     ComPtr<IDispatch> toObject() const;
@@ -106,10 +107,12 @@ private:
     VARIANT v_;
 };
 
-// How long a call the host rejects as busy is retried.
+// How long a call the host rejects as busy is retried before it fails with
+// HostBusy. Briefly: the program's interface waits meanwhile, and whoever
+// polls the host (the follow-up timer) simply asks again at its next tick.
 struct RetryPolicy {
     std::chrono::milliseconds interval{100};
-    std::chrono::milliseconds limit{30000};
+    std::chrono::milliseconds limit{150};
 };
 
 // The COM side of one connection: the apartment of the calling thread and the

@@ -883,36 +883,6 @@ std::string readFile(const fs::path& path)
 
 } // namespace
 
-// ---------------------------------------------------------------- options
-
-EmbeddedHostOptions EmbeddedHostOptions::fromEnvironment(const MessageFn& report)
-{
-    EmbeddedHostOptions options;
-    options.report = report;
-    if (const char* drawing = std::getenv("LUMO_CAD_DRAWING"); drawing && *drawing)
-        options.drawing = drawing;
-    // XDG_CONFIG_HOME wins everywhere, so tests can point it elsewhere.
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
-        options.configFolder = textOf(pathOf(xdg) / "lumo");
-#ifdef _WIN32
-    else if (const char* appData = std::getenv("APPDATA"); appData && *appData)
-        options.configFolder = textOf(pathOf(appData) / "lumo");
-#endif
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        options.configFolder = textOf(pathOf(home) / ".config" / "lumo");
-    if (const char* script = std::getenv("LUMO_CAD_INPUT"); script && *script) {
-        try {
-            options.input = ScriptedInputSource::fromFile(script);
-        } catch (const HostError& e) {
-            if (report)
-                report(kMessageTitle, e.what(), MessageIcon::Exclamation);
-            // A script that cannot be read answers nothing: everything cancels.
-            options.input = std::make_shared<ScriptedInputSource>();
-        }
-    }
-    return options;
-}
-
 std::string RememberedDrawing(const std::string& folder)
 {
     if (folder.empty())
@@ -1086,6 +1056,17 @@ void EmbeddedApplication::remember(const std::string& path) const
             return;
     }
     fs::rename(temporary, target, ec);
+}
+
+void EmbeddedApplication::bringToFront()
+{
+    if (raise_)
+        raise_();
+}
+
+void EmbeddedApplication::setBringToFront(std::function<void()> raise)
+{
+    raise_ = std::move(raise);
 }
 
 bool EmbeddedApplication::write(const std::string& path)

@@ -42,9 +42,6 @@ struct EmbeddedHostOptions {
     std::function<std::optional<std::string>(const std::string& path, const std::string& reason)>
         askSaveAs;
 
-    // LUMO_CAD_DRAWING, LUMO_CAD_INPUT (a script file), and the user's
-    // configuration folder ($XDG_CONFIG_HOME/lumo or ~/.config/lumo).
-    static EmbeddedHostOptions fromEnvironment(const MessageFn& report);
 };
 
 // The file in the configuration folder that names the last drawing.
@@ -78,6 +75,9 @@ public:
     std::shared_ptr<Document> activeDocument() override;
     std::string blockFileExtension() const override { return ".dxf"; }
     void saveIfChanged() override { save(); }
+    // Runs what the drawing window hooked in with setBringToFront.
+    void bringToFront() override;
+    void setBringToFront(std::function<void()> raise);
 
     // Writes the drawing when it changed; when its file may not be written,
     // asks where else (see askSaveAs). False when changes are left unsaved.
@@ -128,6 +128,7 @@ private:
     std::shared_ptr<DrawingData> data_;
     std::shared_ptr<HostListener> listener_;
     std::string missing_;
+    std::function<void()> raise_;
     bool visible_ = false;
 };
 

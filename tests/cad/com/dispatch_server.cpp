@@ -322,7 +322,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO* info, UINT* argError) override {
-        if (control_ && control_->rejectNextCalls > 0) {
+        if (control_ && !control_->filterRefuses && control_->rejectNextCalls > 0) {
             --control_->rejectNextCalls;
             ++control_->rejectedCalls;
             return control_->rejection;
@@ -671,9 +671,11 @@ IDispatch* expose(std::shared_ptr<Document> d, const Control& c) {
         setObject(r, expose(d->handleToObject(argString(x, 0)), c));
     });
     o->method(L"SendCommand", [d](Args& x, VARIANT*) { need(x, 1); d->sendCommand(argString(x, 0)); });
-    o->method(L"GetVariable", [d](Args& x, VARIANT* r) {
+    o->method(L"GetVariable", [d, c](Args& x, VARIANT* r) {
         need(x, 1);
-        setString(r, d->getVariable(argString(x, 0)));
+        const std::string name = argString(x, 0);
+        const bool stale = c && !c->lastPrompt.empty() && name == "LASTPROMPT";
+        setString(r, stale ? c->lastPrompt : d->getVariable(name));
     });
     o->property(
         L"ActiveLayer",
@@ -688,7 +690,10 @@ IDispatch* expose(std::shared_ptr<Document> d, const Control& c) {
 
 IDispatch* expose(std::shared_ptr<HostState> s, const Control& c) {
     auto* o = new ModelObject(s->typeName(), s, c);
-    o->property(L"IsQuiescent", [s](Args& x, VARIANT* r) { need(x, 0); setBool(r, s->isQuiescent()); });
+    o->property(L"IsQuiescent", [s, c](Args& x, VARIANT* r) {
+        need(x, 0);
+        setBool(r, !(c && c->commandWaiting) && s->isQuiescent());
+    });
     return o;
 }
 
@@ -739,8 +744,18 @@ IDispatch* exposeApplication(std::shared_ptr<Application> a, std::shared_ptr<Ser
     o->property(
         L"Visible", [a](Args& x, VARIANT* r) { need(x, 0); setBool(r, a->visible()); },
         [a](Args& x, VARIANT*) { need(x, 1); a->setVisible(argBool(x, 0)); });
-    o->method(L"GetAcadState",
-              [a, c](Args& x, VARIANT* r) { need(x, 0); setObject(r, expose(a->getAcadState(), c)); });
+    o->method(L"GetAcadState", [a, c](Args& x, VARIANT* r) {
+        need(x, 0);
+        const auto state = c ? c->state : ServerControl::State::Present;
+        if (state == ServerControl::State::Missing) throw HostError("Member not found");
+        if (state == ServerControl::State::Present) setObject(r, expose(a->getAcadState(), c));
+    });
+    o->property(L"HWND", [c](Args& x, VARIANT* r) {
+        need(x, 0);
+        if (!c || c->window == 0) throw HostError("Member not found");
+        r->vt = VT_I8;
+        r->llVal = c->window;
+    });
     o->property(L"Documents", [a, c](Args& x, VARIANT* r) {
         need(x, 0);
         auto* documents = new ModelObject("IAcadDocuments", a, c);
@@ -847,10 +862,11 @@ private:
 } // namespace
 
 ServerThread::ServerThread(std::function<std::shared_ptr<Application>()> makeHost,
-                           std::shared_ptr<ServerControl> control) {
+                           std::shared_ptr<ServerControl> control, bool running) {
+    control->filterRefuses = true;
     std::promise<DWORD> started;
     auto ready = started.get_future();
-    thread_ = std::thread([makeHost = std::move(makeHost), control = std::move(control),
+    thread_ = std::thread([makeHost = std::move(makeHost), control = std::move(control), running,
                            &started] {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         MSG message;
@@ -859,8 +875,9 @@ ServerThread::ServerThread(std::function<std::shared_ptr<Application>()> makeHos
         IMessageFilter* previous = nullptr;
         CoRegisterMessageFilter(filter, &previous);
         {
-            // The model itself never refuses: the filter does.
-            RegisteredServer server(makeHost(), nullptr, true, false);
+            // The model itself never refuses (the filter does), but it
+            // plays the other faults.
+            RegisteredServer server(makeHost(), control, running, true);
             started.set_value(GetCurrentThreadId());
             while (GetMessageW(&message, nullptr, 0, 0) > 0) {
                 TranslateMessage(&message);

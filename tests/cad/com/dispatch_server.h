@@ -23,6 +23,15 @@ struct ServerControl {
     HRESULT rejection = RPC_E_CALL_REJECTED;
     // Calls refused so far.
     int rejectedCalls = 0;
+    // The refusals come from the server thread's message filter instead.
+    bool filterRefuses = false;
+    // Faults of a real host: a command left waiting (never idle), a stale
+    // "LASTPROMPT", GetAcadState missing or answering nothing.
+    bool commandWaiting = false;
+    std::string lastPrompt; // "" answers the host's own
+    enum class State { Present, Missing, Empty } state = State::Present;
+    // The application's "HWND" (0: the member is missing).
+    long long window = 0;
 };
 
 // The application object of the model, with one reference for the caller.
@@ -59,8 +68,10 @@ private:
 // rejections come from its message filter (control->rejectNextCalls).
 class ServerThread {
 public:
+    // The class is registered too; running: the host runs at once, else
+    // once created through the class.
     ServerThread(std::function<std::shared_ptr<Application>()> makeHost,
-                 std::shared_ptr<ServerControl> control);
+                 std::shared_ptr<ServerControl> control, bool running = true);
     ~ServerThread();
     ServerThread(const ServerThread&) = delete;
     ServerThread& operator=(const ServerThread&) = delete;

@@ -83,6 +83,12 @@ HostWindow::HostWindow(std::shared_ptr<ce::EmbeddedApplication> host, bool takeI
     window_->setSaveHandler([this](const QString& path) {
         return path.isEmpty() ? host_->save() : host_->saveAs(path.toStdString());
     });
+    host_->setBringToFront([window = QPointer<MainWindow>(window_.get())] {
+        if (window) {
+            window->raise();
+            window->activateWindow();
+        }
+    });
     // An answer moves the waiting command on at once, so its next question
     // is asked before the designer's next click.
     if (takeInput)
@@ -111,6 +117,7 @@ HostWindow::~HostWindow()
     host_->setListener(nullptr);
     if (host_->input() == source_)
         host_->setInput(nullptr);
+    host_->setBringToFront(nullptr);
 }
 
 void HostWindow::hostChanged(ce::HostChange change)

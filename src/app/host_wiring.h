@@ -1,0 +1,68 @@
+// The host of a run as the environment asks for it. This is the one place
+// that reads LUMO_CAD_HOST, LUMO_CAD_DRAWING, LUMO_CAD_INPUT and
+// LUMO_REGISTRY_FILE; everything below gets the values handed down.
+#pragma once
+
+#include "cad/embedded/embedded_host.h"
+#include "cad/session.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace lumo {
+
+class Dialogs;
+
+enum class HostKind { Embedded, Automation };
+
+struct RunEnvironment {
+    HostKind hostKind = HostKind::Embedded;
+    std::optional<std::string> drawing; // the embedded host's drawing
+    std::string inputScript;            // its designer script ("" none)
+    std::string configFolder;           // where it remembers its last drawing
+    QString registryFile;               // the registry file off Windows
+};
+
+// name -> value, nullptr when unset (std::getenv in the program).
+using GetEnvFn = std::function<const char*(const char*)>;
+
+// LUMO_CAD_HOST (embedded or automation, any case) overrides the platform's
+// choice; the configuration folder is $XDG_CONFIG_HOME/lumo, else
+// %APPDATA%\lumo on Windows, else ~/.config/lumo.
+RunEnvironment ReadRunEnvironment(const GetEnvFn& getEnv, bool onWindows);
+RunEnvironment ReadRunEnvironment();
+
+// The embedded host's options; a script that cannot be read is reported and
+// answers nothing (every request is cancelled).
+cad::embedded::EmbeddedHostOptions EmbeddedOptions(const RunEnvironment& env,
+                                                   const cad::MessageFn& report);
+
+// Tries the automation host first; when no CAD program answers, the user is
+// told so and offered the embedded host instead.
+class FallbackHostProvider : public cad::HostProvider {
+public:
+    // ask: true when the user takes the embedded host.
+    FallbackHostProvider(std::unique_ptr<cad::HostProvider> automation,
+                         std::function<std::unique_ptr<cad::HostProvider>()> makeEmbedded,
+                         std::function<bool()> ask);
+    std::shared_ptr<cad::Application> attach() override;
+    std::shared_ptr<cad::Application> create() override;
+
+private:
+    std::unique_ptr<cad::HostProvider> automation_;
+    std::function<std::unique_ptr<cad::HostProvider>()> makeEmbedded_;
+    std::function<bool()> ask_;
+    std::unique_ptr<cad::HostProvider> embedded_; // once the user took it
+};
+
+// The provider of the run: the embedded host with its drawing window, or on
+// Windows the automation host falling back to it. onWindowClosed runs when
+// the designer closes the drawing window.
+std::unique_ptr<cad::HostProvider> MakeHostProvider(const RunEnvironment& env, Dialogs& dialogs,
+                                                    std::function<void()> onWindowClosed);
+
+} // namespace lumo
