@@ -1,4 +1,5 @@
 #include "recording_dialogs.h"
+#include "scoped_env.h"
 #include "settings/suite.h"
 #include "temp_suite.h"
 #include "util/encoding.h"
@@ -186,39 +187,18 @@ TEST(RegistryFile, MissingUnreadableAndForeignFiles)
 }
 
 #ifndef _WIN32
-class EnvironmentGuard {
-public:
-    explicit EnvironmentGuard(const char* name) : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {}
-    ~EnvironmentGuard()
-    {
-        if (had_)
-            qputenv(name_, old_);
-        else
-            qunsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    bool had_;
-    QByteArray old_;
-};
-
 TEST(RegistryFile, LocationAndOverride)
 {
-    const EnvironmentGuard file("LUMO_REGISTRY_FILE");
-    const EnvironmentGuard config("XDG_CONFIG_HOME");
-    const EnvironmentGuard home("HOME");
-
-    qunsetenv("LUMO_REGISTRY_FILE");
-    qputenv("XDG_CONFIG_HOME", "/tmp/konfig");
+    test::ScopedEnv file("LUMO_REGISTRY_FILE", std::nullopt);
+    test::ScopedEnv config("XDG_CONFIG_HOME", "/tmp/konfig");
+    const test::ScopedEnv home("HOME", "/home/jan");
     EXPECT_EQ(RegistryFilePath(), "/tmp/konfig/lumo/registry.reg");
-    qunsetenv("XDG_CONFIG_HOME");
-    qputenv("HOME", "/home/jan");
+    config.unset();
     EXPECT_EQ(RegistryFilePath(), "/home/jan/.config/lumo/registry.reg");
 
     TempSuite suite;
     test::RecordingDialogs dialogs;
-    qputenv("LUMO_REGISTRY_FILE", QFile::encodeName(suite.writeCityRegistry("\\srv\\Dane", "Gdynia")));
+    file.set(QFile::encodeName(suite.writeCityRegistry("\\srv\\Dane", "Gdynia")));
     EXPECT_EQ(RegReadString(dialogs, RegistryRoot::CurrentUser, kDirectories, "City"), "Gdynia");
     EXPECT_EQ(RegReadString(dialogs, RegistryRoot::CurrentUser, kDirectories, "aDane"), "\\srv\\Dane");
 }
