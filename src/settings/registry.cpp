@@ -15,7 +15,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QRegularExpression>
 #include <QStringList>
 #include <QtGlobal>
 
@@ -113,31 +112,9 @@ QString DecodeFile(const QByteArray& bytes)
     return FromAnsi(bytes);
 }
 
-// Lines as the editor writes them: long hex values go on over several lines,
-// each but the last ending with a backslash.
-QStringList LogicalLines(const QString& text)
-{
-    QStringList lines;
-    QString pending;
-    for (QString line : text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
-        if (!pending.isEmpty())
-            line = pending + line.trimmed();
-        pending.clear();
-        const QString right = line.trimmed();
-        if (right.endsWith(u'\\') && right.contains(QStringLiteral("=hex"))) {
-            pending = right.left(right.size() - 1);
-            continue;
-        }
-        lines.append(line);
-    }
-    if (!pending.isEmpty())
-        lines.append(pending);
-    return lines;
-}
-
 // A quoted text with \\ and \" escapes, starting at text[pos] == '"'. pos
 // ends after the closing quote.
-std::optional<QString> QuotedText(const QString& text, qsizetype& pos)
+std::optional<QString> QuotedText(QStringView text, qsizetype& pos)
 {
     QString result;
     for (++pos; pos < text.size(); ++pos) {
@@ -154,10 +131,11 @@ std::optional<QString> QuotedText(const QString& text, qsizetype& pos)
     return std::nullopt;
 }
 
-std::optional<QByteArray> HexBytes(const QString& list)
+std::optional<QByteArray> HexBytes(QStringView list)
 {
     QByteArray bytes;
-    for (const QString& item : list.split(u',', Qt::SkipEmptyParts)) {
+    bytes.reserve(list.size() / 3 + 1);
+    for (const QStringView item : list.tokenize(u',', Qt::SkipEmptyParts)) {
         bool ok = false;
         const uint value = item.trimmed().toUInt(&ok, 16);
         if (!ok || value > 0xFF)
@@ -169,10 +147,10 @@ std::optional<QByteArray> HexBytes(const QString& list)
 
 // The bytes an ANSI query returns for the value's data as written in the
 // file; nullopt for a deletion ("name"=-) and for data we cannot read.
-std::optional<QByteArray> ValueData(const QString& data, bool unicodeFile, bool& deleted)
+std::optional<QByteArray> ValueData(QStringView data, bool unicodeFile, bool& deleted)
 {
     deleted = false;
-    const QString d = data.trimmed();
+    const QStringView d = data.trimmed();
     if (d == u"-") {
         deleted = true;
         return std::nullopt;
@@ -184,7 +162,7 @@ std::optional<QByteArray> ValueData(const QString& data, bool unicodeFile, bool&
             return std::nullopt;
         return ToAnsi(*text) + QByteArray(1, '\0');
     }
-    if (d.startsWith(QStringLiteral("dword:"), Qt::CaseInsensitive)) {
+    if (d.startsWith(u"dword:", Qt::CaseInsensitive)) {
         bool ok = false;
         const uint value = d.mid(6).trimmed().toUInt(&ok, 16);
         if (!ok)
@@ -194,12 +172,12 @@ std::optional<QByteArray> ValueData(const QString& data, bool unicodeFile, bool&
             bytes.append(static_cast<char>((value >> (8 * i)) & 0xFF));
         return bytes;
     }
-    if (d.startsWith(QStringLiteral("hex"), Qt::CaseInsensitive)) {
+    if (d.startsWith(u"hex", Qt::CaseInsensitive)) {
         const qsizetype colon = d.indexOf(u':');
         if (colon < 0)
             return std::nullopt;
         int type = 3; // binary
-        const QString kind = d.mid(3, colon - 3).trimmed();
+        const QStringView kind = d.mid(3, colon - 3).trimmed();
         if (!kind.isEmpty()) {
             if (!kind.startsWith(u'(') || !kind.endsWith(u')'))
                 return std::nullopt;
@@ -223,46 +201,107 @@ std::optional<QByteArray> ValueData(const QString& data, bool unicodeFile, bool&
     return std::nullopt;
 }
 
-std::optional<ExportFile> ParseExport(const QString& text)
-{
-    ExportFile file;
-    const QStringList lines = LogicalLines(text);
-    qsizetype i = 0;
-    while (i < lines.size() && lines[i].trimmed().isEmpty())
-        ++i;
-    if (i == lines.size())
-        return std::nullopt;
-    const QString header = lines[i].trimmed();
-    if (header == u"Windows Registry Editor Version 5.00")
-        file.unicode = true;
-    else if (header != u"REGEDIT4")
-        return std::nullopt;
+// Reads an export in one pass: every line is looked at once, and each value
+// goes into the map as it is met. Long hex values go on over several lines,
+// each but the last ending with a backslash; those are gathered into one
+// line first (appending, so a value of megabytes costs no more than its
+// length).
+class ExportParser {
+public:
+    std::optional<ExportFile> parse(QStringView text)
+    {
+        qsizetype start = 0;
+        while (true) {
+            qsizetype end = start;
+            while (end < text.size() && text[end] != u'\r' && text[end] != u'\n')
+                ++end;
+            physicalLine(text.mid(start, end - start));
+            if (end == text.size())
+                break;
+            start = end + (text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n' ? 2 : 1);
+        }
+        if (continuing_)
+            logicalLine(QStringView(joined_).trimmed());
+        if (state_ != State::Body)
+            return std::nullopt;
+        return std::move(file_);
+    }
 
-    QHash<QString, QByteArray>* current = nullptr;
-    for (++i; i < lines.size(); ++i) {
-        const QString line = lines[i].trimmed();
+private:
+    enum class State { Header, Body, NotAnExport };
+
+    void physicalLine(QStringView line)
+    {
+        if (continuing_) {
+            joined_ += line.trimmed();
+            while (!joined_.isEmpty() && joined_.back().isSpace())
+                joined_.chop(1);
+            if (joined_.endsWith(u'\\')) {
+                joined_.chop(1);
+                return;
+            }
+            continuing_ = false;
+            logicalLine(joined_);
+            joined_.clear();
+            return;
+        }
+        const QStringView trimmed = line.trimmed();
+        if (trimmed.endsWith(u'\\') && trimmed.contains(u"=hex")) {
+            joined_ = trimmed.chopped(1).toString();
+            continuing_ = true;
+            return;
+        }
+        logicalLine(trimmed);
+    }
+
+    // A whole line, trimmed.
+    void logicalLine(QStringView line)
+    {
+        switch (state_) {
+        case State::NotAnExport:
+            return;
+        case State::Header:
+            if (line.isEmpty())
+                return;
+            if (line == u"Windows Registry Editor Version 5.00") {
+                file_.unicode = true;
+                state_ = State::Body;
+            } else if (line == u"REGEDIT4") {
+                state_ = State::Body;
+            } else {
+                state_ = State::NotAnExport;
+            }
+            return;
+        case State::Body:
+            bodyLine(line);
+            return;
+        }
+    }
+
+    void bodyLine(QStringView line)
+    {
         if (line.isEmpty() || line.startsWith(u';'))
-            continue;
+            return;
         if (line.startsWith(u'[')) {
             const qsizetype close = line.lastIndexOf(u']');
-            QString path = line.mid(1, close > 0 ? close - 1 : -1);
+            const QString path = line.mid(1, close > 0 ? close - 1 : line.size() - 1).toString();
             if (path.startsWith(u'-')) {
                 // A deleted key takes its subkeys with it.
                 const QString gone = NormalizedKey(path.mid(1));
-                for (auto it = file.keys.begin(); it != file.keys.end();) {
+                for (auto it = file_.keys.begin(); it != file_.keys.end();) {
                     if (it.key() == gone || it.key().startsWith(gone + u'\\'))
-                        it = file.keys.erase(it);
+                        it = file_.keys.erase(it);
                     else
                         ++it;
                 }
-                current = nullptr;
-                continue;
+                current_ = nullptr;
+                return;
             }
-            current = &file.keys[NormalizedKey(path)];
-            continue;
+            current_ = &file_.keys[NormalizedKey(path)];
+            return;
         }
-        if (!current)
-            continue;
+        if (!current_)
+            return;
         QString name;
         qsizetype pos = 0;
         if (line.startsWith(u'@')) {
@@ -270,25 +309,30 @@ std::optional<ExportFile> ParseExport(const QString& text)
         } else if (line.startsWith(u'"')) {
             const std::optional<QString> quoted = QuotedText(line, pos);
             if (!quoted)
-                continue;
+                return;
             name = *quoted;
         } else {
-            continue;
+            return;
         }
         while (pos < line.size() && line[pos] == u' ')
             ++pos;
         if (pos >= line.size() || line[pos] != u'=')
-            continue;
+            return;
         bool deleted = false;
-        const std::optional<QByteArray> data = ValueData(line.mid(pos + 1), file.unicode, deleted);
+        const std::optional<QByteArray> data = ValueData(line.mid(pos + 1), file_.unicode, deleted);
         const QString folded = name.toCaseFolded();
         if (deleted)
-            current->remove(folded);
+            current_->remove(folded);
         else if (data)
-            current->insert(folded, *data);
+            current_->insert(folded, *data);
     }
-    return file;
-}
+
+    ExportFile file_;
+    State state_ = State::Header;
+    QHash<QString, QByteArray>* current_ = nullptr;
+    QString joined_;          // a value running on over lines, backslashes removed
+    bool continuing_ = false; // joined_ goes on in the next line
+};
 
 int ReadErrorCode(const QFile& file)
 {
@@ -321,7 +365,7 @@ QString RegReadStringFromFile(Dialogs& dialogs, const QString& registryFile, Reg
         ShowRegistryError(dialogs, ReadErrorCode(file));
         return {};
     }
-    const std::optional<ExportFile> parsed = ParseExport(DecodeFile(bytes));
+    const std::optional<ExportFile> parsed = ExportParser().parse(DecodeFile(bytes));
     if (!parsed) {
         ShowRegistryError(dialogs, kErrorBadDatabase);
         return {};

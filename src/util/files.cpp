@@ -3,10 +3,20 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
 #include <QStringList>
 
 #include <cerrno>
+#include <filesystem>
+#include <cstdio>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace lumo {
 
@@ -129,16 +139,135 @@ std::optional<QByteArray> ReadFileBytes(const QString& path, int* errorCode)
     return bytes;
 }
 
-bool WriteFileAtomic(const QString& path, const QByteArray& bytes)
+namespace {
+
+// Makes what was written to the file survive a crash of the machine.
+bool SyncFile(QFile& file)
 {
-    QSaveFile file(ToNativePath(path));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
+#ifdef _WIN32
+    return _commit(file.handle()) == 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
+}
+
+// Makes a folder's entries (a file renamed into it) survive a crash. Windows
+// has no such call for folders; its rename is already written through.
+void SyncFolder(const QString& nativeFolder)
+{
+#ifndef _WIN32
+    const int fd = ::open(QFile::encodeName(nativeFolder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
     }
-    return file.commit();
+#else
+    (void)nativeFolder;
+#endif
+}
+
+bool WriteAll(QFile& file, const QByteArray& bytes)
+{
+    return file.write(bytes) == bytes.size();
+}
+
+// A new file beside the target with the whole content, flushed to disk; its
+// native path, or "" when the folder does not take it.
+QString WriteTemporaryBeside(const QString& target, const QByteArray& bytes)
+{
+    const QFileInfo info(target);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const quint32 tag = QRandomGenerator::global()->generate();
+        const QString name = target + QStringLiteral(".%1.tmp").arg(tag, 8, 16, QLatin1Char('0'));
+        QFile file(name);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+            if (QFileInfo::exists(name))
+                continue; // another file took that name: try the next one
+            return {};
+        }
+        if (info.exists())
+            file.setPermissions(info.permissions());
+        if (!WriteAll(file, bytes) || !SyncFile(file)) {
+            file.close();
+            file.remove();
+            return {};
+        }
+        file.close();
+        return name;
+    }
+    return {};
+}
+
+// The in-place rewrite on a native path (see RewriteFileInPlace).
+bool RewriteNativeFileInPlace(const QString& nativePath, const QByteArray& bytes)
+{
+    QFile file(nativePath);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
+        return false;
+    const QByteArray old = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+
+    // What goes beyond the old end is written first: a full disk then stops
+    // us before a single old byte has changed.
+    if (bytes.size() > old.size()) {
+        if (!file.seek(old.size()) || !WriteAll(file, bytes.mid(old.size())) || !SyncFile(file)) {
+            file.resize(old.size());
+            return false;
+        }
+    }
+    const bool written = file.seek(0) && WriteAll(file, bytes.left(old.size())) &&
+                         file.resize(bytes.size()) && SyncFile(file);
+    if (written)
+        return true;
+    // Put the old content back, so that a failure loses nothing.
+    file.seek(0);
+    WriteAll(file, old);
+    file.resize(old.size());
+    SyncFile(file);
+    return false;
+}
+
+} // namespace
+
+bool ReplaceByRename(const QString& temporary, const QString& target)
+{
+#ifdef _WIN32
+    std::error_code error;
+    std::filesystem::rename(temporary.toStdWString(), target.toStdWString(), error);
+    return !error;
+#else
+    return ::rename(QFile::encodeName(temporary).constData(),
+                    QFile::encodeName(target).constData()) == 0;
+#endif
+}
+
+bool RewriteFileInPlace(const QString& path, const QByteArray& bytes)
+{
+    return RewriteNativeFileInPlace(ToNativePath(path), bytes);
+}
+
+bool WriteFileAtomic(const QString& path, const QByteArray& bytes, ReplaceStep replace)
+{
+    QString target = ToNativePath(path);
+    const QFileInfo info(target);
+    if (info.isSymLink())
+        target = info.symLinkTarget(); // the file the link points at is the one to change
+    const QString temporary = WriteTemporaryBeside(target, bytes);
+    if (!temporary.isEmpty()) {
+        if (replace(temporary, target)) {
+            SyncFolder(QFileInfo(target).absolutePath());
+            return true;
+        }
+        QFile::remove(temporary);
+    }
+    // The folder takes no new file or no rename (a program folder the user
+    // may not change, a file mounted on its own), while the file itself may
+    // still be writable: Windows' own writer changes such a file in place,
+    // and so do we.
+    if (!QFileInfo(target).isFile())
+        return false;
+    return RewriteNativeFileInPlace(target, bytes);
 }
 
 bool AppendToFile(const QString& path, const QByteArray& bytes)

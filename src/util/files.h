@@ -37,11 +37,25 @@ bool FolderExists(const QString& path);
 // denied, other codes as they come).
 std::optional<QByteArray> ReadFileBytes(const QString& path, int* errorCode = nullptr);
 
+// Puts a finished temporary file in the place of the target (both native
+// paths); false when it cannot. ReplaceByRename is the real one; tests pass
+// one that fails, as a folder the user may not change makes it fail.
+using ReplaceStep = bool (*)(const QString& temporary, const QString& target);
+bool ReplaceByRename(const QString& temporary, const QString& target);
+
 // Writes the whole file so that it is either the old content or the new one,
-// never a mixture: the bytes go to a temporary file in the same folder, which
-// then replaces the original. False when anything fails; the original is
-// then untouched.
-bool WriteFileAtomic(const QString& path, const QByteArray& bytes);
+// never a mixture: the bytes go to a temporary file in the same folder,
+// flushed to disk, which then replaces the original. Where that is
+// impossible but the file itself is writable (a read-only folder), the file
+// is rewritten in place as RewriteFileInPlace does. False when nothing
+// worked; the original is then untouched.
+bool WriteFileAtomic(const QString& path, const QByteArray& bytes,
+                     ReplaceStep replace = ReplaceByRename);
+
+// Changes an existing file's content in place, flushed to disk. Growth is
+// written first, so a full disk stops it before an old byte changes; on any
+// other failure the old content is written back. False when it failed.
+bool RewriteFileInPlace(const QString& path, const QByteArray& bytes);
 
 // Appends bytes at the end of a file, creating it when missing.
 bool AppendToFile(const QString& path, const QByteArray& bytes);

@@ -27,15 +27,5 @@ TEST(GetCommandLineArgs, SplitsAtBlanksAndTabsWithoutQuoting)
         EXPECT_EQ(GetCommandLineArgs(c.line, c.maxWords), c.words) << c.line.toStdString();
 }
 
-TEST(GetVersionText, JoinsTheThreeNumbersWithPoints)
-{
-    const QString expected = QStringLiteral("%1.%2.%3")
-                                 .arg(LUMO_VERSION_MAJOR)
-                                 .arg(LUMO_VERSION_MINOR)
-                                 .arg(LUMO_VERSION_PATCH);
-    EXPECT_EQ(GetVersionText(), expected);
-    EXPECT_EQ(GetVersionText().count(u'.'), 2);
-}
-
 } // namespace
 } // namespace lumo

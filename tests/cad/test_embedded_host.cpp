@@ -5,6 +5,7 @@
 #include "cad/drawing.h"
 #include "cad/embedded/embedded_host.h"
 #include "dxf/document.h"
+#include "test_drawings.h"
 
 #include "cad/embedded/drawing_file.h"
 
@@ -50,8 +51,6 @@ INSTANTIATE_TEST_SUITE_P(Embedded, HostContract,
 namespace lumo::cad::embedded {
 namespace {
 
-const fs::path kCorpus = LUMO_DXF_CORPUS;
-
 std::string readAll(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -94,7 +93,7 @@ protected:
     fs::path copyOf(const char* corpusFile, const char* name)
     {
         const auto copy = folder / name;
-        fs::copy_file(kCorpus / corpusFile, copy);
+        fs::copy_file(lumo::test::TestDrawing(corpusFile), copy);
         fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_write,
                         fs::perm_options::add);
         return copy;
@@ -379,9 +378,10 @@ TEST_F(EmbeddedHost, AnUnreadableDrawingIsReportedAndNeverOverwritten)
         std::string bytes;
         bool mustRefuse;
     } cases[] = {
-        {"truncated", readAll(kCorpus / "awkward_r14_truncated_noEOF__KreatorKoszy_fdfs.dxf"),
+        {"truncated",
+         readAll(lumo::test::TestDrawing("r2013_ezdxf_written_attribs__ezdxf_multi_insert_with_attribs.dxf")).substr(0, 9000),
          false},
-        {"binary", readAll(kCorpus / "r2000_BINARY_acad__ACadSharp_sample_AC1015_binary.dxf"),
+        {"binary", readAll(lumo::test::TestDrawing("r2000_BINARY_acad__ACadSharp_sample_AC1015_binary.dxf")),
          true},
         {"garbage", "0\nSECTION\n2\nHEADER\n9\n$ACADVER\nnot a group code\n", true},
     };
@@ -482,8 +482,13 @@ TEST_F(EmbeddedHost, PlacesAHeadInDrawingsOfEveryVersion)
         {"r2013_bricscad_inserts__ezdxf_insert_bricscad_level_1.dxf", true},
         {"r2018_netdxf_written_attribs__netDxf_sample.dxf", true},
     };
+    std::string notFound;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
+        if (lumo::test::TestDrawing(c.file).empty()) {
+            notFound += std::string(" ") + c.file;
+            continue;
+        }
         const auto plan = copyOf(c.file, (std::string("v-") + c.file).c_str());
         long entities = 0;
         {
@@ -513,6 +518,8 @@ TEST_F(EmbeddedHost, PlacesAHeadInDrawingsOfEveryVersion)
         EXPECT_EQ(GetDrawingProperty(session, "ONUMERSKRZYZ"), c.holdsProperties ? "987" : "");
     }
     EXPECT_TRUE(reports.empty());
+    if (!notFound.empty())
+        GTEST_SKIP() << "the other drawings passed; not found (the corpus is optional):" << notFound;
 }
 
 TEST_F(EmbeddedHost, BlockFilesGivenAsWindowsPathsInAnyCase)

@@ -66,7 +66,7 @@ TEST(DxfCorpus, EveryFileRoundTripsOrIsRefusedWithALine)
 TEST(DxfCorpus, ReadsWhatTheDrawingsHold)
 {
     if (corpusFiles().empty())
-        GTEST_SKIP();
+        GTEST_SKIP() << "corpus not found at " << LUMO_DXF_CORPUS;
     struct Case {
         const char* file;
         const char* version;

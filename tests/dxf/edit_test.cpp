@@ -1,6 +1,7 @@
 // Edits on real drawings of several versions: what is added reads back, what
 // was not touched stays byte for byte, and independent readers accept it.
 #include "dxf/document.h"
+#include "test_drawings.h"
 
 #include <gtest/gtest.h>
 
@@ -139,7 +140,7 @@ class DxfEdit : public ::testing::TestWithParam<Case> {};
 TEST_P(DxfEdit, AddedRecordsReadBackAndTheRestIsUntouched)
 {
     const Case& c = GetParam();
-    std::string path = std::string(LUMO_DXF_CORPUS) + "/" + c.file;
+    std::string path = lumo::test::TestDrawing(c.file).string();
     if (!fs::exists(path))
         GTEST_SKIP() << "corpus not found";
     Document doc = Document::load(path);
@@ -380,7 +381,7 @@ TEST(DxfEditSmall, RotatingAReferenceTurnsItsAttributes)
 
 TEST(DxfEditSmall, DrawingsWithoutHandlesGetNoneAdded)
 {
-    std::string path = std::string(LUMO_DXF_CORPUS) + "/awkward_entities_only_trailing_spaces_noEOF__ezdxf_recover01.dxf";
+    std::string path = lumo::test::TestDrawing("awkward_entities_only_trailing_spaces_noEOF__ezdxf_recover01.dxf").string();
     if (!fs::exists(path))
         GTEST_SKIP() << "corpus not found";
     Document doc = Document::load(path);
@@ -398,7 +399,7 @@ TEST(DxfImport, EverythingABlockNeedsComesAlong)
     const char* sources[] = {"r2013_odafamily_attribs__qcad_flange.dxf", "r2018_acad_attribs__libredwg_example_2018.dxf",
                              "r12_acad_attribs__ACadSharp_sample_AC1009_ascii.dxf"};
     for (const char* file : sources) {
-        std::string path = std::string(LUMO_DXF_CORPUS) + "/" + file;
+        std::string path = lumo::test::TestDrawing(file).string();
         if (!fs::exists(path))
             GTEST_SKIP() << "corpus not found";
         for (const char* version : {"AC1009", "AC1015", "AC1032"}) {

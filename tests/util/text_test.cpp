@@ -81,15 +81,5 @@ TEST(Text, TakeToken)
     }
 }
 
-TEST(Text, Utf8HelpersKeepPolishLetters)
-{
-    const QString polish = QStringLiteral("Zażółć gęślą jaźń ĄĘ");
-    const std::string utf8 = Utf8FromQString(polish);
-    EXPECT_EQ(utf8, std::string("Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87 g\xC4\x99\xC5\x9Bl\xC4\x85 "
-                                "ja\xC5\xBA\xC5\x84 \xC4\x84\xC4\x98"));
-    EXPECT_EQ(QStringFromUtf8(utf8), polish);
-    EXPECT_EQ(QStringFromUtf8(std::string("a\0b", 3)).size(), 3);
-}
-
 } // namespace
 } // namespace lumo

@@ -3,6 +3,7 @@
 // mark, saving, the recent drawings, the cursor's coordinates.
 #include "cad/embedded/view/main_window.h"
 #include "dxf/document.h"
+#include "test_drawings.h"
 
 #include <QApplication>
 #include <QFile>
@@ -18,8 +19,6 @@
 namespace lumo::view {
 namespace {
 
-const QString kCorpus = QStringLiteral(LUMO_DXF_CORPUS);
-
 class Window : public ::testing::Test {
 protected:
     void SetUp() override
@@ -32,7 +31,7 @@ protected:
     QString copy(const char* name, const QString& as)
     {
         const QString target = folder.filePath(as);
-        QFile::copy(kCorpus + QLatin1Char('/') + QLatin1String(name), target);
+        QFile::copy(QString::fromStdString(lumo::test::TestDrawing(name).string()), target);
         QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
         return target;
     }

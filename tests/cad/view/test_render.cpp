@@ -4,6 +4,7 @@
 #include "cad/embedded/view/aci.h"
 #include "cad/embedded/view/scene_builder.h"
 #include "dxf/document.h"
+#include "test_drawings.h"
 
 #include <QImage>
 #include <QPainter>
@@ -210,7 +211,7 @@ TEST(PlainText, FormattingIsRemoved)
 TEST(RenderCorpus, FlangeEntitiesLandOnTheirPixels)
 {
     const auto document =
-        dxf::Document::load(LUMO_DXF_CORPUS "/r2013_odafamily_attribs__qcad_flange.dxf");
+        dxf::Document::load(lumo::test::TestDrawing("r2013_odafamily_attribs__qcad_flange.dxf").string());
     Scene scene;
     ASSERT_TRUE(SceneBuilder(document).buildModelSpace(scene));
     ASSERT_GT(scene.items().size(), 200u);
@@ -250,9 +251,15 @@ TEST(RenderCorpus, EveryReadableDrawingBuilds)
         "r2018_acad_attribs__libredwg_example_2018.dxf",
         "r2018_netdxf_written_attribs__netDxf_sample.dxf",
     };
+    std::string notFound;
     for (const char* file : files) {
         SCOPED_TRACE(file);
-        const auto document = dxf::Document::load(std::string(LUMO_DXF_CORPUS "/") + file);
+        const auto path = lumo::test::TestDrawing(file);
+        if (path.empty()) {
+            notFound += std::string(" ") + file;
+            continue;
+        }
+        const auto document = dxf::Document::load(path.string());
         Scene scene;
         ASSERT_TRUE(SceneBuilder(document).buildModelSpace(scene));
         EXPECT_FALSE(scene.isEmpty());
@@ -267,6 +274,8 @@ TEST(RenderCorpus, EveryReadableDrawingBuilds)
                 lit += (image.pixel(x, y) & 0xFFFFFF) != 0;
         EXPECT_GT(lit, 20);
     }
+    if (!notFound.empty())
+        GTEST_SKIP() << "the other drawings passed; not found (the corpus is optional):" << notFound;
 }
 
 } // namespace
