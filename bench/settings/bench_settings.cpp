@@ -26,6 +26,7 @@ public:
         return defaultButton;
     }
     QString input(const QString&, const QString&) override { return {}; }
+    bool showDocument(const QUrl&) override { return false; }
 };
 
 // A version 5 export (UTF-16 with its mark) as the registry editor writes
