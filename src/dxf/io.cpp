@@ -14,6 +14,15 @@
 #ifdef __linux__
 #include <sys/mman.h>
 #endif
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace lumo::dxf {
 
@@ -42,6 +51,28 @@ static std::filesystem::path toPath(const std::string& utf8)
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 #else
     return std::filesystem::path(utf8);
+#endif
+}
+
+// Puts a written file (or the folder that names it) on the disk, so that a
+// crash after the rename never leaves the drawing's name on an empty file.
+static void flushToDisk(const std::filesystem::path& path, bool folder)
+{
+#ifdef _WIN32
+    if (folder)
+        return; // the file system journals the rename itself
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        FlushFileBuffers(file);
+        CloseHandle(file);
+    }
+#else
+    const int fd = ::open(path.c_str(), O_RDONLY | (folder ? O_DIRECTORY : 0));
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 #endif
 }
 
@@ -538,6 +569,7 @@ void Document::save(const std::string& path) const
             throw DxfError(0, "cannot write " + tmp.string());
         }
     }
+    flushToDisk(tmp, false);
     std::error_code ec;
     if (fs::exists(target, ec)) {
         fs::path bak = target;
@@ -560,6 +592,7 @@ void Document::save(const std::string& path) const
         fs::remove(tmp, ignore);
         throw DxfError(0, "cannot replace " + path + ": " + ec.message());
     }
+    flushToDisk(dir.empty() ? fs::path(".") : dir, true);
     d_->modified = false;
 }
 
