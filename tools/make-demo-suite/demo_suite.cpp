@@ -148,11 +148,15 @@ void writeScreen(bool oval, const QString& path)
     save(doc, path);
 }
 
+// A push-button box with its button. The program inserts it at half the
+// heads' scale (2.5 at 1:500), so it is drawn twice as large to stand beside
+// a head at a sensible size.
 void writePushButton(const QString& path)
 {
     dxf::Document doc = dxf::Document::create();
-    rectangle(doc, -0.2, 0.0, 0.2, 0.6);
-    circle(doc, 0.0, 0.35, 0.12, kYellow);
+    const double u = 2 * kBlockUnit;
+    rectangle(doc, -0.2 * u, 0.0, 0.2 * u, 0.6 * u);
+    circle(doc, 0.0, 0.35 * u, 0.12 * u, kYellow);
     save(doc, path);
 }
 
