@@ -204,15 +204,5 @@ TEST(InputScript, ReadsTheThreeInputsAndRefusesAnythingElse)
     }
 }
 
-TEST(InputScript, CancelsOnceItRunsOut)
-{
-    ScriptedInputSource script({InputAnswer::pointAt(1, 2)});
-    const InputRequest request{InputRequest::Kind::Point, "p", std::nullopt};
-    EXPECT_EQ(script.poll(request), InputAnswer::pointAt(1, 2));
-    EXPECT_EQ(script.poll(request).kind, InputAnswer::Kind::Cancel);
-    EXPECT_EQ(script.wait(request).kind, InputAnswer::Kind::Cancel);
-    EXPECT_EQ(script.prompts().size(), 3u);
-}
-
 } // namespace
 } // namespace lumo::cad::embedded

@@ -334,9 +334,6 @@ TEST(DxfEditSmall, TablesAndEntitiesChange)
     EXPECT_TRUE(bl.isFrozen());
     EXPECT_FALSE(bl.isVisible());
     EXPECT_EQ(bl.lineWeight(), 50);
-    bl.setOn(true);
-    EXPECT_TRUE(bl.isOn());
-    EXPECT_EQ(bl.colour(), 3);
     TextStyle bs = *back.findTextStyle("opis");
     EXPECT_EQ(bs.height(), 2.0);
     EXPECT_EQ(bs.fontFile(), "arial.ttf");

@@ -15,19 +15,6 @@
 
 namespace lumo::cad::com::testing {
 
-class FakeAttribute final : public AttributeReference {
-public:
-    FakeAttribute(std::string tag, std::string text) : tag_(std::move(tag)), text_(std::move(text)) {}
-    std::string typeName() const override { return "IAcadAttributeReference"; }
-    std::string tagString() const override { return tag_; }
-    std::string textString() const override { return text_; }
-    void setTextString(const std::string& text) override { text_ = text; }
-
-private:
-    std::string tag_;
-    std::string text_;
-};
-
 class FakeDefinition final : public AttributeDefinition {
 public:
     FakeDefinition(std::string tag, std::string text) : tag_(std::move(tag)), text_(std::move(text)) {}
@@ -57,23 +44,17 @@ public:
     double rotation() const override { return rotation_; }
     void setRotation(double radians) override { rotation_ = radians; }
     Point3 insertionPoint() const override { return point; }
-    bool hasAttributes() const override {
-        if (type_ != "IAcadBlockReference") throw HostError("Member not found");
-        return !attributes.empty();
-    }
+    bool hasAttributes() const override { return !getAttributes().empty(); }
     std::vector<std::shared_ptr<AttributeReference>> getAttributes() const override {
         if (type_ != "IAcadBlockReference") throw HostError("Member not found");
-        return {attributes.begin(), attributes.end()};
+        return {};
     }
-    void update() override { ++updates; }
-    void erase() override { erased = true; }
+    void update() override {}
+    void erase() override {}
 
     Point3 point;
     std::string name;
     double scales[3] = {1, 1, 1};
-    std::vector<std::shared_ptr<FakeAttribute>> attributes;
-    int updates = 0;
-    bool erased = false;
 
 private:
     std::string type_;
@@ -156,7 +137,7 @@ private:
 
 // A named collection whose Item fails for a missing name, as the host's do.
 template <class Interface, class Item>
-class FakeTable final : public Interface {
+class FakeTable : public Interface {
 public:
     explicit FakeTable(std::string type) : type_(std::move(type)) {}
     std::string typeName() const override { return type_; }
@@ -173,25 +154,14 @@ private:
 };
 
 template <class Interface, class Item, class Fake>
-class FakeAddableTable final : public Interface {
+class FakeAddableTable final : public FakeTable<Interface, Item> {
 public:
-    explicit FakeAddableTable(std::string type) : type_(std::move(type)) {}
-    std::string typeName() const override { return type_; }
-    long count() const override { return static_cast<long>(items.size()); }
-    std::shared_ptr<Item> item(const std::string& name) const override {
-        auto found = items.find(name);
-        if (found == items.end()) throw HostError("Key not found");
-        return found->second;
-    }
+    using FakeTable<Interface, Item>::FakeTable;
     std::shared_ptr<Item> add(const std::string& name) override {
-        auto& slot = items[name];
+        auto& slot = this->items[name];
         if (!slot) slot = std::make_shared<Fake>(name);
         return slot;
     }
-    std::map<std::string, std::shared_ptr<Item>> items;
-
-private:
-    std::string type_;
 };
 
 class FakeModelSpace final : public ModelSpace {
