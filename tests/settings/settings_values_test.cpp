@@ -154,12 +154,6 @@ TEST(SettingsValues, WritersStoreTheKeptValues)
                          "Orientacja00=4\r\n"
                          "[LUMO_Sygnalizatory]\r\n"
                          "SkalujTekst=0\r\n"));
-
-    SettingsValues back;
-    EXPECT_EQ(ReadDefaultDetector(file, back), -1);
-    ReadSignalFont(file, back);
-    EXPECT_EQ(back.signalFontHeight, "1,25");
-    EXPECT_EQ(ReadOrientation(file), "4");
 }
 
 } // namespace

@@ -80,17 +80,5 @@ TEST(BuildSignalLabel, BuildsTheDesignationFromItsParts)
     }
 }
 
-TEST(Catalogue, SuffixListsHoldTheirItemsInOrder)
-{
-    const QStringList& combined = AdditionalDirectionalSuffixes();
-    ASSERT_EQ(combined.size(), 33);
-    EXPECT_EQ(combined.first(), "ap");
-    EXPECT_EQ(combined[10], "kp");
-    EXPECT_EQ(combined[11], "ap1");
-    EXPECT_EQ(combined.last(), "kp2");
-    EXPECT_EQ(DirectionalSuffixes().size(), 11);
-    EXPECT_EQ(AdditionalSuffixes().last(), "p5");
-}
-
 } // namespace
 } // namespace lumo
