@@ -16,12 +16,6 @@ TEST(SetListPoz, GivesThePositionInTheSymbolsOwnList)
         {"S-3WP.dwg", 8, "S-3WP"}, // a file name is reduced in the caller's variable too
         {"S-3WP", 8, "S-3WP"},
         {"s-3wp", 0, "s-3wp"},     // lower case is not in the table
-        {"S-5PLK", 1, "S-5PLK"},
-        {"STT", 7, "STT"},
-        {"S-POMOCN", 15, "S-POMOCN"},
-        {"S-OSP", 16, "S-OSP"},
-        {"S-3LW", 7, "S-3LW"},
-        {"STK-LW", 4, "STK-LW"},
         {"S-5", 0, "S-5"},
         {"XYZ", 0, "XYZ"},
         {"C:\\Suite\\S-3LP.DWG", 9, "S-3LP"},
