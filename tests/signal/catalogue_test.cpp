@@ -69,7 +69,6 @@ TEST(BuildSignalLabel, BuildsTheDesignationFromItsParts)
         const QString label = BuildSignalLabel(state, c.pedestriansAndCyclists, c.formatPR);
         EXPECT_EQ(state.SignalCode, c.code);
         EXPECT_EQ(state.SignalCodeS, c.codeS);
-        EXPECT_EQ(state.SignalDesignation, "30-18/987/" + c.code);
         EXPECT_EQ(label, "Sygnalizator: 30-18/987/" + c.code);
     }
 }
