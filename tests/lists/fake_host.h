@@ -14,26 +14,25 @@ namespace lumo::testing {
 class FakeSummaryInfo : public cad::SummaryInfo {
 public:
     std::map<std::string, std::string> properties;
-    bool failAll = false;
 
     std::string typeName() const override { return "IAcadSummaryInfo"; }
     void getCustomByKey(const std::string& key, std::string& value) const override
     {
         const auto it = properties.find(key);
-        if (failAll || it == properties.end())
+        if (it == properties.end())
             throw cad::HostError("Key not found");
         value = it->second;
     }
     void setCustomByKey(const std::string& key, const std::string& value) override
     {
         const auto it = properties.find(key);
-        if (failAll || it == properties.end())
+        if (it == properties.end())
             throw cad::HostError("Key not found");
         it->second = value;
     }
     void addCustomInfo(const std::string& key, const std::string& value) override
     {
-        if (failAll || !properties.emplace(key, value).second)
+        if (!properties.emplace(key, value).second)
             throw cad::HostError("Duplicate key");
     }
     long numCustomInfo() const override { return static_cast<long>(properties.size()); }

@@ -357,32 +357,6 @@ TEST(ListFiles, AppendWithoutFolder)
 
 // ---- the values kept in the drawing
 
-TEST(DrawingValues, ReadAndWrite)
-{
-    ListSuite suite;
-    EXPECT_EQ(ReadLastStreet(suite.session), "");
-    EXPECT_EQ(ReadDocIntersection(suite.session), "");
-
-    suite.setDrawingProperty("OSTULICA", "  Żwirki i Wigury  ");
-    suite.setDrawingProperty("ONUMERSKRZYZ", " 987 ");
-    EXPECT_EQ(ReadLastStreet(suite.session), "Żwirki i Wigury");
-    EXPECT_EQ(ReadDocIntersection(suite.session), " 987 ");
-
-    auto& properties = suite.app->document->info->properties;
-    properties.clear();
-    WriteLastStreet(suite.session, "Długa");
-    EXPECT_EQ(properties.at("OSTULICA"), "Długa");
-    WriteLastStreet(suite.session, "Kwiatowa");
-    EXPECT_EQ(properties.at("OSTULICA"), "Kwiatowa");
-    EXPECT_EQ(properties.size(), 1u);
-    EXPECT_TRUE(suite.hostMessages.empty());
-
-    suite.app->hasDocument = false;
-    EXPECT_EQ(ReadLastStreet(suite.session), "");
-    EXPECT_EQ(ReadDocIntersection(suite.session), "");
-    EXPECT_EQ(suite.hostMessages.size(), 2u);
-}
-
 // ---- the same values in a real drawing on the embedded host
 
 TEST(DrawingValues, KeptInTheDrawingFile)

@@ -123,40 +123,11 @@ TEST_P(RegistryFileTest, ValuesTooLongForTheBufferShowError234)
         const test::DialogCall& call = dialogs.calls()[0];
         EXPECT_EQ(call.title, "LUMO_Sygnalizatory");
         EXPECT_EQ(call.text, "Registry access error number:  234");
-        EXPECT_EQ(call.icon, DialogIcon::None);
-        EXPECT_EQ(call.buttons, DialogButtons::Ok);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Exports, RegistryFileTest, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "Version5Utf16" : "Regedit4Ansi"; });
-
-// The city data folder as start-up joins it, from exports of both formats.
-TEST(RegistryFile, CityDataFolder)
-{
-    struct Case {
-        std::vector<std::pair<QString, QString>> values;
-        QString folder;
-    };
-    const Case cases[] = {
-        {{{"aDane", "\\home\\jan\\Dane \"A\""}, {"City", QStringLiteral("Łódź")}},
-         QStringLiteral("\\home\\jan\\Dane \"A\"\\Łódź")},
-        // A missing city reads as "Brak".
-        {{{"aDane", "D:\\Dane"}}, "D:\\Dane\\Brak"},
-    };
-    TempSuite suite;
-    test::RecordingDialogs dialogs;
-    for (const auto format : {TempSuite::RegFormat::Version5Utf16, TempSuite::RegFormat::Regedit4Ansi}) {
-        for (const Case& c : cases) {
-            const QString file = suite.writeRegistryFile("HKEY_CURRENT_USER\\Software\\Tarn\\Directories", c.values, format);
-            const auto read = [&](const char* name) {
-                return RegReadStringFromFile(dialogs, file, RegistryRoot::CurrentUser, kDirectories, name);
-            };
-            EXPECT_EQ(JoinPath(read("aDane"), read("City")), c.folder);
-        }
-    }
-    EXPECT_TRUE(dialogs.calls().empty());
-}
 
 TEST(RegistryFile, MissingUnreadableAndForeignFiles)
 {

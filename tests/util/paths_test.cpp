@@ -58,12 +58,5 @@ TEST(Paths, SplittingRoutines)
     }
 }
 
-TEST(Paths, CollapseBackslashesLeavesNetworkPathsAlone)
-{
-    EXPECT_EQ(CollapseBackslashes("C:\\\\a\\\\\\b"), "C:\\a\\b");
-    EXPECT_EQ(CollapseBackslashes("\\\\srv\\\\x"), "\\\\srv\\\\x");
-    EXPECT_EQ(CollapseBackslashes(""), "");
-}
-
 } // namespace
 } // namespace lumo

@@ -42,17 +42,6 @@ TEST(Widgets, FillComboFromArrayRunsTheRuleOnceForTheShownItem)
     EXPECT_EQ(changes, std::vector<int>{0});
 }
 
-TEST(Widgets, FillComboFromArrayWithNothingToShow)
-{
-    QComboBox combo;
-    std::vector<int> changes;
-    QObject::connect(&combo, &QComboBox::currentIndexChanged, [&](int i) { changes.push_back(i); });
-    FillComboFromArray(&combo, QStringList{}, 0, -1, 0);
-    EXPECT_EQ(combo.count(), 0);
-    EXPECT_EQ(combo.currentIndex(), -1);
-    EXPECT_TRUE(changes.empty());
-}
-
 TEST(Widgets, SetWindowOnTopKeepsPlaceAndShowsTheWindow)
 {
     QWidget form;

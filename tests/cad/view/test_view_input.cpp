@@ -114,7 +114,7 @@ TEST_F(ViewInput, RotationFollowsTheMouseAboutTheBase)
         QPoint at;
         double degrees;
     } cases[] = {
-        {{300, 150}, 0.0}, {{200, 50}, 90.0}, {{100, 150}, 180.0}, {{100, 250}, 225.0 + 0.0}, {{300, 50}, 45.0},
+        {{300, 150}, 0.0}, {{200, 50}, 90.0}, {{100, 150}, 180.0}, {{100, 250}, 225.0}, {{300, 50}, 45.0},
     };
     for (const auto& c : cases) {
         const Answer a = waitWhile(angleAbout(base), [&] {
@@ -123,8 +123,7 @@ TEST_F(ViewInput, RotationFollowsTheMouseAboutTheBase)
             QTest::mouseClick(view, Qt::LeftButton, {}, c.at);
         });
         ASSERT_EQ(a.kind, Answer::Kind::Angle);
-        const double expected = c.at == QPoint(100, 250) ? 225.0 : c.degrees;
-        EXPECT_NEAR(a.degrees, expected, 1e-9) << c.at.x() << "," << c.at.y();
+        EXPECT_NEAR(a.degrees, c.degrees, 1e-9) << c.at.x() << "," << c.at.y();
     }
 }
 
@@ -151,7 +150,6 @@ TEST_F(ViewInput, TypedInputAnswers)
         {point(), " -3.5 , 1e2 ", Answer::Kind::Point, {-3.5, 100}, 0},
         {point(), "7,8,0", Answer::Kind::Point, {7, 8}, 0},
         {angleAbout({0, 0}), "45", Answer::Kind::Angle, {}, 45},
-        {angleAbout({0, 0}), "-90.5", Answer::Kind::Angle, {}, -90.5},
         {angleAbout({1, 1}), "1,5", Answer::Kind::Angle, {}, 90},
         {angleAbout({0, 0}), "", Answer::Kind::Accept, {}, 0},
     };
