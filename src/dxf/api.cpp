@@ -364,6 +364,7 @@ static bool walkMatch(std::string_view p, std::string_view t)
 }
 
 FoldedPattern::FoldedPattern(std::string_view folded)
+    : full_(text::HasFullWildcards(folded)), pattern_(folded)
 {
     std::size_t start = 0;
     while (true) {
@@ -390,6 +391,10 @@ FoldedPattern::FoldedPattern(std::string_view folded)
 
 bool FoldedPattern::matches(std::string_view t) const
 {
+    // Digits, letters, sets, negation and escapes: the selection filters'
+    // own matcher, so there is one dialect of wildcards.
+    if (full_)
+        return text::WildcardMatch(pattern_, t);
     for (const Alternative& a : alternatives_) {
         const std::string_view core = a.core;
         bool hit;
@@ -411,6 +416,8 @@ bool FoldedPattern::matches(std::string_view t) const
 
 bool wildcardMatch(std::string_view pattern, std::string_view text)
 {
+    if (text::HasFullWildcards(pattern))
+        return text::WildcardMatch(pattern, text);
     return FoldedPattern(foldCase(pattern)).matches(foldCase(text));
 }
 

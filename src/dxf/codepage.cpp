@@ -1,5 +1,7 @@
 #include "dxf/codepage.h"
 
+#include "text/names.h"
+
 #include <charconv>
 #include <cstdint>
 
@@ -49,28 +51,10 @@ char32_t nextCodePoint(std::string_view s, std::size_t& i)
     return cp;
 }
 
+// One rule for the whole program's names.
 char32_t foldCase(char32_t c)
 {
-    if (c < 0x80)
-        return (c >= 'A' && c <= 'Z') ? c + 32 : c;
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7)
-        return c + 32;
-    if (c >= 0x100 && c <= 0x17F) {
-        // Latin Extended-A pairs upper/lower, shifted by one in 0x139..0x148
-        // and 0x179..0x17E.
-        if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E))
-            return (c & 1) ? c + 1 : c;
-        if (c == 0x130 || c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F)
-            return c;
-        return (c & 1) ? c : c + 1;
-    }
-    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2)
-        return c + 32;
-    if (c >= 0x410 && c <= 0x42F)
-        return c + 32;
-    if (c >= 0x400 && c <= 0x40F)
-        return c + 80;
-    return c;
+    return text::FoldCase(c);
 }
 
 std::string foldCase(std::string_view s)

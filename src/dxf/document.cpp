@@ -802,7 +802,7 @@ std::vector<BlockReference> Document::findBlockReferences(const ReferenceQuery& 
     if (!q.attributeValue.empty()) {
         std::string p = foldCase(q.attributeValue);
         std::vector<std::uint32_t> keys;
-        if (p.find_first_of("*?,") == std::string::npos) {
+        if (p.find_first_of("*?,") == std::string::npos && !text::HasFullWildcards(p)) {
             auto it = x.valueKeys.find(p);
             if (it != x.valueKeys.end())
                 keys.push_back(it->second);

@@ -12,6 +12,7 @@
 
 #include "dxf/codepage.h"
 #include "dxf/document.h"
+#include "text/names.h"
 
 #include <climits>
 #include <cstdint>
@@ -283,6 +284,8 @@ private:
         bool plain = false; // no wildcard inside the core
     };
     std::vector<Alternative> alternatives_;
+    bool full_ = false;
+    std::string pattern_;
 };
 
 // The engine's access to the private parts of handles.

@@ -1,5 +1,7 @@
 #include "settings/ini_file.h"
 
+#include "text/names.h"
+
 #include "util/encoding.h"
 #include "util/files.h"
 #include "util/text.h"
@@ -37,7 +39,7 @@ QString TrimIniSpace(const QString& text)
 
 bool SameName(const QString& a, const QString& b)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    return text::SameName(Utf8FromQString(a), Utf8FromQString(b));
 }
 
 // One line of the file: where its bytes are, and what it says.

@@ -4,7 +4,7 @@
 // the automation host does.
 #include "cad/embedded/drawing_data.h"
 
-#include "cad/embedded/wildcard.h"
+#include "text/names.h"
 
 #include <cmath>
 #include <filesystem>
@@ -555,16 +555,16 @@ private:
         for (std::size_t i = 0; i < types.size(); ++i) {
             switch (types[i]) {
             case 0:
-                if (!WildcardMatch(data[i], type))
+                if (!text::WildcardMatch(data[i], type))
                     return false;
                 break;
             case 2:
                 if (!entity.isBlockReference() ||
-                    !WildcardMatch(data[i], entity.asBlockReference().blockName()))
+                    !text::WildcardMatch(data[i], entity.asBlockReference().blockName()))
                     return false;
                 break;
             case 8:
-                if (!WildcardMatch(data[i], entity.layer()))
+                if (!text::WildcardMatch(data[i], entity.layer()))
                     return false;
                 break;
             default: return false;

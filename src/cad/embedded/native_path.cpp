@@ -2,7 +2,7 @@
 // drawing the host remembers from last time.
 #include "cad/embedded/drawing_data.h"
 
-#include "cad/embedded/wildcard.h"
+#include "text/names.h"
 
 #include <filesystem>
 #include <fstream>
@@ -63,7 +63,7 @@ std::string NativePath(const std::string& path)
         fs::path match = exact;
         for (const auto& entry :
              fs::directory_iterator(resolved.empty() ? fs::path(".") : resolved, ec)) {
-            if (SameName(textOf(entry.path().filename()), textOf(part))) {
+            if (text::SameName(textOf(entry.path().filename()), textOf(part))) {
                 match = resolved / entry.path().filename();
                 break;
             }

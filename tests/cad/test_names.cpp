@@ -1,8 +1,9 @@
-#include "cad/embedded/wildcard.h"
+#include "text/names.h"
+#include "dxf/document.h"
 
 #include <gtest/gtest.h>
 
-namespace lumo::cad::embedded {
+namespace lumo::text {
 namespace {
 
 TEST(Wildcard, MatchesAsHostSelectionFiltersDo)
@@ -64,13 +65,35 @@ TEST(Wildcard, LongPatternsStayFast)
     EXPECT_TRUE(WildcardMatch("*a*a*a*a*a*a*a*a*a*a", text));
 }
 
-TEST(Wildcard, SameNameIgnoresCaseOfNationalLetters)
+// The DXF engine, the embedded host and the settings file compare names by
+// this one rule, and the engine's search speaks the filters' dialect.
+TEST(Names, OneRuleEverywhere)
 {
-    EXPECT_TRUE(SameName("110-Sygnalizacja_Komory", "110-SYGNALIZACJA_KOMORY"));
-    EXPECT_TRUE(SameName("ąćęłńóśźż", "ĄĆĘŁŃÓŚŹŻ"));
-    EXPECT_FALSE(SameName("a", "ab"));
-    EXPECT_FALSE(SameName("l", "ł"));
+    struct Case {
+        const char* a;
+        const char* b;
+        bool same;
+    } cases[] = {
+        {"110-Sygnalizacja_Komory", "110-SYGNALIZACJA_KOMORY", true},
+        {"ąćęłńóśźż", "ĄĆĘŁŃÓŚŹŻ", true},
+        {"Ÿ", "ÿ", true},   // U+0178 pairs with U+00FF, not with Ź
+        {"Ÿ", "ź", false},
+        {"İ", "i", false},  // the dotted and dotless i have no partner
+        {"ı", "I", false},
+        {"Ё", "ё", true},
+        {"a", "ab", false},
+        {"l", "ł", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SameName(c.a, c.b), c.same) << c.a << " " << c.b;
+        EXPECT_EQ(dxf::sameName(c.a, c.b), c.same) << c.a << " " << c.b;
+        EXPECT_EQ(WildcardMatch(c.a, c.b), c.same) << c.a << " " << c.b;
+    }
+    for (const char* pattern : {"S-#", "S-[0-9]", "~S-[2-9]", "S-?,X"}) {
+        EXPECT_EQ(dxf::wildcardMatch(pattern, "s-1"), WildcardMatch(pattern, "s-1")) << pattern;
+        EXPECT_TRUE(dxf::wildcardMatch(pattern, "S-1")) << pattern;
+    }
 }
 
 } // namespace
-} // namespace lumo::cad::embedded
+} // namespace lumo::text

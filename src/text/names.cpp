@@ -1,9 +1,12 @@
-#include "cad/embedded/wildcard.h"
+// Names compared as CAD programs and Windows compare them: case folded by one
+// rule for every layer of the program (the DXF engine, the embedded host,
+// the settings file, file names), and the selection filters' wildcards.
+#include "text/names.h"
 
 #include <string>
 #include <vector>
 
-namespace lumo::cad::embedded {
+namespace lumo::text {
 
 namespace {
 
@@ -49,6 +52,25 @@ std::u32string decodeUtf8(std::string_view text)
         i += 1 + extra;
     }
     return out;
+}
+
+void appendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out.push_back(char(c));
+    } else if (c < 0x800) {
+        out.push_back(char(0xC0 | (c >> 6)));
+        out.push_back(char(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(char(0xE0 | (c >> 12)));
+        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(char(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(char(0xF0 | (c >> 18)));
+        out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(char(0x80 | (c & 0x3F)));
+    }
 }
 
 bool isDigit(char32_t c) { return c >= '0' && c <= '9'; }
@@ -200,12 +222,13 @@ char32_t FoldCase(char32_t c)
         return c;
     if (c <= 0xDE)
         return c == 0xD7 ? c : c + 32;
-    if (c >= 0x100 && c <= 0x137)
+    // Latin Extended-A: upper case even, lower case odd, except in the two
+    // runs shifted by one. The dotted and dotless i (U+0130, U+0131), kra,
+    // the apostrophed n and the long s have no partner and stay.
+    if ((c >= 0x100 && c <= 0x12F) || (c >= 0x132 && c <= 0x137) || (c >= 0x14A && c <= 0x177))
         return c | 1;
     if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E))
         return (c & 1) ? c + 1 : c;
-    if (c >= 0x14A && c <= 0x177)
-        return c | 1;
     if (c == 0x178)
         return 0xFF;
     if (c >= 0x391 && c <= 0x3AB && c != 0x3A2)
@@ -215,6 +238,20 @@ char32_t FoldCase(char32_t c)
     if (c >= 0x400 && c <= 0x40F)
         return c + 80;
     return c;
+}
+
+std::string FoldCase(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char32_t c : decodeUtf8(text))
+        appendUtf8(out, FoldCase(c));
+    return out;
+}
+
+bool HasFullWildcards(std::string_view pattern)
+{
+    return pattern.find_first_of("#@.[~`") != std::string_view::npos;
 }
 
 bool WildcardMatch(std::string_view pattern, std::string_view text)
@@ -242,4 +279,4 @@ bool SameName(std::string_view a, std::string_view b)
     return true;
 }
 
-} // namespace lumo::cad::embedded
+} // namespace lumo::text
