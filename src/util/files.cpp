@@ -1,5 +1,8 @@
 #include "util/files.h"
 
+#include "text/names.h"
+#include "util/text.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,7 +27,9 @@ namespace {
 
 #ifndef _WIN32
 // The entry of `folder` spelled like `name` but for case, or "" when there
-// is none. Sorted, so the choice does not depend on the directory's order.
+// is none. Of several, the first in code-point order, so the choice does not
+// depend on the directory's order (the embedded host's NativePath chooses
+// the same way).
 QString FindCaseInsensitive(const QString& folder, const QString& name)
 {
     const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
@@ -32,7 +37,7 @@ QString FindCaseInsensitive(const QString& folder, const QString& name)
         dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                       QDir::Name);
     for (const QString& entry : entries) {
-        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+        if (text::SameName(Utf8FromQString(entry), Utf8FromQString(name)))
             return entry;
     }
     return {};

@@ -60,15 +60,16 @@ std::string NativePath(const std::string& path)
             resolved = exact;
             continue;
         }
-        fs::path match = exact;
+        // Of several spellings, the first in code-point order, whatever order
+        // the directory lists them in (the program's file routines agree).
+        std::string best;
         for (const auto& entry :
              fs::directory_iterator(resolved.empty() ? fs::path(".") : resolved, ec)) {
-            if (text::SameName(textOf(entry.path().filename()), textOf(part))) {
-                match = resolved / entry.path().filename();
-                break;
-            }
+            const std::string name = textOf(entry.path().filename());
+            if (text::SameName(name, textOf(part)) && (best.empty() || name < best))
+                best = name;
         }
-        resolved = match;
+        resolved = best.empty() ? exact : resolved / pathOf(best);
     }
     return textOf(resolved);
 #endif
