@@ -22,13 +22,13 @@ using namespace lumo::dxf;
 namespace {
 
 // Targets on this class of machine (2 cores).
-constexpr double kLoadMemoryMBs = 1500;   // at least
-constexpr double kLoadFileMBs = 1000;     // at least, file in the page cache
-constexpr double kSaveFileMBs = 1500;     // at least
-constexpr double kLoadPeak = 1.6;         // at most, x file size
-constexpr double kLoadSavePeak = 1.8;     // at most
-constexpr double kMinimalLoadPeak = 4.0;  // at most, file of "0\nX\n" records
-constexpr double kExactSearchMs = 0.3;    // at most
+constexpr double kLoadMemoryMBs = 1500; // at least
+constexpr double kLoadFileMBs = 1000; // at least, file in the page cache
+constexpr double kSaveFileMBs = 1500; // at least
+constexpr double kLoadPeak = 1.6; // at most, x file size
+constexpr double kLoadSavePeak = 1.8; // at most
+constexpr double kMinimalLoadPeak = 4.0; // at most, file of "0\nX\n" records
+constexpr double kExactSearchMs = 0.3; // at most
 constexpr double kWildcardSearchMs = 1.0; // at most
 
 void report(benchmark::State& state, const std::string& name, double figure, double target)
@@ -38,7 +38,10 @@ void report(benchmark::State& state, const std::string& name, double figure, dou
     state.counters[name + "_of_target"] = figure / target;
 }
 
-fs::path dataFile(const std::string& name) { return fs::path(LUMO_BENCH_DATA) / name; }
+fs::path dataFile(const std::string& name)
+{
+    return fs::path(LUMO_BENCH_DATA) / name;
+}
 
 std::string readFile(const fs::path& p)
 {
@@ -201,7 +204,8 @@ void BM_LoadFile(benchmark::State& state, std::string version)
     reportSpeed(state, size, t, kLoadFileMBs);
     if (scale == 1) {
         report(state, "load_peak_x_file", peakOverFileSize(file), kLoadPeak);
-        report(state, "load_save_peak_x_file", peakOverFileSize(file, dataFile("peak-saved.dxf")), kLoadSavePeak);
+        report(state, "load_save_peak_x_file", peakOverFileSize(file, dataFile("peak-saved.dxf")),
+               kLoadSavePeak);
         fs::remove(dataFile("peak-saved.dxf"));
     }
 }
@@ -279,16 +283,51 @@ const ReferenceQuery kLeadingWildcard{"", "", "", "*erwony"};
 
 } // namespace
 
-BENCHMARK_CAPTURE(BM_Load, AC1032, std::string("AC1032"))->Arg(1)->Arg(2)->Arg(4)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK_CAPTURE(BM_Load, AC1015_cp1250, std::string("AC1015"))->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK_CAPTURE(BM_LoadFile, AC1032, std::string("AC1032"))->Arg(1)->Arg(2)->Arg(4)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK_CAPTURE(BM_SaveFile, AC1032, std::string("AC1032"))->Arg(1)->Arg(2)->Arg(4)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_Load, AC1032, std::string("AC1032"))
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(4)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_Load, AC1015_cp1250, std::string("AC1015"))
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_LoadFile, AC1032, std::string("AC1032"))
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(4)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_SaveFile, AC1032, std::string("AC1032"))
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(4)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
 BENCHMARK(BM_MinimalRecordsPeak)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_FindReferences, Narrowed_AC1032, std::string("AC1032"), kNarrowed, 0.0)->UseManualTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_FindReferences, ExactValue_AC1032, std::string("AC1032"), kExactValue, kExactSearchMs)->UseManualTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_FindReferences, LeadingWildcard_AC1032, std::string("AC1032"), kLeadingWildcard, kWildcardSearchMs)->UseManualTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_FindReferences, ExactValue_AC1015_cp1250, std::string("AC1015"), kExactValue, kExactSearchMs)->UseManualTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_FindReferences, LeadingWildcard_AC1015_cp1250, std::string("AC1015"), kLeadingWildcard, kWildcardSearchMs)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FindReferences, Narrowed_AC1032, std::string("AC1032"), kNarrowed, 0.0)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FindReferences, ExactValue_AC1032, std::string("AC1032"), kExactValue, kExactSearchMs)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FindReferences, LeadingWildcard_AC1032, std::string("AC1032"), kLeadingWildcard,
+                  kWildcardSearchMs)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FindReferences, ExactValue_AC1015_cp1250, std::string("AC1015"), kExactValue,
+                  kExactSearchMs)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FindReferences, LeadingWildcard_AC1015_cp1250, std::string("AC1015"), kLeadingWildcard,
+                  kWildcardSearchMs)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Generate, AC1032, std::string("AC1032"))->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv)

@@ -47,60 +47,148 @@ std::string syntheticDrawing()
 {
     std::string d;
     d.reserve(std::size_t(kEntities) * 120);
-    pair(d, 0, "SECTION"); pair(d, 2, "HEADER"); pair(d, 9, "$ACADVER"); pair(d, 1, "AC1009"); pair(d, 0, "ENDSEC");
-    pair(d, 0, "SECTION"); pair(d, 2, "TABLES"); pair(d, 0, "TABLE"); pair(d, 2, "LAYER"); pair(d, 70, "6");
+    pair(d, 0, "SECTION");
+    pair(d, 2, "HEADER");
+    pair(d, 9, "$ACADVER");
+    pair(d, 1, "AC1009");
+    pair(d, 0, "ENDSEC");
+    pair(d, 0, "SECTION");
+    pair(d, 2, "TABLES");
+    pair(d, 0, "TABLE");
+    pair(d, 2, "LAYER");
+    pair(d, 70, "6");
     const char* layers[] = {"0", "JEZDNIA", "KRAWEZNIK", "OPISY", "LATARNIE", "ZNAKI"};
     for (int i = 0; i < 6; ++i) {
-        pair(d, 0, "LAYER"); pair(d, 2, layers[i]); pair(d, 70, "0"); pair(d, 62, std::to_string(i + 1));
+        pair(d, 0, "LAYER");
+        pair(d, 2, layers[i]);
+        pair(d, 70, "0");
+        pair(d, 62, std::to_string(i + 1));
         pair(d, 6, "CONTINUOUS");
     }
-    pair(d, 0, "ENDTAB"); pair(d, 0, "ENDSEC");
-    pair(d, 0, "SECTION"); pair(d, 2, "BLOCKS");
-    pair(d, 0, "BLOCK"); pair(d, 8, "0"); pair(d, 2, "ZNAK"); pair(d, 70, "2");
-    pair(d, 10, "0"); pair(d, 20, "0"); pair(d, 30, "0"); pair(d, 3, "ZNAK");
-    pair(d, 0, "CIRCLE"); pair(d, 8, "0"); pair(d, 10, "0"); pair(d, 20, "0"); pair(d, 30, "0"); pair(d, 40, "0.4");
-    pair(d, 0, "LINE"); pair(d, 8, "0"); pair(d, 10, "0"); pair(d, 20, "-0.4"); pair(d, 30, "0");
-    pair(d, 11, "0"); pair(d, 21, "-1.5"); pair(d, 31, "0");
-    pair(d, 0, "ATTDEF"); pair(d, 8, "0"); pair(d, 10, "0.6"); pair(d, 20, "0"); pair(d, 30, "0"); pair(d, 40, "0.3");
-    pair(d, 1, ""); pair(d, 3, "Numer"); pair(d, 2, "NUMER"); pair(d, 70, "0");
-    pair(d, 0, "ENDBLK"); pair(d, 8, "0");
+    pair(d, 0, "ENDTAB");
+    pair(d, 0, "ENDSEC");
+    pair(d, 0, "SECTION");
+    pair(d, 2, "BLOCKS");
+    pair(d, 0, "BLOCK");
+    pair(d, 8, "0");
+    pair(d, 2, "ZNAK");
+    pair(d, 70, "2");
+    pair(d, 10, "0");
+    pair(d, 20, "0");
+    pair(d, 30, "0");
+    pair(d, 3, "ZNAK");
+    pair(d, 0, "CIRCLE");
+    pair(d, 8, "0");
+    pair(d, 10, "0");
+    pair(d, 20, "0");
+    pair(d, 30, "0");
+    pair(d, 40, "0.4");
+    pair(d, 0, "LINE");
+    pair(d, 8, "0");
+    pair(d, 10, "0");
+    pair(d, 20, "-0.4");
+    pair(d, 30, "0");
+    pair(d, 11, "0");
+    pair(d, 21, "-1.5");
+    pair(d, 31, "0");
+    pair(d, 0, "ATTDEF");
+    pair(d, 8, "0");
+    pair(d, 10, "0.6");
+    pair(d, 20, "0");
+    pair(d, 30, "0");
+    pair(d, 40, "0.3");
+    pair(d, 1, "");
+    pair(d, 3, "Numer");
+    pair(d, 2, "NUMER");
+    pair(d, 70, "0");
+    pair(d, 0, "ENDBLK");
+    pair(d, 8, "0");
     pair(d, 0, "ENDSEC");
 
-    pair(d, 0, "SECTION"); pair(d, 2, "ENTITIES");
+    pair(d, 0, "SECTION");
+    pair(d, 2, "ENTITIES");
     std::mt19937 random(42);
     std::uniform_real_distribution<double> u(0.0, 1.0);
     for (int i = 0; i < kEntities; ++i) {
         const double x = u(random) * 2000.0, y = u(random) * 2000.0;
         switch (i % 10) {
-        case 0: case 1: case 2: case 3: // road edges and markings
-            pair(d, 0, "LINE"); pair(d, 8, "JEZDNIA"); pair(d, 10, num(x)); pair(d, 20, num(y)); pair(d, 30, "0");
-            pair(d, 11, num(x + u(random) * 30 - 15)); pair(d, 21, num(y + u(random) * 30 - 15)); pair(d, 31, "0");
+        case 0:
+        case 1:
+        case 2:
+        case 3: // road edges and markings
+            pair(d, 0, "LINE");
+            pair(d, 8, "JEZDNIA");
+            pair(d, 10, num(x));
+            pair(d, 20, num(y));
+            pair(d, 30, "0");
+            pair(d, 11, num(x + u(random) * 30 - 15));
+            pair(d, 21, num(y + u(random) * 30 - 15));
+            pair(d, 31, "0");
             break;
-        case 4: case 5: // kerbs with rounded corners
-            pair(d, 0, "LWPOLYLINE"); pair(d, 8, "KRAWEZNIK"); pair(d, 90, "4"); pair(d, 70, "0");
-            pair(d, 10, num(x)); pair(d, 20, num(y));
-            pair(d, 10, num(x + 12)); pair(d, 20, num(y)); pair(d, 42, "0.4142");
-            pair(d, 10, num(x + 15)); pair(d, 20, num(y + 3));
-            pair(d, 10, num(x + 15)); pair(d, 20, num(y + 15));
+        case 4:
+        case 5: // kerbs with rounded corners
+            pair(d, 0, "LWPOLYLINE");
+            pair(d, 8, "KRAWEZNIK");
+            pair(d, 90, "4");
+            pair(d, 70, "0");
+            pair(d, 10, num(x));
+            pair(d, 20, num(y));
+            pair(d, 10, num(x + 12));
+            pair(d, 20, num(y));
+            pair(d, 42, "0.4142");
+            pair(d, 10, num(x + 15));
+            pair(d, 20, num(y + 3));
+            pair(d, 10, num(x + 15));
+            pair(d, 20, num(y + 15));
             break;
         case 6: // lamps
-            pair(d, 0, "CIRCLE"); pair(d, 8, "LATARNIE"); pair(d, 10, num(x)); pair(d, 20, num(y)); pair(d, 30, "0");
+            pair(d, 0, "CIRCLE");
+            pair(d, 8, "LATARNIE");
+            pair(d, 10, num(x));
+            pair(d, 20, num(y));
+            pair(d, 30, "0");
             pair(d, 40, num(0.3 + u(random)));
             break;
         case 7: // kerb arcs
-            pair(d, 0, "ARC"); pair(d, 8, "KRAWEZNIK"); pair(d, 10, num(x)); pair(d, 20, num(y)); pair(d, 30, "0");
-            pair(d, 40, num(2 + u(random) * 8)); pair(d, 50, num(u(random) * 360)); pair(d, 51, num(u(random) * 360));
+            pair(d, 0, "ARC");
+            pair(d, 8, "KRAWEZNIK");
+            pair(d, 10, num(x));
+            pair(d, 20, num(y));
+            pair(d, 30, "0");
+            pair(d, 40, num(2 + u(random) * 8));
+            pair(d, 50, num(u(random) * 360));
+            pair(d, 51, num(u(random) * 360));
             break;
         case 8: // labels
-            pair(d, 0, "TEXT"); pair(d, 8, "OPISY"); pair(d, 10, num(x)); pair(d, 20, num(y)); pair(d, 30, "0");
-            pair(d, 40, "1.5"); pair(d, 1, "ul. Długa " + std::to_string(i)); pair(d, 50, num(u(random) * 90));
+            pair(d, 0, "TEXT");
+            pair(d, 8, "OPISY");
+            pair(d, 10, num(x));
+            pair(d, 20, num(y));
+            pair(d, 30, "0");
+            pair(d, 40, "1.5");
+            pair(d, 1, "ul. Długa " + std::to_string(i));
+            pair(d, 50, num(u(random) * 90));
             break;
         default: // signs with a number
-            pair(d, 0, "INSERT"); pair(d, 8, "ZNAKI"); pair(d, 66, "1"); pair(d, 2, "ZNAK");
-            pair(d, 10, num(x)); pair(d, 20, num(y)); pair(d, 30, "0"); pair(d, 50, num(u(random) * 360));
-            pair(d, 0, "ATTRIB"); pair(d, 8, "ZNAKI"); pair(d, 10, num(x + 0.6)); pair(d, 20, num(y)); pair(d, 30, "0");
-            pair(d, 40, "0.3"); pair(d, 1, "A-" + std::to_string(i % 40)); pair(d, 2, "NUMER"); pair(d, 70, "0");
-            pair(d, 0, "SEQEND"); pair(d, 8, "ZNAKI");
+            pair(d, 0, "INSERT");
+            pair(d, 8, "ZNAKI");
+            pair(d, 66, "1");
+            pair(d, 2, "ZNAK");
+            pair(d, 10, num(x));
+            pair(d, 20, num(y));
+            pair(d, 30, "0");
+            pair(d, 50, num(u(random) * 360));
+            pair(d, 0, "ATTRIB");
+            pair(d, 8, "ZNAKI");
+            pair(d, 10, num(x + 0.6));
+            pair(d, 20, num(y));
+            pair(d, 30, "0");
+            pair(d, 40, "0.3");
+            pair(d, 1, "A-" + std::to_string(i % 40));
+            pair(d, 2, "NUMER");
+            pair(d, 70, "0");
+            pair(d, 0, "SEQEND");
+            pair(d, 8, "ZNAKI");
             break;
         }
     }
@@ -151,12 +239,27 @@ void redraw(benchmark::State& state, Fixture& f, double zoom)
     state.counters["items"] = double(f.scene.items().size());
 }
 
-void BM_MixedFullRedrawWhole(benchmark::State& state) { redraw(state, mixed(), 1.0); }
-void BM_MixedFullRedrawZoomed8x(benchmark::State& state) { redraw(state, mixed(), 8.0); }
-void BM_MixedFullRedrawZoomed100x(benchmark::State& state) { redraw(state, mixed(), 100.0); }
+void BM_MixedFullRedrawWhole(benchmark::State& state)
+{
+    redraw(state, mixed(), 1.0);
+}
+void BM_MixedFullRedrawZoomed8x(benchmark::State& state)
+{
+    redraw(state, mixed(), 8.0);
+}
+void BM_MixedFullRedrawZoomed100x(benchmark::State& state)
+{
+    redraw(state, mixed(), 100.0);
+}
 #ifdef LUMO_VIEW_GEN_DRAWING
-void BM_CityFullRedrawWhole(benchmark::State& state) { redraw(state, citySection(), 1.0); }
-void BM_CityFullRedrawZoomed8x(benchmark::State& state) { redraw(state, citySection(), 8.0); }
+void BM_CityFullRedrawWhole(benchmark::State& state)
+{
+    redraw(state, citySection(), 1.0);
+}
+void BM_CityFullRedrawZoomed8x(benchmark::State& state)
+{
+    redraw(state, citySection(), 8.0);
+}
 BENCHMARK(BM_CityFullRedrawWhole)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CityFullRedrawZoomed8x)->Unit(benchmark::kMillisecond);
 #endif

@@ -56,10 +56,7 @@ QString RawCommandLineTail([[maybe_unused]] int argc, [[maybe_unused]] char* arg
 
 QString GetVersionText()
 {
-    return QStringLiteral("%1.%2.%3")
-        .arg(LUMO_VERSION_MAJOR)
-        .arg(LUMO_VERSION_MINOR)
-        .arg(LUMO_VERSION_PATCH);
+    return QStringLiteral("%1.%2.%3").arg(LUMO_VERSION_MAJOR).arg(LUMO_VERSION_MINOR).arg(LUMO_VERSION_PATCH);
 }
 
 } // namespace lumo

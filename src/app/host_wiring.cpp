@@ -73,8 +73,7 @@ RunEnvironment ReadRunEnvironment()
     return ReadRunEnvironment([](const char* name) { return std::getenv(name); }, onWindows);
 }
 
-cad::embedded::EmbeddedHostOptions EmbeddedOptions(const RunEnvironment& env,
-                                                   const cad::MessageFn& report)
+cad::embedded::EmbeddedHostOptions EmbeddedOptions(const RunEnvironment& env, const cad::MessageFn& report)
 {
     cad::embedded::EmbeddedHostOptions options;
     options.report = report;
@@ -92,9 +91,9 @@ cad::embedded::EmbeddedHostOptions EmbeddedOptions(const RunEnvironment& env,
     return options;
 }
 
-FallbackHostProvider::FallbackHostProvider(
-    std::unique_ptr<cad::HostProvider> automation,
-    std::function<std::unique_ptr<cad::HostProvider>()> makeEmbedded, std::function<bool()> ask)
+FallbackHostProvider::FallbackHostProvider(std::unique_ptr<cad::HostProvider> automation,
+                                           std::function<std::unique_ptr<cad::HostProvider>()> makeEmbedded,
+                                           std::function<bool()> ask)
     : automation_(std::move(automation)), makeEmbedded_(std::move(makeEmbedded)), ask_(std::move(ask))
 {
 }
@@ -121,10 +120,10 @@ std::shared_ptr<cad::Application> FallbackHostProvider::create()
 std::unique_ptr<cad::HostProvider> MakeHostProvider(const RunEnvironment& env, Dialogs& dialogs,
                                                     std::function<void()> onWindowClosed)
 {
-    const cad::MessageFn report = [&dialogs](const std::string& title, const std::string& text,
-                                             cad::MessageIcon) {
-        dialogs.show(QStringFromUtf8(title), QStringFromUtf8(text), DialogIcon::Exclamation);
-    };
+    const cad::MessageFn report
+        = [&dialogs](const std::string& title, const std::string& text, cad::MessageIcon) {
+              dialogs.show(QStringFromUtf8(title), QStringFromUtf8(text), DialogIcon::Exclamation);
+          };
     // The embedded host comes with its drawing window, where the designer
     // picks points; an input script (LUMO_CAD_INPUT) still answers first.
     auto makeEmbedded = [env, report, onWindowClosed]() -> std::unique_ptr<cad::HostProvider> {
@@ -138,12 +137,12 @@ std::unique_ptr<cad::HostProvider> MakeHostProvider(const RunEnvironment& env, D
 #ifdef _WIN32
     return std::make_unique<FallbackHostProvider>(
         cad::MakeAutomationHostProvider(), makeEmbedded, [&dialogs] {
-            const auto answer = dialogs.message(
-                QStringLiteral("LUMO_Sygnalizacja"),
-                QStringLiteral("Nie znaleziono programu AutoCAD ani innego programu CAD,") +
-                    QStringLiteral(" który odpowiada jako \"AutoCAD.Application\".\r\n") +
-                    QStringLiteral("Czy użyć wbudowanego programu CAD (rysunki DXF)?"),
-                DialogIcon::Question, DialogButtons::YesNo, DialogAnswer::Yes);
+            const auto answer
+                = dialogs.message(QStringLiteral("LUMO_Sygnalizacja"),
+                                  QStringLiteral("Nie znaleziono programu AutoCAD ani innego programu CAD,")
+                                      + QStringLiteral(" który odpowiada jako \"AutoCAD.Application\".\r\n")
+                                      + QStringLiteral("Czy użyć wbudowanego programu CAD (rysunki DXF)?"),
+                                  DialogIcon::Question, DialogButtons::YesNo, DialogAnswer::Yes);
             return answer == DialogAnswer::Yes;
         });
 #else

@@ -22,9 +22,9 @@ enum class HostKind { Embedded, Automation };
 struct RunEnvironment {
     HostKind hostKind = HostKind::Embedded;
     std::optional<std::string> drawing; // the embedded host's drawing
-    std::string inputScript;            // its designer script ("" none)
-    std::string configFolder;           // where it remembers its last drawing
-    QString registryFile;               // the registry file off Windows
+    std::string inputScript; // its designer script ("" none)
+    std::string configFolder; // where it remembers its last drawing
+    QString registryFile; // the registry file off Windows
 };
 
 // name -> value, nullptr when unset (std::getenv in the program).
@@ -38,8 +38,7 @@ RunEnvironment ReadRunEnvironment();
 
 // The embedded host's options; a script that cannot be read is reported and
 // answers nothing (every request is cancelled).
-cad::embedded::EmbeddedHostOptions EmbeddedOptions(const RunEnvironment& env,
-                                                   const cad::MessageFn& report);
+cad::embedded::EmbeddedHostOptions EmbeddedOptions(const RunEnvironment& env, const cad::MessageFn& report);
 
 // Tries the automation host first; when no CAD program answers, the user is
 // told so and offered the embedded host instead.

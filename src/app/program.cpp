@@ -18,15 +18,12 @@ DialogIcon toDialogIcon(cad::MessageIcon icon)
 } // namespace
 
 Program::Program(Dialogs& dialogs, const QString& programFolder, cad::HostProvider& provider)
-    : m_dialogs(dialogs),
-      m_provider(provider),
-      m_context{dialogs, host, settings, startup, [this](const QString& reason) { end(reason); }}
+    : m_dialogs(dialogs), m_provider(provider), m_context{dialogs, host, settings, startup,
+                                                          [this](const QString& reason) { end(reason); }}
 {
     startup.programFolder = programFolder;
-    host.message = [this](const std::string& title, const std::string& text,
-                          cad::MessageIcon icon) {
-        m_dialogs.show(QStringFromUtf8(title), QStringFromUtf8(text),
-                       toDialogIcon(icon));
+    host.message = [this](const std::string& title, const std::string& text, cad::MessageIcon icon) {
+        m_dialogs.show(QStringFromUtf8(title), QStringFromUtf8(text), toDialogIcon(icon));
     };
 }
 

@@ -12,16 +12,11 @@ namespace {
 QMessageBox::Icon toQt(DialogIcon icon)
 {
     switch (icon) {
-    case DialogIcon::Information:
-        return QMessageBox::Information;
-    case DialogIcon::Exclamation:
-        return QMessageBox::Warning;
-    case DialogIcon::Question:
-        return QMessageBox::Question;
-    case DialogIcon::Critical:
-        return QMessageBox::Critical;
-    case DialogIcon::None:
-        break;
+    case DialogIcon::Information: return QMessageBox::Information;
+    case DialogIcon::Exclamation: return QMessageBox::Warning;
+    case DialogIcon::Question: return QMessageBox::Question;
+    case DialogIcon::Critical: return QMessageBox::Critical;
+    case DialogIcon::None: break;
     }
     return QMessageBox::NoIcon;
 }
@@ -29,14 +24,10 @@ QMessageBox::Icon toQt(DialogIcon icon)
 QMessageBox::StandardButtons toQt(DialogButtons buttons)
 {
     switch (buttons) {
-    case DialogButtons::OkCancel:
-        return QMessageBox::Ok | QMessageBox::Cancel;
-    case DialogButtons::YesNo:
-        return QMessageBox::Yes | QMessageBox::No;
-    case DialogButtons::YesNoCancel:
-        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    case DialogButtons::Ok:
-        break;
+    case DialogButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case DialogButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case DialogButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case DialogButtons::Ok: break;
     }
     return QMessageBox::Ok;
 }
@@ -44,14 +35,10 @@ QMessageBox::StandardButtons toQt(DialogButtons buttons)
 QMessageBox::StandardButton toQt(DialogAnswer answer)
 {
     switch (answer) {
-    case DialogAnswer::Cancel:
-        return QMessageBox::Cancel;
-    case DialogAnswer::Yes:
-        return QMessageBox::Yes;
-    case DialogAnswer::No:
-        return QMessageBox::No;
-    case DialogAnswer::Ok:
-        break;
+    case DialogAnswer::Cancel: return QMessageBox::Cancel;
+    case DialogAnswer::Yes: return QMessageBox::Yes;
+    case DialogAnswer::No: return QMessageBox::No;
+    case DialogAnswer::Ok: break;
     }
     return QMessageBox::Ok;
 }
@@ -59,14 +46,10 @@ QMessageBox::StandardButton toQt(DialogAnswer answer)
 DialogAnswer fromQt(int button)
 {
     switch (button) {
-    case QMessageBox::Yes:
-        return DialogAnswer::Yes;
-    case QMessageBox::No:
-        return DialogAnswer::No;
-    case QMessageBox::Cancel:
-        return DialogAnswer::Cancel;
-    default:
-        return DialogAnswer::Ok;
+    case QMessageBox::Yes: return DialogAnswer::Yes;
+    case QMessageBox::No: return DialogAnswer::No;
+    case QMessageBox::Cancel: return DialogAnswer::Cancel;
+    default: return DialogAnswer::Ok;
     }
 }
 
@@ -87,9 +70,8 @@ DialogAnswer QtDialogs::message(const QString& title, const QString& text, Dialo
 QString QtDialogs::input(const QString& prompt, const QString& title)
 {
     bool ok = false;
-    const QString text =
-        QInputDialog::getText(QApplication::activeWindow(), title, prompt, QLineEdit::Normal,
-                              QString(), &ok);
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt, QLineEdit::Normal,
+                                               QString(), &ok);
     return ok ? text : QString();
 }
 

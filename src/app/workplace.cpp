@@ -78,7 +78,8 @@ private:
     void showLast()
     {
         const QString symbol = lastSymbol();
-        last_->setText(symbol.isEmpty() ? QStringLiteral("&Ostatni symbol") : QStringLiteral("&Ostatni symbol: %1").arg(symbol));
+        last_->setText(symbol.isEmpty() ? QStringLiteral("&Ostatni symbol")
+                                        : QStringLiteral("&Ostatni symbol: %1").arg(symbol));
         last_->setEnabled(!symbol.isEmpty());
     }
     void chosen(const QString& symbol)
@@ -101,8 +102,7 @@ bool TakeExitAfterRun(QStringList& words)
 }
 
 int RunWorkplace(Dialogs& dialogs, const QString& programFolder, const QString& registryFile,
-                 view::WindowedHostProvider& provider, const QStringList& commandLineArgs,
-                 bool stayOpen)
+                 view::WindowedHostProvider& provider, const QStringList& commandLineArgs, bool stayOpen)
 {
     Program* running = nullptr;
     bool windowClosed = false;

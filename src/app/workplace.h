@@ -21,8 +21,7 @@ class WindowedHostProvider;
 // designer closes the window. registryFile: read instead of the registry off
 // Windows. Returns the process exit code.
 int RunWorkplace(Dialogs& dialogs, const QString& programFolder, const QString& registryFile,
-                 view::WindowedHostProvider& provider, const QStringList& commandLineArgs,
-                 bool stayOpen);
+                 view::WindowedHostProvider& provider, const QStringList& commandLineArgs, bool stayOpen);
 
 // Takes "--exit-after-run" out of the command-line words; true when it was there.
 bool TakeExitAfterRun(QStringList& words);

@@ -20,7 +20,7 @@ bool startsWith(const std::string& text, const std::string& prefix)
 // search can add it again.
 class SelectionSetGuard {
 public:
-    explicit SelectionSetGuard(std::shared_ptr<SelectionSet> set) : set_(std::move(set)) {}
+    explicit SelectionSetGuard(std::shared_ptr<SelectionSet> set) : set_(std::move(set)) { }
     ~SelectionSetGuard()
     {
         try {
@@ -41,8 +41,7 @@ bool holdsValue(const Entity& reference, const std::string& tag, const std::stri
     if (!reference.hasAttributes())
         return false;
     for (const auto& attribute : reference.getAttributes()) {
-        if (attribute->tagString().find(tag) != std::string::npos &&
-            attribute->textString() == value)
+        if (attribute->tagString().find(tag) != std::string::npos && attribute->textString() == value)
             return true;
     }
     return false;
@@ -70,8 +69,8 @@ bool LayerExists(HostSession& session, const std::string& name)
     }
 }
 
-void EnsureLayer(HostSession& session, const std::string& name, bool makeCurrent,
-                 std::int16_t colour, std::int16_t lineWeight)
+void EnsureLayer(HostSession& session, const std::string& name, bool makeCurrent, std::int16_t colour,
+                 std::int16_t lineWeight)
 {
     auto doc = requireDoc(session);
     std::shared_ptr<Layer> layer;
@@ -90,15 +89,14 @@ void EnsureLayer(HostSession& session, const std::string& name, bool makeCurrent
 }
 
 std::shared_ptr<AttributeDefinition> AddBlockAttribute(Block& block, const std::string& tag,
-                                                       const std::string& value, double x,
-                                                       double y)
+                                                       const std::string& value, double x, double y)
 {
     constexpr int kInvisiblePreset = 1 + 8;
     return block.addAttribute(3.5, kInvisiblePreset, "", Point3{x, y, 0.0}, tag, value);
 }
 
-bool GetTextStyle(HostSession& session, const std::string& name,
-                  std::shared_ptr<TextStyle>& style, bool makeCurrent)
+bool GetTextStyle(HostSession& session, const std::string& name, std::shared_ptr<TextStyle>& style,
+                  bool makeCurrent)
 {
     try {
         auto doc = requireDoc(session);
@@ -137,9 +135,8 @@ void SetDrawingProperty(HostSession& session, const std::string& key, const std:
     }
 }
 
-std::string FindBlockByAttribute(HostSession& session, const std::string& namePattern,
-                                 const std::string& tag, const std::string& value,
-                                 const std::string& layer)
+std::string FindBlockByAttribute(HostSession& session, const std::string& namePattern, const std::string& tag,
+                                 const std::string& value, const std::string& layer)
 {
     if (!session.app)
         throw HostError("No host application");

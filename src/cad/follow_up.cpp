@@ -7,7 +7,7 @@ namespace {
 constexpr auto kStalePromptGrace = std::chrono::seconds(2);
 } // namespace
 
-FollowUpWatch::FollowUpWatch(Clock::duration patience) : patience_(patience) {}
+FollowUpWatch::FollowUpWatch(Clock::duration patience) : patience_(patience) { }
 
 void FollowUpWatch::arm(HostSession& session, Clock::time_point now)
 {
@@ -31,8 +31,7 @@ FollowUpPoll FollowUpWatch::poll(HostSession& session, long countBefore, Clock::
     } catch (const HostBusy&) {
         if (!refusedSince_)
             refusedSince_ = now;
-        return now - *refusedSince_ >= patience_ ? FollowUpPoll::Unreachable
-                                                 : FollowUpPoll::NotYet;
+        return now - *refusedSince_ >= patience_ ? FollowUpPoll::Unreachable : FollowUpPoll::NotYet;
     }
 }
 
@@ -59,8 +58,7 @@ bool FollowUpWatch::isCancel(const std::string& prompt, Clock::time_point now)
             return false; // the command has not shown itself yet
         stalePrompt_.reset();
     }
-    return prompt.find("*Cancel*") != std::string::npos ||
-           prompt.find("*Anulowano*") != std::string::npos;
+    return prompt.find("*Cancel*") != std::string::npos || prompt.find("*Anulowano*") != std::string::npos;
 }
 
 } // namespace lumo::cad

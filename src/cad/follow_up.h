@@ -14,9 +14,9 @@
 namespace lumo::cad {
 
 enum class FollowUpPoll {
-    NotYet,      // busy, refusing calls, or nothing new yet: look again later
-    Cancelled,   // the command was cancelled in the host
-    NewEntity,   // the host is idle and the model space has grown
+    NotYet, // busy, refusing calls, or nothing new yet: look again later
+    Cancelled, // the command was cancelled in the host
+    NewEntity, // the host is idle and the model space has grown
     Unreachable, // the host has refused every call for longer than the patience
 };
 

@@ -88,19 +88,18 @@ public:
     virtual std::string name() const = 0;
     virtual double height() const = 0;
     virtual void setHeight(double height) = 0;
-    virtual void setFont(const std::string& typeface, bool bold, bool italic, int charSet,
-                         int pitchAndFamily) = 0;
+    virtual void setFont(const std::string& typeface, bool bold, bool italic, int charSet, int pitchAndFamily)
+        = 0;
     virtual std::string fontTypeface() const = 0;
 };
 
 class Block : public HostObject {
 public:
     virtual std::string name() const = 0;
-    virtual std::shared_ptr<AttributeDefinition> addAttribute(double height, int mode,
-                                                              const std::string& prompt,
-                                                              const Point3& insertionPoint,
-                                                              const std::string& tag,
-                                                              const std::string& value) = 0;
+    virtual std::shared_ptr<AttributeDefinition>
+    addAttribute(double height, int mode, const std::string& prompt, const Point3& insertionPoint,
+                 const std::string& tag, const std::string& value)
+        = 0;
     // The attribute definitions of the block, in their order.
     virtual std::vector<std::shared_ptr<AttributeDefinition>> attributeDefinitions() const = 0;
 };
@@ -132,11 +131,10 @@ public:
     virtual long count() const = 0;
     virtual std::shared_ptr<Entity> item(long index) const = 0;
     // name: a block name, or the full path of a block file to load.
-    virtual std::shared_ptr<Entity> insertBlock(const Point3& point, const std::string& name,
-                                                double xScale, double yScale, double zScale,
-                                                double rotation) = 0;
-    virtual std::shared_ptr<Entity> addText(const std::string& text, const Point3& point,
-                                            double height) = 0;
+    virtual std::shared_ptr<Entity> insertBlock(const Point3& point, const std::string& name, double xScale,
+                                                double yScale, double zScale, double rotation)
+        = 0;
+    virtual std::shared_ptr<Entity> addText(const std::string& text, const Point3& point, double height) = 0;
 };
 
 class SummaryInfo : public HostObject {
@@ -156,7 +154,8 @@ public:
     // Mode 5 selects the whole drawing; types and data are the paired filter
     // arrays (group codes 0, 2, 8 and their patterns).
     virtual void select(int mode, const std::vector<std::int16_t>& filterTypes,
-                        const std::vector<std::string>& filterData) = 0;
+                        const std::vector<std::string>& filterData)
+        = 0;
     virtual long count() const = 0;
     virtual std::shared_ptr<Entity> item(long index) const = 0;
     virtual void erase() = 0; // DELETE
@@ -213,11 +212,11 @@ public:
     // Writes the drawings back when they changed. The program calls it when
     // it ends; a host that keeps its own drawings (the automation host) has
     // nothing to do.
-    virtual void saveIfChanged() {}
+    virtual void saveIfChanged() { }
     // Brings the host's window to the front, before the designer is asked
     // to place something in it. A window that cannot be found or brought
     // forward stays where it is: the designer can still switch to it.
-    virtual void bringToFront() {}
+    virtual void bringToFront() { }
 };
 
 } // namespace lumo::cad

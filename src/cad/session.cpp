@@ -4,8 +4,7 @@ namespace lumo::cad {
 
 namespace {
 
-void show(const HostSession& session, const std::string& title, const std::string& text,
-          MessageIcon icon)
+void show(const HostSession& session, const std::string& title, const std::string& text, MessageIcon icon)
 {
     if (session.message)
         session.message(title, text, icon);
@@ -20,8 +19,7 @@ std::shared_ptr<Application> requireApp(const HostSession& session)
 
 } // namespace
 
-std::shared_ptr<Application> ConnectAcad(HostSession& session, HostProvider& provider,
-                                         bool askState)
+std::shared_ptr<Application> ConnectAcad(HostSession& session, HostProvider& provider, bool askState)
 {
     try {
         auto app = provider.attach();
@@ -53,8 +51,7 @@ std::shared_ptr<Application> ConnectAcad(HostSession& session, HostProvider& pro
         return app;
     }
 
-    show(session, kAppTitle,
-         std::string("Nie można nawiązać połączenia z programem:\r\n[") + kHostName + "]",
+    show(session, kAppTitle, std::string("Nie można nawiązać połączenia z programem:\r\n[") + kHostName + "]",
          MessageIcon::Exclamation);
     session.app.reset();
     return nullptr;

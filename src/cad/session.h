@@ -15,8 +15,7 @@ namespace lumo::cad {
 enum class MessageIcon { None, Exclamation };
 
 // title, text (line breaks "\r\n"), icon; shows an OK box.
-using MessageFn =
-    std::function<void(const std::string& title, const std::string& text, MessageIcon icon)>;
+using MessageFn = std::function<void(const std::string& title, const std::string& text, MessageIcon icon)>;
 
 // Where a host comes from: one already running, or a new one.
 class HostProvider {
@@ -29,11 +28,11 @@ public:
 };
 
 struct HostSession {
-    std::shared_ptr<Application> app;         // HostApp
-    std::shared_ptr<HostState> state;         // HostState
-    std::shared_ptr<Document> doc;            // HostDoc
-    std::shared_ptr<ModelSpace> modelSpace;   // HostModelSpace
-    MessageFn message;                        // may be empty: nothing is shown
+    std::shared_ptr<Application> app; // HostApp
+    std::shared_ptr<HostState> state; // HostState
+    std::shared_ptr<Document> doc; // HostDoc
+    std::shared_ptr<ModelSpace> modelSpace; // HostModelSpace
+    MessageFn message; // may be empty: nothing is shown
 };
 
 // The application's title, which a few of the program's boxes show, and the
@@ -45,8 +44,7 @@ inline constexpr const char* kHostName = "AutoCAD";
 // Attaches to the running host, else starts one; with askState also takes
 // the host-state object. Stores the application in session.app and returns
 // it; nullptr (after the message) when no host can be had.
-std::shared_ptr<Application> ConnectAcad(HostSession& session, HostProvider& provider,
-                                         bool askState);
+std::shared_ptr<Application> ConnectAcad(HostSession& session, HostProvider& provider, bool askState);
 
 // True when a drawing is open; then session.doc and session.modelSpace are
 // the current drawing's. Host failures reach the caller.

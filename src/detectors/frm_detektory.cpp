@@ -25,8 +25,7 @@ namespace lumo {
 
 const QString frmDetektory::kDesignedCaption = QStringLiteral("LUMO Detektory");
 
-frmDetektory::frmDetektory(RunContext& ctx, frmMain& options, const QString& versionText,
-                           QWidget* parent)
+frmDetektory::frmDetektory(RunContext& ctx, frmMain& options, const QString& versionText, QWidget* parent)
     : QDialog(parent), m_ctx(ctx), m_options(options), m_versionText(versionText),
       m_ui(std::make_unique<Ui::frmDetektory>())
 {
@@ -37,8 +36,7 @@ frmDetektory::frmDetektory(RunContext& ctx, frmMain& options, const QString& ver
     m_ui->cmbTypPrzycisku->setCurrentText(QStringLiteral("brak danych"));
     m_ui->cmbProdPrzycisku->setCurrentText(QStringLiteral("brak danych"));
 
-    connect(m_ui->tabRodzDet, &QTabWidget::currentChanged, this,
-            [this](int index) { onTabChanged(index); });
+    connect(m_ui->tabRodzDet, &QTabWidget::currentChanged, this, [this](int index) { onTabChanged(index); });
     connect(m_ui->cbUstaw0, &QPushButton::clicked, this, [this] { cbUstaw_Click(0); });
     connect(m_ui->btnCcl, &QPushButton::clicked, this, [this] { btnCcl_Click(); });
     connect(m_ui->btnHlp, &QPushButton::clicked, this, [this] { btnHlp_Click(); });
@@ -78,10 +76,10 @@ bool frmDetektory::Form_Load()
 
     if (!m_ctx.host.app) {
         m_ctx.dialogs.message(kMessageTitle,
-                              windowTitle() + QStringLiteral("\r\n") +
-                                  QStringLiteral("Nie można nawiązać połączenia z programem") +
-                                  QStringLiteral("\r\n") +
-                                  QStringLiteral("[interCAD PL] lub [interCAD Viewer Plus]"),
+                              windowTitle() + QStringLiteral("\r\n")
+                                  + QStringLiteral("Nie można nawiązać połączenia z programem")
+                                  + QStringLiteral("\r\n")
+                                  + QStringLiteral("[interCAD PL] lub [interCAD Viewer Plus]"),
                               DialogIcon::None, DialogButtons::Ok, DialogAnswer::Ok);
         unload();
         return false;
@@ -148,8 +146,7 @@ void frmDetektory::EdytujLitereOpisuDetektora()
 QString frmDetektory::ComposeDetectorDescription(const QString& letter)
 {
     const DesignationState& head = m_options.state().designation;
-    DetectorDescription =
-        DetectorDescriptionOf(letter, head.stopLineText, head.orientationCode, head.suffix);
+    DetectorDescription = DetectorDescriptionOf(letter, head.stopLineText, head.orientationCode, head.suffix);
     m_ui->edtOpis->setText(DetectorDescription);
     return DetectorDescription;
 }

@@ -48,8 +48,7 @@ class frmDetektory : public QDialog {
 public:
     // options: the options form whose head the buttons belong to and whose
     // follow-up timer places them. versionText "1.0.5".
-    frmDetektory(RunContext& ctx, frmMain& options, const QString& versionText,
-                 QWidget* parent = nullptr);
+    frmDetektory(RunContext& ctx, frmMain& options, const QString& versionText, QWidget* parent = nullptr);
     ~frmDetektory() override;
 
     // The load, run once when the form is first touched. False when there is

@@ -71,15 +71,14 @@ void frmDetektory::cbUstaw_Click(int)
         return;
     }
 
-    const QString folder =
-        JoinPath(ParentFolder(ParentFolder(m_ctx.startup.programFolder)), kPushButtonFolder);
+    const QString folder
+        = JoinPath(ParentFolder(ParentFolder(m_ctx.startup.programFolder)), kPushButtonFolder);
     const QString path = JoinPath(folder, kPushButtonBlock + blockFileExtension());
     if (!FileExists(path)) {
         m_ctx.dialogs.message(kMessageTitle,
-                              QStringLiteral("Nie znaleziono pliku z symbolem przycisku - ") +
-                                  kPushButtonBlock + QStringLiteral("\r\n") +
-                                  QStringLiteral("w folderze [") + DisplayPath(folder) +
-                                  QStringLiteral("]."),
+                              QStringLiteral("Nie znaleziono pliku z symbolem przycisku - ")
+                                  + kPushButtonBlock + QStringLiteral("\r\n") + QStringLiteral("w folderze [")
+                                  + DisplayPath(folder) + QStringLiteral("]."),
                               DialogIcon::Exclamation, DialogButtons::Ok, DialogAnswer::Ok);
         show();
         return;
@@ -92,8 +91,8 @@ void frmDetektory::cbUstaw_Click(int)
         if (!cad::BlockExists(host, block)) {
             // The host loads the definition from the file with a temporary
             // reference, which goes once the definition has its tags.
-            auto temporary = host.modelSpace->insertBlock(
-                cad::Point3{}, U8(ToNativePath(path)), 1.0, 1.0, 1.0, 0.0);
+            auto temporary
+                = host.modelSpace->insertBlock(cad::Point3{}, U8(ToNativePath(path)), 1.0, 1.0, 1.0, 0.0);
             if (cad::BlockExists(host, block)) {
                 auto definition = host.doc->blocks()->item(block);
                 for (const QString& tag : PushButtonTags())
@@ -107,8 +106,8 @@ void frmDetektory::cbUstaw_Click(int)
         placement.countBefore = host.modelSpace->count();
         placement.followUpStep = 2;
         m_options.followUpWatch().arm(host);
-        host.doc->sendCommand("_-insert\r" + block + "\r_R\r" + U8(rotation) + "\rX\r" +
-                              U8(scale) + "\rY\r" + U8(scale) + "\r");
+        host.doc->sendCommand("_-insert\r" + block + "\r_R\r" + U8(rotation) + "\rX\r" + U8(scale) + "\rY\r"
+                              + U8(scale) + "\r");
         m_options.tRunNext().start();
     } catch (const cad::HostError&) {
         // Nothing was placed; the designer may try again.
@@ -142,8 +141,8 @@ void frmDetektory::FinishPushButton(const std::shared_ptr<cad::Entity>& button)
     // The font may have changed in the settings dialog since the last button.
     ReadDetectorFont(m_ctx.startup.settingsFilePath, m_ctx.settings);
     detectorFontHeight = ValDot(m_ctx.settings.detectorFontHeight);
-    const double height = m_ctx.startup.textScaling ? placement.drawingScale * detectorFontHeight
-                                                    : detectorFontHeight;
+    const double height
+        = m_ctx.startup.textScaling ? placement.drawingScale * detectorFontHeight : detectorFontHeight;
 
     cad::EnsureLayer(host, U8(kDetectorDescriptionLayer), false);
     const auto point = host.doc->utility()->getPoint("Wskaż położenie opisu ...");

@@ -9,13 +9,12 @@ namespace lumo {
 const QStringList& PushButtonTypes()
 {
     static const QStringList types{QStringLiteral("brak danych"), QStringLiteral("mechaniczny"),
-                                   QStringLiteral("piezoelektryczny"),
-                                   QStringLiteral("sensorowy")};
+                                   QStringLiteral("piezoelektryczny"), QStringLiteral("sensorowy")};
     return types;
 }
 
-QString DetectorDescriptionOf(const QString& letter, const QString& stopLineText,
-                              short orientationCode, const QString& suffix)
+QString DetectorDescriptionOf(const QString& letter, const QString& stopLineText, short orientationCode,
+                              const QString& suffix)
 {
     return letter + stopLineText + QString::number(orientationCode) + suffix;
 }

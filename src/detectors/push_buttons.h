@@ -22,8 +22,8 @@ inline const QString kPushButtonLetter = QStringLiteral("D");
 
 // letter & stop line & orientation code (plain digits) & suffix: "D", "2",
 // 3, "p" give "D23p".
-QString DetectorDescriptionOf(const QString& letter, const QString& stopLineText,
-                              short orientationCode, const QString& suffix);
+QString DetectorDescriptionOf(const QString& letter, const QString& stopLineText, short orientationCode,
+                              const QString& suffix);
 
 // Fills the combo with the trimmed, non-empty entries of
 // "aZasoby\Listy\SygnTypySygnDet.lst" and selects the first; returns them.

@@ -8,9 +8,18 @@ namespace lumo::dxf {
 
 // ------------------------------------------------------------ Record
 
-std::string Record::typeName() const { return std::string(doc_->type(id_)); }
-std::string Record::handle() const { return doc_->handleOf(id_); }
-std::string Record::ownerHandle() const { return upper(trim(doc_->get(id_, 330))); }
+std::string Record::typeName() const
+{
+    return std::string(doc_->type(id_));
+}
+std::string Record::handle() const
+{
+    return doc_->handleOf(id_);
+}
+std::string Record::ownerHandle() const
+{
+    return upper(trim(doc_->get(id_, 330)));
+}
 
 std::size_t Record::groupCount() const
 {
@@ -42,10 +51,22 @@ std::optional<Group> Record::find(int code) const
     return group(i);
 }
 
-std::string Record::text(int code) const { return doc_->text(id_, code); }
-double Record::number(int code, double fallback) const { return doc_->num(id_, code, fallback); }
-void Record::setText(int code, std::string_view utf8) { doc_->setRaw(id_, code, doc_->codec.encode(utf8)); }
-void Record::setNumber(int code, double value) { doc_->setRaw(id_, code, formatNumber(value)); }
+std::string Record::text(int code) const
+{
+    return doc_->text(id_, code);
+}
+double Record::number(int code, double fallback) const
+{
+    return doc_->num(id_, code, fallback);
+}
+void Record::setText(int code, std::string_view utf8)
+{
+    doc_->setRaw(id_, code, doc_->codec.encode(utf8));
+}
+void Record::setNumber(int code, double value)
+{
+    doc_->setRaw(id_, code, formatNumber(value));
+}
 void Record::setInteger(int code, long long value)
 {
     std::string v = std::to_string(value);
@@ -57,33 +78,51 @@ void Record::setInteger(int code, long long value)
 
 // ------------------------------------------------------------ Layer
 
-std::string Layer::name() const { return text(2); }
-int Layer::colour() const { return std::abs(static_cast<int>(number(62, 7))); }
+std::string Layer::name() const
+{
+    return text(2);
+}
+int Layer::colour() const
+{
+    return std::abs(static_cast<int>(number(62, 7)));
+}
 void Layer::setColour(int c)
 {
     c = std::clamp(std::abs(c), 1, 255);
     setInteger(62, isOn() ? c : -c);
 }
-int Layer::lineWeight() const { return static_cast<int>(number(370, kLineWeightDefault)); }
+int Layer::lineWeight() const
+{
+    return static_cast<int>(number(370, kLineWeightDefault));
+}
 void Layer::setLineWeight(int lw)
 {
     if (doc_->version < 1015)
         throw DxfError("line weights need a drawing of AC1015 or later");
     setInteger(370, lw);
 }
-bool Layer::isOn() const { return number(62, 7) >= 0; }
+bool Layer::isOn() const
+{
+    return number(62, 7) >= 0;
+}
 void Layer::setOn(bool on)
 {
     int c = colour();
     setInteger(62, on ? c : -c);
 }
-bool Layer::isFrozen() const { return (static_cast<long long>(number(70, 0)) & 1) != 0; }
+bool Layer::isFrozen() const
+{
+    return (static_cast<long long>(number(70, 0)) & 1) != 0;
+}
 void Layer::setFrozen(bool f)
 {
     long long v = static_cast<long long>(number(70, 0));
     setInteger(70, f ? (v | 1) : (v & ~1LL));
 }
-bool Layer::isLocked() const { return (static_cast<long long>(number(70, 0)) & 4) != 0; }
+bool Layer::isLocked() const
+{
+    return (static_cast<long long>(number(70, 0)) & 4) != 0;
+}
 void Layer::setLocked(bool l)
 {
     long long v = static_cast<long long>(number(70, 0));
@@ -92,11 +131,26 @@ void Layer::setLocked(bool l)
 
 // ------------------------------------------------------------ TextStyle
 
-std::string TextStyle::name() const { return text(2); }
-double TextStyle::height() const { return number(40, 0.0); }
-void TextStyle::setHeight(double h) { setNumber(40, h); }
-std::string TextStyle::fontFile() const { return text(3); }
-void TextStyle::setFontFile(std::string_view f) { setText(3, f); }
+std::string TextStyle::name() const
+{
+    return text(2);
+}
+double TextStyle::height() const
+{
+    return number(40, 0.0);
+}
+void TextStyle::setHeight(double h)
+{
+    setNumber(40, h);
+}
+std::string TextStyle::fontFile() const
+{
+    return text(3);
+}
+void TextStyle::setFontFile(std::string_view f)
+{
+    setText(3, f);
+}
 std::string TextStyle::typeface() const
 {
     const Rec& r = doc_->recs[id_];
@@ -113,16 +167,31 @@ std::string TextStyle::typeface() const
 
 // ------------------------------------------------------------ Entity
 
-bool Entity::isDeleted() const { return doc_->recs[id_].deleted; }
+bool Entity::isDeleted() const
+{
+    return doc_->recs[id_].deleted;
+}
 std::string Entity::layer() const
 {
     auto v = doc_->get(id_, 8);
     return v.empty() ? std::string("0") : doc_->codec.decode(trim(v));
 }
-void Entity::setLayer(std::string_view l) { setText(8, l); }
-int Entity::colour() const { return static_cast<int>(number(62, kColourByLayer)); }
-void Entity::setColour(int c) { setInteger(62, c); }
-double Entity::rotation() const { return number(50, 0.0); }
+void Entity::setLayer(std::string_view l)
+{
+    setText(8, l);
+}
+int Entity::colour() const
+{
+    return static_cast<int>(number(62, kColourByLayer));
+}
+void Entity::setColour(int c)
+{
+    setInteger(62, c);
+}
+double Entity::rotation() const
+{
+    return number(50, 0.0);
+}
 
 static Point rotateAbout(Point p, Point c, double rad)
 {
@@ -163,7 +232,10 @@ void Entity::setRotation(double degrees)
     }
 }
 
-Point Entity::insertionPoint() const { return readPoint(*doc_, id_, 10); }
+Point Entity::insertionPoint() const
+{
+    return readPoint(*doc_, id_, 10);
+}
 void Entity::setInsertionPoint(const Point& p)
 {
     Point old = insertionPoint();
@@ -179,7 +251,10 @@ void Entity::setInsertionPoint(const Point& p)
         }
     }
 }
-bool Entity::inPaperSpace() const { return number(67, 0) == 1; }
+bool Entity::inPaperSpace() const
+{
+    return number(67, 0) == 1;
+}
 
 std::vector<Entity> Entity::children() const
 {
@@ -191,8 +266,14 @@ std::vector<Entity> Entity::children() const
     return out;
 }
 
-bool Entity::isBlockReference() const { return doc_->type(id_) == "INSERT"; }
-bool Entity::isText() const { return doc_->type(id_) == "TEXT"; }
+bool Entity::isBlockReference() const
+{
+    return doc_->type(id_) == "INSERT";
+}
+bool Entity::isText() const
+{
+    return doc_->type(id_) == "TEXT";
+}
 BlockReference Entity::asBlockReference() const
 {
     if (!isBlockReference())
@@ -208,13 +289,31 @@ Text Entity::asText() const
 
 // ------------------------------------------------------------ attributes, references, texts
 
-std::string AttributeReference::tag() const { return doc_->codec.decode(trim(doc_->get(id_, 2))); }
-std::string AttributeReference::value() const { return text(1); }
-void AttributeReference::setValue(std::string_view v) { setText(1, v); }
-double AttributeReference::height() const { return number(40, 0.0); }
+std::string AttributeReference::tag() const
+{
+    return doc_->codec.decode(trim(doc_->get(id_, 2)));
+}
+std::string AttributeReference::value() const
+{
+    return text(1);
+}
+void AttributeReference::setValue(std::string_view v)
+{
+    setText(1, v);
+}
+double AttributeReference::height() const
+{
+    return number(40, 0.0);
+}
 
-std::string BlockReference::blockName() const { return doc_->codec.decode(trim(doc_->get(id_, 2))); }
-Point BlockReference::scale() const { return {number(41, 1.0), number(42, 1.0), number(43, 1.0)}; }
+std::string BlockReference::blockName() const
+{
+    return doc_->codec.decode(trim(doc_->get(id_, 2)));
+}
+Point BlockReference::scale() const
+{
+    return {number(41, 1.0), number(42, 1.0), number(43, 1.0)};
+}
 void BlockReference::setScale(const Point& s)
 {
     setNumber(41, s.x);
@@ -245,23 +344,56 @@ std::optional<AttributeReference> BlockReference::attribute(std::string_view tag
     return std::nullopt;
 }
 
-std::string Text::value() const { return text(1); }
-void Text::setValue(std::string_view v) { setText(1, v); }
-double Text::height() const { return number(40, 0.0); }
-void Text::setHeight(double h) { setNumber(40, h); }
+std::string Text::value() const
+{
+    return text(1);
+}
+void Text::setValue(std::string_view v)
+{
+    setText(1, v);
+}
+double Text::height() const
+{
+    return number(40, 0.0);
+}
+void Text::setHeight(double h)
+{
+    setNumber(40, h);
+}
 std::string Text::style() const
 {
     auto v = doc_->get(id_, 7);
     return v.empty() ? std::string("STANDARD") : doc_->codec.decode(trim(v));
 }
-void Text::setStyle(std::string_view s) { setText(7, s); }
+void Text::setStyle(std::string_view s)
+{
+    setText(7, s);
+}
 
-std::string AttributeDefinition::tag() const { return doc_->codec.decode(trim(doc_->get(id_, 2))); }
-std::string AttributeDefinition::defaultValue() const { return text(1); }
-void AttributeDefinition::setDefaultValue(std::string_view v) { setText(1, v); }
-std::string AttributeDefinition::prompt() const { return text(3); }
-double AttributeDefinition::height() const { return number(40, 0.0); }
-int AttributeDefinition::flags() const { return static_cast<int>(number(70, 0)); }
+std::string AttributeDefinition::tag() const
+{
+    return doc_->codec.decode(trim(doc_->get(id_, 2)));
+}
+std::string AttributeDefinition::defaultValue() const
+{
+    return text(1);
+}
+void AttributeDefinition::setDefaultValue(std::string_view v)
+{
+    setText(1, v);
+}
+std::string AttributeDefinition::prompt() const
+{
+    return text(3);
+}
+double AttributeDefinition::height() const
+{
+    return number(40, 0.0);
+}
+int AttributeDefinition::flags() const
+{
+    return static_cast<int>(number(70, 0));
+}
 std::string AttributeDefinition::style() const
 {
     auto v = doc_->get(id_, 7);
@@ -270,13 +402,23 @@ std::string AttributeDefinition::style() const
 
 // ------------------------------------------------------------ Block
 
-std::string Block::name() const { return doc_->codec.decode(trim(doc_->get(id_, 2))); }
-Point Block::basePoint() const { return readPoint(*doc_, id_, 10); }
-int Block::flags() const { return static_cast<int>(number(70, 0)); }
+std::string Block::name() const
+{
+    return doc_->codec.decode(trim(doc_->get(id_, 2)));
+}
+Point Block::basePoint() const
+{
+    return readPoint(*doc_, id_, 10);
+}
+int Block::flags() const
+{
+    return static_cast<int>(number(70, 0));
+}
 bool Block::isLayout() const
 {
     std::string n = upper(name());
-    return n.rfind("*MODEL_SPACE", 0) == 0 || n.rfind("*PAPER_SPACE", 0) == 0 || n == "$MODEL_SPACE" || n == "$PAPER_SPACE";
+    return n.rfind("*MODEL_SPACE", 0) == 0 || n.rfind("*PAPER_SPACE", 0) == 0 || n == "$MODEL_SPACE"
+        || n == "$PAPER_SPACE";
 }
 std::vector<Entity> Block::entities() const
 {
@@ -370,7 +512,8 @@ FoldedPattern::FoldedPattern(std::string_view folded)
     while (true) {
         std::size_t comma = folded.find(',', start);
         Alternative a;
-        a.text = folded.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+        a.text
+            = folded.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
         // the common patterns have '*' at their ends only ("abc", "abc*",
         // "*abc", "*abc*") and need no walk
         std::string_view core = a.text;

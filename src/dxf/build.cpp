@@ -38,8 +38,8 @@ struct Writer {
         }
         g(70, std::to_string(count));
     }
-    void record(std::string_view type, std::string_view h, std::string_view owner, std::string_view sub, bool r13,
-                int handleCode = 5)
+    void record(std::string_view type, std::string_view h, std::string_view owner, std::string_view sub,
+                bool r13, int handleCode = 5)
     {
         g(0, type);
         g(handleCode, h);
@@ -87,15 +87,17 @@ std::string newDrawing(std::string_view version)
     w.g(2, "*ACTIVE");
     w.g(70, "     0");
     for (auto [c, val] : std::initializer_list<std::pair<int, const char*>>{
-             {10, "0.0"}, {20, "0.0"}, {11, "1.0"}, {21, "1.0"}, {12, "0.0"}, {22, "0.0"}, {13, "0.0"}, {23, "0.0"},
-             {14, "10.0"}, {24, "10.0"}, {15, "10.0"}, {25, "10.0"}, {16, "0.0"}, {26, "0.0"}, {36, "1.0"},
-             {17, "0.0"}, {27, "0.0"}, {37, "0.0"}, {40, "100.0"}, {41, "1.5"}, {42, "50.0"}, {43, "0.0"},
-             {44, "0.0"}, {50, "0.0"}, {51, "0.0"}, {71, "     0"}, {72, "   100"}, {73, "     1"},
-             {74, "     3"}, {75, "     0"}, {76, "     0"}, {77, "     0"}, {78, "     0"}})
+             {10, "0.0"},    {20, "0.0"},    {11, "1.0"},    {21, "1.0"},    {12, "0.0"},    {22, "0.0"},
+             {13, "0.0"},    {23, "0.0"},    {14, "10.0"},   {24, "10.0"},   {15, "10.0"},   {25, "10.0"},
+             {16, "0.0"},    {26, "0.0"},    {36, "1.0"},    {17, "0.0"},    {27, "0.0"},    {37, "0.0"},
+             {40, "100.0"},  {41, "1.5"},    {42, "50.0"},   {43, "0.0"},    {44, "0.0"},    {50, "0.0"},
+             {51, "0.0"},    {71, "     0"}, {72, "   100"}, {73, "     1"}, {74, "     3"}, {75, "     0"},
+             {76, "     0"}, {77, "     0"}, {78, "     0"}})
         w.g(c, val);
     w.g(0, "ENDTAB");
     w.table("LTYPE", "5", 3, r13);
-    const char* lts[3][3] = {{"14", "ByBlock", ""}, {"15", "ByLayer", ""}, {"16", "Continuous", "Solid line"}};
+    const char* lts[3][3]
+        = {{"14", "ByBlock", ""}, {"15", "ByLayer", ""}, {"16", "Continuous", "Solid line"}};
     for (int i = r13 ? 0 : 2; i < 3; ++i) {
         w.record("LTYPE", lts[i][0], "5", "AcDbLinetypeTableRecord", r13);
         w.g(2, r13 ? lts[i][1] : "CONTINUOUS");
@@ -118,8 +120,14 @@ std::string newDrawing(std::string_view version)
     w.table("STYLE", "3", 1, r13);
     w.record("STYLE", "11", "3", "AcDbTextStyleTableRecord", r13);
     w.g(2, r13 ? "Standard" : "STANDARD");
-    for (auto [c, val] : std::initializer_list<std::pair<int, const char*>>{
-             {70, "     0"}, {40, "0.0"}, {41, "1.0"}, {50, "0.0"}, {71, "     0"}, {42, "2.5"}, {3, "txt"}, {4, ""}})
+    for (auto [c, val] : std::initializer_list<std::pair<int, const char*>>{{70, "     0"},
+                                                                            {40, "0.0"},
+                                                                            {41, "1.0"},
+                                                                            {50, "0.0"},
+                                                                            {71, "     0"},
+                                                                            {42, "2.5"},
+                                                                            {3, "txt"},
+                                                                            {4, ""}})
         w.g(c, val);
     w.g(0, "ENDTAB");
     w.table("VIEW", "6", 0, r13);
@@ -229,19 +237,21 @@ std::string newDrawing(std::string_view version)
                 w.g(4, "");
                 w.g(6, "");
                 for (auto [c, val] : std::initializer_list<std::pair<int, const char*>>{
-                         {40, "0.0"}, {41, "0.0"}, {42, "0.0"}, {43, "0.0"}, {44, "0.0"}, {45, "0.0"}, {46, "0.0"},
-                         {47, "0.0"}, {48, "0.0"}, {49, "0.0"}, {140, "0.0"}, {141, "0.0"}, {142, "1.0"},
-                         {143, "1.0"}, {70, "   688"}, {72, "     1"}, {73, "     0"}, {74, "     5"}, {7, ""},
-                         {75, "    16"}, {147, "1.0"}, {148, "0.0"}, {149, "0.0"}})
+                         {40, "0.0"},    {41, "0.0"},    {42, "0.0"},    {43, "0.0"},  {44, "0.0"},
+                         {45, "0.0"},    {46, "0.0"},    {47, "0.0"},    {48, "0.0"},  {49, "0.0"},
+                         {140, "0.0"},   {141, "0.0"},   {142, "1.0"},   {143, "1.0"}, {70, "   688"},
+                         {72, "     1"}, {73, "     0"}, {74, "     5"}, {7, ""},      {75, "    16"},
+                         {147, "1.0"},   {148, "0.0"},   {149, "0.0"}})
                     w.g(c, val);
                 w.g(100, "AcDbLayout");
                 w.g(1, l[1]);
                 for (auto [c, val] : std::initializer_list<std::pair<int, const char*>>{
-                         {70, "     1"}, {71, l[4]}, {10, "0.0"}, {20, "0.0"}, {11, "420.0"}, {21, "297.0"},
-                         {12, "0.0"}, {22, "0.0"}, {32, "0.0"}, {14, "0.0"}, {24, "0.0"}, {34, "0.0"},
-                         {15, "0.0"}, {25, "0.0"}, {35, "0.0"}, {146, "0.0"}, {13, "0.0"}, {23, "0.0"},
-                         {33, "0.0"}, {16, "1.0"}, {26, "0.0"}, {36, "0.0"}, {17, "0.0"}, {27, "1.0"},
-                         {37, "0.0"}, {76, "     0"}})
+                         {70, "     1"}, {71, l[4]},  {10, "0.0"}, {20, "0.0"}, {11, "420.0"},
+                         {21, "297.0"},  {12, "0.0"}, {22, "0.0"}, {32, "0.0"}, {14, "0.0"},
+                         {24, "0.0"},    {34, "0.0"}, {15, "0.0"}, {25, "0.0"}, {35, "0.0"},
+                         {146, "0.0"},   {13, "0.0"}, {23, "0.0"}, {33, "0.0"}, {16, "1.0"},
+                         {26, "0.0"},    {36, "0.0"}, {17, "0.0"}, {27, "1.0"}, {37, "0.0"},
+                         {76, "     0"}})
                     w.g(c, val);
                 w.g(330, l[3]);
             }
@@ -256,7 +266,8 @@ std::string newDrawing(std::string_view version)
 
 Document Document::create(std::string_view version)
 {
-    static const char* known[] = {"AC1009", "AC1012", "AC1014", "AC1015", "AC1018", "AC1021", "AC1024", "AC1027", "AC1032"};
+    static const char* known[]
+        = {"AC1009", "AC1012", "AC1014", "AC1015", "AC1018", "AC1021", "AC1024", "AC1027", "AC1032"};
     if (std::find(std::begin(known), std::end(known), version) == std::end(known))
         throw DxfError("unknown DXF version \"" + std::string(version) + "\"");
     return fromMemory(newDrawing(version));
@@ -266,7 +277,10 @@ Document Document::create(std::string_view version)
 
 namespace {
 
-bool inSet(int c, std::initializer_list<int> s) { return std::find(s.begin(), s.end(), c) != s.end(); }
+bool inSet(int c, std::initializer_list<int> s)
+{
+    return std::find(s.begin(), s.end(), c) != s.end();
+}
 
 // Groups of an R12 entity split with the subclass markers R13 and later need.
 Groups addSubclasses(std::string_view type, const Groups& body)
@@ -319,11 +333,19 @@ Groups addSubclasses(std::string_view type, const Groups& body)
         out.push_back({100, "AcDbShape"});
     } else if (type == "POLYLINE") {
         int f = flagOf(70);
-        out.push_back({100, (f & 64) ? "AcDbPolyFaceMesh" : (f & 16) ? "AcDbPolygonMesh" : (f & 8) ? "AcDb3dPolyline" : "AcDb2dPolyline"});
+        out.push_back({100,
+                       (f & 64)       ? "AcDbPolyFaceMesh"
+                           : (f & 16) ? "AcDbPolygonMesh"
+                           : (f & 8)  ? "AcDb3dPolyline"
+                                      : "AcDb2dPolyline"});
     } else if (type == "VERTEX") {
         int f = flagOf(70);
         out.push_back({100, "AcDbVertex"});
-        out.push_back({100, (f & 128) && (f & 64) ? "AcDbPolyFaceMeshVertex" : (f & 64) ? "AcDbPolygonMeshVertex" : (f & 32) ? "AcDb3dPolylineVertex" : "AcDb2dVertex"});
+        out.push_back({100,
+                       (f & 128) && (f & 64) ? "AcDbPolyFaceMeshVertex"
+                           : (f & 64)        ? "AcDbPolygonMeshVertex"
+                           : (f & 32)        ? "AcDb3dPolylineVertex"
+                                             : "AcDb2dVertex"});
     } else if (type == "SEQEND") {
     } else {
         return {};
@@ -352,7 +374,8 @@ std::vector<std::pair<std::string, Groups>> lwToPolyline(const Groups& body)
         else if ((g.first == 20 || g.first == 42) && !verts.empty())
             verts.back().push_back(g);
     }
-    head.insert(head.end(), {{66, "     1"}, {10, "0.0"}, {20, "0.0"}, {30, "0.0"}, {70, std::to_string(flags)}});
+    head.insert(head.end(),
+                {{66, "     1"}, {10, "0.0"}, {20, "0.0"}, {30, "0.0"}, {70, std::to_string(flags)}});
     out.push_back({"POLYLINE", head});
     for (auto& v : verts) {
         Groups vg{{8, layer}};
@@ -396,8 +419,8 @@ struct Importer {
                     depth += (!v.empty() && v.front() == '{') ? 1 : -1;
                     continue;
                 }
-                if (depth > 0 || c == 5 || c == 105 || c == 330 || (c >= 340 && c <= 369) || (c >= 390 && c <= 399) ||
-                    c == 347 || c == 348 || c == 480 || c == 481)
+                if (depth > 0 || c == 5 || c == 105 || c == 330 || (c >= 340 && c <= 369)
+                    || (c >= 390 && c <= 399) || c == 347 || c == 348 || c == 480 || c == 481)
                     continue;
                 if (c == 100 && dst.version <= 1009)
                     continue;
@@ -417,7 +440,10 @@ struct Importer {
                     rec.push_back({5, h});
                 if (dst.version > 1009) {
                     const Table* t = dst.table("APPID");
-                    rec.insert(rec.end(), {{330, t ? dst.handleOf(t->head) : "0"}, {100, "AcDbSymbolTableRecord"}, {100, "AcDbRegAppTableRecord"}});
+                    rec.insert(rec.end(),
+                               {{330, t ? dst.handleOf(t->head) : "0"},
+                                {100, "AcDbSymbolTableRecord"},
+                                {100, "AcDbRegAppTableRecord"}});
                 }
                 rec.insert(rec.end(), {{2, v}, {70, "     0"}});
                 dst.addTableEntry("APPID", dst.newRec(Sec::Tables, rec));
@@ -437,7 +463,10 @@ struct Importer {
         if (!h.empty())
             rec.push_back({5, h});
         if (dst.version > 1009)
-            rec.insert(rec.end(), {{330, dst.handleOf(dst.table("LTYPE")->head)}, {100, "AcDbSymbolTableRecord"}, {100, "AcDbLinetypeTableRecord"}});
+            rec.insert(rec.end(),
+                       {{330, dst.handleOf(dst.table("LTYPE")->head)},
+                        {100, "AcDbSymbolTableRecord"},
+                        {100, "AcDbLinetypeTableRecord"}});
         const Rec& r = src.recs[s];
         for (std::uint32_t t = r.tb + 1; t < r.te; ++t) {
             int c = src.tags[t].code;
@@ -486,7 +515,7 @@ struct Importer {
         if (s == kNone)
             return;
         TextStyle st = dstDoc.addTextStyle(name, src.num(s, 40, 0), src.codec.decode(trim(src.get(s, 3))),
-                                          Access::make<TextStyle>(const_cast<DocData*>(&src), s).typeface());
+                                           Access::make<TextStyle>(const_cast<DocData*>(&src), s).typeface());
         for (int c : {41, 50, 71})
             if (src.find(s, c) != kNone)
                 dst.setRaw(Access::id(st), c, std::string(trim(src.get(s, c))));
@@ -515,8 +544,9 @@ struct Importer {
         } else if (src.version > 1009 && dst.version <= 1009) {
             if (type == "LWPOLYLINE")
                 parts = lwToPolyline(parts[0].second);
-            static const char* r12[] = {"LINE", "POINT", "CIRCLE", "ARC", "TEXT", "ATTDEF", "INSERT", "SOLID", "TRACE",
-                                        "3DFACE", "SHAPE", "POLYLINE", "VERTEX", "SEQEND", "ATTRIB"};
+            static const char* r12[]
+                = {"LINE",  "POINT",  "CIRCLE", "ARC",      "TEXT",   "ATTDEF", "INSERT", "SOLID",
+                   "TRACE", "3DFACE", "SHAPE",  "POLYLINE", "VERTEX", "SEQEND", "ATTRIB"};
             if (std::find(std::begin(r12), std::end(r12), parts[0].first) == std::end(r12))
                 return;
         }

@@ -78,8 +78,8 @@ static unsigned windowsCodePage(std::string_view charset)
 {
     // charset is "CPnnnn" or a named one.
     unsigned n = 0;
-    if (charset.size() > 2 && charset.substr(0, 2) == "CP" &&
-        std::from_chars(charset.data() + 2, charset.data() + charset.size(), n).ec == std::errc())
+    if (charset.size() > 2 && charset.substr(0, 2) == "CP"
+        && std::from_chars(charset.data() + 2, charset.data() + charset.size(), n).ec == std::errc())
         return n;
     if (charset == "BIG5")
         return 950;
@@ -208,8 +208,8 @@ void Codec::configure(std::string_view cp, bool utf8)
     std::from_chars(digits.data(), digits.data() + digits.size(), n);
     bool multiByte = n == 932 || n == 936 || n == 949 || n == 950;
     // Windows code pages have at most five digits; anything longer is garbage
-    known_ = !digits.empty() && digits.size() <= 5 &&
-             (multiByte ? !convertToUtf8(charset_, "A").empty() : highCharacters(charset_, high_));
+    known_ = !digits.empty() && digits.size() <= 5
+        && (multiByte ? !convertToUtf8(charset_, "A").empty() : highCharacters(charset_, high_));
     if (!known_) {
         // high bytes cannot be read (U+FFFD) and new text outside ASCII is
         // written as \U+XXXX escapes, which mean the same in every code page
@@ -261,8 +261,10 @@ std::string Codec::decode(std::string_view raw) const
     bool mb = !utf8_ && !singleByte_;
     for (std::size_t i = 0; i < raw.size();) {
         char c = raw[i];
-        if (c == '\\' && i + 7 <= raw.size() && (raw[i + 1] == 'U' || raw[i + 1] == 'u') && raw[i + 2] == '+') {
-            int a = hexDigit(raw[i + 3]), b = hexDigit(raw[i + 4]), d = hexDigit(raw[i + 5]), e = hexDigit(raw[i + 6]);
+        if (c == '\\' && i + 7 <= raw.size() && (raw[i + 1] == 'U' || raw[i + 1] == 'u')
+            && raw[i + 2] == '+') {
+            int a = hexDigit(raw[i + 3]), b = hexDigit(raw[i + 4]), d = hexDigit(raw[i + 5]),
+                e = hexDigit(raw[i + 6]);
             if (a >= 0 && b >= 0 && d >= 0 && e >= 0) {
                 if (mb)
                     flushRun(i);
@@ -272,9 +274,11 @@ std::string Codec::decode(std::string_view raw) const
                 continue;
             }
         }
-        if (c == '\\' && i + 8 <= raw.size() && (raw[i + 1] == 'M' || raw[i + 1] == 'm') && raw[i + 2] == '+') {
+        if (c == '\\' && i + 8 <= raw.size() && (raw[i + 1] == 'M' || raw[i + 1] == 'm')
+            && raw[i + 2] == '+') {
             const char* cs = mbcsCharset(raw[i + 3]);
-            int a = hexDigit(raw[i + 4]), b = hexDigit(raw[i + 5]), d = hexDigit(raw[i + 6]), e = hexDigit(raw[i + 7]);
+            int a = hexDigit(raw[i + 4]), b = hexDigit(raw[i + 5]), d = hexDigit(raw[i + 6]),
+                e = hexDigit(raw[i + 7]);
             if (cs && a >= 0 && b >= 0 && d >= 0 && e >= 0) {
                 char bytes[2] = {static_cast<char>((a << 4) | b), static_cast<char>((d << 4) | e)};
                 std::string u = convertToUtf8(cs, std::string_view(bytes, 2));

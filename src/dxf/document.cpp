@@ -10,14 +10,23 @@ using Groups = std::vector<std::pair<int, std::string>>;
 
 // ------------------------------------------------------------ header
 
-std::string Document::version() const { return d_->versionText; }
-int Document::versionNumber() const { return d_->version; }
+std::string Document::version() const
+{
+    return d_->versionText;
+}
+int Document::versionNumber() const
+{
+    return d_->version;
+}
 std::string Document::codePage() const
 {
     std::uint32_t v = d_->headerVar("$DWGCODEPAGE");
     return v == kNone ? std::string("ANSI_1252") : std::string(trim(d_->get(v, 3)));
 }
-bool Document::isUtf8() const { return d_->codec.isUtf8(); }
+bool Document::isUtf8() const
+{
+    return d_->codec.isUtf8();
+}
 
 std::vector<std::string> Document::headerVariables() const
 {
@@ -66,8 +75,9 @@ void Document::setHeaderText(std::string_view name, int code, std::string_view u
 
 void Document::setHeaderNumber(std::string_view name, int code, double value)
 {
-    std::string v = (code >= 60 && code < 100) || (code >= 270 && code < 290) ? std::to_string(static_cast<long long>(value))
-                                                                             : formatNumber(value);
+    std::string v = (code >= 60 && code < 100) || (code >= 270 && code < 290)
+        ? std::to_string(static_cast<long long>(value))
+        : formatNumber(value);
     d_->setHeaderRaw(name, code, v);
 }
 
@@ -80,7 +90,10 @@ void Document::setHeaderPoint(std::string_view name, const Point& p)
         d_->setRaw(v, 30, formatNumber(p.z));
 }
 
-std::string Document::handseed() const { return hexHandle(d_->nextHandle); }
+std::string Document::handseed() const
+{
+    return hexHandle(d_->nextHandle);
+}
 
 std::vector<std::string> Document::warnings() const
 {
@@ -92,13 +105,16 @@ std::vector<std::string> Document::warnings() const
         std::string first;
         for (std::uint32_t id : t.entries) {
             std::string_view name = d_->get(id, 2);
-            if (d_->recs[id].deleted || (name.find("\\U+") == std::string_view::npos && name.find("\\M+") == std::string_view::npos))
+            if (d_->recs[id].deleted
+                || (name.find("\\U+") == std::string_view::npos
+                    && name.find("\\M+") == std::string_view::npos))
                 continue;
             if (escaped++ == 0)
                 first = std::string(trim(name));
         }
         if (escaped)
-            out.push_back(std::to_string(escaped) + " name(s) in table " + t.name + " hold \\U+ escapes (first: \"" + first + "\")");
+            out.push_back(std::to_string(escaped) + " name(s) in table " + t.name
+                          + " hold \\U+ escapes (first: \"" + first + "\")");
     }
     return out;
 }
@@ -177,8 +193,8 @@ void Document::setCustomProperty(std::string_view name, std::string_view value)
         const Section* h = d_->section(Sec::Header);
         for (std::size_t i = 0; i + 1 < h->items.size(); ++i) {
             std::uint32_t id = h->items[i];
-            if (d_->type(id) == "$CUSTOMPROPERTYTAG" && sameName(d_->text(id, 1), name) &&
-                d_->type(h->items[i + 1]) == "$CUSTOMPROPERTY") {
+            if (d_->type(id) == "$CUSTOMPROPERTYTAG" && sameName(d_->text(id, 1), name)
+                && d_->type(h->items[i + 1]) == "$CUSTOMPROPERTY") {
                 d_->setRaw(h->items[i + 1], 1, d_->codec.encode(value));
                 return;
             }
@@ -232,9 +248,22 @@ void Document::addCustomProperty(std::string_view name, std::string_view value)
         std::uint32_t root = o->items.front();
         std::string rootH = d.handleOf(root);
         std::string h = d.allocHandle();
-        Groups g{{0, "XRECORD"}, {5, h}, {102, "{ACAD_REACTORS"}, {330, rootH}, {102, "}"}, {330, rootH},
-                 {100, "AcDbXrecord"}, {280, "     1"}, {1, "DWGPROPS COOKIE"}, {2, ""}, {3, ""}, {4, ""}, {6, ""},
-                 {7, ""}, {8, ""}, {9, ""}};
+        Groups g{{0, "XRECORD"},
+                 {5, h},
+                 {102, "{ACAD_REACTORS"},
+                 {330, rootH},
+                 {102, "}"},
+                 {330, rootH},
+                 {100, "AcDbXrecord"},
+                 {280, "     1"},
+                 {1, "DWGPROPS COOKIE"},
+                 {2, ""},
+                 {3, ""},
+                 {4, ""},
+                 {6, ""},
+                 {7, ""},
+                 {8, ""},
+                 {9, ""}};
         for (int c = 300; c <= 309; ++c)
             g.push_back({c, "="});
         g.insert(g.end(), {{40, "0.0"}, {41, "2451544.5"}, {42, "2451544.5"}, {1, ""}, {90, "0"}});
@@ -286,7 +315,8 @@ static void checkName(const DocData& d, std::string_view name, const char* what)
 }
 
 // Head groups of a new table record for the drawing's version.
-static Groups tableRecordHead(DocData& d, std::string_view type, std::string_view table, std::string_view subclass)
+static Groups tableRecordHead(DocData& d, std::string_view type, std::string_view table,
+                              std::string_view subclass)
 {
     Groups g{{0, std::string(type)}};
     std::string h = d.allocHandle();
@@ -312,7 +342,9 @@ Layer Document::addLayer(std::string_view name, int colour, int lineWeight)
     g.push_back({70, "     0"});
     g.push_back({62, std::to_string(std::clamp(colour, 1, 255))});
     std::uint32_t lt = d.findEntry("LTYPE", "Continuous");
-    g.push_back({6, lt != kNone ? std::string(trim(d.get(lt, 2))) : std::string(d.version > 1009 ? "Continuous" : "CONTINUOUS")});
+    g.push_back({6,
+                 lt != kNone ? std::string(trim(d.get(lt, 2)))
+                             : std::string(d.version > 1009 ? "Continuous" : "CONTINUOUS")});
     if (d.version >= 1015) {
         g.push_back({370, std::to_string(lineWeight)});
         // plot style of the drawing's layer 0, which every drawing has
@@ -346,22 +378,24 @@ std::optional<TextStyle> Document::findTextStyle(std::string_view name) const
     return TextStyle(d_.get(), id);
 }
 
-TextStyle Document::addTextStyle(std::string_view name, double height, std::string_view fontFile, std::string_view typeface)
+TextStyle Document::addTextStyle(std::string_view name, double height, std::string_view fontFile,
+                                 std::string_view typeface)
 {
     checkName(*d_, name, "text style");
     if (findTextStyle(name))
         throw DxfError("text style \"" + std::string(name) + "\" exists");
     DocData& d = *d_;
     Groups g = tableRecordHead(d, "STYLE", "STYLE", "AcDbTextStyleTableRecord");
-    g.insert(g.end(), {{2, d.codec.encode(name)},
-                       {70, "     0"},
-                       {40, formatNumber(height)},
-                       {41, "1.0"},
-                       {50, "0.0"},
-                       {71, "     0"},
-                       {42, formatNumber(height > 0 ? height : 2.5)},
-                       {3, d.codec.encode(fontFile)},
-                       {4, ""}});
+    g.insert(g.end(),
+             {{2, d.codec.encode(name)},
+              {70, "     0"},
+              {40, formatNumber(height)},
+              {41, "1.0"},
+              {50, "0.0"},
+              {71, "     0"},
+              {42, formatNumber(height > 0 ? height : 2.5)},
+              {3, d.codec.encode(fontFile)},
+              {4, ""}});
     if (!typeface.empty() && d.version > 1009 && d.findEntry("APPID", "ACAD") != kNone)
         g.insert(g.end(), {{1001, "ACAD"}, {1000, d.codec.encode(typeface)}, {1071, "0"}});
     std::uint32_t id = d.newRec(Sec::Tables, g);
@@ -418,8 +452,14 @@ Block Document::addBlock(std::string_view name, const Point& base)
     b.push_back({8, "0"});
     if (d.version > 1009)
         b.push_back({100, "AcDbBlockBegin"});
-    b.insert(b.end(), {{2, enc}, {70, "     0"}, {10, formatNumber(base.x)}, {20, formatNumber(base.y)},
-                       {30, formatNumber(base.z)}, {3, enc}, {1, ""}});
+    b.insert(b.end(),
+             {{2, enc},
+              {70, "     0"},
+              {10, formatNumber(base.x)},
+              {20, formatNumber(base.y)},
+              {30, formatNumber(base.z)},
+              {3, enc},
+              {1, ""}});
     Groups e{{0, "ENDBLK"}};
     h = d.allocHandle();
     if (!h.empty())
@@ -479,11 +519,12 @@ static Groups attdefGroups(DocData& d, const NewAttributeDefinition& s, const st
     if (s.tag.empty() || s.tag.find(' ') != std::string::npos)
         throw DxfError("invalid attribute tag \"" + s.tag + "\"");
     Groups g = entityHead(d, "ATTDEF", owner, s.layer, "AcDbText");
-    g.insert(g.end(), {{10, formatNumber(s.point.x)},
-                       {20, formatNumber(s.point.y)},
-                       {30, formatNumber(s.point.z)},
-                       {40, formatNumber(s.height)},
-                       {1, d.codec.encode(s.defaultValue)}});
+    g.insert(g.end(),
+             {{10, formatNumber(s.point.x)},
+              {20, formatNumber(s.point.y)},
+              {30, formatNumber(s.point.z)},
+              {40, formatNumber(s.height)},
+              {1, d.codec.encode(s.defaultValue)}});
     if (s.rotation != 0.0)
         g.push_back({50, formatNumber(s.rotation)});
     g.push_back({7, styleRaw(d, s.style)});
@@ -492,7 +533,8 @@ static Groups attdefGroups(DocData& d, const NewAttributeDefinition& s, const st
         if (d.version >= 1024)
             g.push_back({280, "     0"});
     }
-    g.insert(g.end(), {{3, d.codec.encode(s.prompt)}, {2, d.codec.encode(s.tag)}, {70, std::to_string(s.flags)}});
+    g.insert(g.end(),
+             {{3, d.codec.encode(s.prompt)}, {2, d.codec.encode(s.tag)}, {70, std::to_string(s.flags)}});
     if (d.version > 1009)
         g.push_back({73, "     0"});
     return g;
@@ -526,11 +568,12 @@ AttributeDefinition Document::addAttributeDefinition(const NewAttributeDefinitio
 
 bool isStringCode(int c)
 {
-    return (c >= 0 && c <= 9) || c == 100 || c == 102 || (c >= 300 && c <= 309) || (c >= 410 && c <= 419) ||
-           (c >= 430 && c <= 439) || (c >= 470 && c <= 479) || c == 999 || (c >= 1000 && c <= 1003);
+    return (c >= 0 && c <= 9) || c == 100 || c == 102 || (c >= 300 && c <= 309) || (c >= 410 && c <= 419)
+        || (c >= 430 && c <= 439) || (c >= 470 && c <= 479) || c == 999 || (c >= 1000 && c <= 1003);
 }
 
-Entity Document::addEntity(std::string_view type, std::string_view layer, const std::vector<std::pair<int, std::string>>& groups)
+Entity Document::addEntity(std::string_view type, std::string_view layer,
+                           const std::vector<std::pair<int, std::string>>& groups)
 {
     DocData& d = *d_;
     ensureLayer(*this, layer);
@@ -609,10 +652,11 @@ BlockReference Document::addBlockReference(std::string_view blockName, const Poi
     Groups g = entityHead(d, "INSERT", owner, layer, "AcDbBlockReference");
     if (!defs.empty())
         g.push_back({66, "     1"});
-    g.insert(g.end(), {{2, std::string(trim(d.get(blk->id_, 2)))},
-                       {10, formatNumber(at.x)},
-                       {20, formatNumber(at.y)},
-                       {30, formatNumber(at.z)}});
+    g.insert(g.end(),
+             {{2, std::string(trim(d.get(blk->id_, 2)))},
+              {10, formatNumber(at.x)},
+              {20, formatNumber(at.y)},
+              {30, formatNumber(at.z)}});
     if (scale != 1.0)
         g.insert(g.end(), {{41, formatNumber(scale)}, {42, formatNumber(scale)}, {43, formatNumber(scale)}});
     if (rotationDegrees != 0.0)
@@ -637,11 +681,12 @@ BlockReference Document::addBlockReference(std::string_view blockName, const Poi
             if (c == 8)
                 v = lay;
         Point p = place({d.num(ad, 10, 0), d.num(ad, 20, 0), d.num(ad, 30, 0)});
-        ag.insert(ag.end(), {{10, formatNumber(p.x)},
-                             {20, formatNumber(p.y)},
-                             {30, formatNumber(p.z)},
-                             {40, formatNumber(d.num(ad, 40, 2.5) * scale)},
-                             {1, std::string(d.get(ad, 1))}});
+        ag.insert(ag.end(),
+                  {{10, formatNumber(p.x)},
+                   {20, formatNumber(p.y)},
+                   {30, formatNumber(p.z)},
+                   {40, formatNumber(d.num(ad, 40, 2.5) * scale)},
+                   {1, std::string(d.get(ad, 1))}});
         double rot = d.num(ad, 50, 0) + rotationDegrees;
         if (rot != 0.0)
             ag.push_back({50, formatNumber(rot)});
@@ -654,7 +699,8 @@ BlockReference Document::addBlockReference(std::string_view blockName, const Poi
             ag.push_back({72, std::to_string(h72)});
         if (d.find(ad, 11) != kNone) {
             Point p2 = place({d.num(ad, 11, 0), d.num(ad, 21, 0), d.num(ad, 31, 0)});
-            ag.insert(ag.end(), {{11, formatNumber(p2.x)}, {21, formatNumber(p2.y)}, {31, formatNumber(p2.z)}});
+            ag.insert(ag.end(),
+                      {{11, formatNumber(p2.x)}, {21, formatNumber(p2.y)}, {31, formatNumber(p2.z)}});
         }
         if (d.version > 1009) {
             ag.push_back({100, "AcDbAttribute"});
@@ -687,11 +733,12 @@ Text Document::addText(std::string_view value, const Point& at, double height, s
     std::string st = styleRaw(d, style);
     ensureLayer(*this, layer);
     Groups g = entityHead(d, "TEXT", d.modelSpaceOwner(), layer, "AcDbText");
-    g.insert(g.end(), {{10, formatNumber(at.x)},
-                       {20, formatNumber(at.y)},
-                       {30, formatNumber(at.z)},
-                       {40, formatNumber(height)},
-                       {1, d.codec.encode(value)}});
+    g.insert(g.end(),
+             {{10, formatNumber(at.x)},
+              {20, formatNumber(at.y)},
+              {30, formatNumber(at.z)},
+              {40, formatNumber(height)},
+              {1, d.codec.encode(value)}});
     if (rotationDegrees != 0.0)
         g.push_back({50, formatNumber(rotationDegrees)});
     g.push_back({7, st});
@@ -726,7 +773,8 @@ void DocData::buildRefIndex() const
     RefIndex& x = refIndex;
     x = RefIndex{};
     std::unordered_map<std::string, std::uint32_t> layerKeys, blockKeys, tagKeys;
-    auto key = [](std::unordered_map<std::string, std::uint32_t>& m, std::vector<std::string>& names, std::string s) {
+    auto key = [](std::unordered_map<std::string, std::uint32_t>& m, std::vector<std::string>& names,
+                  std::string s) {
         auto it = m.find(s);
         if (it != m.end())
             return it->second;
@@ -836,7 +884,13 @@ std::vector<BlockReference> Document::findBlockReferences(const ReferenceQuery& 
 
 // ------------------------------------------------------------ text helpers
 
-std::string Document::decode(std::string_view raw) const { return d_->codec.decode(raw); }
-std::string Document::encode(std::string_view utf8) const { return d_->codec.encode(utf8); }
+std::string Document::decode(std::string_view raw) const
+{
+    return d_->codec.decode(raw);
+}
+std::string Document::encode(std::string_view utf8) const
+{
+    return d_->codec.encode(utf8);
+}
 
 } // namespace lumo::dxf

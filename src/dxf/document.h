@@ -26,7 +26,7 @@
 namespace lumo::dxf {
 
 struct DocData; // the document's internals
-struct Access;  // the engine's own access to handles
+struct Access; // the engine's own access to handles
 
 struct Point {
     double x = 0.0;
@@ -86,7 +86,7 @@ public:
     friend bool operator==(const Record& a, const Record& b) { return a.doc_ == b.doc_ && a.id_ == b.id_; }
 
 protected:
-    Record(DocData* doc, std::uint32_t id) : doc_(doc), id_(id) {}
+    Record(DocData* doc, std::uint32_t id) : doc_(doc), id_(id) { }
     DocData* doc_ = nullptr;
     std::uint32_t id_ = 0;
     friend class Document;
@@ -103,11 +103,11 @@ public:
     void setColour(int colour);
     int lineWeight() const; // kLineWeightDefault when absent
     void setLineWeight(int lineWeight);
-    bool isOn() const;      // negative colour = off
+    bool isOn() const; // negative colour = off
     void setOn(bool on);
-    bool isFrozen() const;  // flag 1
+    bool isFrozen() const; // flag 1
     void setFrozen(bool frozen);
-    bool isLocked() const;  // flag 4
+    bool isLocked() const; // flag 4
     void setLocked(bool locked);
     // Visible in the viewer: on and not frozen.
     bool isVisible() const { return isOn() && !isFrozen(); }
@@ -149,24 +149,24 @@ class Entity : public Record {
 public:
     Entity() = default;
     bool isDeleted() const;
-    std::string layer() const;  // "0" when absent
+    std::string layer() const; // "0" when absent
     void setLayer(std::string_view layer);
-    int colour() const;         // kColourByLayer when absent
+    int colour() const; // kColourByLayer when absent
     void setColour(int colour);
-    double rotation() const;    // degrees, as stored (group 50)
+    double rotation() const; // degrees, as stored (group 50)
     void setRotation(double degrees);
     Point insertionPoint() const; // groups 10/20/30
     void setInsertionPoint(const Point& p);
-    bool inPaperSpace() const;  // group 67 = 1
+    bool inPaperSpace() const; // group 67 = 1
 
     // Records that belong to this entity and follow it in the file: the
     // ATTRIBs of an INSERT, the VERTEXes of a POLYLINE, then the SEQEND.
     std::vector<Entity> children() const;
 
     bool isBlockReference() const; // INSERT
-    bool isText() const;           // TEXT
+    bool isText() const; // TEXT
     BlockReference asBlockReference() const; // throws DxfError if not INSERT
-    Text asText() const;                     // throws DxfError if not TEXT
+    Text asText() const; // throws DxfError if not TEXT
 
 private:
     using Record::Record;
@@ -299,8 +299,8 @@ struct CustomProperty {
 // Patterns: '*' any run, '?' one character, ',' separates alternatives;
 // case is ignored, as CAD selection filters do.
 struct ReferenceQuery {
-    std::string layer;        // pattern on the layer name
-    std::string blockName;    // pattern on the block name
+    std::string layer; // pattern on the layer name
+    std::string blockName; // pattern on the block name
     std::string attributeTag; // pattern on the tag of some attribute ...
     std::string attributeValue; // ... whose value matches this pattern
 };
@@ -330,10 +330,10 @@ public:
     bool isModified() const;
 
     // ---- header
-    std::string version() const;    // "AC1015"; "AC1009" when absent
-    int versionNumber() const;      // 1015
-    std::string codePage() const;   // "ANSI_1252" when absent
-    bool isUtf8() const;            // AC1021 and later
+    std::string version() const; // "AC1015"; "AC1009" when absent
+    int versionNumber() const; // 1015
+    std::string codePage() const; // "ANSI_1252" when absent
+    bool isUtf8() const; // AC1021 and later
     // Names of the header variables in order ("$ACADVER", ...; duplicates kept).
     std::vector<std::string> headerVariables() const;
     // The groups of a header variable (first occurrence), empty if absent.
@@ -392,12 +392,10 @@ public:
     std::optional<Entity> findByHandle(std::string_view handle) const;
     // A reference with one ATTRIB per non-constant attribute definition of the
     // block, holding the definition's default value. DxfError if no such block.
-    BlockReference addBlockReference(std::string_view blockName, const Point& at,
-                                     double scale = 1.0, double rotationDegrees = 0.0,
-                                     std::string_view layer = "0");
-    Text addText(std::string_view value, const Point& at, double height,
-                 std::string_view style = {}, std::string_view layer = "0",
-                 double rotationDegrees = 0.0);
+    BlockReference addBlockReference(std::string_view blockName, const Point& at, double scale = 1.0,
+                                     double rotationDegrees = 0.0, std::string_view layer = "0");
+    Text addText(std::string_view value, const Point& at, double height, std::string_view style = {},
+                 std::string_view layer = "0", double rotationDegrees = 0.0);
     // An attribute definition in model space (a drawing meant as a block file).
     AttributeDefinition addAttributeDefinition(const NewAttributeDefinition& definition);
     // A model-space entity of any type from its own groups; the engine writes

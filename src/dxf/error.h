@@ -12,7 +12,7 @@ namespace lumo::dxf {
 class DxfError : public std::runtime_error {
 public:
     DxfError(std::size_t line, const std::string& reason);
-    explicit DxfError(const std::string& reason) : DxfError(0, reason) {}
+    explicit DxfError(const std::string& reason) : DxfError(0, reason) { }
 
     std::size_t line() const noexcept { return line_; }
     const std::string& reason() const noexcept { return reason_; }

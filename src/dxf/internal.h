@@ -100,7 +100,7 @@ struct Section {
     std::string name;
     std::uint32_t head = kNone; // 0 SECTION / 2 NAME
     std::vector<std::uint32_t> items; // top-level records in order
-    std::uint32_t end = kNone;  // 0 ENDSEC
+    std::uint32_t end = kNone; // 0 ENDSEC
 };
 
 struct Table {
@@ -122,8 +122,12 @@ struct BlockDef {
 // at the references it finds.
 struct RefIndex {
     bool valid = false;
-    struct Ref { std::uint32_t rec, layer, block, attrBegin, attrEnd; };
-    struct Attr { std::uint32_t tag, value, ref; }; // keys, index in refs
+    struct Ref {
+        std::uint32_t rec, layer, block, attrBegin, attrEnd;
+    };
+    struct Attr {
+        std::uint32_t tag, value, ref;
+    }; // keys, index in refs
     std::vector<Ref> refs;
     std::vector<Attr> attrs;
     std::vector<std::string> layers, blocks, tags, values; // by key
@@ -161,25 +165,25 @@ private:
 };
 
 struct DocData {
-    Bytes buf;          // the file as read
-    std::string arena;  // text of changed and new groups
+    Bytes buf; // the file as read
+    std::string arena; // text of changed and new groups
     TagList tags;
-    std::uint32_t fileTags = 0;     // tags [0, fileTags) are the file's, never changed
+    std::uint32_t fileTags = 0; // tags [0, fileTags) are the file's, never changed
     std::vector<Rec> recs;
     std::vector<Section> sections;
-    std::uint32_t prefixLen = 0;    // a byte-order mark before the first group
-    std::uint32_t trailerOff = 0;   // bytes after the last group (after EOF)
+    std::uint32_t prefixLen = 0; // a byte-order mark before the first group
+    std::uint32_t trailerOff = 0; // bytes after the last group (after EOF)
     std::string eol = "\r\n";
-    bool padCodes = true;           // "  0" rather than "0"
+    bool padCodes = true; // "  0" rather than "0"
     bool modified = false;
-    bool importing = false;         // names come from another drawing
+    bool importing = false; // names come from another drawing
 
     std::string versionText = "AC1009";
     int version = 1009;
-    bool handles = true;            // new records get handles
-    bool handseedDirty = false;     // $HANDSEED to be raised before writing
+    bool handles = true; // new records get handles
+    bool handseedDirty = false; // $HANDSEED to be raised before writing
     std::uint64_t nextHandle = 1;
-    std::uint64_t maxHandle = 0;    // largest handle seen while parsing
+    std::uint64_t maxHandle = 0; // largest handle seen while parsing
     bool anyHandle = false;
     Codec codec;
 
@@ -246,7 +250,11 @@ struct DocData {
     std::uint32_t newRec(Sec sec, const std::vector<std::pair<int, std::string>>& groups);
     std::string allocHandle();
     void syncHandseed();
-    void touch() { modified = true; refIndex.valid = false; }
+    void touch()
+    {
+        modified = true;
+        refIndex.valid = false;
+    }
 
     // ---- structure
     Section* section(Sec kind);

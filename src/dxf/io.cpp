@@ -77,7 +77,8 @@ static void flushToDisk(const std::filesystem::path& path, bool folder)
 }
 
 DxfError::DxfError(std::size_t line, const std::string& reason)
-    : std::runtime_error(line ? "line " + std::to_string(line) + ": " + reason : reason), line_(line), reason_(reason)
+    : std::runtime_error(line ? "line " + std::to_string(line) + ": " + reason : reason), line_(line),
+      reason_(reason)
 {
 }
 
@@ -133,8 +134,8 @@ std::string formatNumber(double v)
     char b[64];
     auto r = std::to_chars(b, b + sizeof b, v);
     std::string s(b, r.ptr);
-    if (s.find_first_of(".e") == std::string::npos && s.find("inf") == std::string::npos &&
-        s.find("nan") == std::string::npos)
+    if (s.find_first_of(".e") == std::string::npos && s.find("inf") == std::string::npos
+        && s.find("nan") == std::string::npos)
         s += ".0";
     return s;
 }
@@ -172,12 +173,18 @@ static const char* findNewline(const char* p, const char* e)
 
 static Sec sectionKind(std::string_view name)
 {
-    if (name == "HEADER") return Sec::Header;
-    if (name == "CLASSES") return Sec::Classes;
-    if (name == "TABLES") return Sec::Tables;
-    if (name == "BLOCKS") return Sec::Blocks;
-    if (name == "ENTITIES") return Sec::Entities;
-    if (name == "OBJECTS") return Sec::Objects;
+    if (name == "HEADER")
+        return Sec::Header;
+    if (name == "CLASSES")
+        return Sec::Classes;
+    if (name == "TABLES")
+        return Sec::Tables;
+    if (name == "BLOCKS")
+        return Sec::Blocks;
+    if (name == "ENTITIES")
+        return Sec::Entities;
+    if (name == "OBJECTS")
+        return Sec::Objects;
     return Sec::Other;
 }
 
@@ -220,7 +227,7 @@ void DocData::parse()
         padCodes = *p == ' ';
     }
 
-    Section* cur = nullptr;        // open section
+    Section* cur = nullptr; // open section
     std::uint32_t openParent = kNone;
     bool awaitingName = false;
     bool sawEof = false;
@@ -253,7 +260,8 @@ void DocData::parse()
             ++q;
         const char* nl = q < e && *q == '\n' ? q : nullptr;
         if (!ok || (!nl && q != e)) {
-            const char* lineEnd = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(e - p)));
+            const char* lineEnd
+                = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(e - p)));
             const char* codeEnd = lineEnd ? lineEnd : e;
             // Blank lines at the very end are padding, not a group; blanks
             // after the last line end are a code line cut short.
@@ -270,12 +278,15 @@ void DocData::parse()
                 throw DxfError(line, "the file ends inside a group code: it is incomplete");
             if (r == e)
                 break;
-            throw DxfError(line, "group code expected, found \"" + shown(std::string_view(p, static_cast<std::size_t>(codeEnd - p))) + "\"");
+            throw DxfError(line,
+                           "group code expected, found \""
+                               + shown(std::string_view(p, static_cast<std::size_t>(codeEnd - p))) + "\"");
         }
         if (neg)
             code = -code;
         if (!nl)
-            throw DxfError(line, "the file ends after group code " + std::to_string(code) + " without its value");
+            throw DxfError(line,
+                           "the file ends after group code " + std::to_string(code) + " without its value");
         const char* v = nl + 1;
         const char* vnl = findNewline(v, e);
         const char* vend = vnl ? vnl + 1 : e;
@@ -297,7 +308,10 @@ void DocData::parse()
             int nd = 0;
             for (; hp < vend && nd <= 16; ++hp, ++nd) {
                 char ch = *hp;
-                int dg = ch >= '0' && ch <= '9' ? ch - '0' : ch >= 'A' && ch <= 'F' ? ch - 'A' + 10 : ch >= 'a' && ch <= 'f' ? ch - 'a' + 10 : -1;
+                int dg = ch >= '0' && ch <= '9' ? ch - '0'
+                    : ch >= 'A' && ch <= 'F'    ? ch - 'A' + 10
+                    : ch >= 'a' && ch <= 'f'    ? ch - 'a' + 10
+                                                : -1;
                 if (dg < 0)
                     break;
                 h = (h << 4) | static_cast<std::uint64_t>(dg);
@@ -376,7 +390,9 @@ void DocData::parse()
         } else if (code == 9 && cur && cur->kind == Sec::Header) {
             startRec(ti, Sec::Header);
             cur->items.push_back(static_cast<std::uint32_t>(recs.size() - 1));
-        } else if (!cur && (recs.empty() || recs.back().sec != Sec::Loose || sections.empty() || sections.back().head != kNone)) {
+        } else if (!cur
+                   && (recs.empty() || recs.back().sec != Sec::Loose || sections.empty()
+                       || sections.back().head != kNone)) {
             // groups outside any section (comments, a legacy writer's stray
             // header variables): kept as a record of their own
             if (sections.empty() || sections.back().head != kNone)
@@ -397,7 +413,8 @@ void DocData::parse()
             throw DxfError(line - 1, "the file ends inside its final EOF: it is incomplete");
     }
     if (cur)
-        throw DxfError(line > 1 ? line - 1 : 1, "the file ends inside section " + cur->name + " (no ENDSEC): it is incomplete");
+        throw DxfError(line > 1 ? line - 1 : 1,
+                       "the file ends inside section " + cur->name + " (no ENDSEC): it is incomplete");
     if (tags.size() == 0)
         throw DxfError(1, "no DXF groups found");
     trailerOff = static_cast<std::uint32_t>(p - b);
@@ -495,7 +512,7 @@ void DocData::write(const std::function<void(const char*, std::size_t)>& put) co
 
 // ---------------------------------------------------------------- Document
 
-Document::Document() : d_(std::make_unique<DocData>()) {}
+Document::Document() : d_(std::make_unique<DocData>()) { }
 Document::Document(Document&&) noexcept = default;
 Document& Document::operator=(Document&&) noexcept = default;
 Document::~Document() = default;
@@ -544,7 +561,10 @@ std::string Document::toString() const
     return out;
 }
 
-bool Document::isModified() const { return d_->modified; }
+bool Document::isModified() const
+{
+    return d_->modified;
+}
 
 void Document::save(const std::string& path) const
 {

@@ -125,7 +125,8 @@ void DocData::setRaw(std::uint32_t id, int code, std::string_view rawValue)
     // code order, which is where writers put it.
     const Rec& r = recs[id];
     std::uint32_t n = r.te - r.tb;
-    bool common = code == 6 || code == 8 || code == 62 || code == 370 || code == 48 || code == 60 || code == 67 || code == 420 || code == 440;
+    bool common = code == 6 || code == 8 || code == 62 || code == 370 || code == 48 || code == 60
+        || code == 67 || code == 420 || code == 440;
     std::uint32_t segStart = 1, segEnd = n;
     std::uint32_t firstSub = kNone;
     std::vector<std::uint32_t> subs;
@@ -150,7 +151,8 @@ void DocData::setRaw(std::uint32_t id, int code, std::string_view rawValue)
             std::string_view t = type(id);
             if (code == 73 && t == "TEXT")
                 which = subs.size() - 1;
-            if ((t == "ATTDEF" || t == "ATTRIB") && (code == 2 || code == 3 || code == 70 || code == 73 || code == 74 || code == 280))
+            if ((t == "ATTDEF" || t == "ATTRIB")
+                && (code == 2 || code == 3 || code == 70 || code == 73 || code == 74 || code == 280))
                 which = subs.size() - 1;
             if (t == "ARC" && (code == 50 || code == 51))
                 which = subs.size() - 1;
@@ -182,7 +184,9 @@ void DocData::setRaw(std::uint32_t id, int code, std::string_view rawValue)
         std::uint32_t l = find(id, 8);
         if (l != kNone && (subs.empty() || l >= segStart)) {
             pos = l + 1;
-            auto isCommon = [](int c) { return c == 6 || c == 62 || c == 370 || c == 48 || c == 60 || c == 420 || c == 440; };
+            auto isCommon = [](int c) {
+                return c == 6 || c == 62 || c == 370 || c == 48 || c == 60 || c == 420 || c == 440;
+            };
             while (pos < n && isCommon(tags.code(r.tb + pos)) && tags.code(r.tb + pos) < code)
                 ++pos;
         }
@@ -249,7 +253,8 @@ Section& DocData::ensureSection(Sec kind, std::string_view name)
 {
     if (Section* s = section(kind))
         return *s;
-    static const Sec order[] = {Sec::Header, Sec::Classes, Sec::Tables, Sec::Blocks, Sec::Entities, Sec::Objects};
+    static const Sec order[]
+        = {Sec::Header, Sec::Classes, Sec::Tables, Sec::Blocks, Sec::Entities, Sec::Objects};
     auto rank = [](Sec k) {
         for (int i = 0; i < 6; ++i)
             if (order[i] == k)
@@ -433,7 +438,8 @@ void DocData::index()
         version = r.ec == std::errc() ? n : 1009;
     }
     std::uint32_t cp = headerVar("$DWGCODEPAGE");
-    codec.configure(cp != kNone ? trim(get(cp, 3, "ANSI_1252")) : std::string_view("ANSI_1252"), version >= 1021);
+    codec.configure(cp != kNone ? trim(get(cp, 3, "ANSI_1252")) : std::string_view("ANSI_1252"),
+                    version >= 1021);
 
     // handles: next = above every handle (found while parsing) and the seed
     std::uint64_t maxH = maxHandle;
@@ -464,7 +470,9 @@ void DocData::index()
                 open->entries.push_back(id);
             }
         }
-        tables.erase(std::remove_if(tables.begin(), tables.end(), [](const Table& t) { return t.endtab == kNone; }), tables.end());
+        tables.erase(
+            std::remove_if(tables.begin(), tables.end(), [](const Table& t) { return t.endtab == kNone; }),
+            tables.end());
     }
     // blocks
     if (Section* s = section(Sec::Blocks)) {
@@ -482,7 +490,9 @@ void DocData::index()
                 open->ents.push_back(id);
             }
         }
-        blockDefs.erase(std::remove_if(blockDefs.begin(), blockDefs.end(), [](const BlockDef& b) { return b.endblk == kNone; }), blockDefs.end());
+        blockDefs.erase(std::remove_if(blockDefs.begin(), blockDefs.end(),
+                                       [](const BlockDef& b) { return b.endblk == kNone; }),
+                        blockDefs.end());
     }
 }
 

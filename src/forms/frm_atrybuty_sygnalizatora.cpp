@@ -22,8 +22,7 @@ namespace lumo {
 void ToggleOnTop(QWidget* form, bool onTop, QAbstractButton* button0, QAbstractButton* button1)
 {
     auto* dialog = qobject_cast<QDialog*>(form);
-    if (dialog != nullptr && dialog->isVisible() && dialog->isModal() &&
-        dialog->windowHandle() != nullptr) {
+    if (dialog != nullptr && dialog->isVisible() && dialog->isModal() && dialog->windowHandle() != nullptr) {
         // Changing the flags the usual way hides the window first, and hiding
         // a modal dialog ends its modal loop: the form would close. Tell the
         // shown window directly instead.
@@ -44,13 +43,9 @@ void ToggleOnTop(QWidget* form, bool onTop, QAbstractButton* button0, QAbstractB
 }
 
 frmAtrybutySygnalizatora::frmAtrybutySygnalizatora(RunContext& ctx, bool& onTopFlag,
-                                                   const QString& signalDesignation,
-                                                   QWidget* parent)
-    : QDialog(parent)
-    , ui(std::make_unique<Ui::frmAtrybutySygnalizatora>())
-    , ctx_(ctx)
-    , onTopFlag_(onTopFlag)
-    , signalDesignation_(signalDesignation)
+                                                   const QString& signalDesignation, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::frmAtrybutySygnalizatora>()), ctx_(ctx), onTopFlag_(onTopFlag),
+      signalDesignation_(signalDesignation)
 {
     initFormsResources();
     ui->setupUi(this);
@@ -66,8 +61,7 @@ frmAtrybutySygnalizatora::frmAtrybutySygnalizatora(RunContext& ctx, bool& onTopF
 
     connect(ui->cmdAccept, &QPushButton::clicked, this, &frmAtrybutySygnalizatora::cmdAccept_Click);
     connect(ui->cmdCancel, &QPushButton::clicked, this, &frmAtrybutySygnalizatora::cmdCancel_Click);
-    connect(ui->cmdDopiszWlot, &QToolButton::clicked, this,
-            &frmAtrybutySygnalizatora::cmdDopiszWlot_Click);
+    connect(ui->cmdDopiszWlot, &QToolButton::clicked, this, &frmAtrybutySygnalizatora::cmdDopiszWlot_Click);
     for (int i = 0; i < 2; ++i)
         connect(cmdOnTop[static_cast<std::size_t>(i)], &QToolButton::clicked, this,
                 [this, i] { cmdOnTop_Click(i); });
@@ -100,8 +94,7 @@ void frmAtrybutySygnalizatora::Form_Activate()
     LoadContractorList(ctx_, ui->cmbKtoWykonal);
 
     ui->Label2->setText(QStringLiteral("Sygnalizator: ") + signalDesignation_);
-    ui->lblFormatDaty->setText(QStringLiteral("(Format daty: ") + ShortDatePattern() +
-                               QStringLiteral(")"));
+    ui->lblFormatDaty->setText(QStringLiteral("(Format daty: ") + ShortDatePattern() + QStringLiteral(")"));
 
     const QDate today = QDate::currentDate();
     ui->dtpDataRealizacji->setDate(today);

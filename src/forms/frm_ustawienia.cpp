@@ -39,8 +39,7 @@ std::int16_t IndexOr(const QComboBox* combo, std::int16_t kept)
 } // namespace
 
 frmUstawienia::frmUstawienia(RunContext& ctx, OptionsFormLink& optionsForm, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::frmUstawienia>()), m_ctx(ctx),
-      m_optionsForm(optionsForm)
+    : QDialog(parent), m_ui(std::make_unique<Ui::frmUstawienia>()), m_ctx(ctx), m_optionsForm(optionsForm)
 {
     m_ui->setupUi(this);
 
@@ -48,12 +47,10 @@ frmUstawienia::frmUstawienia(RunContext& ctx, OptionsFormLink& optionsForm, QWid
     // height again: typing, choosing an item, leaving the box.
     connect(m_ui->cbSkala, &QComboBox::editTextChanged, this, [this] { cbSkala_Change(); });
     connect(m_ui->cbSkala, &QComboBox::currentIndexChanged, this, [this] { cbSkala_Change(); });
-    connect(m_ui->cbSkala->lineEdit(), &QLineEdit::editingFinished, this,
-            [this] { cbSkala_Change(); });
+    connect(m_ui->cbSkala->lineEdit(), &QLineEdit::editingFinished, this, [this] { cbSkala_Change(); });
     connect(m_ui->chkTextScaled, &QCheckBox::toggled, this, [this] { cbSkala_Change(); });
     connect(m_ui->txtSygFontHeight, &QLineEdit::textChanged, this, [this] { cbSkala_Change(); });
-    connect(m_ui->txtSygFontHeight, &QLineEdit::editingFinished, this,
-            [this] { cbSkala_Change(); });
+    connect(m_ui->txtSygFontHeight, &QLineEdit::editingFinished, this, [this] { cbSkala_Change(); });
 
     connect(m_ui->cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(m_ui->cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
@@ -80,8 +77,8 @@ void frmUstawienia::Form_Load()
     m_ui->labScaled->setVisible(true);
     m_ui->frSkala->setVisible(true);
 
-    m_ui->cmbDomDetektor->addItems({QStringLiteral("Pętle"), QStringLiteral("Nadjezdniowe"),
-                                    QStringLiteral("Obszary detekcji")});
+    m_ui->cmbDomDetektor->addItems(
+        {QStringLiteral("Pętle"), QStringLiteral("Nadjezdniowe"), QStringLiteral("Obszary detekcji")});
     m_ui->cmbFormatPR->addItems({QStringLiteral("PRxx"), QStringLiteral("PxxRxx")});
 
     const QString file = m_ctx.startup.settingsFilePath;

@@ -19,8 +19,7 @@ QString SystemNumberText(double value)
     return text.replace(QLatin1Char('.'), QLocale::system().decimalPoint());
 }
 
-frmUstawieniaDetektory::frmUstawieniaDetektory(RunContext& ctx, short drawingScale,
-                                               QWidget* parent)
+frmUstawieniaDetektory::frmUstawieniaDetektory(RunContext& ctx, short drawingScale, QWidget* parent)
     : QDialog(parent), m_ctx(ctx), m_drawingScale(drawingScale),
       m_ui(std::make_unique<Ui::frmUstawieniaDetektory>())
 {
@@ -28,15 +27,11 @@ frmUstawieniaDetektory::frmUstawieniaDetektory(RunContext& ctx, short drawingSca
     setAttribute(Qt::WA_DeleteOnClose);
 
     // Typing, leaving the box and validating it all show the new height.
-    connect(m_ui->txtDetFontHeight, &QLineEdit::textChanged, this,
-            [this] { txtDetFontHeight_Change(); });
-    connect(m_ui->txtDetFontHeight, &QLineEdit::editingFinished, this,
-            [this] { txtDetFontHeight_Change(); });
+    connect(m_ui->txtDetFontHeight, &QLineEdit::textChanged, this, [this] { txtDetFontHeight_Change(); });
+    connect(m_ui->txtDetFontHeight, &QLineEdit::editingFinished, this, [this] { txtDetFontHeight_Change(); });
     connect(m_ui->cmdOKUstDet, &QPushButton::clicked, this, [this] { cmdOKUstDet_Click(); });
-    connect(m_ui->cmdCancelUstDet, &QPushButton::clicked, this,
-            [this] { cmdCancelUstDet_Click(); });
-    connect(m_ui->cmdHelpUstDet, &QPushButton::clicked, this,
-            [this] { cmdHelpUstDet_Click(); });
+    connect(m_ui->cmdCancelUstDet, &QPushButton::clicked, this, [this] { cmdCancelUstDet_Click(); });
+    connect(m_ui->cmdHelpUstDet, &QPushButton::clicked, this, [this] { cmdHelpUstDet_Click(); });
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [this] { cmdHelpUstDet_Click(); });
 }
@@ -64,8 +59,7 @@ void frmUstawieniaDetektory::txtDetFontHeight_Change()
         m_ui->labScaled->clear();
         return;
     }
-    m_ui->labScaled->setText(
-        SystemNumberText(ValDot(m_ui->txtDetFontHeight->text()) * m_drawingScale));
+    m_ui->labScaled->setText(SystemNumberText(ValDot(m_ui->txtDetFontHeight->text()) * m_drawingScale));
 }
 
 void frmUstawieniaDetektory::cmdOKUstDet_Click()

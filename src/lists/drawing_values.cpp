@@ -16,16 +16,14 @@ QString ReadLastStreet(cad::HostSession& session)
 
 void WriteLastStreet(cad::HostSession& session, const QString& street)
 {
-    cad::SetDrawingProperty(session, Utf8FromQString(kLastStreetProperty),
-                            Utf8FromQString(street));
+    cad::SetDrawingProperty(session, Utf8FromQString(kLastStreetProperty), Utf8FromQString(street));
 }
 
 QString ReadDocIntersection(cad::HostSession& session)
 {
     if (!cad::CheckActiveDocument(session, true))
         return {};
-    return QStringFromUtf8(
-        cad::GetDrawingProperty(session, Utf8FromQString(kIntersectionProperty)));
+    return QStringFromUtf8(cad::GetDrawingProperty(session, Utf8FromQString(kIntersectionProperty)));
 }
 
 } // namespace lumo

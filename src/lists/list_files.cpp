@@ -39,8 +39,7 @@ QString withPath(const QString& message, const QString& path)
 
 void warn(RunContext& ctx, const QString& text)
 {
-    ctx.dialogs.message(kMessageTitle, text, DialogIcon::Exclamation, DialogButtons::Ok,
-                        DialogAnswer::Ok);
+    ctx.dialogs.message(kMessageTitle, text, DialogIcon::Exclamation, DialogButtons::Ok, DialogAnswer::Ok);
 }
 
 // Adds the items without running the combo's rule: adding is not choosing.
@@ -61,8 +60,7 @@ void addItemsSilently(QComboBox* combo, const QStringList& items)
 
 // The drawing's value for the preselection; a host that fails to answer
 // leaves nothing preselected rather than breaking the form that loads the list.
-template <typename Reader>
-QString readFromDrawing(RunContext& ctx, Reader reader)
+template <typename Reader> QString readFromDrawing(RunContext& ctx, Reader reader)
 {
     try {
         return reader(ctx.host);
@@ -71,8 +69,7 @@ QString readFromDrawing(RunContext& ctx, Reader reader)
     }
 }
 
-std::optional<QStringList> readCityList(RunContext& ctx, const QString& path,
-                                        const QString& failureMessage)
+std::optional<QStringList> readCityList(RunContext& ctx, const QString& path, const QString& failureMessage)
 {
     const auto bytes = ReadFileBytes(path);
     if (!bytes) {
@@ -123,8 +120,7 @@ void loadLineList(RunContext& ctx, QComboBox* combo, const QString& relativePath
     selectFirst(combo);
 }
 
-bool appendLine(RunContext& ctx, const QString& path, const QString& text,
-                const QString& failureMessage)
+bool appendLine(RunContext& ctx, const QString& path, const QString& text, const QString& failureMessage)
 {
     if (!AppendToFile(path, ToAnsi(text) + QByteArrayLiteral("\r\n"))) {
         warn(ctx, withPath(failureMessage, path));
@@ -183,14 +179,12 @@ QStringList ReadLines(const QString& text)
 
 QString StreetListPath(const RunContext& ctx)
 {
-    return JoinPath(GetSuiteSubfolder(ctx.startup.cityDataFolder, kStreetFolderKind),
-                    kStreetListFile);
+    return JoinPath(GetSuiteSubfolder(ctx.startup.cityDataFolder, kStreetFolderKind), kStreetListFile);
 }
 
 QString IntersectionListPath(const RunContext& ctx)
 {
-    return JoinPath(GetSuiteSubfolder(ctx.startup.cityDataFolder, kStreetFolderKind),
-                    kIntersectionListFile);
+    return JoinPath(GetSuiteSubfolder(ctx.startup.cityDataFolder, kStreetFolderKind), kIntersectionListFile);
 }
 
 QString SuiteRootOf(const RunContext& ctx)
@@ -232,8 +226,7 @@ void LoadStreetList(RunContext& ctx, QComboBox* combo)
 void LoadIntersectionList(RunContext& ctx, QComboBox* combo)
 {
     const QString path = IntersectionListPath(ctx);
-    const auto fields =
-        readCityList(ctx, path, QStringLiteral("Nie można przeczytać listy skrzyżowań."));
+    const auto fields = readCityList(ctx, path, QStringLiteral("Nie można przeczytać listy skrzyżowań."));
     if (!fields)
         return;
     QStringList items;
@@ -315,8 +308,7 @@ bool AppendIntersectionEntry(RunContext& ctx, const QString& text)
 
 bool AppendStreetEntry(RunContext& ctx, const QString& text)
 {
-    return appendLine(ctx, StreetListPath(ctx), text,
-                      QStringLiteral("Nie można przeczytać listy z ulicami"));
+    return appendLine(ctx, StreetListPath(ctx), text, QStringLiteral("Nie można przeczytać listy z ulicami"));
 }
 
 } // namespace lumo

@@ -45,13 +45,13 @@ bool SameName(const QString& a, const QString& b)
 // One line of the file: where its bytes are, and what it says.
 struct Line {
     enum class Kind { Other, Comment, Section, Entry };
-    qsizetype start = 0;      // first byte of the content
-    qsizetype length = 0;     // bytes of content, line end excluded
-    qsizetype eolLength = 0;  // bytes of the line end (0 on a last line without one)
-    QString text;             // the content, decoded
+    qsizetype start = 0; // first byte of the content
+    qsizetype length = 0; // bytes of content, line end excluded
+    qsizetype eolLength = 0; // bytes of the line end (0 on a last line without one)
+    QString text; // the content, decoded
     Kind kind = Kind::Other;
-    QString name;             // section or key name, trimmed
-    qsizetype equalsAt = -1;  // index of "=" in text for an entry
+    QString name; // section or key name, trimmed
+    qsizetype equalsAt = -1; // index of "=" in text for an entry
 };
 
 // The file split into lines without losing a byte: the bytes of every line
@@ -94,8 +94,8 @@ public:
     static QString entryValue(const Line& line)
     {
         QString value = TrimIniSpace(line.text.mid(line.equalsAt + 1));
-        if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
-            value.back() == value.front())
+        if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'')
+            && value.back() == value.front())
             value = value.mid(1, value.size() - 2);
         return value;
     }
@@ -161,12 +161,10 @@ private:
     {
         const QByteArray part = bytes_.mid(start, length);
         switch (form_) {
-        case TextForm::Utf8:
-            return QString::fromUtf8(part);
+        case TextForm::Utf8: return QString::fromUtf8(part);
         case TextForm::Utf16LE:
             return QString(reinterpret_cast<const QChar*>(part.constData()), part.size() / 2);
-        case TextForm::Ansi:
-            break;
+        case TextForm::Ansi: break;
         }
         return FromAnsi(part);
     }
@@ -174,12 +172,10 @@ private:
     QByteArray encode(const QString& text) const
     {
         switch (form_) {
-        case TextForm::Utf8:
-            return text.toUtf8();
+        case TextForm::Utf8: return text.toUtf8();
         case TextForm::Utf16LE:
             return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-        case TextForm::Ansi:
-            break;
+        case TextForm::Ansi: break;
         }
         return ToAnsi(text);
     }
@@ -263,8 +259,7 @@ QString ReadIniString(const QString& file, const QString& section, const QString
     return TrimBlanks(value.left(kMaxValueLength));
 }
 
-bool WriteIniString(const QString& file, const QString& section, const QString& key,
-                    const QString& value)
+bool WriteIniString(const QString& file, const QString& section, const QString& key, const QString& value)
 {
     const QString sectionName = TrimIniSpace(section);
     const QString keyName = TrimIniSpace(key);

@@ -19,7 +19,6 @@ QString ReadIniString(const QString& file, const QString& section, const QString
 // section, or the section at the end of the file) and keeps every other byte.
 // The new file replaces the old one atomically. Callers ignore failures, as
 // the program never reports them; the result is there for tests.
-bool WriteIniString(const QString& file, const QString& section, const QString& key,
-                    const QString& value);
+bool WriteIniString(const QString& file, const QString& section, const QString& key, const QString& value);
 
 } // namespace lumo

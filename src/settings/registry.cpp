@@ -37,15 +37,14 @@ constexpr qsizetype kBufferSize = 40;
 
 constexpr int kErrorFileNotFound = 2; // a missing key or value
 constexpr int kErrorAccessDenied = 5;
-constexpr int kErrorMoreData = 234;    // the value does not fit the buffer
+constexpr int kErrorMoreData = 234; // the value does not fit the buffer
 constexpr int kErrorBadDatabase = 1009; // not a registry file
 
 const QString kBrak = QStringLiteral("Brak");
 
 void ShowRegistryError(Dialogs& dialogs, int code)
 {
-    dialogs.message(kApplicationTitle,
-                    QStringLiteral("Registry access error number: ") + StrNumber(code),
+    dialogs.message(kApplicationTitle, QStringLiteral("Registry access error number: ") + StrNumber(code),
                     DialogIcon::None, DialogButtons::Ok, DialogAnswer::Ok);
 }
 
@@ -66,14 +65,10 @@ QString BufferText(const QByteArray& data)
 QString RootName(RegistryRoot root)
 {
     switch (root) {
-    case RegistryRoot::CurrentUser:
-        return QStringLiteral("HKEY_CURRENT_USER");
-    case RegistryRoot::LocalMachine:
-        return QStringLiteral("HKEY_LOCAL_MACHINE");
-    case RegistryRoot::ClassesRoot:
-        return QStringLiteral("HKEY_CLASSES_ROOT");
-    case RegistryRoot::Users:
-        return QStringLiteral("HKEY_USERS");
+    case RegistryRoot::CurrentUser: return QStringLiteral("HKEY_CURRENT_USER");
+    case RegistryRoot::LocalMachine: return QStringLiteral("HKEY_LOCAL_MACHINE");
+    case RegistryRoot::ClassesRoot: return QStringLiteral("HKEY_CLASSES_ROOT");
+    case RegistryRoot::Users: return QStringLiteral("HKEY_USERS");
     }
     return {};
 }
@@ -258,8 +253,7 @@ private:
     void logicalLine(QStringView line)
     {
         switch (state_) {
-        case State::NotAnExport:
-            return;
+        case State::NotAnExport: return;
         case State::Header:
             if (line.isEmpty())
                 return;
@@ -272,9 +266,7 @@ private:
                 state_ = State::NotAnExport;
             }
             return;
-        case State::Body:
-            bodyLine(line);
-            return;
+        case State::Body: bodyLine(line); return;
         }
     }
 
@@ -330,7 +322,7 @@ private:
     ExportFile file_;
     State state_ = State::Header;
     QHash<QString, QByteArray>* current_ = nullptr;
-    QString joined_;          // a value running on over lines, backslashes removed
+    QString joined_; // a value running on over lines, backslashes removed
     bool continuing_ = false; // joined_ goes on in the next line
 };
 
@@ -391,14 +383,10 @@ namespace {
 HKEY RootKey(RegistryRoot root)
 {
     switch (root) {
-    case RegistryRoot::CurrentUser:
-        return HKEY_CURRENT_USER;
-    case RegistryRoot::LocalMachine:
-        return HKEY_LOCAL_MACHINE;
-    case RegistryRoot::ClassesRoot:
-        return HKEY_CLASSES_ROOT;
-    case RegistryRoot::Users:
-        return HKEY_USERS;
+    case RegistryRoot::CurrentUser: return HKEY_CURRENT_USER;
+    case RegistryRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
+    case RegistryRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
+    case RegistryRoot::Users: return HKEY_USERS;
     }
     return HKEY_CURRENT_USER;
 }
@@ -432,8 +420,8 @@ QString RegReadString(Dialogs& dialogs, const QString&, RegistryRoot root, const
 
 #else
 
-QString RegReadString(Dialogs& dialogs, const QString& registryFile, RegistryRoot root,
-                      const QString& subkey, const QString& valueName)
+QString RegReadString(Dialogs& dialogs, const QString& registryFile, RegistryRoot root, const QString& subkey,
+                      const QString& valueName)
 {
     return RegReadStringFromFile(dialogs, registryFile, root, subkey, valueName);
 }

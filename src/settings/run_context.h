@@ -19,12 +19,12 @@ struct HostSession;
 
 // Program-wide values set by start-up.
 struct StartupValues {
-    bool suiteMarkerMode = false;   // SuiteMarkerMode
-    QString programFolder;          // Windows-style, e.g. "D:\Suite\LUMO\Programy"
-    QString settingsFilePath;       // SettingsFilePath
-    QString cityDataFolder;         // CityDataFolder
-    QString registryFile;           // native path; read instead of the registry off Windows
-    QString helpFile;               // with its window suffix, e.g. "...\LUMO.chm>MAIN"
+    bool suiteMarkerMode = false; // SuiteMarkerMode
+    QString programFolder; // Windows-style, e.g. "D:\Suite\LUMO\Programy"
+    QString settingsFilePath; // SettingsFilePath
+    QString cityDataFolder; // CityDataFolder
+    QString registryFile; // native path; read instead of the registry off Windows
+    QString helpFile; // with its window suffix, e.g. "...\LUMO.chm>MAIN"
     int helpContext = 0;
     short orientationCode = 0;
     bool textScaling = true;

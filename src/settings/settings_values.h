@@ -11,14 +11,14 @@ namespace lumo {
 
 struct SettingsValues {
     std::int16_t defaultDetector = 0; // "DomyslnyDetektor": list index of the default detector type
-    std::int16_t formatPR = 0;        // "FormatPR": 0 designation "PRxx", 1 "PxxRxx"
-    std::int16_t czyUstawPetle = 0;   // "CzyUstawPetle": place detectors after the head
+    std::int16_t formatPR = 0; // "FormatPR": 0 designation "PRxx", 1 "PxxRxx"
+    std::int16_t czyUstawPetle = 0; // "CzyUstawPetle": place detectors after the head
     // Kept as the texts read; users turn them into numbers with ValDot, so
     // "0,73" works as well as "0.73".
-    QString signalFontHeight = QStringLiteral("1");      // "CzcionkaOpisuSygnWys"
-    QString signalFontWidth = QStringLiteral("0.73");    // "CzcionkaOpisuSygnSzer"
-    QString detectorFontHeight = QStringLiteral("0.5");  // "CzcionkaOpisuDetWys"
-    QString detectorFontWidth = QStringLiteral("0.73");  // "CzcionkaOpisuDetSzer"
+    QString signalFontHeight = QStringLiteral("1"); // "CzcionkaOpisuSygnWys"
+    QString signalFontWidth = QStringLiteral("0.73"); // "CzcionkaOpisuSygnSzer"
+    QString detectorFontHeight = QStringLiteral("0.5"); // "CzcionkaOpisuDetWys"
+    QString detectorFontWidth = QStringLiteral("0.73"); // "CzcionkaOpisuDetSzer"
 };
 
 // Readers of section "OstatnioUzyte".
@@ -26,10 +26,10 @@ std::int16_t ReadDefaultDetector(const QString& file, SettingsValues& values);
 std::int16_t ReadFormatPR(const QString& file, SettingsValues& values);
 std::int16_t ReadCzyUstawPetle(const QString& file, SettingsValues& values);
 std::int16_t ReadLoopShape(const QString& file); // "KsztPoprzPetli"; the detector form keeps it
-void ReadSignalFont(const QString& file, SettingsValues& values);   // empty: "1", "0.73"
+void ReadSignalFont(const QString& file, SettingsValues& values); // empty: "1", "0.73"
 void ReadDetectorFont(const QString& file, SettingsValues& values); // empty: "0.5", "0.73"
 bool ReadConditionalDescriptions(const QString& file); // "OpisyWarunkowych": ValInt >= 1, default "1"
-bool ReadInventoryWarning(const QString& file);        // "CzyPytNumInwSyg": ValInt >= 1, default "1"
+bool ReadInventoryWarning(const QString& file); // "CzyPytNumInwSyg": ValInt >= 1, default "1"
 // "Orientacja00" as text, "1" when missing or empty.
 QString ReadOrientation(const QString& file);
 // "SkalujTekst" of section "LUMO_Sygnalizatory": only the value 1 counts as
@@ -41,7 +41,7 @@ void WriteDefaultDetector(const QString& file, const SettingsValues& values);
 void WriteFormatPR(const QString& file, const SettingsValues& values);
 void WriteCzyUstawPetle(const QString& file, const SettingsValues& values);
 void WriteLoopShape(const QString& file, std::int16_t loopShape);
-void WriteSignalFont(const QString& file, const SettingsValues& values);   // height, then width
+void WriteSignalFont(const QString& file, const SettingsValues& values); // height, then width
 void WriteDetectorFont(const QString& file, const SettingsValues& values); // height, then width
 // Flags as "1" or "0".
 void WriteConditionalDescriptions(const QString& file, bool on);

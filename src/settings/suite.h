@@ -32,8 +32,8 @@ inline const QString kTarnDirectoriesKey = QStringLiteral("Software\\Tarn\\Direc
 // On Windows this reads the registry. Elsewhere it reads registryFile, a file
 // in the format the Windows registry editor exports (the program names it:
 // StartupValues::registryFile).
-QString RegReadString(Dialogs& dialogs, const QString& registryFile, RegistryRoot root,
-                      const QString& subkey, const QString& valueName);
+QString RegReadString(Dialogs& dialogs, const QString& registryFile, RegistryRoot root, const QString& subkey,
+                      const QString& valueName);
 
 // The same, reading the given registry export file (native path) instead of
 // the registry; available on every platform, for tests and tools.

@@ -63,14 +63,10 @@ const std::vector<SignalTypeEntry>& PedestrianTypes()
 QString FixedKindSymbol(SignalKind kind)
 {
     switch (kind) {
-    case KindBuses:
-        return QStringLiteral("S-B");
-    case KindPedestriansAndCyclists:
-        return QStringLiteral("S-5pr");
-    case KindCyclists:
-        return QStringLiteral("S-6");
-    default:
-        return {};
+    case KindBuses: return QStringLiteral("S-B");
+    case KindPedestriansAndCyclists: return QStringLiteral("S-5pr");
+    case KindCyclists: return QStringLiteral("S-6");
+    default: return {};
     }
 }
 
@@ -158,9 +154,8 @@ QString BuildSignalLabel(DesignationState& state, bool pedestriansAndCyclists, s
         state.SignalCode = state.kindCode + part;
         state.SignalCodeS = QStringLiteral("S") + state.SignalCode;
     }
-    state.SignalDesignation =
-        state.sectionNumber + QStringLiteral("/") + state.intersectionNumber + QStringLiteral("/") +
-        state.SignalCode;
+    state.SignalDesignation = state.sectionNumber + QStringLiteral("/") + state.intersectionNumber
+        + QStringLiteral("/") + state.SignalCode;
     return QStringLiteral("Sygnalizator: ") + state.SignalDesignation;
 }
 

@@ -26,23 +26,23 @@ enum SignalKind : int {
     KindCyclists = 5,
 };
 
-const std::array<QString, 6>& KindCodes();           // "K", "B", "T", "P", "PR", "R"
-const std::vector<SignalTypeEntry>& VehicleTypes();    // 17 entries
-const std::vector<SignalTypeEntry>& TramTypes();       // 8 entries
+const std::array<QString, 6>& KindCodes(); // "K", "B", "T", "P", "PR", "R"
+const std::vector<SignalTypeEntry>& VehicleTypes(); // 17 entries
+const std::vector<SignalTypeEntry>& TramTypes(); // 8 entries
 const std::vector<SignalTypeEntry>& PedestrianTypes(); // 2 entries
 // The fixed symbols of the kinds without a type list.
 QString FixedKindSymbol(SignalKind kind); // "S-B", "S-5pr", "S-6", else ""
 
-const std::array<QString, 2>& ScreenSymbols();     // "EKP", "EKO"
-const std::array<short, 3>& LensDiameters();        // 300, 200, 100
-const std::array<short, 9>& OrientationCodes();     // 1..8, then 0
-const std::array<short, 4>& AntiGlareValues();      // 0, 1, 2, 3
+const std::array<QString, 2>& ScreenSymbols(); // "EKP", "EKO"
+const std::array<short, 3>& LensDiameters(); // 300, 200, 100
+const std::array<short, 9>& OrientationCodes(); // 1..8, then 0
+const std::array<short, 4>& AntiGlareValues(); // 0, 1, 2, 3
 
 // Suffix lists for additional heads and the stop-line list.
-const QStringList& AdditionalSuffixes();            // cmbPowt: "p", "p1".."p5"
-const QStringList& DirectionalSuffixes();           // cmbStrum: "a".."k"
+const QStringList& AdditionalSuffixes(); // cmbPowt: "p", "p1".."p5"
+const QStringList& DirectionalSuffixes(); // cmbStrum: "a".."k"
 const QStringList& AdditionalDirectionalSuffixes(); // cmbPowtStrum: "ap".."kp2", 33 items
-const QStringList& StopLineNumbers();               // cmbLinZatrz: "1".."8"
+const QStringList& StopLineNumbers(); // cmbLinZatrz: "1".."8"
 
 // List position of an upper-case symbol in its own catalogue list; any other
 // text gives 0. The argument is first reduced to its file title in the

@@ -69,9 +69,8 @@ frmMain::frmMain(RunContext& ctx, cad::HostProvider& provider, QWidget* parent)
     chkRodzSyg = {m_ui->chkRodzSyg0, m_ui->chkRodzSyg1, m_ui->chkRodzSyg2,
                   m_ui->chkRodzSyg3, m_ui->chkRodzSyg4, m_ui->chkRodzSyg5};
     chkFiSocz = {m_ui->chkFiSocz0, m_ui->chkFiSocz1, m_ui->chkFiSocz2};
-    chkOrientGeo = {m_ui->chkOrientGeo0, m_ui->chkOrientGeo1, m_ui->chkOrientGeo2,
-                    m_ui->chkOrientGeo3, m_ui->chkOrientGeo4, m_ui->chkOrientGeo5,
-                    m_ui->chkOrientGeo6, m_ui->chkOrientGeo7};
+    chkOrientGeo = {m_ui->chkOrientGeo0, m_ui->chkOrientGeo1, m_ui->chkOrientGeo2, m_ui->chkOrientGeo3,
+                    m_ui->chkOrientGeo4, m_ui->chkOrientGeo5, m_ui->chkOrientGeo6, m_ui->chkOrientGeo7};
     chkPowtStr = {m_ui->chkPowtStr0, m_ui->chkPowtStr1, m_ui->chkPowtStr2, m_ui->chkPowtStr3};
     optRodzEkran = {m_ui->optRodzEkran0, m_ui->optRodzEkran1};
     m_ui->Image2->setPixmap(CompassPicture());
@@ -87,8 +86,7 @@ frmMain::frmMain(RunContext& ctx, cad::HostProvider& provider, QWidget* parent)
     connectRules();
 
     m_descriptionForm = [this](HeadDescription& d) {
-        frmAtrybutySygnalizatora form(m_ctx, *m_onTopFlag, m_state.designation.SignalDesignation,
-                                      this);
+        frmAtrybutySygnalizatora form(m_ctx, *m_onTopFlag, m_state.designation.SignalDesignation, this);
         form.m_KtoNaniosl = d.m_KtoNaniosl;
         form.m_NrZlecenia = d.m_NrZlecenia;
         form.showModal();
@@ -145,8 +143,7 @@ void frmMain::connectRules()
     connect(m_ui->chkWkladyAntyZl, &QCheckBox::toggled, this, [this] { chkWkladyAntyZl_Click(); });
     connect(m_ui->chkEkrany, &QCheckBox::toggled, this, [this] { chkEkrany_Click(); });
     connect(m_ui->chkLinZatrz, &QCheckBox::toggled, this, [this] { chkLinZatrz_Click(); });
-    connect(m_ui->chkUstawDetektory, &QCheckBox::toggled, this,
-            [this] { chkUstawDetektory_Click(); });
+    connect(m_ui->chkUstawDetektory, &QCheckBox::toggled, this, [this] { chkUstawDetektory_Click(); });
 
     connect(m_ui->cmdDodajWpis, &QPushButton::clicked, this, [this] { cmdDodajWpis_Click(); });
     connect(m_ui->cmdAccept, &QPushButton::clicked, this, [this] { cmdAccept_Click(); });
@@ -183,15 +180,13 @@ void frmMain::Form_Load(const QStringList& commandLineArgs, const QString& versi
         startup.helpFile = JoinPath(startup.programFolder, QStringLiteral("BrevHelp.chm>MAIN"));
         startup.helpContext = 10256;
     } else {
-        startup.helpFile =
-            JoinPath(GetSuiteFolder(QStringLiteral("TARN_FOLDER"), startup.programFolder),
-                     QStringLiteral("LUMO\\Programy\\LUMO.chm>MAIN"));
+        startup.helpFile = JoinPath(GetSuiteFolder(QStringLiteral("TARN_FOLDER"), startup.programFolder),
+                                    QStringLiteral("LUMO\\Programy\\LUMO.chm>MAIN"));
         startup.helpContext = 10011;
     }
 
     if (st.signalSymbol.isEmpty())
-        st.signalSymbol =
-            m_ctx.dialogs.input(QStringLiteral("Podaj nazwę sygnalizatora:"), kMessageTitle);
+        st.signalSymbol = m_ctx.dialogs.input(QStringLiteral("Podaj nazwę sygnalizatora:"), kMessageTitle);
     if (st.signalSymbol.size() < 1) {
         m_ctx.dialogs.message(
             QStringLiteral("Brak parametru sygnalizatora"),
@@ -218,13 +213,12 @@ void frmMain::Form_Load(const QStringList& commandLineArgs, const QString& versi
     m_ui->chkUstawDetektory->setEnabled(false);
 
     if (app) {
-        startup.cityDataFolder =
-            RegReadString(m_ctx.dialogs, startup.registryFile, RegistryRoot::CurrentUser,
-                          kTarnDirectoriesKey, QStringLiteral("aDane"));
-        startup.cityDataFolder =
-            JoinPath(startup.cityDataFolder,
-                     RegReadString(m_ctx.dialogs, startup.registryFile, RegistryRoot::CurrentUser,
-                                   kTarnDirectoriesKey, QStringLiteral("City")));
+        startup.cityDataFolder = RegReadString(m_ctx.dialogs, startup.registryFile, RegistryRoot::CurrentUser,
+                                               kTarnDirectoriesKey, QStringLiteral("aDane"));
+        startup.cityDataFolder
+            = JoinPath(startup.cityDataFolder,
+                       RegReadString(m_ctx.dialogs, startup.registryFile, RegistryRoot::CurrentUser,
+                                     kTarnDirectoriesKey, QStringLiteral("City")));
 
         setWindowTitle(kDesignedCaption + QStringLiteral(" w.") + versionText);
 
@@ -285,8 +279,8 @@ void frmMain::Form_Load(const QStringList& commandLineArgs, const QString& versi
 
 void frmMain::Rebuild()
 {
-    m_ui->Label3->setText(BuildSignalLabel(m_state.designation, chkRodzSyg[4]->isChecked(),
-                                           m_ctx.settings.formatPR));
+    m_ui->Label3->setText(
+        BuildSignalLabel(m_state.designation, chkRodzSyg[4]->isChecked(), m_ctx.settings.formatPR));
     m_ctx.startup.orientationCode = m_state.designation.orientationCode;
 }
 
@@ -371,8 +365,7 @@ void frmMain::chkRodzSyg_Click(int index)
         select(chkPowtStr[1]);
         m_ui->chkSygnAkust->setEnabled(true);
         break;
-    default:
-        break;
+    default: break;
     }
     m_ui->chkUstawDetektory->setText(PushButtonCaption());
 
@@ -456,8 +449,7 @@ void frmMain::chkPowtStr_Click(int index)
         m_ui->cmbPowtStrum->setEnabled(false);
         suffix.clear();
         break;
-    default:
-        break;
+    default: break;
     }
     Rebuild();
 }
@@ -599,8 +591,7 @@ void frmMain::cmdAccept_Click()
 {
     auto& st = m_state;
     if (TrimBlanks(m_ui->cmbNumSkrzyz->currentText()).isEmpty()) {
-        m_ctx.dialogs.message(windowTitle(),
-                              QStringLiteral("Nie wypełniono pola \"Skrzyżowanie\"!"),
+        m_ctx.dialogs.message(windowTitle(), QStringLiteral("Nie wypełniono pola \"Skrzyżowanie\"!"),
                               DialogIcon::Exclamation, DialogButtons::Ok, DialogAnswer::Ok);
         m_ui->cmbNumSkrzyz->setFocus();
         return;

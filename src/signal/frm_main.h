@@ -55,12 +55,12 @@ struct HeadDescription {
 // the insertion and the follow-up steps (and read by the detector form).
 struct SignalPlacementState {
     DesignationState designation;
-    QString signalSymbol;            // catalogue symbol of the chosen head type
+    QString signalSymbol; // catalogue symbol of the chosen head type
     bool sectionNumberValid = true;
 
     short lensIndex = 0;
-    short lensDiameter = 0;          // 0 until a lens is chosen
-    bool placementStarted = false;   // set by the first acceptance
+    short lensDiameter = 0; // 0 until a lens is chosen
+    bool placementStarted = false; // set by the first acceptance
     bool stopLine = false;
     bool acoustic = false;
     bool antiGlare = false;
@@ -80,10 +80,10 @@ struct SignalPlacementState {
     short drawingScale = 1;
 
     // Set by the insertion and the follow-up steps.
-    short followUpStep = 0;          // 0 idle, 1 head, 2 push button
+    short followUpStep = 0; // 0 idle, 1 head, 2 push button
     long countBefore = 0;
     double signalTextHeight = 0.0;
-    double m_dRotation = 0.0;        // radians, of the entity just placed
+    double m_dRotation = 0.0; // radians, of the entity just placed
     QString placedHandle;
     QString screenHandle;
     cad::Point3 placedInsertionPoint;

@@ -52,10 +52,10 @@ std::optional<SymbolDefaults> SymbolTableRow(const QString& upperBlockName)
 const QStringList& HeadAttributeTags()
 {
     static const QStringList tags{
-        "INWENT_NUMER",   "NUMER_SKRZYZ",    "TYP",           "SREDN_SOCZ",
-        "ZRODLO_SW",      "WKLADY_ANTYZL",   "SYGN_AKUST",    "KTO_NANIOSL",
-        "NAZWA_ULICY",    "ZLECENIE_WNIOS",  "REALIZACJA_WYK", "REALIZACJA_DATA",
-        "ZLECENIE_DATA",  "ZLECENIE_NUMER",  "INWENT_DATA",   "UWAGI",
+        "INWENT_NUMER",   "NUMER_SKRZYZ",    "TYP",           "SREDN_SOCZ",     "ZRODLO_SW",
+        "WKLADY_ANTYZL",  "SYGN_AKUST",      "KTO_NANIOSL",   "NAZWA_ULICY",    "ZLECENIE_WNIOS",
+        "REALIZACJA_WYK", "REALIZACJA_DATA", "ZLECENIE_DATA", "ZLECENIE_NUMER", "INWENT_DATA",
+        "UWAGI",
     };
     return tags;
 }
@@ -63,9 +63,8 @@ const QStringList& HeadAttributeTags()
 const QStringList& ScreenAttributeTags()
 {
     static const QStringList tags{
-        "INWENT_NUMER",   "NUMER_SKRZYZ",    "KTO_NANIOSL",    "NAZWA_ULICY",
-        "ZLECENIE_WNIOS", "REALIZACJA_WYK",  "REALIZACJA_DATA", "ZLECENIE_DATA",
-        "ZLECENIE_NUMER", "INWENT_DATA",
+        "INWENT_NUMER",   "NUMER_SKRZYZ",    "KTO_NANIOSL",   "NAZWA_ULICY",    "ZLECENIE_WNIOS",
+        "REALIZACJA_WYK", "REALIZACJA_DATA", "ZLECENIE_DATA", "ZLECENIE_NUMER", "INWENT_DATA",
     };
     return tags;
 }

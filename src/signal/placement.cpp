@@ -67,15 +67,14 @@ bool frmMain::LookUpSymbol(const QString& symbol)
     auto& st = m_state;
     const QString fileName = symbol + blockFileExtension();
     st.blockFolder = GetSuiteSubfolder(
-        GetSuiteFolder(QStringLiteral("TARN_FOLDER"), m_ctx.startup.programFolder),
-        kSubfolderSygnalizatory);
+        GetSuiteFolder(QStringLiteral("TARN_FOLDER"), m_ctx.startup.programFolder), kSubfolderSygnalizatory);
     st.blockPath = JoinPath(st.blockFolder, fileName);
 
     if (!FileExists(st.blockPath)) {
         m_ctx.dialogs.message(kMessageTitle,
-                              QStringLiteral("Nie znaleziono sygnalizatora ") + fileName + kCrLf +
-                                  QStringLiteral("w folderze [") + DisplayPath(st.blockFolder) +
-                                  QStringLiteral("]."),
+                              QStringLiteral("Nie znaleziono sygnalizatora ") + fileName + kCrLf
+                                  + QStringLiteral("w folderze [") + DisplayPath(st.blockFolder)
+                                  + QStringLiteral("]."),
                               DialogIcon::Exclamation, DialogButtons::Ok, DialogAnswer::Ok);
         endProgram(QStringLiteral("block file missing"));
         return false;
@@ -101,8 +100,7 @@ bool frmMain::LookUpSymbol(const QString& symbol)
     };
     auto showTypes = [&](const std::vector<SignalTypeEntry>& list) {
         const int last = static_cast<int>(list.size()) - 1;
-        FillComboFromArray(m_ui->cmbRdz2Syg, TypeNames(list), 0, last,
-                           std::clamp<int>(position, 0, last));
+        FillComboFromArray(m_ui->cmbRdz2Syg, TypeNames(list), 0, last, std::clamp<int>(position, 0, last));
     };
 
     if (kind == QStringLiteral("5") && fileName.mid(3, 2) != QStringLiteral("pr")) {
@@ -165,8 +163,8 @@ bool frmMain::LookUpSymbol(const QString& symbol)
         if (st.drawingScale == 0)
             st.drawingScale = 1;
 
-        const QString section =
-            TrimBlanks(QStringFromUtf8(cad::GetDrawingProperty(host, U8(kSectionProperty))));
+        const QString section
+            = TrimBlanks(QStringFromUtf8(cad::GetDrawingProperty(host, U8(kSectionProperty))));
         st.designation.sectionNumber = section;
         m_ui->Label3->setText(section);
 
@@ -176,17 +174,17 @@ bool frmMain::LookUpSymbol(const QString& symbol)
             st.sectionNumberValid = false;
             const auto answer = m_ctx.dialogs.message(
                 kQuestionTitle,
-                QStringLiteral("Zawarty w aktywnym dokumencie numer sekcji") + kCrLf +
-                    QStringLiteral("[") + section + QStringLiteral("] jest niezgodny z wzorcem.") +
-                    kCrLf + QStringLiteral("Czy pomimo tego kontynuować ustawianie sygnalizatora?"),
+                QStringLiteral("Zawarty w aktywnym dokumencie numer sekcji") + kCrLf + QStringLiteral("[")
+                    + section + QStringLiteral("] jest niezgodny z wzorcem.") + kCrLf
+                    + QStringLiteral("Czy pomimo tego kontynuować ustawianie sygnalizatora?"),
                 DialogIcon::None, DialogButtons::YesNo, DialogAnswer::Yes);
             if (answer != DialogAnswer::Yes) {
                 endProgram(QStringLiteral("section number refused"));
                 return false;
             }
-            const QString typed =
-                m_ctx.dialogs.input(QStringLiteral("Podaj numer sekcji (np. 26-15):"),
-                                    kMessageTitle + QStringLiteral(" - brak numeru sekcji"));
+            const QString typed
+                = m_ctx.dialogs.input(QStringLiteral("Podaj numer sekcji (np. 26-15):"),
+                                      kMessageTitle + QStringLiteral(" - brak numeru sekcji"));
             if (!IsSectionNumber(typed)) {
                 endProgram(QStringLiteral("section number invalid"));
                 return false;
@@ -197,8 +195,8 @@ bool frmMain::LookUpSymbol(const QString& symbol)
         }
 
         if (!st.intersectionChosen)
-            st.designation.intersectionNumber =
-                QStringFromUtf8(cad::GetDrawingProperty(host, U8(kIntersectionProperty)));
+            st.designation.intersectionNumber
+                = QStringFromUtf8(cad::GetDrawingProperty(host, U8(kIntersectionProperty)));
     } catch (const cad::HostError&) {
         endProgram(QStringLiteral("host failure during the lookup"));
         return false;
@@ -223,9 +221,9 @@ void frmMain::InsertSignalHead(const QString&, const QString& blockPath)
     if (!duplicate.empty() && ReadInventoryWarning(m_ctx.startup.settingsFilePath)) {
         const auto answer = m_ctx.dialogs.message(
             kQuestionTitle,
-            QStringLiteral("W aktywnym dokumencie ustawiano już sygnalizator") + kCrLf +
-                QStringLiteral("[") + st.designation.SignalDesignation + QStringLiteral("].") +
-                kCrLf + QStringLiteral("Czy kontynuować ustawianie sygnalizatora?"),
+            QStringLiteral("W aktywnym dokumencie ustawiano już sygnalizator") + kCrLf + QStringLiteral("[")
+                + st.designation.SignalDesignation + QStringLiteral("].") + kCrLf
+                + QStringLiteral("Czy kontynuować ustawianie sygnalizatora?"),
             DialogIcon::Question, DialogButtons::YesNo, DialogAnswer::No);
         if (answer != DialogAnswer::Yes) {
             endProgram(QStringLiteral("duplicate inventory number"));
@@ -242,8 +240,8 @@ void frmMain::InsertSignalHead(const QString&, const QString& blockPath)
         auto& doc = host.doc;
         auto& modelSpace = host.modelSpace;
         if (!cad::BlockExists(host, name)) {
-            auto temporary =
-                modelSpace->insertBlock(cad::Point3{}, HostFilePath(blockPath), 1.0, 1.0, 1.0, 0.0);
+            auto temporary
+                = modelSpace->insertBlock(cad::Point3{}, HostFilePath(blockPath), 1.0, 1.0, 1.0, 0.0);
             if (cad::BlockExists(host, name)) {
                 auto block = doc->blocks()->item(name);
                 if (const auto row = SymbolTableRow(blockName.toUpper())) {
@@ -259,8 +257,8 @@ void frmMain::InsertSignalHead(const QString&, const QString& blockPath)
         if (!cad::BlockExists(host, name))
             return;
 
-        const QString scale =
-            FormatNumber(st.drawingScale * 10 / 1000.0).replace(QLatin1Char(','), QLatin1Char('.'));
+        const QString scale
+            = FormatNumber(st.drawingScale * 10 / 1000.0).replace(QLatin1Char(','), QLatin1Char('.'));
         st.countBefore = modelSpace->count();
         st.signalTextHeight = ValDot(m_ctx.settings.signalFontHeight);
 
@@ -306,18 +304,14 @@ void frmMain::tRunNext_Timer()
     try {
         // A host that refuses calls while its command runs is not idle yet.
         switch (m_followUp.poll(host, st.countBefore)) {
-        case cad::FollowUpPoll::NotYet:
-            return;
+        case cad::FollowUpPoll::NotYet: return;
         case cad::FollowUpPoll::Unreachable:
             m_tRunNext.stop();
             reportHostNotResponding();
             stopFollowUp(QStringLiteral("host not responding"));
             return;
-        case cad::FollowUpPoll::Cancelled:
-            stopFollowUp(QStringLiteral("cancelled in the host"));
-            return;
-        case cad::FollowUpPoll::NewEntity:
-            break;
+        case cad::FollowUpPoll::Cancelled: stopFollowUp(QStringLiteral("cancelled in the host")); return;
+        case cad::FollowUpPoll::NewEntity: break;
         }
         const long count = host.modelSpace->count();
 
@@ -353,9 +347,9 @@ void frmMain::tRunNext_Timer()
 void frmMain::reportHostNotResponding()
 {
     m_ctx.dialogs.show(kMessageTitle,
-                       QStringLiteral("Program ") + QString::fromLatin1(cad::kHostName) +
-                           QStringLiteral(" nie odpowiada.") + kCrLf +
-                           QStringLiteral("Ustawianie zostało przerwane."),
+                       QStringLiteral("Program ") + QString::fromLatin1(cad::kHostName)
+                           + QStringLiteral(" nie odpowiada.") + kCrLf
+                           + QStringLiteral("Ustawianie zostało przerwane."),
                        DialogIcon::Exclamation);
 }
 
@@ -377,36 +371,33 @@ bool frmMain::finishHead(const std::shared_ptr<cad::Entity>&)
 {
     auto& st = m_state;
     auto& host = m_ctx.host;
-    const double height = m_ctx.startup.textScaling ? st.drawingScale * st.signalTextHeight
-                                                    : st.signalTextHeight;
+    const double height
+        = m_ctx.startup.textScaling ? st.drawingScale * st.signalTextHeight : st.signalTextHeight;
 
-    placeDescription(QStringLiteral("Wskaż położenie opisu ..."), st.designation.SignalCode,
-                     height);
+    placeDescription(QStringLiteral("Wskaż położenie opisu ..."), st.designation.SignalCode, height);
     static const QStringList conditional{"S-2p", "S-2l", "S-2lp"};
-    if (conditional.contains(st.signalSymbol) &&
-        ReadConditionalDescriptions(m_ctx.startup.settingsFilePath))
+    if (conditional.contains(st.signalSymbol) && ReadConditionalDescriptions(m_ctx.startup.settingsFilePath))
         placeDescription(QStringLiteral("Wskaż położenie opisu sygnalizacji jazdy warunkowej ..."),
                          st.designation.SignalCodeS, height);
 
     if (st.screens) {
-        const QString folder =
-            JoinPath(ParentFolder(ParentFolder(m_ctx.startup.programFolder)),
-                     QStringLiteral("aZasoby\\Sygnalizacja\\Sygnalizatory"));
+        const QString folder = JoinPath(ParentFolder(ParentFolder(m_ctx.startup.programFolder)),
+                                        QStringLiteral("aZasoby\\Sygnalizacja\\Sygnalizatory"));
         const QString file = JoinPath(folder, st.screenSymbol + blockFileExtension());
         if (!FileExists(file)) {
             show();
             m_ctx.dialogs.message(kMessageTitle,
-                                  QStringLiteral("Nie znaleziono ekranu ") + st.screenSymbol +
-                                      kCrLf + QStringLiteral("w folderze [") +
-                                      DisplayPath(folder) + QStringLiteral("]."),
+                                  QStringLiteral("Nie znaleziono ekranu ") + st.screenSymbol + kCrLf
+                                      + QStringLiteral("w folderze [") + DisplayPath(folder)
+                                      + QStringLiteral("]."),
                                   DialogIcon::Exclamation, DialogButtons::Ok, DialogAnswer::Ok);
             stopFollowUp(QStringLiteral("screen block file missing"));
             return false;
         }
         const std::string screen = U8(st.screenSymbol);
         if (!cad::BlockExists(host, screen)) {
-            auto temporary = host.modelSpace->insertBlock(st.lastPickedPoint, HostFilePath(file),
-                                                          1.0, 1.0, 1.0, 0.0);
+            auto temporary
+                = host.modelSpace->insertBlock(st.lastPickedPoint, HostFilePath(file), 1.0, 1.0, 1.0, 0.0);
             if (cad::BlockExists(host, screen)) {
                 auto block = host.doc->blocks()->item(screen);
                 for (const QString& tag : ScreenAttributeTags())
@@ -417,8 +408,7 @@ bool frmMain::finishHead(const std::shared_ptr<cad::Entity>&)
         }
         if (cad::BlockExists(host, screen)) {
             const double s = st.drawingScale * 10 / 1000.0;
-            auto reference =
-                host.modelSpace->insertBlock(st.placedInsertionPoint, screen, s, s, s, 0.0);
+            auto reference = host.modelSpace->insertBlock(st.placedInsertionPoint, screen, s, s, s, 0.0);
             reference->setRotation(st.m_dRotation);
             reference->setLayer(U8(kHeadLayer));
             reference->update();
@@ -426,14 +416,12 @@ bool frmMain::finishHead(const std::shared_ptr<cad::Entity>&)
         }
     }
 
-    cad::SetDrawingProperty(host, U8(kIntersectionProperty),
-                            U8(st.designation.intersectionNumber));
+    cad::SetDrawingProperty(host, U8(kIntersectionProperty), U8(st.designation.intersectionNumber));
     show();
 
     const bool accepted = DescribePlacedHead(st.placedHandle, st.designation.kindCode);
     if (!accepted || !st.pushButtons) {
-        stopFollowUp(accepted ? QStringLiteral("head placed")
-                              : QStringLiteral("description not accepted"));
+        stopFollowUp(accepted ? QStringLiteral("head placed") : QStringLiteral("description not accepted"));
         return accepted;
     }
     // Push buttons go on in the detector form, when the program has one.

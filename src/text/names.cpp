@@ -73,7 +73,10 @@ void appendUtf8(std::string& out, char32_t c)
     }
 }
 
-bool isDigit(char32_t c) { return c >= '0' && c <= '9'; }
+bool isDigit(char32_t c)
+{
+    return c >= '0' && c <= '9';
+}
 
 bool isLetter(char32_t c)
 {
@@ -123,9 +126,7 @@ std::vector<Alternative> compile(const std::u32string& pattern)
         case '.': piece.kind = Piece::Kind::NonAlnum; break;
         case '?': piece.kind = Piece::Kind::AnyOne; break;
         case '*': piece.kind = Piece::Kind::AnyRun; break;
-        case '`':
-            piece.literal = (i + 1 < pattern.size()) ? FoldCase(pattern[++i]) : U'`';
-            break;
+        case '`': piece.literal = (i + 1 < pattern.size()) ? FoldCase(pattern[++i]) : U'`'; break;
         case '[': {
             std::size_t j = i + 1;
             Piece set;

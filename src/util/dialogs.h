@@ -19,7 +19,8 @@ public:
 
     // A message box. Line breaks inside text are "\r\n".
     virtual DialogAnswer message(const QString& title, const QString& text, DialogIcon icon,
-                                 DialogButtons buttons, DialogAnswer defaultButton) = 0;
+                                 DialogButtons buttons, DialogAnswer defaultButton)
+        = 0;
 
     // The input box; Cancel gives "".
     virtual QString input(const QString& prompt, const QString& title) = 0;

@@ -18,8 +18,8 @@ QString FromAnsi(const QByteArray& bytes)
 {
     if (bytes.isEmpty())
         return {};
-    const int n = MultiByteToWideChar(CP_ACP, 0, bytes.constData(), static_cast<int>(bytes.size()),
-                                      nullptr, 0);
+    const int n
+        = MultiByteToWideChar(CP_ACP, 0, bytes.constData(), static_cast<int>(bytes.size()), nullptr, 0);
     QString text(n, Qt::Uninitialized);
     MultiByteToWideChar(CP_ACP, 0, bytes.constData(), static_cast<int>(bytes.size()),
                         reinterpret_cast<wchar_t*>(text.data()), n);
@@ -31,11 +31,10 @@ QByteArray ToAnsi(const QString& text)
     if (text.isEmpty())
         return {};
     const auto* wide = reinterpret_cast<const wchar_t*>(text.utf16());
-    const int n = WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(text.size()), nullptr, 0,
-                                      nullptr, nullptr);
+    const int n
+        = WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     QByteArray bytes(n, Qt::Uninitialized);
-    WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(text.size()), bytes.data(), n, nullptr,
-                        nullptr);
+    WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(text.size()), bytes.data(), n, nullptr, nullptr);
     return bytes;
 }
 
@@ -47,7 +46,7 @@ namespace {
 // unconvertible input unit becomes and how many input bytes it spans.
 class Iconv {
 public:
-    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) { }
     ~Iconv()
     {
         if (cd_ != reinterpret_cast<iconv_t>(-1))
@@ -58,8 +57,7 @@ public:
 
     bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
 
-    template <typename OnInvalid>
-    QByteArray convert(const char* data, std::size_t size, OnInvalid onInvalid)
+    template <typename OnInvalid> QByteArray convert(const char* data, std::size_t size, OnInvalid onInvalid)
     {
         QByteArray out;
         out.reserve(static_cast<qsizetype>(size * 2));
@@ -115,14 +113,12 @@ QByteArray ToAnsi(const QString& text)
     Iconv cv("CP1250", "UTF-16LE");
     if (!cv.ok())
         return text.toLatin1();
-    return cv.convert(reinterpret_cast<const char*>(text.utf16()),
-                      static_cast<std::size_t>(text.size()) * 2,
+    return cv.convert(reinterpret_cast<const char*>(text.utf16()), static_cast<std::size_t>(text.size()) * 2,
                       [](const char* at, std::size_t left, QByteArray& out) {
                           const char16_t unit = static_cast<char16_t>(
-                              static_cast<unsigned char>(at[0]) |
-                              (left > 1 ? static_cast<unsigned char>(at[1]) << 8 : 0));
-                          if (unit == 0x81 || unit == 0x83 || unit == 0x88 || unit == 0x90 ||
-                              unit == 0x98) {
+                              static_cast<unsigned char>(at[0])
+                              | (left > 1 ? static_cast<unsigned char>(at[1]) << 8 : 0));
+                          if (unit == 0x81 || unit == 0x83 || unit == 0x88 || unit == 0x90 || unit == 0x98) {
                               out.append(static_cast<char>(unit));
                               return std::size_t{2};
                           }

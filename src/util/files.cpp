@@ -33,9 +33,8 @@ namespace {
 QString FindCaseInsensitive(const QString& folder, const QString& name)
 {
     const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
-    const QStringList entries =
-        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                      QDir::Name);
+    const QStringList entries
+        = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString& entry : entries) {
         if (text::SameName(Utf8FromQString(entry), Utf8FromQString(name)))
             return entry;
@@ -62,8 +61,7 @@ QString ToNativePath(const QString& path)
     bool lookingUp = true;
     for (const QString& part : parts) {
         QString component = part;
-        const QString prefix = resolved.isEmpty() || resolved.endsWith(u'/') ? resolved
-                                                                             : resolved + u'/';
+        const QString prefix = resolved.isEmpty() || resolved.endsWith(u'/') ? resolved : resolved + u'/';
         if (lookingUp && part != u"." && part != u"..") {
             if (!QFileInfo::exists(prefix + part)) {
                 const QString match = FindCaseInsensitive(resolved, part);
@@ -125,8 +123,8 @@ std::optional<QByteArray> ReadFileBytes(const QString& path, int* errorCode)
             // Windows codes: the callers show them as the suite's tools do.
             if (!QFileInfo::exists(native))
                 *errorCode = 2; // file not found
-            else if (file.error() == QFileDevice::PermissionsError || errno == EACCES ||
-                     errno == EPERM || QFileInfo(native).isDir())
+            else if (file.error() == QFileDevice::PermissionsError || errno == EACCES || errno == EPERM
+                     || QFileInfo(native).isDir())
                 *errorCode = 5; // access denied
             else
                 *errorCode = 30; // read fault
@@ -221,8 +219,8 @@ bool RewriteNativeFileInPlace(const QString& nativePath, const QByteArray& bytes
             return false;
         }
     }
-    const bool written = file.seek(0) && WriteAll(file, bytes.left(old.size())) &&
-                         file.resize(bytes.size()) && SyncFile(file);
+    const bool written = file.seek(0) && WriteAll(file, bytes.left(old.size())) && file.resize(bytes.size())
+        && SyncFile(file);
     if (written)
         return true;
     // Put the old content back, so that a failure loses nothing.
@@ -242,8 +240,7 @@ bool ReplaceByRename(const QString& temporary, const QString& target)
     std::filesystem::rename(temporary.toStdWString(), target.toStdWString(), error);
     return !error;
 #else
-    return ::rename(QFile::encodeName(temporary).constData(),
-                    QFile::encodeName(target).constData()) == 0;
+    return ::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) == 0;
 #endif
 }
 

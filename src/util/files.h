@@ -49,8 +49,7 @@ bool ReplaceByRename(const QString& temporary, const QString& target);
 // impossible but the file itself is writable (a read-only folder), the file
 // is rewritten in place as RewriteFileInPlace does. False when nothing
 // worked; the original is then untouched.
-bool WriteFileAtomic(const QString& path, const QByteArray& bytes,
-                     ReplaceStep replace = ReplaceByRename);
+bool WriteFileAtomic(const QString& path, const QByteArray& bytes, ReplaceStep replace = ReplaceByRename);
 
 // Changes an existing file's content in place, flushed to disk. Growth is
 // written first, so a full disk stops it before an old byte changes; on any

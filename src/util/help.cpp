@@ -15,8 +15,7 @@ namespace {
 
 void report(Dialogs& dialogs, const QString& message, const QString& path)
 {
-    dialogs.show(kMessageTitle,
-                 message + QStringLiteral("\r\n[") + DisplayPath(path) + QStringLiteral("]"),
+    dialogs.show(kMessageTitle, message + QStringLiteral("\r\n[") + DisplayPath(path) + QStringLiteral("]"),
                  DialogIcon::Exclamation);
 }
 
@@ -24,9 +23,9 @@ bool openCompiledHelp(Dialogs& dialogs, const QString& file, int helpContext)
 {
 #ifdef _WIN32
     Q_UNUSED(dialogs)
-    return QProcess::startDetached(QStringLiteral("hh.exe"),
-                                   {QStringLiteral("-mapid"), QString::number(helpContext),
-                                    ToNativePath(file)});
+    return QProcess::startDetached(
+        QStringLiteral("hh.exe"),
+        {QStringLiteral("-mapid"), QString::number(helpContext), ToNativePath(file)});
 #else
     Q_UNUSED(helpContext)
     return dialogs.showDocument(QUrl::fromLocalFile(ToNativePath(file)));
@@ -42,15 +41,12 @@ QString HelpPage(int helpContext)
     case 10256: // options form under the suite's shell
         return QStringLiteral("sygnalizator.html");
     case 10012: // drawing settings
-    case 10332:
-        return QStringLiteral("ustawienia.html");
+    case 10332: return QStringLiteral("ustawienia.html");
     case 10010: // detector form
-    case 10239:
-        return QStringLiteral("detektory.html");
+    case 10239: return QStringLiteral("detektory.html");
     case 10013: // detector settings
         return QStringLiteral("ustawienia-detektorow.html");
-    default:
-        return QStringLiteral("index.html");
+    default: return QStringLiteral("index.html");
     }
 }
 

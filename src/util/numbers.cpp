@@ -37,7 +37,7 @@ int DigitValue(QChar c, int base)
 
 class Reader {
 public:
-    explicit Reader(const QString& text) : text_(text) {}
+    explicit Reader(const QString& text) : text_(text) { }
 
     void skipBlanks()
     {
@@ -207,8 +207,7 @@ QString FormatNumber(double value)
     if (value == 0.0 || !std::isfinite(value))
         return QStringLiteral("0");
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                      std::chars_format::general, 15);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
     QString text = QString::fromLatin1(buffer, result.ptr - buffer);
     text.replace(u'e', u'E');
     return text;

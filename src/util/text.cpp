@@ -41,8 +41,7 @@ int InStrRevChr(const QString& text, const QString& c)
     return 0;
 }
 
-QString ReplaceChr(Dialogs& dialogs, const QString& text, const QString& oldChr,
-                   const QString& newChr)
+QString ReplaceChr(Dialogs& dialogs, const QString& text, const QString& oldChr, const QString& newChr)
 {
     if (oldChr == newChr) {
         dialogs.show(kApplicationTitle, QStringLiteral("ReplaceChr(): oba znaki są identyczne!"));

@@ -21,8 +21,7 @@ int InStrRevChr(const QString& text, const QString& c);
 // characters are a caller's mistake: a message box says so and the text comes
 // back unchanged. Both must be exactly one character; anything else returns
 // the text unchanged.
-QString ReplaceChr(Dialogs& dialogs, const QString& text, const QString& oldChr,
-                   const QString& newChr);
+QString ReplaceChr(Dialogs& dialogs, const QString& text, const QString& oldChr, const QString& newChr);
 
 // Replaces the first occurrence of searched again and again until none is
 // left. An empty searched text, or a replacement that contains it (which

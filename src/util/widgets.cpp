@@ -6,8 +6,7 @@
 
 namespace lumo {
 
-void FillComboFromArray(QComboBox* combo, std::span<const QString> table, int first, int last,
-                        int shown)
+void FillComboFromArray(QComboBox* combo, std::span<const QString> table, int first, int last, int shown)
 {
     {
         // Clearing and the first added item would each run the combo's rule
@@ -27,8 +26,8 @@ void FillComboFromArray(QComboBox* combo, std::span<const QString> table, int fi
 
 void FillComboFromArray(QComboBox* combo, const QStringList& table, int first, int last, int shown)
 {
-    FillComboFromArray(combo, std::span<const QString>(table.constData(),
-                                                       static_cast<std::size_t>(table.size())),
+    FillComboFromArray(combo,
+                       std::span<const QString>(table.constData(), static_cast<std::size_t>(table.size())),
                        first, last, shown);
 }
 

@@ -14,8 +14,7 @@ namespace lumo {
 // `shown` (0-based). Clearing and adding stay silent; showing the item runs
 // the combo's rule (currentIndexChanged) exactly as a user's choice does.
 void FillComboFromArray(QComboBox* combo, const QStringList& table, int first, int last, int shown);
-void FillComboFromArray(QComboBox* combo, std::span<const QString> table, int first, int last,
-                        int shown);
+void FillComboFromArray(QComboBox* combo, std::span<const QString> table, int first, int last, int shown);
 
 // Keeps the window above all other windows (onTop) or puts it back among
 // them, without moving or activating it, and shows it.

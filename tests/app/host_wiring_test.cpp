@@ -16,12 +16,15 @@ TEST(RunEnvironment, HostKindAndFoldersFromTheEnvironment)
         QString registryFile;
     } cases[] = {
         {{{"HOME", "/h"}}, true, HostKind::Automation, "/h/.config/lumo/registry.reg"},
-        {{{"LUMO_CAD_HOST", "Embedded"}, {"APPDATA", "/a"}, {"HOME", "/h"}}, true,
-         HostKind::Embedded, "/a/lumo/registry.reg"},
-        {{{"LUMO_CAD_HOST", "automation"}, {"XDG_CONFIG_HOME", "/x"}}, false,
-         HostKind::Automation, "/x/lumo/registry.reg"},
-        {{{"LUMO_CAD_HOST", "qcad"}, {"LUMO_REGISTRY_FILE", "/r.reg"}}, false,
-         HostKind::Embedded, "/r.reg"},
+        {{{"LUMO_CAD_HOST", "Embedded"}, {"APPDATA", "/a"}, {"HOME", "/h"}},
+         true,
+         HostKind::Embedded,
+         "/a/lumo/registry.reg"},
+        {{{"LUMO_CAD_HOST", "automation"}, {"XDG_CONFIG_HOME", "/x"}},
+         false,
+         HostKind::Automation,
+         "/x/lumo/registry.reg"},
+        {{{"LUMO_CAD_HOST", "qcad"}, {"LUMO_REGISTRY_FILE", "/r.reg"}}, false, HostKind::Embedded, "/r.reg"},
     };
     for (const auto& c : cases) {
         const auto env = ReadRunEnvironment(

@@ -183,13 +183,13 @@ struct RunCase {
 
 std::string RunCaseName(const ::testing::TestParamInfo<RunCase>& info)
 {
-    static const char* const stages[] = {"OptionsForm", "InsertionPoint", "Rotation", "DescriptionPoint",
-                                         "Completed"};
+    static const char* const stages[]
+        = {"OptionsForm", "InsertionPoint", "Rotation", "DescriptionPoint", "Completed"};
     static const char* const interruptions[] = {"", "Escape", "Close"};
     return std::string(interruptions[int(info.param.interruption)]) + stages[int(info.param.at)];
 }
 
-class InteractiveRun : public ::testing::TestWithParam<RunCase> {};
+class InteractiveRun : public ::testing::TestWithParam<RunCase> { };
 
 TEST_P(InteractiveRun, EndsAndKeepsWhatWasPlaced)
 {
@@ -269,7 +269,8 @@ TEST(InteractiveRunEnd, AReadOnlyDrawingIsSavedWhereTheDesignerSays)
 
     ASSERT_EQ(reasons.size(), 1);
     EXPECT_TRUE(reasons[0].contains(QStringLiteral("tylko do odczytu"))) << reasons[0].toStdString();
-    EXPECT_TRUE(dxf::Document::load(drawing).modelSpace().size() < dxf::Document::load(elsewhere).modelSpace().size());
+    EXPECT_TRUE(dxf::Document::load(drawing).modelSpace().size()
+                < dxf::Document::load(elsewhere).modelSpace().size());
 }
 
 int CountHeads(const std::string& drawing)

@@ -28,8 +28,8 @@ TEST(CaseVariants, TheProgramAndTheHostChooseTheSameFile)
         {"S-1.DXF", "S-1.Dxf"},
     };
     for (const auto& c : cases) {
-        const QString windowsPath = QDir::toNativeSeparators(folder.path()).replace(u'/', u'\\') +
-                                    u'\\' + QString::fromLatin1(c.asked);
+        const QString windowsPath = QDir::toNativeSeparators(folder.path()).replace(u'/', u'\\') + u'\\'
+            + QString::fromLatin1(c.asked);
         const QString expected = folder.filePath(QString::fromLatin1(c.found));
         EXPECT_EQ(ToNativePath(windowsPath), expected) << c.asked;
         EXPECT_EQ(QString::fromStdString(cad::embedded::NativePath(windowsPath.toStdString())), expected)

@@ -21,9 +21,8 @@ std::string uniqueFolder()
 {
     static std::atomic<int> counter{0};
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    const fs::path folder = fs::temp_directory_path() /
-                            ("lumo-host-contract-" + std::to_string(stamp) + "-" +
-                             std::to_string(counter++));
+    const fs::path folder = fs::temp_directory_path()
+        / ("lumo-host-contract-" + std::to_string(stamp) + "-" + std::to_string(counter++));
     fs::create_directories(folder);
     return folder.string();
 }
@@ -58,7 +57,10 @@ std::string FactoryName(const ::testing::TestParamInfo<std::shared_ptr<HostFacto
     return info.param->name();
 }
 
-void HostContract::SetUp() { folder_ = uniqueFolder(); }
+void HostContract::SetUp()
+{
+    folder_ = uniqueFolder();
+}
 
 void HostContract::TearDown()
 {
@@ -78,8 +80,9 @@ void HostContract::connect(bool withDrawing, std::vector<std::string> input)
     }
     setup.input = std::move(input);
     provider_ = factory().makeProvider(setup);
-    session_.message = [this](const std::string& title, const std::string& text,
-                              MessageIcon icon) { messages_.push_back({title, text, icon}); };
+    session_.message = [this](const std::string& title, const std::string& text, MessageIcon icon) {
+        messages_.push_back({title, text, icon});
+    };
     ASSERT_NE(ConnectAcad(session_, *provider_, true), nullptr);
     if (withDrawing) {
         ASSERT_TRUE(CheckActiveDocument(session_, true));
@@ -344,8 +347,7 @@ TEST_P(HostContract, ModelSpaceEntitiesAndTheirMembers)
     EXPECT_THROW(session_.doc->handleToObject("FFFFFF"), HostError);
     EXPECT_THROW(ms.item(2), HostError);
     EXPECT_THROW(ms.insertBlock({0, 0, 0}, "S-2p", 1, 1, 1, 0), HostError);
-    EXPECT_THROW(ms.insertBlock({0, 0, 0}, blockFile("EKO") + ".missing", 1, 1, 1, 0),
-                 HostError);
+    EXPECT_THROW(ms.insertBlock({0, 0, 0}, blockFile("EKO") + ".missing", 1, 1, 1, 0), HostError);
 
     const auto handle = reference->handle();
     reference->erase();
@@ -424,8 +426,7 @@ TEST_P(HostContract, FindBlockByAttributeNeverLeavesItsSelectionSet)
     defineBlock("EKO", {"INWENT_NUMER"});
     auto& ms = *session_.modelSpace;
     EnsureLayer(session_, "110-SYGNALIZACJA_KOMORY", false);
-    auto put = [&](const std::string& block, const std::string& layer,
-                   const std::string& number) {
+    auto put = [&](const std::string& block, const std::string& layer, const std::string& number) {
         auto reference = ms.insertBlock({0, 0, 0}, block, 1, 1, 1, 0);
         reference->setLayer(layer);
         for (auto& attribute : reference->getAttributes()) {
@@ -448,8 +449,8 @@ TEST_P(HostContract, FindBlockByAttributeNeverLeavesItsSelectionSet)
     } cases[] = {
         {"S-*", "INWENT_NUMER", "30-18/987/K1p", "110-SYGNALIZACJA_KOMORY", second},
         {"S-*", "NUMER", "30-18/987/K1p", "110-SYGNALIZACJA_KOMORY", second}, // tag part
-        {"S-*", "INWENT_NUMER", "30-18/987/k1p", "110-SYGNALIZACJA_KOMORY", ""},   // exact value
-        {"S-*", "inwent_numer", "30-18/987/K1p", "110-SYGNALIZACJA_KOMORY", ""},   // exact tag
+        {"S-*", "INWENT_NUMER", "30-18/987/k1p", "110-SYGNALIZACJA_KOMORY", ""}, // exact value
+        {"S-*", "inwent_numer", "30-18/987/K1p", "110-SYGNALIZACJA_KOMORY", ""}, // exact tag
         {"S-*", "INWENT_NUMER", "", "110-SYGNALIZACJA_KOMORY", first},
         {"S-*", "INWENT_NUMER", "30-18/987/K3", "110-SYGNALIZACJA_KOMORY", ""},
         {"EKO", "INWENT_NUMER", "30-18/987/K3", "110-SYGNALIZACJA_KOMORY", screen},
@@ -463,8 +464,7 @@ TEST_P(HostContract, FindBlockByAttributeNeverLeavesItsSelectionSet)
 
     // A set of that name left behind (a crashed run, another add-on) goes.
     session_.doc->selectionSets()->add("SS1");
-    EXPECT_EQ(FindBlockByAttribute(session_, "S-*", "INWENT_NUMER", "30-18/987/K1p", "0"),
-              onOtherLayer);
+    EXPECT_EQ(FindBlockByAttribute(session_, "S-*", "INWENT_NUMER", "30-18/987/K1p", "0"), onOtherLayer);
     EXPECT_EQ(session_.doc->selectionSets()->count(), 0);
 }
 
@@ -480,10 +480,18 @@ TEST_P(HostContract, InsertTakesFromTheDesignerWhatTheCommandLeftOpen)
         Point3 point;
         bool pointLeft; // a second point stays for whoever asks next
     } cases[] = {
-        {{"point 100 200", "angle 90"}, "S-3lp", {"INWENT_NUMER"}, "_-insert\rS-3lp\rS\r5\r",
-         {100, 200, 0}, false},
-        {{"point -5.5 7.25", "point 1 1"}, "sygnprzycisk", {"RODZAJ", "TYP", "PRODUCENT"},
-         "_-insert\rsygnprzycisk\r_R\r90.0000000000001\rX\r2.5\rY\r2.5\r", {-5.5, 7.25, 0}, true},
+        {{"point 100 200", "angle 90"},
+         "S-3lp",
+         {"INWENT_NUMER"},
+         "_-insert\rS-3lp\rS\r5\r",
+         {100, 200, 0},
+         false},
+        {{"point -5.5 7.25", "point 1 1"},
+         "sygnprzycisk",
+         {"RODZAJ", "TYP", "PRODUCENT"},
+         "_-insert\rsygnprzycisk\r_R\r90.0000000000001\rX\r2.5\rY\r2.5\r",
+         {-5.5, 7.25, 0},
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.block);

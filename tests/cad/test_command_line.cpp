@@ -17,15 +17,14 @@ constexpr const char* kAnglePrompt = "Specify rotation angle <0>:";
 class CommandLineTest : public ::testing::Test {
 protected:
     CommandLineTest()
-        : line(CommandLine::Target{
-              [](const std::string& name) -> std::optional<std::string> {
-                  if (name == "S-3lp" || name == "s-3lp" || name == "S-3LP")
-                      return std::string("S-3lp");
-                  if (name == "sygnprzycisk")
-                      return name;
-                  return std::nullopt;
-              },
-              [this](const InsertPlacement& p) { placed.push_back(p); }})
+        : line(CommandLine::Target{[](const std::string& name) -> std::optional<std::string> {
+                                       if (name == "S-3lp" || name == "s-3lp" || name == "S-3LP")
+                                           return std::string("S-3lp");
+                                       if (name == "sygnprzycisk")
+                                           return name;
+                                       return std::nullopt;
+                                   },
+                                   [this](const InsertPlacement& p) { placed.push_back(p); }})
     {
     }
     CommandLine line;
@@ -144,9 +143,7 @@ TEST_F(CommandLineTest, TextsThatAreNoInsertChangeNothing)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         CommandLine fresh(CommandLine::Target{[](const std::string&) { return std::nullopt; },
-                                              [this](const InsertPlacement& p) {
-                                                  placed.push_back(p);
-                                              }});
+                                              [this](const InsertPlacement& p) { placed.push_back(p); }});
         fresh.send(c.text);
         EXPECT_FALSE(fresh.isWaiting());
         EXPECT_EQ(fresh.lastPrompt(), c.prompt);

@@ -32,8 +32,7 @@ public:
             std::string script;
             for (const auto& line : setup.input)
                 script += line + "\n";
-            options.input =
-                std::make_shared<ScriptedInputSource>(ScriptedInputSource::parse(script));
+            options.input = std::make_shared<ScriptedInputSource>(ScriptedInputSource::parse(script));
             return options;
         });
     }
@@ -44,8 +43,7 @@ public:
 
 namespace lumo::cad::contract {
 INSTANTIATE_TEST_SUITE_P(Embedded, HostContract,
-                         ::testing::Values(std::make_shared<embedded::EmbeddedFactory>()),
-                         FactoryName);
+                         ::testing::Values(std::make_shared<embedded::EmbeddedFactory>()), FactoryName);
 }
 
 namespace lumo::cad::embedded {
@@ -69,9 +67,9 @@ class EmbeddedHost : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder = fs::temp_directory_path() /
-                 ("lumo-embedded-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                  "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder = fs::temp_directory_path()
+            / ("lumo-embedded-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-"
+               + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         fs::create_directories(folder);
     }
@@ -94,8 +92,7 @@ protected:
     {
         const auto copy = folder / name;
         fs::copy_file(lumo::test::TestDrawing(corpusFile), copy);
-        fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_write,
-                        fs::perm_options::add);
+        fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add);
         return copy;
     }
 
@@ -238,7 +235,8 @@ TEST_F(EmbeddedHost, ADrawingThatCannotBeWrittenWhereItIsIsSavedElsewhere)
         std::function<void(const fs::path& plan)> spoil;
         std::string reason;
     } cases[] = {
-        {"read-only", [](const fs::path& plan) { fs::permissions(plan, fs::perms::owner_read | fs::perms::group_read); },
+        {"read-only",
+         [](const fs::path& plan) { fs::permissions(plan, fs::perms::owner_read | fs::perms::group_read); },
          kReadOnlyReason},
         {"changed on disk",
          [](const fs::path& plan) {
@@ -270,13 +268,14 @@ TEST_F(EmbeddedHost, ADrawingThatCannotBeWrittenWhereItIsIsSavedElsewhere)
         std::vector<std::string> asked;
         const auto elsewhere = folder / (std::string(c.what) + "-inny.dxf");
         bool giveUp = true;
-        app->setAskSaveAs([&](const std::string& path, const std::string& reason) -> std::optional<std::string> {
-            asked.push_back(reason);
-            EXPECT_EQ(path, fs::absolute(plan).string());
-            if (giveUp)
-                return std::nullopt;
-            return elsewhere.string();
-        });
+        app->setAskSaveAs(
+            [&](const std::string& path, const std::string& reason) -> std::optional<std::string> {
+                asked.push_back(reason);
+                EXPECT_EQ(path, fs::absolute(plan).string());
+                if (giveUp)
+                    return std::nullopt;
+                return elsewhere.string();
+            });
         auto session = sessionOf(app);
         SetDrawingProperty(session, "SKALA", "500");
         c.spoil(plan);
@@ -344,8 +343,7 @@ TEST_F(EmbeddedHost, WritesThatChangeNothingLeaveTheDrawingUnchanged)
 
 TEST_F(EmbeddedHost, AnUnchangedDrawingIsNotRewritten)
 {
-    const auto plan =
-        copyOf("r2013_ezdxf_written_attribs__ezdxf_multi_insert_with_attribs.dxf", "plan.dxf");
+    const auto plan = copyOf("r2013_ezdxf_written_attribs__ezdxf_multi_insert_with_attribs.dxf", "plan.dxf");
     const auto original = readAll(plan);
     {
         auto app = start(plan);
@@ -365,7 +363,8 @@ TEST_F(EmbeddedHost, AnUnreadableDrawingIsReportedAndNeverOverwritten)
         bool mustRefuse;
     } cases[] = {
         {"truncated",
-         readAll(lumo::test::TestDrawing("r2013_ezdxf_written_attribs__ezdxf_multi_insert_with_attribs.dxf")).substr(0, 9000),
+         readAll(lumo::test::TestDrawing("r2013_ezdxf_written_attribs__ezdxf_multi_insert_with_attribs.dxf"))
+             .substr(0, 9000),
          false},
         {"binary", readAll(lumo::test::TestDrawing("r2000_BINARY_acad__ACadSharp_sample_AC1015_binary.dxf")),
          true},
@@ -444,8 +443,9 @@ TEST_F(EmbeddedHost, PlacesAHeadInDrawingsOfEveryVersion)
         const auto plan = copyOf(c.file, (std::string("v-") + c.file).c_str());
         long entities = 0;
         {
-            auto app = start(plan, std::make_shared<ScriptedInputSource>(std::vector<InputAnswer>{
-                                       InputAnswer::pointAt(1, 2), InputAnswer::angle(90)}));
+            auto app = start(plan,
+                             std::make_shared<ScriptedInputSource>(std::vector<InputAnswer>{
+                                 InputAnswer::pointAt(1, 2), InputAnswer::angle(90)}));
             auto session = sessionOf(app);
             entities = session.modelSpace->count();
             defineBlock(session, "S-3wp");
@@ -490,8 +490,7 @@ TEST_F(EmbeddedHost, BlockFilesGivenAsWindowsPathsInAnyCase)
     EXPECT_TRUE(BlockExists(session, "sygnprzycisk"));
     // Named after the path as given, as a host on Windows names it.
     EXPECT_EQ(session.doc->blocks()->item("sygnprzycisk")->name(), "SygnPrzycisk");
-    EXPECT_THROW(session.modelSpace->insertBlock({0, 0, 0}, windowsPath + ".old", 1, 1, 1, 0),
-                 HostError);
+    EXPECT_THROW(session.modelSpace->insertBlock({0, 0, 0}, windowsPath + ".old", 1, 1, 1, 0), HostError);
 }
 
 } // namespace

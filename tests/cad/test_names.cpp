@@ -76,9 +76,9 @@ TEST(Names, OneRuleEverywhere)
     } cases[] = {
         {"110-Sygnalizacja_Komory", "110-SYGNALIZACJA_KOMORY", true},
         {"ąćęłńóśźż", "ĄĆĘŁŃÓŚŹŻ", true},
-        {"Ÿ", "ÿ", true},   // U+0178 pairs with U+00FF, not with Ź
+        {"Ÿ", "ÿ", true}, // U+0178 pairs with U+00FF, not with Ź
         {"Ÿ", "ź", false},
-        {"İ", "i", false},  // the dotted and dotless i have no partner
+        {"İ", "i", false}, // the dotted and dotless i have no partner
         {"ı", "I", false},
         {"Ё", "ё", true},
         {"a", "ab", false},

@@ -15,7 +15,7 @@ public:
 
 class FakeModelSpace : public ModelSpace {
 public:
-    explicit FakeModelSpace(std::string owner) : owner(std::move(owner)) {}
+    explicit FakeModelSpace(std::string owner) : owner(std::move(owner)) { }
     std::string typeName() const override { return "IAcadModelSpace"; }
     long count() const override { return 0; }
     std::shared_ptr<Entity> item(long) const override { throw HostError("Invalid index"); }
@@ -33,29 +33,23 @@ public:
 
 class FakeDocument : public Document {
 public:
-    explicit FakeDocument(std::string name) : name_(std::move(name)) {}
+    explicit FakeDocument(std::string name) : name_(std::move(name)) { }
     std::string typeName() const override { return "IAcadDocument"; }
     std::string name() const override { return name_; }
-    std::shared_ptr<ModelSpace> modelSpace() override
-    {
-        return std::make_shared<FakeModelSpace>(name_);
-    }
+    std::shared_ptr<ModelSpace> modelSpace() override { return std::make_shared<FakeModelSpace>(name_); }
     std::shared_ptr<Blocks> blocks() override { throw HostError("unused"); }
     std::shared_ptr<Layers> layers() override { throw HostError("unused"); }
     std::shared_ptr<TextStyles> textStyles() override { throw HostError("unused"); }
     std::shared_ptr<SelectionSets> selectionSets() override { throw HostError("unused"); }
     std::shared_ptr<SummaryInfo> summaryInfo() override { throw HostError("unused"); }
     std::shared_ptr<Utility> utility() override { throw HostError("unused"); }
-    std::shared_ptr<Entity> handleToObject(const std::string&) override
-    {
-        throw HostError("unused");
-    }
-    void sendCommand(const std::string&) override {}
+    std::shared_ptr<Entity> handleToObject(const std::string&) override { throw HostError("unused"); }
+    void sendCommand(const std::string&) override { }
     std::string getVariable(const std::string&) override { return ""; }
     std::shared_ptr<Layer> activeLayer() override { throw HostError("unused"); }
-    void setActiveLayer(const std::shared_ptr<Layer>&) override {}
+    void setActiveLayer(const std::shared_ptr<Layer>&) override { }
     std::shared_ptr<TextStyle> activeTextStyle() override { throw HostError("unused"); }
-    void setActiveTextStyle(const std::shared_ptr<TextStyle>&) override {}
+    void setActiveTextStyle(const std::shared_ptr<TextStyle>&) override { }
 
 private:
     std::string name_;

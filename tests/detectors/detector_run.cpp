@@ -24,8 +24,8 @@ DetectorRun::DetectorRun(const std::function<void(dxf::Document&)>& setup)
     doc.save(drawing);
 }
 
-void DetectorRun::placeHead(const HeadChoice& choice,
-                            std::vector<cad::embedded::InputAnswer> script, int messages)
+void DetectorRun::placeHead(const HeadChoice& choice, std::vector<cad::embedded::InputAnswer> script,
+                            int messages)
 {
     run = std::make_unique<SignalRun>(suite, drawing, std::move(script));
     if (messages > 0)

@@ -17,8 +17,8 @@ namespace lumo::test {
 // The head's placement as the designer chooses it on the options form.
 struct HeadChoice {
     QStringList words{QStringLiteral("S-5")};
-    int stopLine = -1;    // index in cmbLinZatrz; -1: no earlier stop line
-    int orientation = 0;  // index in chkOrientGeo
+    int stopLine = -1; // index in cmbLinZatrz; -1: no earlier stop line
+    int orientation = 0; // index in chkOrientGeo
 };
 
 class DetectorRun {

@@ -51,9 +51,8 @@ TEST(PushButtonPlacement, TwoButtonsAfterAPedestrianHeadEndToEnd)
     WriteIniString(r.suite.settingsFile(), QStringLiteral("OstatnioUzyte"),
                    QStringLiteral("CzcionkaOpisuDetWys"), QStringLiteral("0,4"));
     r.placeHead({{"S-5"}, 0, 7},
-                {InputAnswer::pointAt(100, 200), InputAnswer::angle(90),
-                 InputAnswer::pointAt(110, 215), InputAnswer::pointAt(95, 190),
-                 InputAnswer::pointAt(90, 185), InputAnswer::pointAt(105, 190),
+                {InputAnswer::pointAt(100, 200), InputAnswer::angle(90), InputAnswer::pointAt(110, 215),
+                 InputAnswer::pointAt(95, 190), InputAnswer::pointAt(90, 185), InputAnswer::pointAt(105, 190),
                  InputAnswer::pointAt(108, 185)});
     auto& form = r.form();
     auto& ui = form.ui();
@@ -88,8 +87,7 @@ TEST(PushButtonPlacement, TwoButtonsAfterAPedestrianHeadEndToEnd)
     EXPECT_EQ(DefinitionTags(doc), (std::vector<std::string>{"RODZAJ", "TYP", "PRODUCENT"}));
     const auto buttons = ReferencesOf(doc, "sygnprzycisk");
     ASSERT_EQ(buttons.size(), 2u);
-    const std::vector<std::pair<double, std::string>> expected{{95, "sensorowy"},
-                                                               {105, "mechaniczny"}};
+    const std::vector<std::pair<double, std::string>> expected{{95, "sensorowy"}, {105, "mechaniczny"}};
     for (std::size_t i = 0; i < 2; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(buttons[i].layer(), "109-SYGNALIZACJA_PRZYCISKI");
@@ -128,8 +126,8 @@ TEST(PushButtonPlacement, RefusalsAndCancels)
         std::function<void(dxf::Document&)> drawing;
         std::function<void(DetectorRun&)> before; // after the hand-over
         std::vector<InputAnswer> buttonScript;
-        std::pair<QString, QString> message;      // its start and end; none when empty
-        QString endReason;                        // "" when the run goes on
+        std::pair<QString, QString> message; // its start and end; none when empty
+        QString endReason; // "" when the run goes on
         std::vector<std::string> definitionTags;
         std::size_t buttons;
         std::size_t descriptions;
@@ -146,18 +144,51 @@ TEST(PushButtonPlacement, RefusalsAndCancels)
         doc.addBlock("sygnprzycisk").addAttributeDefinition(type);
     };
     const std::vector<Case> cases{
-        {"empty description", {}, clearDescription, {},
-         {"Nie wypełniono pola opisu detektora!", ""}, "", {}, 0, 0},
-        {"missing block file", {}, removeBlockFile, {},
-         {"Nie znaleziono pliku z symbolem przycisku - sygnprzycisk\r\nw folderze [",
-          "/aZasoby/Symbole/]."},
-         "", {}, 0, 0},
-        {"cancel at the insertion point", {}, {}, {InputAnswer::cancel()}, {},
-         "cancelled in the host", allTags, 0, 0},
-        {"cancel at the description point", {}, {},
-         {InputAnswer::pointAt(1, 2), InputAnswer::cancel()}, {}, "host failure", allTags, 1, 0},
-        {"block already in the drawing", blockInDrawing, {},
-         {InputAnswer::pointAt(1, 2), InputAnswer::pointAt(3, 4)}, {}, "", {"TYP"}, 1, 1},
+        {"empty description",
+         {},
+         clearDescription,
+         {},
+         {"Nie wypełniono pola opisu detektora!", ""},
+         "",
+         {},
+         0,
+         0},
+        {"missing block file",
+         {},
+         removeBlockFile,
+         {},
+         {"Nie znaleziono pliku z symbolem przycisku - sygnprzycisk\r\nw folderze [", "/aZasoby/Symbole/]."},
+         "",
+         {},
+         0,
+         0},
+        {"cancel at the insertion point",
+         {},
+         {},
+         {InputAnswer::cancel()},
+         {},
+         "cancelled in the host",
+         allTags,
+         0,
+         0},
+        {"cancel at the description point",
+         {},
+         {},
+         {InputAnswer::pointAt(1, 2), InputAnswer::cancel()},
+         {},
+         "host failure",
+         allTags,
+         1,
+         0},
+        {"block already in the drawing",
+         blockInDrawing,
+         {},
+         {InputAnswer::pointAt(1, 2), InputAnswer::pointAt(3, 4)},
+         {},
+         "",
+         {"TYP"},
+         1,
+         1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -98,11 +98,13 @@ TEST(DxfCorpus, ReadsWhatTheDrawingsHold)
         EXPECT_TRUE(doc.findLayer(c.someLayer));
     }
     // Polish attribute values of a cp1250 drawing arrive as UTF-8.
-    Document pl = Document::load(std::string(LUMO_DXF_CORPUS) + "/r14_pl_cp1250_attribs__KreatorKoszy_GotoweKosze.dxf");
+    Document pl = Document::load(std::string(LUMO_DXF_CORPUS)
+                                 + "/r14_pl_cp1250_attribs__KreatorKoszy_GotoweKosze.dxf");
     bool polish = false;
     for (const auto& b : pl.blocks())
         for (const auto& a : b.attributeDefinitions())
-            polish = polish || a.prompt().find("\xC5") != std::string::npos || a.prompt().find("\xC4") != std::string::npos;
+            polish = polish || a.prompt().find("\xC5") != std::string::npos
+                || a.prompt().find("\xC4") != std::string::npos;
     EXPECT_TRUE(polish);
 }
 
@@ -145,12 +147,12 @@ TEST(DxfReader, AFileCutShortIsIncomplete)
         std::size_t line;
     };
     const Case cases[] = {
-        {whole.size() - 2, 12},  // "  0\nEO"
-        {whole.size() - 4, 12},  // "  0\n"
-        {whole.size() - 6, 11},  // in the blanks of the last code line
+        {whole.size() - 2, 12}, // "  0\nEO"
+        {whole.size() - 4, 12}, // "  0\n"
+        {whole.size() - 6, 11}, // in the blanks of the last code line
         {whole.find("  0\nENDSEC") + 2, 9}, // in the blanks of ENDSEC's code line
-        {whole.find("  2") + 1, 3},          // in the code line of the section's name
-        {whole.find("ENDSEC") + 2, 10},      // inside ENDSEC
+        {whole.find("  2") + 1, 3}, // in the code line of the section's name
+        {whole.find("ENDSEC") + 2, 10}, // inside ENDSEC
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(whole.substr(0, c.keep));
@@ -180,9 +182,9 @@ TEST(DxfReader, UnknownCodePagesReadWithAWarning)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.codePage);
-        const std::string text = std::string("  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\n") + c.version +
-                                 "\n  9\n$DWGCODEPAGE\n  3\n" + c.codePage +
-                                 "\n  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n  0\nTEXT\n  1\nZ\xBF\n  0\nENDSEC\n  0\nEOF\n";
+        const std::string text = std::string("  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\n") + c.version
+            + "\n  9\n$DWGCODEPAGE\n  3\n" + c.codePage
+            + "\n  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n  0\nTEXT\n  1\nZ\xBF\n  0\nENDSEC\n  0\nEOF\n";
         Document doc = Document::fromMemory(text);
         EXPECT_EQ(doc.toString(), text);
         EXPECT_EQ(!doc.warnings().empty(), c.warned);
@@ -222,10 +224,10 @@ TEST(DxfReader, AwkwardButCompleteInputRoundTrips)
 {
     const std::string cases[] = {
         "  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC\n  0\nEOF\n",
-        "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nENDSEC\r\n  0\r\nEOF",     // no final line end
-        "999\nmade by hand\n0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n\n\n",  // comment, blank tail
-        "\xEF\xBB\xBF  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC\n  0\nEOF\n",       // byte-order mark
-        "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0 \n  0\nENDSEC\n",          // no EOF
+        "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nENDSEC\r\n  0\r\nEOF", // no final line end
+        "999\nmade by hand\n0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n\n\n", // comment, blank tail
+        "\xEF\xBB\xBF  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC\n  0\nEOF\n", // byte-order mark
+        "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0 \n  0\nENDSEC\n", // no EOF
         "  0\nEOF\ntrailing bytes after EOF\x1a",
         // a record between a POLYLINE and its vertices (found by fuzzing)
         "  0\nSECTION\n  2\nHEADER\n  0\nPOLYLINE\n  9\n0\n  0\nVERTEX\n  0\nSEQEND\n  0\nENDSEC\n  0\nEOF\n",
@@ -268,7 +270,8 @@ TEST(DxfReader, AddedRecordsLandInsideAnOddlyEndedFile)
 
 TEST(DxfFile, SaveReplacesAtomicallyAndKeepsABackup)
 {
-    fs::path dir = fs::temp_directory_path() / ("lumo-dxf-save-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    fs::path dir = fs::temp_directory_path()
+        / ("lumo-dxf-save-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     std::string target = (dir / "rysunek.dxf").string();

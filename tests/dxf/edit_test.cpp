@@ -28,17 +28,32 @@ const char* const kPolish = "Zażółć gęślą jaźń ŁÓDŹ";
 std::string escapedPolish(bool python)
 {
     std::string bs = python ? "\\\\" : "\\";
-    return "Za" + bs + "U+017C\xC3\xB3" + bs + "U+0142" + bs + "U+0107 g" + bs + "U+0119" + bs + "U+015Bl" + bs +
-           "U+0105 ja" + bs + "U+017A" + bs + "U+0144 " + bs + "U+0141\xC3\x93" "D" + bs + "U+0179";
+    return "Za" + bs + "U+017C\xC3\xB3" + bs + "U+0142" + bs + "U+0107 g" + bs + "U+0119" + bs + "U+015Bl"
+        + bs + "U+0105 ja" + bs + "U+017A" + bs + "U+0144 " + bs
+        + "U+0141\xC3\x93"
+          "D"
+        + bs + "U+0179";
 }
 
 #ifdef _WIN32
 // The independent readers run on the development machines, not under Wine.
-std::string run(const std::string&) { return {}; }
-bool have(const char*) { return false; }
-int processId() { return 0; }
+std::string run(const std::string&)
+{
+    return {};
+}
+bool have(const char*)
+{
+    return false;
+}
+int processId()
+{
+    return 0;
+}
 #else
-int processId() { return static_cast<int>(::getpid()); }
+int processId()
+{
+    return static_cast<int>(::getpid());
+}
 
 std::string run(const std::string& cmd)
 {
@@ -53,7 +68,10 @@ std::string run(const std::string& cmd)
     return out;
 }
 
-bool have(const char* probe) { return std::system((std::string(probe) + " >/dev/null 2>&1").c_str()) == 0; }
+bool have(const char* probe)
+{
+    return std::system((std::string(probe) + " >/dev/null 2>&1").c_str()) == 0;
+}
 #endif
 
 fs::path tempDir(const std::string& name)
@@ -74,8 +92,11 @@ Document makeBlockFile(const std::string& version)
     b.addTextStyle("Opis", 0.0, "arial.ttf");
     Block nested = b.addBlock("Zarowka");
     (void)nested;
-    b.addEntity("LINE", "Sygnaly", {{100, "AcDbLine"}, {10, "0.0"}, {20, "0.0"}, {30, "0.0"}, {11, "2.0"}, {21, "5.0"}, {31, "0.0"}});
-    b.addEntity("CIRCLE", "Sygnaly", {{100, "AcDbCircle"}, {10, "1.0"}, {20, "4.0"}, {30, "0.0"}, {40, "0.5"}});
+    b.addEntity(
+        "LINE", "Sygnaly",
+        {{100, "AcDbLine"}, {10, "0.0"}, {20, "0.0"}, {30, "0.0"}, {11, "2.0"}, {21, "5.0"}, {31, "0.0"}});
+    b.addEntity("CIRCLE", "Sygnaly",
+                {{100, "AcDbCircle"}, {10, "1.0"}, {20, "4.0"}, {30, "0.0"}, {40, "0.5"}});
     b.addBlockReference("Zarowka", {1.0, 1.0, 0.0}, 1.0, 0.0, "Sygnaly");
     NewAttributeDefinition s;
     s.tag = "NUMER";
@@ -133,7 +154,7 @@ const Case kCases[] = {
     {"r2018_acad_attribs__libredwg_example_2018.dxf", 1032},
 };
 
-class DxfEdit : public ::testing::TestWithParam<Case> {};
+class DxfEdit : public ::testing::TestWithParam<Case> { };
 
 } // namespace
 
@@ -152,8 +173,10 @@ TEST_P(DxfEdit, AddedRecordsReadBackAndTheRestIsUntouched)
 
     // Polish layer names where the drawing's code page holds them: another
     // reader refuses \U+ escapes in the layer of a SEQEND.
-    const std::string layerName = doc.isUtf8() || doc.codePage() == "ANSI_1250" ? "Sygnalizacja świetlna" : "Sygnalizacja";
-    const std::string layerUpper = doc.isUtf8() || doc.codePage() == "ANSI_1250" ? "SYGNALIZACJA ŚWIETLNA" : "SYGNALIZACJA";
+    const std::string layerName
+        = doc.isUtf8() || doc.codePage() == "ANSI_1250" ? "Sygnalizacja świetlna" : "Sygnalizacja";
+    const std::string layerUpper
+        = doc.isUtf8() || doc.codePage() == "ANSI_1250" ? "SYGNALIZACJA ŚWIETLNA" : "SYGNALIZACJA";
     doc.addLayer(layerName, 1, c.version >= 1015 ? 25 : kLineWeightDefault);
     EXPECT_THROW(doc.addLayer(layerUpper), DxfError);
     doc.addTextStyle("Lumo", 2.5, "arial.ttf", "Arial");
@@ -276,21 +299,24 @@ TEST_P(DxfEdit, AddedRecordsReadBackAndTheRestIsUntouched)
             python = py;
     if (!python.empty()) {
         // audit errors about records at or above the first new handle are ours
-        std::string script = "import ezdxf,sys\n"
-                             "d=ezdxf.readfile(sys.argv[1]); a=d.audit(); first=int(sys.argv[3],16)\n"
-                             "def ours(e):\n"
-                             "  h=getattr(getattr(e.data,'dxf',None),'handle',None)\n"
-                             "  return h is not None and int(h,16)>=first\n"
-                             "print('NEW', [str(e.message) for e in a.errors if ours(e)])\n"
-                             "msp=d.modelspace()\n"
-                             "print('TEXT', [t.dxf.text for t in msp.query('TEXT') if t.dxf.handle==sys.argv[2]])\n"
-                             "r=[i for i in msp.query('INSERT') if i.dxf.name=='S-3wp-AC1032'][0]\n"
-                             "print('ATTR', sorted((a.dxf.tag,a.dxf.text) for a in r.attribs))\n";
+        std::string script
+            = "import ezdxf,sys\n"
+              "d=ezdxf.readfile(sys.argv[1]); a=d.audit(); first=int(sys.argv[3],16)\n"
+              "def ours(e):\n"
+              "  h=getattr(getattr(e.data,'dxf',None),'handle',None)\n"
+              "  return h is not None and int(h,16)>=first\n"
+              "print('NEW', [str(e.message) for e in a.errors if ours(e)])\n"
+              "msp=d.modelspace()\n"
+              "print('TEXT', [t.dxf.text for t in msp.query('TEXT') if t.dxf.handle==sys.argv[2]])\n"
+              "r=[i for i in msp.query('INSERT') if i.dxf.name=='S-3wp-AC1032'][0]\n"
+              "print('ATTR', sorted((a.dxf.tag,a.dxf.text) for a in r.attribs))\n";
         std::ofstream(dir / "check.py") << script;
-        std::string res = run(python + " " + (dir / "check.py").string() + " '" + out.string() + "' " + textHandle + " " + firstNew + " 2>&1");
+        std::string res = run(python + " " + (dir / "check.py").string() + " '" + out.string() + "' "
+                              + textHandle + " " + firstNew + " 2>&1");
         EXPECT_NE(res.find("NEW []"), std::string::npos) << res;
         // the reader keeps \U+ escapes of TEXT as written (shown doubled by Python)
-        std::string expected = back.codePage() == "ANSI_1250" || back.isUtf8() ? std::string(kPolish) : escapedPolish(true);
+        std::string expected
+            = back.codePage() == "ANSI_1250" || back.isUtf8() ? std::string(kPolish) : escapedPolish(true);
         EXPECT_NE(res.find("TEXT ['" + expected + "']"), std::string::npos) << res;
         EXPECT_NE(res.find("('NUMER', 'S-17')"), std::string::npos) << res;
     }
@@ -299,9 +325,12 @@ TEST_P(DxfEdit, AddedRecordsReadBackAndTheRestIsUntouched)
         // drawings, and shows \U+ escapes of TEXT as they are written.
         std::string opt = back.isUtf8() ? "--config DXF_ENCODING UTF-8 " : "";
         std::string res = run("ogrinfo " + opt + "-ro -al '" + out.string() + "' 2>&1");
-        std::string expected = back.codePage() == "ANSI_1250" || back.isUtf8() ? std::string(kPolish) : escapedPolish(false);
-        EXPECT_NE(res.find("Text (String) = " + expected), std::string::npos) << "ogrinfo does not list the new text";
-        EXPECT_NE(res.find("Text (String) = S-17"), std::string::npos) << "ogrinfo does not list the attribute";
+        std::string expected
+            = back.codePage() == "ANSI_1250" || back.isUtf8() ? std::string(kPolish) : escapedPolish(false);
+        EXPECT_NE(res.find("Text (String) = " + expected), std::string::npos)
+            << "ogrinfo does not list the new text";
+        EXPECT_NE(res.find("Text (String) = S-17"), std::string::npos)
+            << "ogrinfo does not list the attribute";
     }
     if (!std::getenv("LUMO_DXF_KEEP")) // for looking at the files by hand
         fs::remove_all(dir);
@@ -378,7 +407,9 @@ TEST(DxfEditSmall, RotatingAReferenceTurnsItsAttributes)
 
 TEST(DxfEditSmall, DrawingsWithoutHandlesGetNoneAdded)
 {
-    std::string path = lumo::test::TestDrawing("awkward_entities_only_trailing_spaces_noEOF__ezdxf_recover01.dxf").string();
+    std::string path
+        = lumo::test::TestDrawing("awkward_entities_only_trailing_spaces_noEOF__ezdxf_recover01.dxf")
+              .string();
     if (!fs::exists(path))
         GTEST_SKIP() << "corpus not found";
     Document doc = Document::load(path);
@@ -393,8 +424,9 @@ TEST(DxfEditSmall, DrawingsWithoutHandlesGetNoneAdded)
 
 TEST(DxfImport, EverythingABlockNeedsComesAlong)
 {
-    const char* sources[] = {"r2013_odafamily_attribs__qcad_flange.dxf", "r2018_acad_attribs__libredwg_example_2018.dxf",
-                             "r12_acad_attribs__ACadSharp_sample_AC1009_ascii.dxf"};
+    const char* sources[]
+        = {"r2013_odafamily_attribs__qcad_flange.dxf", "r2018_acad_attribs__libredwg_example_2018.dxf",
+           "r12_acad_attribs__ACadSharp_sample_AC1009_ascii.dxf"};
     for (const char* file : sources) {
         std::string path = lumo::test::TestDrawing(file).string();
         if (!fs::exists(path))
@@ -431,7 +463,8 @@ TEST(DxfImport, EverythingABlockNeedsComesAlong)
                         todo.push_back(*nested);
                     }
                     for (const Entity& k : e.children())
-                        EXPECT_TRUE(k.typeName() == "ATTRIB" || k.typeName() == "VERTEX" || k.typeName() == "SEQEND");
+                        EXPECT_TRUE(k.typeName() == "ATTRIB" || k.typeName() == "VERTEX"
+                                    || k.typeName() == "SEQEND");
                 }
             }
         }

@@ -9,9 +9,10 @@ namespace {
 
 std::string drawing(const std::string& version, const std::string& codePage, const std::string& text)
 {
-    return "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\n" + version + "\n  9\n$DWGCODEPAGE\n  3\n" + codePage +
-           "\n  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n  0\nTEXT\n  8\n0\n 10\n0.0\n 20\n0.0\n 40\n1.0\n  1\n" + text +
-           "\n  0\nENDSEC\n  0\nEOF\n";
+    return "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\n" + version + "\n  9\n$DWGCODEPAGE\n  3\n"
+        + codePage
+        + "\n  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n  0\nTEXT\n  8\n0\n 10\n0.0\n 20\n0.0\n 40\n1.0\n  1\n"
+        + text + "\n  0\nENDSEC\n  0\nEOF\n";
 }
 
 } // namespace
@@ -26,9 +27,15 @@ TEST(DxfText, DecodesEveryEncoding)
         std::string utf8;
     };
     const Case cases[] = {
-        {"cp1250 Polish", "AC1015", "ANSI_1250", "\xAF\xF3\xB3w \xA3\xF3""d\x9F", "Żółw Łódź"},
+        {"cp1250 Polish", "AC1015", "ANSI_1250",
+         "\xAF\xF3\xB3w \xA3\xF3"
+         "d\x9F",
+         "Żółw Łódź"},
         {"cp1251 Cyrillic", "AC1015", "ANSI_1251", "\xCF\xF0\xE8\xE2\xE5\xF2", "Привет"},
-        {"cp1252 default", "AC1009", "", "M\xFC""nchen", "München"},
+        {"cp1252 default", "AC1009", "",
+         "M\xFC"
+         "nchen",
+         "München"},
         {"escapes in an 8-bit file", "AC1015", "ANSI_1252", "\\U+017Bu\\U+0142w", "Żułw"},
         {"UTF-8 from AC1021", "AC1021", "ANSI_1252", "Żółw", "Żółw"},
         {"escapes in UTF-8", "AC1032", "ANSI_1252", "a\\U+0105b", "aąb"},
@@ -55,7 +62,9 @@ TEST(DxfText, WritesTheDrawingsEncoding)
         std::string raw;
     };
     const Case cases[] = {
-        {"Polish in cp1250", "AC1015", "ANSI_1250", "Łódź", "\xA3\xF3""d\x9F"},
+        {"Polish in cp1250", "AC1015", "ANSI_1250", "Łódź",
+         "\xA3\xF3"
+         "d\x9F"},
         {"outside the page: escaped", "AC1015", "ANSI_1252", "Łx", "\\U+0141x"},
         {"UTF-8 as is", "AC1032", "ANSI_1252", "Łódź", "Łódź"},
     };

@@ -27,17 +27,17 @@ protected:
     DescriptionForm()
     {
         suite.suite.writeBytes("aZasoby\\Listy\\Wnioskodawcy.lst",
-                               "Zarz\xB9" "d Dr\xF3g\r\n\r\n  Gmina  \r\n");
+                               "Zarz\xB9"
+                               "d Dr\xF3g\r\n\r\n  Gmina  \r\n");
         suite.suite.writeBytes("aZasoby\\Listy\\Wykonawcy.lst", "Firma X, sp. z o.o.\r\n");
-        suite.suite.writeBytes("Dane\\Miasto\\Ulic\\Ulice.lst",
-                               "; ulice\r\nKwiatowa\r\nD\xB3uga, Polna\r\n");
+        suite.suite.writeBytes("Dane\\Miasto\\Ulic\\Ulice.lst", "; ulice\r\nKwiatowa\r\nD\xB3uga, Polna\r\n");
         suite.setDrawingProperty("OSTULICA", "Długa");
     }
 
     std::unique_ptr<frmAtrybutySygnalizatora> makeForm()
     {
-        auto form = std::make_unique<frmAtrybutySygnalizatora>(suite.ctx, onTop,
-                                                               QStringLiteral("30-18/987/K1p"));
+        auto form
+            = std::make_unique<frmAtrybutySygnalizatora>(suite.ctx, onTop, QStringLiteral("30-18/987/K1p"));
         form->m_KtoNaniosl = QStringLiteral("Jan Kowalski");
         form->m_NrZlecenia = QStringLiteral("Z/12/2024");
         return form;
@@ -60,8 +60,7 @@ protected:
         EXPECT_TRUE(ran);
     }
 
-    template <typename T>
-    static T* child(QWidget& form, const char* name)
+    template <typename T> static T* child(QWidget& form, const char* name)
     {
         T* widget = form.findChild<T*>(QString::fromLatin1(name));
         if (widget == nullptr)
@@ -79,8 +78,7 @@ protected:
                 if (ch.unicode() < 0x80)
                     QTest::keyClick(edit, ch.toLatin1());
                 else
-                    QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch),
-                                        Qt::NoModifier);
+                    QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), Qt::NoModifier);
             }
         } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
             typeInto(combo->lineEdit(), text);
@@ -102,8 +100,7 @@ TEST_F(DescriptionForm, ActivationFillsTheForm)
         EXPECT_EQ(child<QLineEdit>(*form, "fldKtoNaniosl")->text(), "Jan Kowalski");
         EXPECT_EQ(child<QLineEdit>(*form, "fldNrZlecenia")->text(), "Z/12/2024");
         EXPECT_EQ(child<QLabel>(*form, "Label2")->text(), "Sygnalizator: 30-18/987/K1p");
-        EXPECT_EQ(child<QLabel>(*form, "lblFormatDaty")->text(),
-                  "(Format daty: " + ShortDatePattern() + ")");
+        EXPECT_EQ(child<QLabel>(*form, "lblFormatDaty")->text(), "(Format daty: " + ShortDatePattern() + ")");
         for (const char* picker : {"dtpDataRealizacji", "dtpDataZlecenia", "dtpDataInwent"})
             EXPECT_EQ(child<QDateEdit>(*form, picker)->date(), QDate::currentDate()) << picker;
 
@@ -184,9 +181,16 @@ TEST_F(DescriptionForm, PlusAppendsTheTypedStreet)
         QByteArray after;
     };
     const Case cases[] = {
-        {"once", QByteArray("Kwiatowa\r\n"), 1, "Kwiatowa\r\n\xAF" "elazna\r\n"},
-        {"twice", QByteArray("Kwiatowa\r\n"), 2, "Kwiatowa\r\n\xAF" "elazna\r\n\xAF" "elazna\r\n"},
-        {"file created", std::nullopt, 1, "\xAF" "elazna\r\n"},
+        {"once", QByteArray("Kwiatowa\r\n"), 1,
+         "Kwiatowa\r\n\xAF"
+         "elazna\r\n"},
+        {"twice", QByteArray("Kwiatowa\r\n"), 2,
+         "Kwiatowa\r\n\xAF"
+         "elazna\r\n\xAF"
+         "elazna\r\n"},
+        {"file created", std::nullopt, 1,
+         "\xAF"
+         "elazna\r\n"},
     };
     for (const Case& c : cases) {
         ListSuite local;
@@ -226,8 +230,8 @@ TEST_F(DescriptionForm, PlusWithoutStreetFolder)
     const auto messages = local.dialogs.messages();
     ASSERT_EQ(messages.size(), 4u);
     EXPECT_EQ(messages[3].text,
-              "Nie można przeczytać listy z ulicami\r\n[" +
-                  DisplayPath(local.suite.path("Dane\\Miasto\\Ulic\\Ulice.lst")) + "]");
+              "Nie można przeczytać listy z ulicami\r\n["
+                  + DisplayPath(local.suite.path("Dane\\Miasto\\Ulic\\Ulice.lst")) + "]");
 }
 
 TEST_F(DescriptionForm, MissingSharedListsLeaveTheFormUsable)
@@ -245,9 +249,9 @@ TEST_F(DescriptionForm, MissingSharedListsLeaveTheFormUsable)
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].title, "LUMO_Sygnalizacja");
     EXPECT_EQ(messages[0].icon, DialogIcon::Exclamation);
-    EXPECT_EQ(messages[0].text, "Nie znaleziono pliku z listą: \r\n[" +
-                                    DisplayPath(local.suite.path("aZasoby\\Listy\\Wnioskodawcy.lst")) +
-                                    "]");
+    EXPECT_EQ(messages[0].text,
+              "Nie znaleziono pliku z listą: \r\n["
+                  + DisplayPath(local.suite.path("aZasoby\\Listy\\Wnioskodawcy.lst")) + "]");
     EXPECT_TRUE(messages[1].text.contains("Wykonawcy.lst"));
 }
 

@@ -32,7 +32,7 @@ TEST(DetectorSettingsDialog, ShowsTheScaledHeightAndOkWritesTheFontAsTyped)
         QString shown;
         bool ok;
         QString storedHeight; // "<none>": not written
-        QString nextRead;     // the height the next reader gives
+        QString nextRead; // the height the next reader gives
     };
     const std::vector<Case> cases{
         {true, 500, "0,5", "250", false, "<none>", "0.5"},

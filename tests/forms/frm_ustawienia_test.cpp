@@ -68,9 +68,10 @@ void ChangeEveryVisibleControl(Ui::frmUstawienia& ui, const QString& scale)
 TEST(SettingsDialog, LoadShowsTheStoredValuesCentredOnTheScreen)
 {
     DialogRun run;
-    run.lists.suite.writeBytes(kIni, "[OstatnioUzyte]\r\nCzcionkaOpisuSygnWys=0,6\r\nFormatPR=1\r\n"
-                                     "DomyslnyDetektor=2\r\nOpisyWarunkowych=0\r\n"
-                                     "CzyPytNumInwSyg=2\r\n");
+    run.lists.suite.writeBytes(kIni,
+                               "[OstatnioUzyte]\r\nCzcionkaOpisuSygnWys=0,6\r\nFormatPR=1\r\n"
+                               "DomyslnyDetektor=2\r\nOpisyWarunkowych=0\r\n"
+                               "CzyPytNumInwSyg=2\r\n");
     run.lists.startup.suiteMarkerMode = true;
     auto dialog = run.open();
     auto& ui = dialog->ui();
@@ -79,8 +80,8 @@ TEST(SettingsDialog, LoadShowsTheStoredValuesCentredOnTheScreen)
                             ui.cmbFormatPR->currentText(), ui.cmbDomDetektor->currentText()};
     EXPECT_EQ(texts, QStringList({"500", "0,6", "0.73", "300", "PxxRxx", "Obszary detekcji"}));
     const std::vector<bool> states{ui.chkTextScaled->isChecked(), ui.chkUstOpisSygnWar->isChecked(),
-                                   ui.chkOstrzezDuplikatSygn->isChecked(),
-                                   ui.txtSygFontWdth->isHidden(), ui.cmbDomDetektor->isHidden()};
+                                   ui.chkOstrzezDuplikatSygn->isChecked(), ui.txtSygFontWdth->isHidden(),
+                                   ui.cmbDomDetektor->isHidden()};
     EXPECT_EQ(states, std::vector<bool>({true, false, true, true, true}));
     // Centred give or take the window frame, which is not known before showing.
     const QPoint centre = QGuiApplication::primaryScreen()->geometry().center();
@@ -100,10 +101,10 @@ TEST(SettingsDialog, ScaledHeightFollowsTheScaleTheHeightAndTheSwitch)
         bool ticked;
         QString shown;
     };
-    const Case cases[] = {{"250", "1,5", true, "375"}, {"500", "1.5", true, "750"},
-                          {"250", "0.73", true, "182" + point + "5"}, {"500", "abc", true, "0"},
-                          {"abc", "2", true, "0"}, {"250", "1,5", false, ""},
-                          {"250", "1,5", true, "375"}};
+    const Case cases[] = {
+        {"250", "1,5", true, "375"}, {"500", "1.5", true, "750"}, {"250", "0.73", true, "182" + point + "5"},
+        {"500", "abc", true, "0"},   {"abc", "2", true, "0"},     {"250", "1,5", false, ""},
+        {"250", "1,5", true, "375"}};
     for (const Case& c : cases) {
         ui.cbSkala->setEditText(c.scale);
         ui.txtSygFontHeight->setText(c.height);
@@ -135,8 +136,9 @@ TEST(SettingsDialog, OkWritesTheSettingsTheRunAndTheDrawing)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DialogRun run;
-        run.lists.suite.writeBytes(kIni, "[OstatnioUzyte]\r\nDomyslnyDetektor=" + c.detectorRead +
-                                             "\r\nCzcionkaOpisuSygnSzer=0,8\r\n");
+        run.lists.suite.writeBytes(kIni,
+                                   "[OstatnioUzyte]\r\nDomyslnyDetektor=" + c.detectorRead
+                                       + "\r\nCzcionkaOpisuSygnSzer=0,8\r\n");
         run.lists.app->hasDocument = c.drawingOpen;
         if (!c.hostConnected)
             run.lists.session.app = nullptr;
@@ -147,9 +149,12 @@ TEST(SettingsDialog, OkWritesTheSettingsTheRunAndTheDrawing)
         EXPECT_EQ(run.optionsForm.calls,
                   QStringList({"caption", QStringLiteral("scale %1").arg(c.runScale), "label"}));
         EXPECT_EQ(run.skala(), c.skala);
-        const QStringList written{run.ini("OpisyWarunkowych"), run.ini("CzyPytNumInwSyg"),
-                                  run.ini("SkalujTekst", "LUMO_Sygnalizatory"), run.ini("FormatPR"),
-                                  run.ini("CzcionkaOpisuSygnWys"), run.ini("CzcionkaOpisuSygnSzer"),
+        const QStringList written{run.ini("OpisyWarunkowych"),
+                                  run.ini("CzyPytNumInwSyg"),
+                                  run.ini("SkalujTekst", "LUMO_Sygnalizatory"),
+                                  run.ini("FormatPR"),
+                                  run.ini("CzcionkaOpisuSygnWys"),
+                                  run.ini("CzcionkaOpisuSygnSzer"),
                                   run.ini("DomyslnyDetektor")};
         EXPECT_EQ(written, QStringList({"0", "0", "0", "1", "2,5", "0,8", c.detectorWritten}));
         EXPECT_FALSE(run.lists.startup.textScaling);
@@ -162,8 +167,8 @@ TEST(SettingsDialog, OkWritesTheSettingsTheRunAndTheDrawing)
 TEST(SettingsDialog, CancelWritesNothing)
 {
     DialogRun run;
-    const QByteArray before =
-        "; r\xEA" "cznie\r\n[OstatnioUzyte]\r\nFormatPR = 0\r\nDomyslnyDetektor=1\r\n";
+    const QByteArray before = "; r\xEA"
+                              "cznie\r\n[OstatnioUzyte]\r\nFormatPR = 0\r\nDomyslnyDetektor=1\r\n";
     run.lists.suite.writeBytes(kIni, before);
     auto dialog = run.open();
     ChangeEveryVisibleControl(dialog->ui(), "1000");

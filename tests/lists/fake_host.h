@@ -70,7 +70,7 @@ public:
 
     std::string typeName() const override { return "IAcadApplication"; }
     bool visible() const override { return true; }
-    void setVisible(bool) override {}
+    void setVisible(bool) override { }
     std::shared_ptr<cad::HostState> getAcadState() override { return nullptr; }
     long documentsCount() const override { return hasDocument ? 1 : 0; }
     std::shared_ptr<cad::Document> activeDocument() override

@@ -41,12 +41,10 @@ TEST(ListGrammar, FieldsAndLines)
         {"empty line is one empty field", "\r\n", {""}, {""}},
         {"comma before the line end", "a,\r\n", {"a", ""}, {"a,"}},
         {"blanks around fields", "  a  ,  b  \r\n", {"a", "b"}, {"  a  ,  b  "}},
-        {"quotes keep commas, rest skipped", "\"x, y\"  z ,w\r\n", {"x, y", "w"},
-         {"\"x, y\"  z ,w"}},
+        {"quotes keep commas, rest skipped", "\"x, y\"  z ,w\r\n", {"x, y", "w"}, {"\"x, y\"  z ,w"}},
         {"quote runs over the line end", "\"a,\r\nb\",c", {"a,\r\nb", "c"}, {"\"a,", "b\",c"}},
         {"unterminated quote runs to the end", "\"a, b", {"a, b"}, {"\"a, b"}},
-        {"CR, LF and CR LF end lines", "a\rb\nc\r\nd", {"a", "b", "c", "d"},
-         {"a", "b", "c", "d"}},
+        {"CR, LF and CR LF end lines", "a\rb\nc\r\nd", {"a", "b", "c", "d"}, {"a", "b", "c", "d"}},
         {"blank line inside", "a\r\n   \r\nb\r\n", {"a", "", "b"}, {"a", "   ", "b"}},
         {"tabs are not blanks", "\ta\t,b", {"\ta\t", "b"}, {"\ta\t,b"}},
     };
@@ -69,20 +67,30 @@ struct CityCase {
 TEST(StreetList, GrammarAndPreselection)
 {
     const CityCase cases[] = {
-        {"comments, blank line, padding", "; ulice dzielnicy A\r\n\r\n  Kwiatowa  \r\nD\xB3uga\r\n",
-         std::nullopt, {"Kwiatowa", "Długa"}, -1},
+        {"comments, blank line, padding",
+         "; ulice dzielnicy A\r\n\r\n  Kwiatowa  \r\nD\xB3uga\r\n",
+         std::nullopt,
+         {"Kwiatowa", "Długa"},
+         -1},
         {"a comma splits a line", "Rondo, Kwiatowa\r\n", std::nullopt, {"Rondo", "Kwiatowa"}, -1},
-        {"a comment hides only its first field", "; stare ulice, do usuni\xEA" "cia\r\n",
-         std::nullopt, {"do usunięcia"}, -1},
+        {"a comment hides only its first field",
+         "; stare ulice, do usuni\xEA"
+         "cia\r\n",
+         std::nullopt,
+         {"do usunięcia"},
+         -1},
         {"quoted street keeps its comma; no final line end",
-         "\"Rondo, Kwiatowa\" x\r\n\xAF\xF3\xB3kiewskiego", std::nullopt,
-         {"Rondo, Kwiatowa", "Żółkiewskiego"}, -1},
-        {"the last of two equal streets wins", "Kwiatowa\r\nD\xB3uga\r\nKwiatowa\r\n",
-         "Kwiatowa", {"Kwiatowa", "Długa", "Kwiatowa"}, 2},
-        {"drawing value is trimmed", "Kwiatowa\r\nD\xB3uga\r\n", "  Długa ",
-         {"Kwiatowa", "Długa"}, 1},
-        {"unknown street leaves the first", "Kwiatowa\r\nD\xB3uga\r\n", "Polna",
-         {"Kwiatowa", "Długa"}, 0},
+         "\"Rondo, Kwiatowa\" x\r\n\xAF\xF3\xB3kiewskiego",
+         std::nullopt,
+         {"Rondo, Kwiatowa", "Żółkiewskiego"},
+         -1},
+        {"the last of two equal streets wins",
+         "Kwiatowa\r\nD\xB3uga\r\nKwiatowa\r\n",
+         "Kwiatowa",
+         {"Kwiatowa", "Długa", "Kwiatowa"},
+         2},
+        {"drawing value is trimmed", "Kwiatowa\r\nD\xB3uga\r\n", "  Długa ", {"Kwiatowa", "Długa"}, 1},
+        {"unknown street leaves the first", "Kwiatowa\r\nD\xB3uga\r\n", "Polna", {"Kwiatowa", "Długa"}, 0},
         {"comparison is exact", "Kwiatowa\r\n", "kwiatowa", {"Kwiatowa"}, 0},
         {"empty property selects nothing", "Kwiatowa\r\n", "", {"Kwiatowa"}, -1},
         {"empty list", "", "Kwiatowa", {}, -1},
@@ -104,18 +112,18 @@ TEST(StreetList, GrammarAndPreselection)
 
 TEST(IntersectionList, GrammarAndPreselection)
 {
-    const QByteArray list = "987 Rondo Kwiatowa\r\n12 Plac Wolno\x9C" "ci\r\n";
+    const QByteArray list = "987 Rondo Kwiatowa\r\n12 Plac Wolno\x9C"
+                            "ci\r\n";
     const CityCase cases[] = {
-        {"number of the second entry", list, "12",
-         {"987 Rondo Kwiatowa", "12 Plac Wolności"}, 1},
-        {"a prefix of a number matches nothing", list, "98",
-         {"987 Rondo Kwiatowa", "12 Plac Wolności"}, 0},
-        {"the drawing value is not trimmed", list, " 12",
-         {"987 Rondo Kwiatowa", "12 Plac Wolności"}, 0},
-        {"no value in the drawing", list, std::nullopt,
-         {"987 Rondo Kwiatowa", "12 Plac Wolności"}, -1},
-        {"comments skipped, leading blanks dropped", "; komentarz\r\n5 A\r\n  7  Rynek\r\n", "7",
-         {"5 A", "7  Rynek"}, 1},
+        {"number of the second entry", list, "12", {"987 Rondo Kwiatowa", "12 Plac Wolności"}, 1},
+        {"a prefix of a number matches nothing", list, "98", {"987 Rondo Kwiatowa", "12 Plac Wolności"}, 0},
+        {"the drawing value is not trimmed", list, " 12", {"987 Rondo Kwiatowa", "12 Plac Wolności"}, 0},
+        {"no value in the drawing", list, std::nullopt, {"987 Rondo Kwiatowa", "12 Plac Wolności"}, -1},
+        {"comments skipped, leading blanks dropped",
+         "; komentarz\r\n5 A\r\n  7  Rynek\r\n",
+         "7",
+         {"5 A", "7  Rynek"},
+         1},
         {"entry without a description", "44\r\n45\r\n", "45", {"44", "45"}, 1},
     };
     for (const CityCase& c : cases) {
@@ -154,8 +162,8 @@ TEST(CityLists, NoDrawingOpen)
     EXPECT_EQ(streets.count(), 1);
     EXPECT_EQ(streets.currentIndex(), -1);
     EXPECT_EQ(intersections.currentIndex(), -1);
-    const QString noDocument =
-        QStringLiteral("LUMO_Sygnalizatory: Najpierw proszę otworzyć jakiś dokument...");
+    const QString noDocument
+        = QStringLiteral("LUMO_Sygnalizatory: Najpierw proszę otworzyć jakiś dokument...");
     EXPECT_EQ(suite.hostMessages, (std::vector<QString>{noDocument, noDocument}));
 }
 
@@ -173,17 +181,32 @@ TEST(SharedLists, Grammar)
         QStringList items;
     };
     const Case cases[] = {
-        {"contractors keep commas", LoadContractorList, "aZasoby\\Listy\\Wykonawcy.lst",
-         "Firma X, sp. z o.o.\r\n   \r\n  Zak\xB3" "ad Y  \r\n", {},
+        {"contractors keep commas",
+         LoadContractorList,
+         "aZasoby\\Listy\\Wykonawcy.lst",
+         "Firma X, sp. z o.o.\r\n   \r\n  Zak\xB3"
+         "ad Y  \r\n",
+         {},
          {"Firma X, sp. z o.o.", "Zakład Y"}},
-        {"applicants go after what the combo holds", LoadApplicantList,
-         "aZasoby\\Listy\\Wnioskodawcy.lst", "\r\nZarz\xB9" "d Dr\xF3g\r\n\"Gmina\"", {"Inny"},
+        {"applicants go after what the combo holds",
+         LoadApplicantList,
+         "aZasoby\\Listy\\Wnioskodawcy.lst",
+         "\r\nZarz\xB9"
+         "d Dr\xF3g\r\n\"Gmina\"",
+         {"Inny"},
          {"Inny", "Zarząd Dróg", "\"Gmina\""}},
-        {"device types: fields, no comments", LoadTypeList, "aZasoby\\Listy\\SygnTypySygnDet.lst",
-         "; stare\r\nFirma A, Firma B\r\n  \"C, D\"\r\n\r\n", {},
+        {"device types: fields, no comments",
+         LoadTypeList,
+         "aZasoby\\Listy\\SygnTypySygnDet.lst",
+         "; stare\r\nFirma A, Firma B\r\n  \"C, D\"\r\n\r\n",
+         {},
          {"; stare", "Firma A", "Firma B", "C, D"}},
-        {"empty list selects nothing", LoadTypeList, "aZasoby\\Listy\\SygnTypySygnDet.lst",
-         "\r\n \r\n", {}, {}},
+        {"empty list selects nothing",
+         LoadTypeList,
+         "aZasoby\\Listy\\SygnTypySygnDet.lst",
+         "\r\n \r\n",
+         {},
+         {}},
     };
     for (const Case& c : cases) {
         ListSuite suite;
@@ -203,7 +226,8 @@ TEST(LightSourceList, PairsAndCodes)
 {
     ListSuite suite;
     suite.suite.writeBytes("aZasoby\\Listy\\SygnZrodSwiatla.lst",
-                "LED,L1\r\nHalogen,\r\n\xAF" "ar\xF3wka , Z \r\n,X\r\n\"LED, nowy\",L2\r\nOstatni");
+                           "LED,L1\r\nHalogen,\r\n\xAF"
+                           "ar\xF3wka , Z \r\n,X\r\n\"LED, nowy\",L2\r\nOstatni");
     QComboBox combo;
     LightSourceCodes table;
     LoadLightSourceList(suite.ctx, &combo, table);
@@ -249,8 +273,7 @@ TEST(ListFiles, MissingFileMessages)
         EXPECT_EQ(table.codes.size(), 5u);
     };
     const Case cases[] = {
-        {"streets", LoadStreetList, "Dane\\Miasto\\Ulic\\Ulice.lst",
-         "Nie można przeczytać listy ulic."},
+        {"streets", LoadStreetList, "Dane\\Miasto\\Ulic\\Ulice.lst", "Nie można przeczytać listy ulic."},
         {"intersections", LoadIntersectionList, "Dane\\Miasto\\Ulic\\Skrzyzowania.lst",
          "Nie można przeczytać listy skrzyżowań."},
         {"applicants", LoadApplicantList, "aZasoby\\Listy\\Wnioskodawcy.lst",
@@ -305,17 +328,36 @@ TEST(ListFiles, Appends)
         QByteArray after;
     };
     const Case cases[] = {
-        {"intersection twice", AppendIntersectionEntry, "Skrzyzowania.lst",
-         QByteArray("987 Rondo\r\n; stare\r\n"), {"123 Nowe", "123 Nowe"},
+        {"intersection twice",
+         AppendIntersectionEntry,
+         "Skrzyzowania.lst",
+         QByteArray("987 Rondo\r\n; stare\r\n"),
+         {"123 Nowe", "123 Nowe"},
          "987 Rondo\r\n; stare\r\n123 Nowe\r\n123 Nowe\r\n"},
-        {"street in cp1250", AppendStreetEntry, "Ulice.lst", QByteArray("Kwiatowa\r\n"),
-         {"Żwirki i Wigury"}, "Kwiatowa\r\n\xAFwirki i Wigury\r\n"},
-        {"missing file is created", AppendStreetEntry, "Ulice.lst", std::nullopt, {"Kwiatowa"},
+        {"street in cp1250",
+         AppendStreetEntry,
+         "Ulice.lst",
+         QByteArray("Kwiatowa\r\n"),
+         {"Żwirki i Wigury"},
+         "Kwiatowa\r\n\xAFwirki i Wigury\r\n"},
+        {"missing file is created",
+         AppendStreetEntry,
+         "Ulice.lst",
+         std::nullopt,
+         {"Kwiatowa"},
          "Kwiatowa\r\n"},
-        {"empty text adds an empty line", AppendIntersectionEntry, "Skrzyzowania.lst",
-         QByteArray("1 A\r\n"), {""}, "1 A\r\n\r\n"},
-        {"a last line without its end is continued", AppendStreetEntry, "Ulice.lst",
-         QByteArray("Polna"), {" Nowa "}, "Polna Nowa \r\n"},
+        {"empty text adds an empty line",
+         AppendIntersectionEntry,
+         "Skrzyzowania.lst",
+         QByteArray("1 A\r\n"),
+         {""},
+         "1 A\r\n\r\n"},
+        {"a last line without its end is continued",
+         AppendStreetEntry,
+         "Ulice.lst",
+         QByteArray("Polna"),
+         {" Nowa "},
+         "Polna Nowa \r\n"},
     };
     for (const Case& c : cases) {
         ListSuite suite;

@@ -26,10 +26,9 @@ public:
         startup.programFolder = suite.programFolder();
         startup.cityDataFolder = suite.path(QStringLiteral("Dane\\Miasto"));
         session.app = app;
-        session.message = [this](const std::string& title, const std::string& text,
-                                 cad::MessageIcon) {
-            hostMessages.push_back(QString::fromStdString(title) + QStringLiteral(": ") +
-                                   QString::fromStdString(text));
+        session.message = [this](const std::string& title, const std::string& text, cad::MessageIcon) {
+            hostMessages.push_back(QString::fromStdString(title) + QStringLiteral(": ")
+                                   + QString::fromStdString(text));
         };
     }
 

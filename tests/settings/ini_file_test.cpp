@@ -41,7 +41,10 @@ const QStringList kWindowsFile = {
 
 class IniFileTest : public ::testing::Test {
 protected:
-    QString writeSettings(const QStringList& lines) { return suite.writeAnsiLines("LUMO\\Programy\\LUMO.ini", lines); }
+    QString writeSettings(const QStringList& lines)
+    {
+        return suite.writeAnsiLines("LUMO\\Programy\\LUMO.ini", lines);
+    }
     QByteArray settingsBytes() const { return suite.readBytes("LUMO\\Programy\\LUMO.ini"); }
 
     test::TempSuite suite;
@@ -170,7 +173,8 @@ TEST_F(IniFileTest, AMissingFileIsCreated)
     ASSERT_TRUE(WriteIniString(file, "OstatnioUzyte", "Operator00", " Łukasz "));
     EXPECT_EQ(settingsBytes(), ToAnsi("[OstatnioUzyte]\r\nOperator00=Łukasz \r\n"));
     EXPECT_EQ(ReadIniString(file, "OstatnioUzyte", "Operator00", ""), QStringLiteral("Łukasz"));
-    const QStringList entries = QDir(ToNativePath(suite.programFolder())).entryList(QDir::Files | QDir::Hidden);
+    const QStringList entries
+        = QDir(ToNativePath(suite.programFolder())).entryList(QDir::Files | QDir::Hidden);
     EXPECT_EQ(entries, QStringList{"LUMO.ini"});
 }
 

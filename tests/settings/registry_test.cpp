@@ -21,39 +21,37 @@ const QString kDirectories = QStringLiteral("Software\\Tarn\\Directories");
 // version decides how the text of hex(2) values is stored.
 QString ExportText(bool version5)
 {
-    const QString expandable =
-        version5 ? QStringLiteral("hex(2):25,00,54,00,45,00,4d,00,50,00,25,00,00,00")
-                 : QStringLiteral("hex(2):25,54,45,4d,50,25,00");
-    const QString wrapped =
-        version5 ? QStringLiteral("hex(2):44,00,3a,00,5c,00,44,00,61,00,6e,00,65,00,5c,00,4b,00,72,00,\\\r\n"
-                                  "  61,00,6b,00,00,00")
-                 : QStringLiteral("hex(2):44,3a,5c,44,61,6e,65,5c,4b,72,\\\r\n  61,6b,00");
-    return (version5 ? QStringLiteral("Windows Registry Editor Version 5.00") : QStringLiteral("REGEDIT4")) +
-           QStringLiteral("\r\n\r\n"
-                          "[HKEY_CURRENT_USER\\Software\\Tarn]\r\n"
-                          "\r\n"
-                          "[HKEY_CURRENT_USER\\Software\\Tarn\\Directories]\r\n"
-                          "@=\"domyślna\"\r\n"
-                          "\"aDane\"=\"D:\\\\Dane\"\r\n"
-                          "\"City\"=\"Kraków\"\r\n"
-                          "\"Cytat\"=\"a \\\"b\\\" c\"\r\n"
-                          "\"Liczba\"=dword:00000031\r\n"
-                          "\"Binarny\"=hex:41,42,43,00,44\r\n"
-                          "\"Rozw\"=") +
-           expandable +
-           QStringLiteral("\r\n\"Zawiniety\"=") + wrapped +
-           QStringLiteral("\r\n"
-                          "\"Dlugi\"=\"012345678901234567890123456789012345678901234\"\r\n"
-                          "\"Dokladnie39\"=\"012345678901234567890123456789012345678\"\r\n"
-                          "\"Dokladnie40\"=\"0123456789012345678901234567890123456789\"\r\n"
-                          "\"Usuniety\"=\"x\"\r\n"
-                          "\"Usuniety\"=-\r\n"
-                          "\r\n"
-                          "[HKEY_CURRENT_USER\\Software\\Tarn\\Stary]\r\n"
-                          "\"x\"=\"1\"\r\n"
-                          "\r\n"
-                          "[-HKEY_CURRENT_USER\\Software\\Tarn\\Stary]\r\n"
-                          "\r\n");
+    const QString expandable = version5 ? QStringLiteral("hex(2):25,00,54,00,45,00,4d,00,50,00,25,00,00,00")
+                                        : QStringLiteral("hex(2):25,54,45,4d,50,25,00");
+    const QString wrapped = version5
+        ? QStringLiteral("hex(2):44,00,3a,00,5c,00,44,00,61,00,6e,00,65,00,5c,00,4b,00,72,00,\\\r\n"
+                         "  61,00,6b,00,00,00")
+        : QStringLiteral("hex(2):44,3a,5c,44,61,6e,65,5c,4b,72,\\\r\n  61,6b,00");
+    return (version5 ? QStringLiteral("Windows Registry Editor Version 5.00") : QStringLiteral("REGEDIT4"))
+        + QStringLiteral("\r\n\r\n"
+                         "[HKEY_CURRENT_USER\\Software\\Tarn]\r\n"
+                         "\r\n"
+                         "[HKEY_CURRENT_USER\\Software\\Tarn\\Directories]\r\n"
+                         "@=\"domyślna\"\r\n"
+                         "\"aDane\"=\"D:\\\\Dane\"\r\n"
+                         "\"City\"=\"Kraków\"\r\n"
+                         "\"Cytat\"=\"a \\\"b\\\" c\"\r\n"
+                         "\"Liczba\"=dword:00000031\r\n"
+                         "\"Binarny\"=hex:41,42,43,00,44\r\n"
+                         "\"Rozw\"=")
+        + expandable + QStringLiteral("\r\n\"Zawiniety\"=") + wrapped
+        + QStringLiteral("\r\n"
+                         "\"Dlugi\"=\"012345678901234567890123456789012345678901234\"\r\n"
+                         "\"Dokladnie39\"=\"012345678901234567890123456789012345678\"\r\n"
+                         "\"Dokladnie40\"=\"0123456789012345678901234567890123456789\"\r\n"
+                         "\"Usuniety\"=\"x\"\r\n"
+                         "\"Usuniety\"=-\r\n"
+                         "\r\n"
+                         "[HKEY_CURRENT_USER\\Software\\Tarn\\Stary]\r\n"
+                         "\"x\"=\"1\"\r\n"
+                         "\r\n"
+                         "[-HKEY_CURRENT_USER\\Software\\Tarn\\Stary]\r\n"
+                         "\r\n");
 }
 
 QByteArray Utf16Export(const QString& text)
@@ -107,7 +105,8 @@ TEST_P(RegistryFileTest, ReadsValuesAsTheRegistryGivesThem)
         {"Software\\Inny", "aDane", "Brak"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(read(file, c.subkey, c.value), c.expected) << c.subkey.toStdString() << " " << c.value.toStdString();
+        EXPECT_EQ(read(file, c.subkey, c.value), c.expected)
+            << c.subkey.toStdString() << " " << c.value.toStdString();
     EXPECT_EQ(read(file, kDirectories, "aDane", RegistryRoot::LocalMachine), "Brak");
     EXPECT_TRUE(dialogs.calls().empty());
 }
@@ -152,7 +151,8 @@ TEST(RegistryFile, MissingUnreadableAndForeignFiles)
     for (const Case& c : cases) {
         dialogs.clear();
         dialogs.acceptMessages(1);
-        EXPECT_EQ(RegReadStringFromFile(dialogs, c.file, RegistryRoot::CurrentUser, kDirectories, "aDane"), "");
+        EXPECT_EQ(RegReadStringFromFile(dialogs, c.file, RegistryRoot::CurrentUser, kDirectories, "aDane"),
+                  "");
         ASSERT_EQ(dialogs.calls().size(), 1u);
         EXPECT_EQ(dialogs.calls()[0].text, c.message);
     }

@@ -46,8 +46,8 @@ bool operator==(const ReadResults& a, const ReadResults& b)
 {
     return std::tie(a.defaultDetector, a.formatPR, a.czyUstawPetle, a.loopShape, a.signalHeight,
                     a.signalWidth, a.detectorHeight, a.detectorWidth, a.conditional, a.inventory,
-                    a.textScaling, a.orientation) ==
-           std::tie(b.defaultDetector, b.formatPR, b.czyUstawPetle, b.loopShape, b.signalHeight,
+                    a.textScaling, a.orientation)
+        == std::tie(b.defaultDetector, b.formatPR, b.czyUstawPetle, b.loopShape, b.signalHeight,
                     b.signalWidth, b.detectorHeight, b.detectorWidth, b.conditional, b.inventory,
                     b.textScaling, b.orientation);
 }
@@ -65,17 +65,16 @@ TEST(SettingsValues, ReadersGiveTheDefaultsOrConvertTheStoredTexts)
         // "1" does not apply. Only the value 1 turns text scaling on.
         {"stored texts",
          {"[OstatnioUzyte]", "Orientacja00=", "CzcionkaOpisuSygnWys=", "CzcionkaOpisuSygnSzer=",
-          "CzcionkaOpisuDetWys=0,6", "CzcionkaOpisuDetSzer= 0.8 ", "FormatPR=1.5",
-          "CzyUstawPetle=2.5", "DomyslnyDetektor=abc", "KsztPoprzPetli=-1", "OpisyWarunkowych=2",
+          "CzcionkaOpisuDetWys=0,6", "CzcionkaOpisuDetSzer= 0.8 ", "FormatPR=1.5", "CzyUstawPetle=2.5",
+          "DomyslnyDetektor=abc", "KsztPoprzPetli=-1", "OpisyWarunkowych=2",
           "CzyPytNumInwSyg=", "[LUMO_Sygnalizatory]", "SkalujTekst=2"},
          {0, 2, 2, -1, "1", "0.73", "0,6", "0.8", true, false, false, "1"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         test::TempSuite suite;
-        const QString file = c.lines.isEmpty()
-                                 ? suite.settingsFile()
-                                 : suite.writeAnsiLines("LUMO\\Programy\\LUMO.ini", c.lines);
+        const QString file = c.lines.isEmpty() ? suite.settingsFile()
+                                               : suite.writeAnsiLines("LUMO\\Programy\\LUMO.ini", c.lines);
         EXPECT_TRUE(ReadAll(file) == c.expected);
     }
 }
@@ -84,18 +83,19 @@ TEST(SettingsValues, FlagsAcceptAnyValueOfOneOrMore)
 {
     struct Case {
         QString stored;
-        bool flag;       // OpisyWarunkowych, CzyPytNumInwSyg
-        bool scaling;    // SkalujTekst
+        bool flag; // OpisyWarunkowych, CzyPytNumInwSyg
+        bool scaling; // SkalujTekst
     };
     const Case cases[] = {
-        {"1", true, true}, {"2", true, false}, {"0", false, false}, {"-1", false, false},
+        {"1", true, true},   {"2", true, false},  {"0", false, false}, {"-1", false, false},
         {"0.6", true, true}, {"x", false, false}, {" 1 ", true, true},
     };
     test::TempSuite suite;
     for (const Case& c : cases) {
-        const QString file = suite.writeAnsiLines("f.ini", {"[OstatnioUzyte]", "OpisyWarunkowych=" + c.stored,
-                                                            "CzyPytNumInwSyg=" + c.stored, "[LUMO_Sygnalizatory]",
-                                                            "SkalujTekst=" + c.stored});
+        const QString file = suite.writeAnsiLines("f.ini",
+                                                  {"[OstatnioUzyte]", "OpisyWarunkowych=" + c.stored,
+                                                   "CzyPytNumInwSyg=" + c.stored, "[LUMO_Sygnalizatory]",
+                                                   "SkalujTekst=" + c.stored});
         EXPECT_EQ(ReadConditionalDescriptions(file), c.flag) << c.stored.toStdString();
         EXPECT_EQ(ReadInventoryWarning(file), c.flag) << c.stored.toStdString();
         EXPECT_EQ(ReadTextScaling(file), c.scaling) << c.stored.toStdString();

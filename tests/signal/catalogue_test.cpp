@@ -14,11 +14,8 @@ TEST(SetListPoz, GivesThePositionInTheSymbolsOwnList)
     };
     const Case cases[] = {
         {"S-3WP.dwg", 8, "S-3WP"}, // a file name is reduced in the caller's variable too
-        {"S-3WP", 8, "S-3WP"},
-        {"s-3wp", 0, "s-3wp"},     // lower case is not in the table
-        {"S-5", 0, "S-5"},
-        {"XYZ", 0, "XYZ"},
-        {"C:\\Suite\\S-3LP.DWG", 9, "S-3LP"},
+        {"S-3WP", 8, "S-3WP"},     {"s-3wp", 0, "s-3wp"}, // lower case is not in the table
+        {"S-5", 0, "S-5"},         {"XYZ", 0, "XYZ"},     {"C:\\Suite\\S-3LP.DWG", 9, "S-3LP"},
     };
     for (const Case& c : cases) {
         QString symbol = c.symbol;

@@ -87,8 +87,7 @@ TEST_F(OptionsForm, CommandLineWordsChooseTheSuiteMarkerAndHelpFile)
         startWith(c.words);
         EXPECT_EQ(run->startup.suiteMarkerMode, c.marker);
         if (c.marker) {
-            EXPECT_EQ(run->startup.helpFile,
-                      suite.programFolder() + QStringLiteral("\\BrevHelp.chm>MAIN"));
+            EXPECT_EQ(run->startup.helpFile, suite.programFolder() + QStringLiteral("\\BrevHelp.chm>MAIN"));
             EXPECT_EQ(run->startup.helpContext, 10256);
         } else {
             EXPECT_EQ(run->startup.helpContext, 10011);
@@ -152,8 +151,7 @@ TEST_F(OptionsForm, WithoutAHostTheFormStaysAsDesigned)
     const auto messages = run->dialogs.messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].title, QStringLiteral("LUMO_Sygnalizatory"));
-    EXPECT_EQ(messages[0].text,
-              QStringLiteral("Nie można nawiązać połączenia z programem:\r\n[AutoCAD]"));
+    EXPECT_EQ(messages[0].text, QStringLiteral("Nie można nawiązać połączenia z programem:\r\n[AutoCAD]"));
     EXPECT_TRUE(run->endReasons.isEmpty());
     EXPECT_TRUE(form().isVisible());
     EXPECT_EQ(form().windowTitle(), QStringLiteral("Rodzaj i oznaczenie sygnalizatora"));
@@ -169,8 +167,8 @@ TEST_F(OptionsForm, TheRememberedOrientationIsSelected)
     const Case cases[] = {{"7", 6}, {"", 0}, {"3", 2}, {"12", 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.remembered.toStdString());
-        WriteIniString(suite.settingsFile(), QStringLiteral("OstatnioUzyte"),
-                       QStringLiteral("Orientacja00"), c.remembered);
+        WriteIniString(suite.settingsFile(), QStringLiteral("OstatnioUzyte"), QStringLiteral("Orientacja00"),
+                       c.remembered);
         startWith({"S-1"});
         EXPECT_TRUE(form().chkOrientGeo[c.index]->isChecked());
         EXPECT_EQ(form().state().designation.orientationCode, c.index + 1);
@@ -190,14 +188,10 @@ TEST_F(OptionsForm, TheLookupSelectsTheSymbolsOptions)
         QString kindCode;
     };
     const Case cases[] = {
-        {"S-3wp", 0, 8, "S-3wp", 0, "K"},
-        {"s-5pr", 4, -1, "S-5pr", 1, "PR"},
-        {"S-5plk", 3, 1, "S-5plk", 1, "P"},
-        {"STK-LW", 2, 4, "STK-LW", 1, "T"},
-        {"S-pomocn", 0, 15, "S-pomocn", 2, "K"},
-        {"S-B", 1, -1, "S-B", 1, "B"},
-        {"S-6", 5, -1, "S-6", 1, "R"},
-        {"ST", 2, 0, "ST", 1, "T"},
+        {"S-3wp", 0, 8, "S-3wp", 0, "K"},        {"s-5pr", 4, -1, "S-5pr", 1, "PR"},
+        {"S-5plk", 3, 1, "S-5plk", 1, "P"},      {"STK-LW", 2, 4, "STK-LW", 1, "T"},
+        {"S-pomocn", 0, 15, "S-pomocn", 2, "K"}, {"S-B", 1, -1, "S-B", 1, "B"},
+        {"S-6", 5, -1, "S-6", 1, "R"},           {"ST", 2, 0, "ST", 1, "T"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.word.toStdString());
@@ -220,8 +214,8 @@ TEST_F(OptionsForm, TheLookupCountsAntiGlareInsertsByHeadWhileFiltersAreChosen)
 
     ui().chkWkladyAntyZl->click();
     const std::pair<QString, short> cases[] = {
-        {"S-4", 2}, {"S-1KOM", 1}, {"S-7", 1}, {"S-1", 3},  {"s-1kom", 3},
-        {"ST", 2},  {"STK-P", 2},  {"S-5", 2}, {"S-5pr", 2}, {"S-B", 3}, {"S-6", 2},
+        {"S-4", 2},   {"S-1KOM", 1}, {"S-7", 1},   {"S-1", 3}, {"s-1kom", 3}, {"ST", 2},
+        {"STK-P", 2}, {"S-5", 2},    {"S-5pr", 2}, {"S-B", 3}, {"S-6", 2},
     };
     for (const auto& [symbol, count] : cases) {
         SCOPED_TRACE(symbol.toStdString());
@@ -252,12 +246,11 @@ TEST_F(OptionsForm, KindRulesSetListsSymbolsAndEquipment)
         QString symbol;
         int lens; // before acceptance
         bool directional; // "Kierunkowy" selected
-        bool acoustic;    // chkSygnAkust enabled
+        bool acoustic; // chkSygnAkust enabled
     };
     const Case cases[] = {
-        {3, 2, "S-5", 1, true, true},   {0, 17, "S-1", 0, false, false},
-        {4, 0, "S-5pr", 0, true, true}, {2, 8, "ST", 1, false, false},
-        {1, 0, "S-B", 1, false, false}, {5, 0, "S-6", 1, true, true},
+        {3, 2, "S-5", 1, true, true},  {0, 17, "S-1", 0, false, false}, {4, 0, "S-5pr", 0, true, true},
+        {2, 8, "ST", 1, false, false}, {1, 0, "S-B", 1, false, false},  {5, 0, "S-6", 1, true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.kind);
@@ -377,8 +370,7 @@ TEST_F(OptionsForm, TheIntersectionNumberIsTheTextBeforeTheFirstBlank)
     ui().cmbNumSkrzyz->setEditText(QStringLiteral("555"));
     ui().cmdDodajWpis->click();
     EXPECT_EQ(form().state().designation.intersectionNumber, QStringLiteral("555"));
-    EXPECT_TRUE(suite.readBytes(QStringLiteral("Dane\\Miasto\\Ulic\\Skrzyzowania.lst"))
-                    .endsWith("555\r\n"));
+    EXPECT_TRUE(suite.readBytes(QStringLiteral("Dane\\Miasto\\Ulic\\Skrzyzowania.lst")).endsWith("555\r\n"));
 }
 
 TEST_F(OptionsForm, AcceptWithoutAnIntersectionKeepsTheFormOpen)
@@ -411,19 +403,23 @@ TEST_F(OptionsForm, HelpOpensTheCompiledHelpElseTheHtmlPageOfTheContext)
     struct Case {
         const char* name;
         QStringList words;
-        QStringList files;  // written below the suite root
-        QString opened;     // the end of the document shown, or "" for none
-        QString message;    // the start of the message shown, or "" for none
+        QStringList files; // written below the suite root
+        QString opened; // the end of the document shown, or "" for none
+        QString message; // the start of the message shown, or "" for none
     };
     const QString page = QStringLiteral("LUMO\\Programy\\pomoc\\sygnalizator.html");
     const Case cases[] = {
         {"html page", {"S-1"}, {page}, QStringLiteral("/pomoc/sygnalizator.html"), {}},
-        {"html page in suite mode", {"S-1", "BREV"}, {page},
-         QStringLiteral("/pomoc/sygnalizator.html"), {}},
-        {"compiled help wins", {"S-1"}, {page, QStringLiteral("LUMO\\Programy\\LUMO.chm")},
-         QStringLiteral("/LUMO.chm"), {}},
-        {"suite's compiled help", {"S-1", "BREV"},
-         {page, QStringLiteral("LUMO\\Programy\\BrevHelp.chm")}, QStringLiteral("/BrevHelp.chm"),
+        {"html page in suite mode", {"S-1", "BREV"}, {page}, QStringLiteral("/pomoc/sygnalizator.html"), {}},
+        {"compiled help wins",
+         {"S-1"},
+         {page, QStringLiteral("LUMO\\Programy\\LUMO.chm")},
+         QStringLiteral("/LUMO.chm"),
+         {}},
+        {"suite's compiled help",
+         {"S-1", "BREV"},
+         {page, QStringLiteral("LUMO\\Programy\\BrevHelp.chm")},
+         QStringLiteral("/BrevHelp.chm"),
          {}},
         {"neither", {"S-1"}, {}, {}, QStringLiteral("Nie znaleziono pliku pomocy\r\n[")},
     };
@@ -458,4 +454,3 @@ TEST_F(OptionsForm, HelpOpensTheCompiledHelpElseTheHtmlPageOfTheContext)
 
 } // namespace
 } // namespace lumo::test
-

@@ -26,25 +26,38 @@ TEST(SettingsThenPlacement, WhatOkChangesHoldsForTheNextHead)
         std::string skala;
     };
     const Case cases[] = {
-        {"scale 1000", "S-1", [](auto& d) { d.cbSkala->setCurrentIndex(3); },
-         "Sygnalizator: 26-15//K1", {{"K1", 1000.0}}, 10.0, "1000"},
-        {"format, font, no text scaling", "S-5pr",
+        {"scale 1000",
+         "S-1",
+         [](auto& d) { d.cbSkala->setCurrentIndex(3); },
+         "Sygnalizator: 26-15//K1",
+         {{"K1", 1000.0}},
+         10.0,
+         "1000"},
+        {"format, font, no text scaling",
+         "S-5pr",
          [](auto& d) {
              d.cmbFormatPR->setCurrentIndex(1);
              d.chkTextScaled->click();
              d.txtSygFontHeight->setText("2");
          },
-         "Sygnalizator: 26-15//P1aR1a", {{"P1aR1a", 2.0}}, 5.0, "500"},
-        {"no conditional descriptions", "S-2p", [](auto& d) { d.chkUstOpisSygnWar->click(); },
-         "Sygnalizator: 26-15//K1", {{"K1", 500.0}}, 5.0, "500"},
+         "Sygnalizator: 26-15//P1aR1a",
+         {{"P1aR1a", 2.0}},
+         5.0,
+         "500"},
+        {"no conditional descriptions",
+         "S-2p",
+         [](auto& d) { d.chkUstOpisSygnWar->click(); },
+         "Sygnalizator: 26-15//K1",
+         {{"K1", 500.0}},
+         5.0,
+         "500"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempSuite suite;
         BuildSuite(suite);
         SignalRun run(suite, WriteDrawing(suite, {}),
-                      {InputAnswer::pointAt(1, 1), InputAnswer::angle(0),
-                       InputAnswer::pointAt(2, 2)});
+                      {InputAnswer::pointAt(1, 1), InputAnswer::angle(0), InputAnswer::pointAt(2, 2)});
         run.start({c.symbol});
         run.form->ui().cmdUstawienia->click();
         auto* dialog = run.form->settingsDialog();

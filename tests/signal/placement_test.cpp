@@ -62,14 +62,13 @@ protected:
 
 TEST_F(Placement, VehicleHeadWithScreenEndToEnd)
 {
-    WriteIniString(suite.settingsFile(), QStringLiteral("OstatnioUzyte"),
-                   QStringLiteral("Orientacja00"), QStringLiteral("7"));
+    WriteIniString(suite.settingsFile(), QStringLiteral("OstatnioUzyte"), QStringLiteral("Orientacja00"),
+                   QStringLiteral("7"));
     WriteIniString(suite.settingsFile(), QStringLiteral("OstatnioUzyte"),
                    QStringLiteral("CzcionkaOpisuSygnWys"), QStringLiteral("0,6"));
     drawing = WriteDrawing(suite, {});
     AnswerDescriptionForm({});
-    place({"S-3wp"},
-          {InputAnswer::pointAt(100, 200), InputAnswer::angle(30), InputAnswer::pointAt(110, 215)},
+    place({"S-3wp"}, {InputAnswer::pointAt(100, 200), InputAnswer::angle(30), InputAnswer::pointAt(110, 215)},
           [](frmMain& form) { form.ui().chkEkrany->click(); });
 
     EXPECT_EQ(run->endReasons, QStringList{QStringLiteral("head placed")});
@@ -155,13 +154,13 @@ TEST_F(Placement, VehicleHeadWithScreenEndToEnd)
 
 TEST_F(Placement, PedestrianAndCyclistHeadFromALowerCaseSymbol)
 {
-    WriteIniString(suite.settingsFile(), QStringLiteral("LUMO_Sygnalizatory"),
-                   QStringLiteral("SkalujTekst"), QStringLiteral("0"));
+    WriteIniString(suite.settingsFile(), QStringLiteral("LUMO_Sygnalizatory"), QStringLiteral("SkalujTekst"),
+                   QStringLiteral("0"));
     drawing = WriteDrawing(suite, {});
     // This run takes its drawing and designer from the environment, as the
     // program started from the suite's shell does.
-    const QString script = suite.nativePath(suite.writeBytes(
-        QStringLiteral("wejscie.txt"), "# head\npoint 10 20\nangle 90\n\npoint 12 25\n"));
+    const QString script = suite.nativePath(
+        suite.writeBytes(QStringLiteral("wejscie.txt"), "# head\npoint 10 20\nangle 90\n\npoint 12 25\n"));
     qputenv("LUMO_CAD_INPUT", script.toLocal8Bit());
     qputenv("LUMO_CAD_DRAWING", QByteArray::fromStdString(drawing));
     const QByteArray config = qgetenv("XDG_CONFIG_HOME");
@@ -206,8 +205,9 @@ TEST_F(Placement, ConditionalTurnHeadGetsASecondDescription)
 {
     drawing = WriteDrawing(suite, {});
     AnswerDescriptionForm({});
-    place({"S-2p"}, {InputAnswer::pointAt(0, 0), InputAnswer::angle(0), InputAnswer::pointAt(5, 5),
-                     InputAnswer::pointAt(5, 9)});
+    place({"S-2p"},
+          {InputAnswer::pointAt(0, 0), InputAnswer::angle(0), InputAnswer::pointAt(5, 5),
+           InputAnswer::pointAt(5, 9)});
     EXPECT_EQ(run->endReasons, QStringList{QStringLiteral("head placed")});
     const auto doc = run->savedDrawing();
     const auto texts = TextsOf(doc);
@@ -240,7 +240,9 @@ TEST_F(Placement, CancelInTheHostEndsSilently)
 class RefusingState final : public cad::HostState {
 public:
     RefusingState(std::shared_ptr<cad::HostState> real, int refusals)
-        : real_(std::move(real)), refusals(refusals) {}
+        : real_(std::move(real)), refusals(refusals)
+    {
+    }
     std::string typeName() const override { return real_->typeName(); }
     bool isQuiescent() const override
     {
@@ -260,10 +262,10 @@ TEST_F(Placement, BusyHostDuringTheFollowUpIsAskedAgainAtTheNextTick)
 {
     drawing = WriteDrawing(suite, {});
     AnswerDescriptionForm({});
-    run = std::make_unique<SignalRun>(
-        suite, drawing,
-        std::vector<InputAnswer>{InputAnswer::pointAt(100, 200), InputAnswer::angle(0),
-                                 InputAnswer::pointAt(110, 215)});
+    run = std::make_unique<SignalRun>(suite, drawing,
+                                      std::vector<InputAnswer>{InputAnswer::pointAt(100, 200),
+                                                               InputAnswer::angle(0),
+                                                               InputAnswer::pointAt(110, 215)});
     run->start({"S-1"});
     auto refusing = std::make_shared<RefusingState>(run->host.state, 8);
     run->host.state = refusing;
@@ -285,8 +287,8 @@ TEST_F(Placement, BusyHostDuringTheFollowUpIsAskedAgainAtTheNextTick)
 
 TEST_F(Placement, CancelledDescriptionLeavesTheHeadUndescribed)
 {
-    WriteIniString(suite.settingsFile(), QStringLiteral("OstatnioUzyte"),
-                   QStringLiteral("Operator00"), QStringLiteral("Anna"));
+    WriteIniString(suite.settingsFile(), QStringLiteral("OstatnioUzyte"), QStringLiteral("Operator00"),
+                   QStringLiteral("Anna"));
     drawing = WriteDrawing(suite, {});
     DescriptionAnswers answers;
     answers.accept = false;
@@ -314,8 +316,9 @@ TEST_F(Placement, MissingBlockFileEndsTheProgramWithItsName)
     EXPECT_EQ(messages[0].title, QStringLiteral("LUMO_Sygnalizacja"));
     EXPECT_EQ(messages[0].icon, DialogIcon::Exclamation);
     const QString folder = suite.path(QStringLiteral("aZasoby\\Sygnalizacja\\Sygnalizatory"));
-    EXPECT_EQ(messages[0].text, QStringLiteral("Nie znaleziono sygnalizatora s-9.dxf\r\nw folderze [") +
-                                    DisplayPath(folder) + QStringLiteral("]."));
+    EXPECT_EQ(messages[0].text,
+              QStringLiteral("Nie znaleziono sygnalizatora s-9.dxf\r\nw folderze [") + DisplayPath(folder)
+                  + QStringLiteral("]."));
     EXPECT_EQ(run->endReasons, QStringList{QStringLiteral("block file missing")});
 }
 
@@ -358,8 +361,7 @@ TEST_F(Placement, InvalidSectionNumberIsAskedForOrEndsTheProgram)
         run->save();
         if (c.goesOn) {
             EXPECT_EQ(run->form->ui().Label3->text(), QStringLiteral("Sygnalizator: 30-18//K1"));
-            EXPECT_EQ(run->savedDrawing().customProperty("NUMERSEKCJI"),
-                      std::optional<std::string>("30-18"));
+            EXPECT_EQ(run->savedDrawing().customProperty("NUMERSEKCJI"), std::optional<std::string>("30-18"));
         }
     }
 }
@@ -389,8 +391,8 @@ TEST_F(Placement, DuplicateInventoryNumberIsQuestioned)
     EXPECT_EQ(ReferencesOf(run->savedDrawing(), "S-1").size(), 1u);
 
     // With the warning switched off nobody is asked.
-    WriteIniString(suite.settingsFile(), QStringLiteral("OstatnioUzyte"),
-                   QStringLiteral("CzyPytNumInwSyg"), QStringLiteral("0"));
+    WriteIniString(suite.settingsFile(), QStringLiteral("OstatnioUzyte"), QStringLiteral("CzyPytNumInwSyg"),
+                   QStringLiteral("0"));
     AnswerDescriptionForm({});
     place({"S-1"}, {InputAnswer::pointAt(5, 1), InputAnswer::angle(0), InputAnswer::pointAt(6, 2)});
     EXPECT_TRUE(run->dialogs.calls().empty());
@@ -417,12 +419,13 @@ TEST_F(Placement, AHeadMissingFromTheSymbolTableGetsOnlyTheDescriptionTags)
 
 TEST_F(Placement, MissingScreenBlockFileStopsAfterTheDescriptions)
 {
-    QFile::remove(suite.nativePath(suite.path(QStringLiteral("aZasoby\\Sygnalizacja\\Sygnalizatory\\EKO.dxf"))));
+    QFile::remove(
+        suite.nativePath(suite.path(QStringLiteral("aZasoby\\Sygnalizacja\\Sygnalizatory\\EKO.dxf"))));
     drawing = WriteDrawing(suite, {});
-    run = std::make_unique<SignalRun>(
-        suite, drawing,
-        std::vector<InputAnswer>{InputAnswer::pointAt(1, 1), InputAnswer::angle(0),
-                                 InputAnswer::pointAt(2, 2)});
+    run = std::make_unique<SignalRun>(suite, drawing,
+                                      std::vector<InputAnswer>{InputAnswer::pointAt(1, 1),
+                                                               InputAnswer::angle(0),
+                                                               InputAnswer::pointAt(2, 2)});
     run->start({"S-1"});
     auto& ui = run->form->ui();
     ui.cmbNumSkrzyz->setCurrentIndex(0);
@@ -436,8 +439,9 @@ TEST_F(Placement, MissingScreenBlockFileStopsAfterTheDescriptions)
     const auto messages = run->dialogs.messages();
     ASSERT_EQ(messages.size(), 1u);
     const QString folder = suite.path(QStringLiteral("aZasoby\\Sygnalizacja\\Sygnalizatory"));
-    EXPECT_EQ(messages[0].text, QStringLiteral("Nie znaleziono ekranu EKO\r\nw folderze [") +
-                                    DisplayPath(folder) + QStringLiteral("]."));
+    EXPECT_EQ(messages[0].text,
+              QStringLiteral("Nie znaleziono ekranu EKO\r\nw folderze [") + DisplayPath(folder)
+                  + QStringLiteral("]."));
     EXPECT_EQ(run->endReasons, QStringList{QStringLiteral("screen block file missing")});
     const auto doc = run->savedDrawing();
     EXPECT_EQ(ReferencesOf(doc, "S-1").size(), 1u);

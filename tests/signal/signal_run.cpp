@@ -26,8 +26,12 @@ void WriteBlockFile(const QString& nativePath)
         const auto& a = corners[i];
         const auto& b = corners[(i + 1) % corners.size()];
         doc.addEntity("LINE", "0",
-                      {{10, std::to_string(a.first)}, {20, std::to_string(a.second)}, {30, "0"},
-                       {11, std::to_string(b.first)}, {21, std::to_string(b.second)}, {31, "0"}});
+                      {{10, std::to_string(a.first)},
+                       {20, std::to_string(a.second)},
+                       {30, "0"},
+                       {11, std::to_string(b.first)},
+                       {21, std::to_string(b.second)},
+                       {31, "0"}});
     }
     doc.save(nativePath.toStdString());
 }
@@ -40,9 +44,8 @@ void BuildSuite(TempSuite& suite)
             symbols << entry.symbol;
     }
     for (const QString& symbol : symbols)
-        WriteBlockFile(suite.nativePath(
-            suite.path(QStringLiteral("aZasoby\\Sygnalizacja\\Sygnalizatory\\") + symbol +
-                       QStringLiteral(".dxf"))));
+        WriteBlockFile(suite.nativePath(suite.path(QStringLiteral("aZasoby\\Sygnalizacja\\Sygnalizatory\\")
+                                                   + symbol + QStringLiteral(".dxf"))));
 
     suite.writeAnsiLines(QStringLiteral("Dane\\Miasto\\Ulic\\Ulice.lst"),
                          {QStringLiteral("Kwiatowa"), QStringLiteral("Długa")});
@@ -57,8 +60,8 @@ void BuildSuite(TempSuite& suite)
     suite.writeAnsiLines(QStringLiteral("aZasoby\\Listy\\SygnTypySygnDet.lst"),
                          {QStringLiteral("Sygnalizator LED 1"), QStringLiteral("Inny")});
 
-    const QString registry = suite.writeCityRegistry(suite.path(QStringLiteral("Dane")),
-                                                     QStringLiteral("Miasto"));
+    const QString registry
+        = suite.writeCityRegistry(suite.path(QStringLiteral("Dane")), QStringLiteral("Miasto"));
     qputenv("LUMO_REGISTRY_FILE", registry.toLocal8Bit());
 }
 
@@ -66,8 +69,7 @@ std::string WriteDrawing(TempSuite& suite, const DrawingSetup& setup, const QStr
 {
     auto doc = dxf::Document::create();
     doc.addLayer("ULICE", 8);
-    doc.addEntity("LINE", "ULICE",
-                  {{10, "-100"}, {20, "0"}, {30, "0"}, {11, "100"}, {21, "0"}, {31, "0"}});
+    doc.addEntity("LINE", "ULICE", {{10, "-100"}, {20, "0"}, {30, "0"}, {11, "100"}, {21, "0"}, {31, "0"}});
     if (setup.descriptionLayer)
         doc.addLayer("112-OPIS_SYGNALIZACJI");
     if (setup.scale)
@@ -90,15 +92,14 @@ SignalRun::SignalRun(TempSuite& suite_, const std::string& drawing,
     startup.registryFile = qEnvironmentVariable("LUMO_REGISTRY_FILE"); // as BuildSuite left it
     host.message = [this](const std::string& title, const std::string& text, cad::MessageIcon icon) {
         dialogs.show(QStringFromUtf8(title), QStringFromUtf8(text),
-                     icon == cad::MessageIcon::Exclamation ? DialogIcon::Exclamation
-                                                           : DialogIcon::None);
+                     icon == cad::MessageIcon::Exclamation ? DialogIcon::Exclamation : DialogIcon::None);
     };
-    ctx = std::make_unique<RunContext>(RunContext{
-        dialogs, host, settings, startup, [this](const QString& reason) {
-            endReasons << reason;
-            if (form)
-                form->hide();
-        }});
+    ctx = std::make_unique<RunContext>(
+        RunContext{dialogs, host, settings, startup, [this](const QString& reason) {
+                       endReasons << reason;
+                       if (form)
+                           form->hide();
+                   }});
     input = std::make_shared<cad::embedded::ScriptedInputSource>(std::move(script));
     provider = std::make_unique<cad::embedded::EmbeddedHostProvider>([this] {
         cad::embedded::EmbeddedHostOptions options;
@@ -158,12 +159,12 @@ void AnswerDescriptionForm(const DescriptionAnswers& answers, int attempts)
         }
         // Answer from inside the form's own event loop, once it has settled.
         QTimer::singleShot(50, form, [form, answers] {
-        form->findChild<QLineEdit*>(QStringLiteral("fldKtoNaniosl"))->setText(answers.ktoNaniosl);
-        form->findChild<QLineEdit*>(QStringLiteral("fldNrZlecenia"))->setText(answers.nrZlecenia);
-        form->findChild<QLineEdit*>(QStringLiteral("fldUwagi"))->setText(answers.uwagi);
-        form->findChild<QComboBox*>(QStringLiteral("cmbUlica"))->setCurrentText(answers.ulica);
-        const auto* button = answers.accept ? "cmdAccept" : "cmdCancel";
-        form->findChild<QPushButton*>(QString::fromLatin1(button))->click();
+            form->findChild<QLineEdit*>(QStringLiteral("fldKtoNaniosl"))->setText(answers.ktoNaniosl);
+            form->findChild<QLineEdit*>(QStringLiteral("fldNrZlecenia"))->setText(answers.nrZlecenia);
+            form->findChild<QLineEdit*>(QStringLiteral("fldUwagi"))->setText(answers.uwagi);
+            form->findChild<QComboBox*>(QStringLiteral("cmbUlica"))->setCurrentText(answers.ulica);
+            const auto* button = answers.accept ? "cmdAccept" : "cmdCancel";
+            form->findChild<QPushButton*>(QString::fromLatin1(button))->click();
         });
     });
 }
@@ -214,8 +215,8 @@ for error in auditor.errors:
     QProcess python;
     python.start(QStringLiteral("/usr/bin/python3"),
                  {QStringLiteral("-c"), QString::fromLatin1(script), QString::fromStdString(path)});
-    if (!python.waitForFinished(60000) || python.exitStatus() != QProcess::NormalExit ||
-        python.exitCode() == 3)
+    if (!python.waitForFinished(60000) || python.exitStatus() != QProcess::NormalExit
+        || python.exitCode() == 3)
         return std::nullopt;
     return QString::fromUtf8(python.readAllStandardOutput() + python.readAllStandardError());
 }

@@ -24,9 +24,9 @@
 namespace lumo::test {
 
 struct DrawingSetup {
-    std::optional<std::string> scale = "500";          // "SKALA"
-    std::optional<std::string> section = "26-15";      // "NUMERSEKCJI"
-    std::optional<std::string> intersection;           // "ONUMERSKRZYZ"
+    std::optional<std::string> scale = "500"; // "SKALA"
+    std::optional<std::string> section = "26-15"; // "NUMERSEKCJI"
+    std::optional<std::string> intersection; // "ONUMERSKRZYZ"
     bool descriptionLayer = true; // "112-OPIS_SYGNALIZACJI" exists
 };
 
@@ -48,7 +48,7 @@ public:
     // The host as the program makes it: drawing, designer script and
     // configuration folder from LUMO_CAD_DRAWING, LUMO_CAD_INPUT and
     // XDG_CONFIG_HOME.
-    struct FromEnvironment {};
+    struct FromEnvironment { };
     SignalRun(TempSuite& suite, FromEnvironment);
     ~SignalRun();
 

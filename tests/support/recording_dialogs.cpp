@@ -7,9 +7,8 @@ namespace lumo::test {
 RecordingDialogs::~RecordingDialogs()
 {
     if (!scriptDone()) {
-        ADD_FAILURE() << "RecordingDialogs: " << messageAnswers_.size()
-                      << " scripted message answer(s) and " << inputAnswers_.size()
-                      << " input answer(s) were never asked for";
+        ADD_FAILURE() << "RecordingDialogs: " << messageAnswers_.size() << " scripted message answer(s) and "
+                      << inputAnswers_.size() << " input answer(s) were never asked for";
     }
 }
 

@@ -43,8 +43,8 @@ public:
     bool scriptDone() const { return messageAnswers_.empty() && inputAnswers_.empty(); }
     void clear();
 
-    DialogAnswer message(const QString& title, const QString& text, DialogIcon icon,
-                         DialogButtons buttons, DialogAnswer defaultButton) override;
+    DialogAnswer message(const QString& title, const QString& text, DialogIcon icon, DialogButtons buttons,
+                         DialogAnswer defaultButton) override;
     QString input(const QString& prompt, const QString& title) override;
     bool showDocument(const QUrl& url) override;
 

@@ -13,8 +13,7 @@ namespace lumo::test {
 class ScopedEnv {
 public:
     // Sets the variable to value, or unsets it for std::nullopt.
-    ScopedEnv(const char* name, std::optional<QByteArray> value)
-        : name_(name)
+    ScopedEnv(const char* name, std::optional<QByteArray> value) : name_(name)
     {
         if (qEnvironmentVariableIsSet(name))
             old_ = qgetenv(name);

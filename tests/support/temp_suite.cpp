@@ -29,16 +29,15 @@ QByteArray AnsiLines(const QStringList& lines)
     return bytes;
 }
 
-QByteArray RegistryExport(const QString& key,
-                          const std::vector<std::pair<QString, QString>>& stringValues,
+QByteArray RegistryExport(const QString& key, const std::vector<std::pair<QString, QString>>& stringValues,
                           TempSuite::RegFormat format)
 {
     const bool v5 = format == TempSuite::RegFormat::Version5Utf16;
     QString text = v5 ? QStringLiteral("Windows Registry Editor Version 5.00") : QStringLiteral("REGEDIT4");
     text += QStringLiteral("\r\n\r\n[") + key + QStringLiteral("]\r\n");
     for (const auto& [name, value] : stringValues) {
-        text += (name.isEmpty() ? QStringLiteral("@") : u'"' + RegEscape(name) + u'"') + u'=' + u'"' +
-                RegEscape(value) + QStringLiteral("\"\r\n");
+        text += (name.isEmpty() ? QStringLiteral("@") : u'"' + RegEscape(name) + u'"') + u'=' + u'"'
+            + RegEscape(value) + QStringLiteral("\"\r\n");
     }
     text += QStringLiteral("\r\n");
     if (!v5)

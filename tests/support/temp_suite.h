@@ -22,9 +22,9 @@ public:
 
     bool isValid() const { return dir_.isValid(); }
 
-    QString rootFolder() const;     // the suite root, Windows-style
-    QString programFolder() const;  // <root>\LUMO\Programy
-    QString settingsFile() const;   // <program folder>\LUMO.ini
+    QString rootFolder() const; // the suite root, Windows-style
+    QString programFolder() const; // <root>\LUMO\Programy
+    QString settingsFile() const; // <program folder>\LUMO.ini
     QString nativeRoot() const { return dir_.path(); }
     QString nativePath(const QString& path) const; // native form of a Windows-style path
 
@@ -59,8 +59,7 @@ private:
 QByteArray AnsiLines(const QStringList& lines);
 
 // A registry export file's bytes (see TempSuite::writeRegistryFile).
-QByteArray RegistryExport(const QString& key,
-                          const std::vector<std::pair<QString, QString>>& stringValues,
+QByteArray RegistryExport(const QString& key, const std::vector<std::pair<QString, QString>>& stringValues,
                           TempSuite::RegFormat format);
 
 } // namespace lumo::test

@@ -42,10 +42,8 @@ TEST(Files, ComponentsResolveWithoutRegardToCase)
         QString found; // relative to the root, native separators
     };
     const Case cases[] = {
-        {"aZasoby\\Sygnalizacja\\Sygnalizatory\\s-3wp.dxf",
-         "aZasoby/Sygnalizacja/Sygnalizatory/S-3wp.dxf"},
-        {"AZASOBY\\sygnalizacja\\SYGNALIZATORY\\S-3WP.DXF",
-         "aZasoby/Sygnalizacja/Sygnalizatory/S-3wp.dxf"},
+        {"aZasoby\\Sygnalizacja\\Sygnalizatory\\s-3wp.dxf", "aZasoby/Sygnalizacja/Sygnalizatory/S-3wp.dxf"},
+        {"AZASOBY\\sygnalizacja\\SYGNALIZATORY\\S-3WP.DXF", "aZasoby/Sygnalizacja/Sygnalizatory/S-3wp.dxf"},
         // Exact spellings win over other spellings of the same name.
         {"aZasoby\\Listy\\Ulice.lst", "aZasoby/Listy/Ulice.lst"},
         {"aZasoby\\Listy\\ulice.LST", "aZasoby/Listy/ulice.LST"},
@@ -99,12 +97,13 @@ TEST(Files, AWriteReplacesTheFileOrFallsBackToChangingItInPlace)
         if (c.before) {
             suite.writeBytes("LUMO\\Programy\\LUMO.ini", *c.before);
             // The replacement keeps the rights the file had.
-            QFile::setPermissions(ToNativePath(file), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                          QFileDevice::ReadGroup);
+            QFile::setPermissions(ToNativePath(file),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
         }
         EXPECT_EQ(WriteFileAtomic(file, c.bytes, c.replace), c.written);
         EXPECT_EQ(ReadFileBytes(file), c.written ? std::optional(c.bytes) : c.before);
-        EXPECT_EQ(FilesIn(suite, "LUMO\\Programy"), c.written || c.before ? QStringList{"LUMO.ini"} : QStringList{});
+        EXPECT_EQ(FilesIn(suite, "LUMO\\Programy"),
+                  c.written || c.before ? QStringList{"LUMO.ini"} : QStringList{});
         const auto userBits = QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser;
         if (c.before) {
             EXPECT_EQ(QFileInfo(ToNativePath(file)).permissions() & ~userBits,
@@ -146,7 +145,9 @@ TEST(Files, AWriteThatRunsOutOfSpaceLeavesTheOriginal)
     const QByteArray original = "[OstatnioUzyte]\r\nOperator00=Jan\r\n";
     const std::function<bool(const QString&, const QByteArray&)> writers[] = {
         [](const QString& file, const QByteArray& bytes) { return WriteFileAtomic(file, bytes); },
-        [](const QString& file, const QByteArray& bytes) { return WriteFileAtomic(file, bytes, RefuseReplace); },
+        [](const QString& file, const QByteArray& bytes) {
+            return WriteFileAtomic(file, bytes, RefuseReplace);
+        },
         RewriteFileInPlace,
     };
     for (const auto& write : writers) {

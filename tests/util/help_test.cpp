@@ -28,12 +28,9 @@ TEST(HelpPages, EveryHelpContextHasItsOwnPage)
         const char* form;
     };
     const Case cases[] = {
-        {10011, "options form"},
-        {10256, "options form under the suite's shell"},
-        {10012, "drawing settings"},
-        {10332, "drawing settings under the suite's shell"},
-        {10010, "detector form"},
-        {10239, "detector form under the suite's shell"},
+        {10011, "options form"},      {10256, "options form under the suite's shell"},
+        {10012, "drawing settings"},  {10332, "drawing settings under the suite's shell"},
+        {10010, "detector form"},     {10239, "detector form under the suite's shell"},
         {10013, "detector settings"},
     };
     for (const Case& c : cases) {

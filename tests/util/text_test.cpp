@@ -66,12 +66,8 @@ TEST(Text, TakeToken)
         QString text, separator, token, rest;
     };
     const Case cases[] = {
-        {"987 Rondo", " ", "987", "Rondo"},
-        {"abxcd", "X", "ab", "cd"},
-        {"abc", ";", "abc", ""},
-        {"a;;b", ";", "a", ";b"},
-        {"", " ", "", ""},
-        {"ŁódźXtail", "x", "Łódź", "tail"},
+        {"987 Rondo", " ", "987", "Rondo"}, {"abxcd", "X", "ab", "cd"}, {"abc", ";", "abc", ""},
+        {"a;;b", ";", "a", ";b"},           {"", " ", "", ""},          {"ŁódźXtail", "x", "Łódź", "tail"},
         {"a -- b", "--", "a ", " b"},
     };
     for (const Case& c : cases) {

@@ -35,12 +35,12 @@ class DesignerRobot : public QObject {
 public:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show && watched->isWidgetType() &&
-            static_cast<QWidget*>(watched)->isWindow()) {
+        if (event->type() == QEvent::Show && watched->isWidgetType()
+            && static_cast<QWidget*>(watched)->isWindow()) {
             if (!m_listening) {
                 m_listening = true;
-                connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                        this, &DesignerRobot::idle);
+                connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+                        &DesignerRobot::idle);
             }
             m_shown << static_cast<QWidget*>(watched);
         }
@@ -65,8 +65,8 @@ private:
     void act(QWidget* window)
     {
         if (auto* box = qobject_cast<QMessageBox*>(window)) {
-            std::fprintf(stderr, "lumo-designer: message: %s: %s\n",
-                         qPrintable(box->windowTitle()), qPrintable(box->text()));
+            std::fprintf(stderr, "lumo-designer: message: %s: %s\n", qPrintable(box->windowTitle()),
+                         qPrintable(box->text()));
             if (QAbstractButton* answer = box->defaultButton())
                 answer->click();
             else
@@ -130,8 +130,8 @@ private:
             if (!window->isVisible())
                 continue;
             const QString name = window->objectName().isEmpty()
-                                     ? QString::fromLatin1(window->metaObject()->className())
-                                     : window->objectName();
+                ? QString::fromLatin1(window->metaObject()->className())
+                : window->objectName();
             window->grab().save(QStringLiteral("%1/%2-%3.png")
                                     .arg(folder)
                                     .arg(m_step)

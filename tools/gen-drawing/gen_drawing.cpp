@@ -21,7 +21,10 @@ struct Rng {
         s ^= s << 17;
         return s;
     }
-    double uniform(double lo, double hi) { return lo + (hi - lo) * static_cast<double>(next() % 1000000) / 1e6; }
+    double uniform(double lo, double hi)
+    {
+        return lo + (hi - lo) * static_cast<double>(next() % 1000000) / 1e6;
+    }
 };
 
 std::string num(double v)
@@ -39,11 +42,26 @@ std::string generateCitySection(const CitySection& o)
     Document doc = Document::create(o.version);
     if (o.version < "AC1021")
         doc.setHeaderText("$DWGCODEPAGE", 3, "ANSI_1250");
-    static const char* names[] = {"Jezdnia", "Chodnik", "Krawężnik", "Oznakowanie poziome", "Oznakowanie pionowe",
-                                  "Sygnalizacja świetlna", "Zieleń", "Budynki", "Ogrodzenia", "Oświetlenie",
-                                  "Kanalizacja deszczowa", "Sieć wodociągowa", "Gazociąg", "Energetyka",
-                                  "Telekomunikacja", "Ścieżka rowerowa", "Przejście dla pieszych", "Opisy",
-                                  "Wymiary", "Granice działek"};
+    static const char* names[] = {"Jezdnia",
+                                  "Chodnik",
+                                  "Krawężnik",
+                                  "Oznakowanie poziome",
+                                  "Oznakowanie pionowe",
+                                  "Sygnalizacja świetlna",
+                                  "Zieleń",
+                                  "Budynki",
+                                  "Ogrodzenia",
+                                  "Oświetlenie",
+                                  "Kanalizacja deszczowa",
+                                  "Sieć wodociągowa",
+                                  "Gazociąg",
+                                  "Energetyka",
+                                  "Telekomunikacja",
+                                  "Ścieżka rowerowa",
+                                  "Przejście dla pieszych",
+                                  "Opisy",
+                                  "Wymiary",
+                                  "Granice działek"};
     std::vector<std::string> layers;
     for (int i = 0; i < 20; ++i) {
         doc.addLayer(names[i], 1 + i * 11 % 255, 25);
@@ -63,10 +81,14 @@ std::string generateCitySection(const CitySection& o)
             blk.addAttributeDefinition(s);
         }
     }
-    static const char* texts[] = {"ul. Świętokrzyska", "Rondo Dmowskiego", "przejście dla pieszych", "sygnalizator S-1",
-                                  "Łódź, ul. Piotrkowska", "żółte światło", "Gdańsk Wrzeszcz", "pas ruchu nr 2"};
-    static const char* props[5][2] = {{"Projekt", "Sygnalizacja świetlna"}, {"Inwestor", "Zarząd Dróg Miejskich"},
-                                      {"Etap", "projekt wykonawczy"}, {"Branża", "drogowa"}, {"Numer", "ZDM/2026/17"}};
+    static const char* texts[]
+        = {"ul. Świętokrzyska",     "Rondo Dmowskiego", "przejście dla pieszych", "sygnalizator S-1",
+           "Łódź, ul. Piotrkowska", "żółte światło",    "Gdańsk Wrzeszcz",        "pas ruchu nr 2"};
+    static const char* props[5][2] = {{"Projekt", "Sygnalizacja świetlna"},
+                                      {"Inwestor", "Zarząd Dróg Miejskich"},
+                                      {"Etap", "projekt wykonawczy"},
+                                      {"Branża", "drogowa"},
+                                      {"Numer", "ZDM/2026/17"}};
     for (auto& p : props)
         doc.addCustomProperty(p[0], p[1]);
 
@@ -79,11 +101,18 @@ std::string generateCitySection(const CitySection& o)
             double x = rng.uniform(0, 5000), y = rng.uniform(0, 5000);
             switch (made % 3) {
             case 0:
-                doc.addEntity("LINE", layer, {{100, "AcDbLine"}, {10, num(x)}, {20, num(y)}, {30, "0.0"},
-                                              {11, num(x + rng.uniform(-20, 20))}, {21, num(y + rng.uniform(-20, 20))}, {31, "0.0"}});
+                doc.addEntity("LINE", layer,
+                              {{100, "AcDbLine"},
+                               {10, num(x)},
+                               {20, num(y)},
+                               {30, "0.0"},
+                               {11, num(x + rng.uniform(-20, 20))},
+                               {21, num(y + rng.uniform(-20, 20))},
+                               {31, "0.0"}});
                 break;
             case 1: {
-                std::vector<std::pair<int, std::string>> g{{100, "AcDbPolyline"}, {90, "5"}, {70, "0"}, {43, "0.0"}};
+                std::vector<std::pair<int, std::string>> g{
+                    {100, "AcDbPolyline"}, {90, "5"}, {70, "0"}, {43, "0.0"}};
                 for (int v = 0; v < 5; ++v) {
                     g.push_back({10, num(x + v * 3.0)});
                     g.push_back({20, num(y + rng.uniform(-2, 2))});
@@ -101,8 +130,9 @@ std::string generateCitySection(const CitySection& o)
             }
         }
         if (r < o.references) {
-            BlockReference ref = doc.addBlockReference(blocks[r % 4], {rng.uniform(0, 5000), rng.uniform(0, 5000), 0}, 1.0,
-                                                       rng.uniform(0, 360), layers[5 + r % 3]);
+            BlockReference ref
+                = doc.addBlockReference(blocks[r % 4], {rng.uniform(0, 5000), rng.uniform(0, 5000), 0}, 1.0,
+                                        rng.uniform(0, 360), layers[5 + r % 3]);
             auto attrs = ref.attributes();
             attrs[0].setValue("S" + std::to_string(r));
             attrs[1].setValue(r % 10 == 0 ? "czerwony" : "zielony");

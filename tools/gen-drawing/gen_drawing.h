@@ -9,8 +9,8 @@ namespace lumo::gen {
 
 struct CitySection {
     std::string version = "AC1032"; // or "AC1015", written in cp1250
-    int entities = 200000;          // lines, polylines, texts
-    int references = 20000;         // of 4 blocks with 16 attributes each
+    int entities = 200000; // lines, polylines, texts
+    int references = 20000; // of 4 blocks with 16 attributes each
 };
 
 std::string generateCitySection(const CitySection& options);

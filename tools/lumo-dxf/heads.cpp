@@ -14,10 +14,10 @@ constexpr std::array<std::string_view, 2> kEquipmentLayers{"110-SYGNALIZACJA_KOM
 
 // Every tag a head, a screen or a push button carries.
 constexpr std::array<std::string_view, 20> kTags{
-    "OBIEKT",        "RODZAJ",          "SYMBOL",         "INWENT_NUMER",  "NUMER_SKRZYZ",
-    "TYP",           "SREDN_SOCZ",      "ZRODLO_SW",      "WKLADY_ANTYZL", "SYGN_AKUST",
-    "KTO_NANIOSL",   "NAZWA_ULICY",     "ZLECENIE_WNIOS", "REALIZACJA_WYK", "REALIZACJA_DATA",
-    "ZLECENIE_DATA", "ZLECENIE_NUMER",  "INWENT_DATA",    "UWAGI",         "PRODUCENT"};
+    "OBIEKT",        "RODZAJ",         "SYMBOL",         "INWENT_NUMER",   "NUMER_SKRZYZ",
+    "TYP",           "SREDN_SOCZ",     "ZRODLO_SW",      "WKLADY_ANTYZL",  "SYGN_AKUST",
+    "KTO_NANIOSL",   "NAZWA_ULICY",    "ZLECENIE_WNIOS", "REALIZACJA_WYK", "REALIZACJA_DATA",
+    "ZLECENIE_DATA", "ZLECENIE_NUMER", "INWENT_DATA",    "UWAGI",          "PRODUCENT"};
 
 std::string csvField(std::string_view value)
 {

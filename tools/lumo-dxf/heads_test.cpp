@@ -36,15 +36,15 @@ TEST(HeadsCsv, ListsTheEquipmentOnItsLayersWithTheirAttributes)
     maker.defaultValue = "Firma";
     button.addAttributeDefinition(maker);
 
-    BlockReference placed = doc.addBlockReference("S-3wp", {500.5, 490.25, 0}, 5.0, 90.0,
-                                                  "110-SYGNALIZACJA_KOMORY");
+    BlockReference placed
+        = doc.addBlockReference("S-3wp", {500.5, 490.25, 0}, 5.0, 90.0, "110-SYGNALIZACJA_KOMORY");
     placed.attribute("SYMBOL")->setValue("S-3wp");
     placed.attribute("INWENT_NUMER")->setValue("26-15/987/K1");
     placed.attribute("NAZWA_ULICY")->setValue("Żółkiewskiego, róg \"Długiej\"");
-    doc.addBlockReference("S-3wp", {0, 0, 0}, 1.0, 0.0, "ULICE");  // not equipment
+    doc.addBlockReference("S-3wp", {0, 0, 0}, 1.0, 0.0, "ULICE"); // not equipment
     doc.addText("K1", {1, 2, 0}, 2.5, {}, "110-SYGNALIZACJA_KOMORY"); // a text, not a block
-    const BlockReference pressed =
-        doc.addBlockReference("sygnprzycisk", {-3, 4, 0}, 1.0, 0.0, "109-SYGNALIZACJA_PRZYCISKI");
+    const BlockReference pressed
+        = doc.addBlockReference("sygnprzycisk", {-3, 4, 0}, 1.0, 0.0, "109-SYGNALIZACJA_PRZYCISKI");
 
     std::ostringstream out;
     WriteHeadsCsv(doc, out);
@@ -55,11 +55,12 @@ TEST(HeadsCsv, ListsTheEquipmentOnItsLayersWithTheirAttributes)
               "SREDN_SOCZ,ZRODLO_SW,WKLADY_ANTYZL,SYGN_AKUST,KTO_NANIOSL,NAZWA_ULICY,"
               "ZLECENIE_WNIOS,REALIZACJA_WYK,REALIZACJA_DATA,ZLECENIE_DATA,ZLECENIE_NUMER,"
               "INWENT_DATA,UWAGI,PRODUCENT");
-    EXPECT_EQ(rows[1], placed.handle() +
-                           ",S-3wp,110-SYGNALIZACJA_KOMORY,500.5,490.25,90,,,S-3wp,26-15/987/K1,,,,,,,,"
-                           "\"Żółkiewskiego, róg \"\"Długiej\"\"\",,,,,,,,");
-    EXPECT_EQ(rows[2], pressed.handle() +
-                           ",sygnprzycisk,109-SYGNALIZACJA_PRZYCISKI,-3,4,0,,,,,,,,,,,,,,,,,,,,Firma");
+    EXPECT_EQ(rows[1],
+              placed.handle()
+                  + ",S-3wp,110-SYGNALIZACJA_KOMORY,500.5,490.25,90,,,S-3wp,26-15/987/K1,,,,,,,,"
+                    "\"Żółkiewskiego, róg \"\"Długiej\"\"\",,,,,,,,");
+    EXPECT_EQ(rows[2],
+              pressed.handle() + ",sygnprzycisk,109-SYGNALIZACJA_PRZYCISKI,-3,4,0,,,,,,,,,,,,,,,,,,,,Firma");
 }
 
 TEST(HeadsCsv, ADrawingWithoutEquipmentGivesTheHeaderOnly)

@@ -43,7 +43,8 @@ void info(const std::string& path)
     std::cout << "blocks: " << nBlocks << "\n";
     for (const Block& b : doc.blocks())
         if (!b.isLayout())
-            std::cout << "  " << b.name() << " (" << b.attributeDefinitions().size() << " attribute definitions)\n";
+            std::cout << "  " << b.name() << " (" << b.attributeDefinitions().size()
+                      << " attribute definitions)\n";
     if (doc.versionNumber() > 1009) {
         auto props = doc.customProperties();
         std::cout << "custom properties: " << props.size() << "\n";

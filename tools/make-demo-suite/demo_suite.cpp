@@ -53,16 +53,26 @@ void line(dxf::Document& doc, const std::string& layer, double x1, double y1, do
     Groups g;
     if (colour != dxf::kColourByLayer)
         g.push_back({62, std::to_string(colour)});
-    g.insert(g.end(), {{100, "AcDbLine"}, {10, num(x1)}, {20, num(y1)}, {30, "0"},
-                       {11, num(x2)}, {21, num(y2)}, {31, "0"}});
+    g.insert(g.end(),
+             {{100, "AcDbLine"},
+              {10, num(x1)},
+              {20, num(y1)},
+              {30, "0"},
+              {11, num(x2)},
+              {21, num(y2)},
+              {31, "0"}});
     doc.addEntity("LINE", layer, g);
 }
 
 void circle(dxf::Document& doc, double x, double y, double radius, int colour)
 {
     doc.addEntity("CIRCLE", "0",
-                  {{62, std::to_string(colour)}, {100, "AcDbCircle"}, {10, num(x)}, {20, num(y)},
-                   {30, "0"}, {40, num(radius)}});
+                  {{62, std::to_string(colour)},
+                   {100, "AcDbCircle"},
+                   {10, num(x)},
+                   {20, num(y)},
+                   {30, "0"},
+                   {40, num(radius)}});
 }
 
 // A closed outline; bulges[i] bends the segment from vertex i to the next.
@@ -97,12 +107,9 @@ std::vector<int> lensColours(const QString& symbol, int count)
     if (symbol.startsWith(QStringLiteral("ST")))
         return std::vector<int>(static_cast<std::size_t>(count), kWhite);
     switch (count) {
-    case 1:
-        return {kYellow};
-    case 2:
-        return {kRed, kGreen};
-    default:
-        return {kRed, kYellow, kGreen};
+    case 1: return {kYellow};
+    case 2: return {kRed, kGreen};
+    default: return {kRed, kYellow, kGreen};
     }
 }
 
@@ -140,8 +147,7 @@ void writeScreen(bool oval, const QString& path)
     if (oval) {
         const double r = 0.5 * u;
         const double straight = 1.2 * u;
-        outline(doc, {{r, 0.0, 0}, {r, straight, 0}, {-r, straight, 0}, {-r, 0.0, 0}},
-                {0.0, 1.0, 0.0, 1.0});
+        outline(doc, {{r, 0.0, 0}, {r, straight, 0}, {-r, straight, 0}, {-r, 0.0, 0}}, {0.0, 1.0, 0.0, 1.0});
     } else {
         rectangle(doc, -0.5 * u, -0.2 * u, 0.5 * u, 1.9 * u);
     }
@@ -161,22 +167,37 @@ void writePushButton(const QString& path)
 }
 
 // A filled quadrilateral (stop lines, crossing stripes).
-void solid(dxf::Document& doc, const std::string& layer, double left, double bottom, double right,
-           double top)
+void solid(dxf::Document& doc, const std::string& layer, double left, double bottom, double right, double top)
 {
     // SOLID stores its third and fourth corners crosswise.
     doc.addEntity("SOLID", layer,
-                  {{100, "AcDbTrace"}, {10, num(left)}, {20, num(bottom)}, {30, "0"},
-                   {11, num(right)}, {21, num(bottom)}, {31, "0"}, {12, num(left)},
-                   {22, num(top)}, {32, "0"}, {13, num(right)}, {23, num(top)}, {33, "0"}});
+                  {{100, "AcDbTrace"},
+                   {10, num(left)},
+                   {20, num(bottom)},
+                   {30, "0"},
+                   {11, num(right)},
+                   {21, num(bottom)},
+                   {31, "0"},
+                   {12, num(left)},
+                   {22, num(top)},
+                   {32, "0"},
+                   {13, num(right)},
+                   {23, num(top)},
+                   {33, "0"}});
 }
 
-void arc(dxf::Document& doc, const std::string& layer, double x, double y, double radius,
-         double fromDegrees, double toDegrees)
+void arc(dxf::Document& doc, const std::string& layer, double x, double y, double radius, double fromDegrees,
+         double toDegrees)
 {
     doc.addEntity("ARC", layer,
-                  {{100, "AcDbCircle"}, {10, num(x)}, {20, num(y)}, {30, "0"}, {40, num(radius)},
-                   {100, "AcDbArc"}, {50, num(fromDegrees)}, {51, num(toDegrees)}});
+                  {{100, "AcDbCircle"},
+                   {10, num(x)},
+                   {20, num(y)},
+                   {30, "0"},
+                   {40, num(radius)},
+                   {100, "AcDbArc"},
+                   {50, num(fromDegrees)},
+                   {51, num(toDegrees)}});
 }
 
 // The demo intersection, drawn at true size in millimetres for a plan of
@@ -186,10 +207,10 @@ void arc(dxf::Document& doc, const std::string& layer, double x, double y, doubl
 // intersection at the origin; x points east, y north.
 namespace street {
 constexpr double kLane = 3500.0;
-constexpr double kHalf = 2 * kLane;            // kerb to axis
-constexpr double kCorner = 6000.0;             // kerb radius at the corners
-constexpr double kFootway = 3500.0;            // kerb to the back of the footway
-constexpr double kReach = 60000.0;             // how far each arm is drawn
+constexpr double kHalf = 2 * kLane; // kerb to axis
+constexpr double kCorner = 6000.0; // kerb radius at the corners
+constexpr double kFootway = 3500.0; // kerb to the back of the footway
+constexpr double kReach = 60000.0; // how far each arm is drawn
 constexpr double kCrossingFrom = kHalf + kCorner + 1500.0; // crossing, from the centre
 constexpr double kCrossingWidth = 4000.0;
 constexpr double kStopLine = kCrossingFrom + kCrossingWidth + 1000.0;
@@ -221,8 +242,7 @@ public:
     void box(const std::string& layer, double a1, double c1, double a2, double c2) const
     {
         const dxf::Point p = at(a1, c1), q = at(a2, c2);
-        solid(m_doc, layer, std::min(p.x, q.x), std::min(p.y, q.y), std::max(p.x, q.x),
-              std::max(p.y, q.y));
+        solid(m_doc, layer, std::min(p.x, q.x), std::min(p.y, q.y), std::max(p.x, q.x), std::max(p.y, q.y));
     }
 
     void draw() const
@@ -270,11 +290,11 @@ void corners(dxf::Document& doc)
 // attributes on its layer, and its description text beside it.
 struct PlacedHead {
     const char* symbol;
-    const char* code;     // SignalCode, the description text
-    const char* lens;     // SREDN_SOCZ
-    const char* street;   // NAZWA_ULICY
+    const char* code; // SignalCode, the description text
+    const char* lens; // SREDN_SOCZ
+    const char* street; // NAZWA_ULICY
     dxf::Point at;
-    double rotation;      // degrees
+    double rotation; // degrees
     dxf::Point description;
 };
 
@@ -301,19 +321,23 @@ void defineHeadBlock(dxf::Document& doc, const QString& symbol, const QString& b
 void placeHead(dxf::Document& doc, const PlacedHead& head, double insertScale, double textHeight)
 {
     const std::string designation = std::string("26-15/988/") + head.code;
-    dxf::BlockReference ref = doc.addBlockReference(head.symbol, head.at, insertScale,
-                                                    head.rotation, kHeadLayer.toStdString());
-    const std::pair<const char*, std::string> values[] = {
-        {"INWENT_NUMER", designation}, {"NUMER_SKRZYZ", "988"},
-        {"TYP", "Producent Pierwszy"}, {"SREDN_SOCZ", head.lens},
-        {"ZRODLO_SW", "LED"}, {"KTO_NANIOSL", "Jan Kowalski"}, {"NAZWA_ULICY", head.street},
-        {"ZLECENIE_WNIOS", "Zarząd Dróg Miejskich"}, {"ZLECENIE_NUMER", "ZDM/12/2024"},
-        {"ZLECENIE_DATA", "2024.03.05"}, {"INWENT_DATA", "2024.04.18"}};
+    dxf::BlockReference ref
+        = doc.addBlockReference(head.symbol, head.at, insertScale, head.rotation, kHeadLayer.toStdString());
+    const std::pair<const char*, std::string> values[] = {{"INWENT_NUMER", designation},
+                                                          {"NUMER_SKRZYZ", "988"},
+                                                          {"TYP", "Producent Pierwszy"},
+                                                          {"SREDN_SOCZ", head.lens},
+                                                          {"ZRODLO_SW", "LED"},
+                                                          {"KTO_NANIOSL", "Jan Kowalski"},
+                                                          {"NAZWA_ULICY", head.street},
+                                                          {"ZLECENIE_WNIOS", "Zarząd Dróg Miejskich"},
+                                                          {"ZLECENIE_NUMER", "ZDM/12/2024"},
+                                                          {"ZLECENIE_DATA", "2024.03.05"},
+                                                          {"INWENT_DATA", "2024.04.18"}};
     for (const auto& [tag, value] : values)
         if (auto attribute = ref.attribute(tag))
             attribute->setValue(value);
-    dxf::Text text = doc.addText(head.code, head.description, textHeight,
-                                 kDescriptionTextStyle.toStdString(),
+    dxf::Text text = doc.addText(head.code, head.description, textHeight, kDescriptionTextStyle.toStdString(),
                                  kHeadDescriptionLayer.toStdString(), head.rotation);
     text.setColour(1);
 }
@@ -340,14 +364,10 @@ void writeDrawing(const QString& path, const QString& headFolder)
 
     // Street names 2 m high: 4 mm on the printed plan.
     const double nameHeight = 2000.0;
-    doc.addText("ul. Kwiatowa", {-45000.0, kHalf + kFootway + 1500.0, 0}, nameHeight, {},
-                "OPISY_ULIC");
-    doc.addText("ul. Kwiatowa", {30000.0, kHalf + kFootway + 1500.0, 0}, nameHeight, {},
-                "OPISY_ULIC");
-    doc.addText("ul. Długa", {-(kHalf + kFootway + 1500.0), 30000.0, 0}, nameHeight, {},
-                "OPISY_ULIC", 90.0);
-    doc.addText("ul. Długa", {-(kHalf + kFootway + 1500.0), -45000.0, 0}, nameHeight, {},
-                "OPISY_ULIC", 90.0);
+    doc.addText("ul. Kwiatowa", {-45000.0, kHalf + kFootway + 1500.0, 0}, nameHeight, {}, "OPISY_ULIC");
+    doc.addText("ul. Kwiatowa", {30000.0, kHalf + kFootway + 1500.0, 0}, nameHeight, {}, "OPISY_ULIC");
+    doc.addText("ul. Długa", {-(kHalf + kFootway + 1500.0), 30000.0, 0}, nameHeight, {}, "OPISY_ULIC", 90.0);
+    doc.addText("ul. Długa", {-(kHalf + kFootway + 1500.0), -45000.0, 0}, nameHeight, {}, "OPISY_ULIC", 90.0);
 
     // A few heads already placed, at 1:500: insert scale 5, descriptions
     // 500 mm high (the font height 1 times the scale).
@@ -355,14 +375,30 @@ void writeDrawing(const QString& path, const QString& headFolder)
     const double kerb = kHalf + 1200.0; // on the footway, just off the kerb
     const PlacedHead heads[] = {
         // Westbound traffic on Kwiatowa (east arm) stops at x = kStopLine.
-        {"S-3wp", "K2", "300", "Kwiatowa", {kStopLine, kerb, 0}, 90.0, {kStopLine + 2000.0, kerb + 1500.0, 0}},
+        {"S-3wp",
+         "K2",
+         "300",
+         "Kwiatowa",
+         {kStopLine, kerb, 0},
+         90.0,
+         {kStopLine + 2000.0, kerb + 1500.0, 0}},
         // Northbound traffic on Długa (south arm).
         {"S-1", "K3", "300", "Długa", {kerb, -kStopLine, 0}, 0.0, {kerb + 1500.0, -kStopLine - 1500.0, 0}},
         // The zebra on the west arm: a pedestrian head at each end, its
         // housing on the footway.
-        {"S-5", "P4a", "200", "Kwiatowa", {-(kCrossingFrom + kCrossingWidth / 2), kerb, 0}, 0.0,
+        {"S-5",
+         "P4a",
+         "200",
+         "Kwiatowa",
+         {-(kCrossingFrom + kCrossingWidth / 2), kerb, 0},
+         0.0,
          {-(kCrossingFrom + kCrossingWidth / 2) + 800.0, kerb + 500.0, 0}},
-        {"S-5", "P4b", "200", "Kwiatowa", {-(kCrossingFrom + kCrossingWidth / 2), -kerb, 0}, 180.0,
+        {"S-5",
+         "P4b",
+         "200",
+         "Kwiatowa",
+         {-(kCrossingFrom + kCrossingWidth / 2), -kerb, 0},
+         180.0,
          {-(kCrossingFrom + kCrossingWidth / 2) - 800.0, -kerb - 500.0, 0}},
     };
     QStringList defined;
@@ -417,8 +453,8 @@ int LensCount(const QString& symbol)
 {
     if (symbol == QStringLiteral("S-1KOM"))
         return 1;
-    if (symbol.startsWith(QStringLiteral("S-5")) || symbol == QStringLiteral("S-6") ||
-        symbol == QStringLiteral("S-osp"))
+    if (symbol.startsWith(QStringLiteral("S-5")) || symbol == QStringLiteral("S-6")
+        || symbol == QStringLiteral("S-osp"))
         return 2;
     if (symbol.startsWith(QStringLiteral("ST")))
         return 4;
@@ -447,8 +483,8 @@ std::vector<WrittenFile> MakeDemoSuite(const QString& nativeRoot)
 
     const std::vector<std::pair<QString, QStringList>> lists = {
         {kStreetFolder + QStringLiteral("/Ulice.lst"),
-         {"; ulice miasta demonstracyjnego", "Kwiatowa", "Długa", "Żwirki i Wigury",
-          "Aleja Niepodległości", "Świętokrzyska"}},
+         {"; ulice miasta demonstracyjnego", "Kwiatowa", "Długa", "Żwirki i Wigury", "Aleja Niepodległości",
+          "Świętokrzyska"}},
         {kStreetFolder + QStringLiteral("/Skrzyzowania.lst"),
          {"; numer spacja opis skrzyzowania", "987 Rondo Kwiatowa", "988 Długa - Kwiatowa",
           "989 Żwirki i Wigury - Świętokrzyska"}},
@@ -456,8 +492,7 @@ std::vector<WrittenFile> MakeDemoSuite(const QString& nativeRoot)
          {"Zarząd Dróg Miejskich", "Urząd Miasta", "Wydział Inwestycji"}},
         {kSharedListFolder + QStringLiteral("/Wykonawcy.lst"),
          {"Przedsiębiorstwo Robót Drogowych, sp. z o.o.", "Zakład Sygnalizacji Świetlnej"}},
-        {kSharedListFolder + QStringLiteral("/SygnZrodSwiatla.lst"),
-         {"LED,LED", "Żarowe,Z", "Halogenowe,H"}},
+        {kSharedListFolder + QStringLiteral("/SygnZrodSwiatla.lst"), {"LED,LED", "Żarowe,Z", "Halogenowe,H"}},
         {kSharedListFolder + QStringLiteral("/SygnTypySygnDet.lst"),
          {"Producent Pierwszy", "Producent Drugi", "\"Wytwórnia Sygnalizatorów, s.c.\""}},
     };
@@ -468,11 +503,11 @@ std::vector<WrittenFile> MakeDemoSuite(const QString& nativeRoot)
 
     // The city data folder is "aDane" joined with "City": the demo city.
     const QString registry = at(kRegistryFile);
-    writeAnsiLines(registry,
-                   {"REGEDIT4", "", "[HKEY_CURRENT_USER\\Software\\Tarn\\Directories]",
-                    regString(QStringLiteral("aDane")) + u'=' +
-                        regString(FromNativePath(at(kCityDataFolder))),
-                    regString(QStringLiteral("City")) + u'=' + regString(kCity), ""});
+    writeAnsiLines(
+        registry,
+        {"REGEDIT4", "", "[HKEY_CURRENT_USER\\Software\\Tarn\\Directories]",
+         regString(QStringLiteral("aDane")) + u'=' + regString(FromNativePath(at(kCityDataFolder))),
+         regString(QStringLiteral("City")) + u'=' + regString(kCity), ""});
     written.push_back({registry, QStringLiteral("registry (for LUMO_REGISTRY_FILE)")});
 
     const QString drawing = at(kDemoDrawing);

@@ -79,7 +79,8 @@ TEST_F(DemoSuite, EveryCatalogueSymbolHasABlockFile)
 // The screens and the push button are drawings the host can load.
 TEST_F(DemoSuite, ScreensAndPushButtonLoad)
 {
-    for (const QString& file : {kHeadFolder + "/EKP.dxf", kHeadFolder + "/EKO.dxf", kSymbolFolder + "/sygnprzycisk.dxf"})
+    for (const QString& file :
+         {kHeadFolder + "/EKP.dxf", kHeadFolder + "/EKO.dxf", kSymbolFolder + "/sygnprzycisk.dxf"})
         EXPECT_FALSE(dxf::Document::load(native(at(file))).modelSpace().empty()) << file.toStdString();
 }
 
@@ -151,9 +152,15 @@ TEST_F(DemoSuite, ListFilesInCp1250WithCrLf)
     const Case cases[] = {
         {kStreetFolder + "/Ulice.lst", "\r\nD\xB3uga\r\n"},
         {kStreetFolder + "/Skrzyzowania.lst", "\r\n987 Rondo Kwiatowa\r\n"},
-        {kSharedListFolder + "/Wnioskodawcy.lst", "Zarz\xB9" "d Dr\xF3g Miejskich\r\n"},
-        {kSharedListFolder + "/Wykonawcy.lst", "Przedsi\xEA" "biorstwo Rob\xF3t Drogowych, sp. z o.o.\r\n"},
-        {kSharedListFolder + "/SygnZrodSwiatla.lst", "\xAF" "arowe,Z\r\n"},
+        {kSharedListFolder + "/Wnioskodawcy.lst",
+         "Zarz\xB9"
+         "d Dr\xF3g Miejskich\r\n"},
+        {kSharedListFolder + "/Wykonawcy.lst",
+         "Przedsi\xEA"
+         "biorstwo Rob\xF3t Drogowych, sp. z o.o.\r\n"},
+        {kSharedListFolder + "/SygnZrodSwiatla.lst",
+         "\xAF"
+         "arowe,Z\r\n"},
         {kSharedListFolder + "/SygnTypySygnDet.lst", "Producent Pierwszy\r\n"},
     };
     for (const Case& c : cases) {

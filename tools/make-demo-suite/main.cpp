@@ -32,8 +32,8 @@ int main(int argc, char** argv)
                     qPrintable(QDir(args[1]).absolutePath()));
         // Registry values hold at most 39 characters: a deeper suite makes the
         // program report the value as too long at start-up.
-        const QString aDane = lumo::FromNativePath(QDir(args[1]).absolutePath() + QStringLiteral("/") +
-                                                   lumo::demo::kCityDataFolder);
+        const QString aDane = lumo::FromNativePath(QDir(args[1]).absolutePath() + QStringLiteral("/")
+                                                   + lumo::demo::kCityDataFolder);
         std::fflush(stdout);
         if (aDane.size() > 39)
             std::fprintf(stderr,

@@ -14,25 +14,26 @@ public:
     virtual IDispatch* backing() const = 0;
 };
 
-template <class Interface>
-class Wrapper : public Interface, public Backed {
+template <class Interface> class Wrapper : public Interface, public Backed {
 public:
-    explicit Wrapper(Dispatcher d) : d_(std::move(d)) {}
+    explicit Wrapper(Dispatcher d) : d_(std::move(d)) { }
     std::string typeName() const override { return d_.typeName(); }
     IDispatch* backing() const override { return d_.object(); }
 
 protected:
-    template <class W>
-    std::shared_ptr<W> make(const Variant& result, const char* member) const {
+    template <class W> std::shared_ptr<W> make(const Variant& result, const char* member) const
+    {
         return std::make_shared<W>(d_.child(result, member));
     }
 
     Dispatcher d_;
 };
 
-Variant backingOf(const std::shared_ptr<HostObject>& object, const char* member) {
+Variant backingOf(const std::shared_ptr<HostObject>& object, const char* member)
+{
     const auto* backed = dynamic_cast<const Backed*>(object.get());
-    if (!backed) throw HostError(std::string(member) + ": the object does not belong to this host");
+    if (!backed)
+        throw HostError(std::string(member) + ": the object does not belong to this host");
     return Variant::object(backed->backing());
 }
 
@@ -41,9 +42,7 @@ public:
     using Wrapper::Wrapper;
     std::string tagString() const override { return d_.get("TagString").toString(); }
     std::string textString() const override { return d_.get("TextString").toString(); }
-    void setTextString(const std::string& text) override {
-        d_.put("TextString", Variant::string(text));
-    }
+    void setTextString(const std::string& text) override { d_.put("TextString", Variant::string(text)); }
 };
 
 class ComAttributeDefinition final : public Wrapper<AttributeDefinition> {
@@ -65,11 +64,12 @@ public:
     void setRotation(double radians) override { d_.put("Rotation", Variant::real(radians)); }
     Point3 insertionPoint() const override { return d_.get("InsertionPoint").toPoint(); }
     bool hasAttributes() const override { return d_.get("HasAttributes").toBool(); }
-    std::vector<std::shared_ptr<AttributeReference>> getAttributes() const override {
+    std::vector<std::shared_ptr<AttributeReference>> getAttributes() const override
+    {
         std::vector<std::shared_ptr<AttributeReference>> attributes;
         for (auto& object : d_.call("GetAttributes").toObjects())
-            attributes.push_back(std::make_shared<ComAttributeReference>(
-                Dispatcher(d_.context(), std::move(object))));
+            attributes.push_back(
+                std::make_shared<ComAttributeReference>(Dispatcher(d_.context(), std::move(object))));
         return attributes;
     }
     void update() override { d_.call("Update"); }
@@ -83,9 +83,7 @@ public:
     int color() const override { return static_cast<int>(d_.get("Color").toLong()); }
     void setColor(int color) override { d_.put("Color", Variant::int32(color)); }
     int lineWeight() const override { return static_cast<int>(d_.get("Lineweight").toLong()); }
-    void setLineWeight(int lineWeight) override {
-        d_.put("Lineweight", Variant::int32(lineWeight));
-    }
+    void setLineWeight(int lineWeight) override { d_.put("Lineweight", Variant::int32(lineWeight)); }
 };
 
 class ComTextStyle final : public Wrapper<TextStyle> {
@@ -95,7 +93,8 @@ public:
     double height() const override { return d_.get("Height").toDouble(); }
     void setHeight(double height) override { d_.put("Height", Variant::real(height)); }
     void setFont(const std::string& typeface, bool bold, bool italic, int charSet,
-                 int pitchAndFamily) override {
+                 int pitchAndFamily) override
+    {
         std::vector<Variant> args;
         args.push_back(Variant::string(typeface));
         args.push_back(Variant::boolean(bold));
@@ -104,7 +103,8 @@ public:
         args.push_back(Variant::int32(pitchAndFamily));
         d_.call("SetFont", std::move(args));
     }
-    std::string fontTypeface() const override {
+    std::string fontTypeface() const override
+    {
         // GetFont answers through five out-parameters.
         BSTR typeface = nullptr;
         VARIANT_BOOL bold = VARIANT_FALSE;
@@ -133,11 +133,10 @@ class ComBlock final : public Wrapper<Block> {
 public:
     using Wrapper::Wrapper;
     std::string name() const override { return d_.get("Name").toString(); }
-    std::shared_ptr<AttributeDefinition> addAttribute(double height, int mode,
-                                                      const std::string& prompt,
-                                                      const Point3& insertionPoint,
-                                                      const std::string& tag,
-                                                      const std::string& value) override {
+    std::shared_ptr<AttributeDefinition> addAttribute(double height, int mode, const std::string& prompt,
+                                                      const Point3& insertionPoint, const std::string& tag,
+                                                      const std::string& value) override
+    {
         std::vector<Variant> args;
         args.push_back(Variant::real(height));
         args.push_back(Variant::int32(mode));
@@ -145,10 +144,10 @@ public:
         args.push_back(Variant::point(insertionPoint));
         args.push_back(Variant::string(tag));
         args.push_back(Variant::string(value));
-        return make<ComAttributeDefinition>(d_.call("AddAttribute", std::move(args)),
-                                            "AddAttribute");
+        return make<ComAttributeDefinition>(d_.call("AddAttribute", std::move(args)), "AddAttribute");
     }
-    std::vector<std::shared_ptr<AttributeDefinition>> attributeDefinitions() const override {
+    std::vector<std::shared_ptr<AttributeDefinition>> attributeDefinitions() const override
+    {
         // A block is a collection of its entities; the definitions are the
         // ones whose type is an attribute definition.
         std::vector<std::shared_ptr<AttributeDefinition>> definitions;
@@ -164,7 +163,8 @@ public:
     }
 };
 
-std::vector<Variant> oneString(const std::string& text) {
+std::vector<Variant> oneString(const std::string& text)
+{
     std::vector<Variant> args;
     args.push_back(Variant::string(text));
     return args;
@@ -174,7 +174,8 @@ class ComBlocks final : public Wrapper<Blocks> {
 public:
     using Wrapper::Wrapper;
     long count() const override { return d_.get("Count").toLong(); }
-    std::shared_ptr<Block> item(const std::string& name) const override {
+    std::shared_ptr<Block> item(const std::string& name) const override
+    {
         return make<ComBlock>(d_.call("Item", oneString(name)), "Item");
     }
 };
@@ -183,10 +184,12 @@ class ComLayers final : public Wrapper<Layers> {
 public:
     using Wrapper::Wrapper;
     long count() const override { return d_.get("Count").toLong(); }
-    std::shared_ptr<Layer> item(const std::string& name) const override {
+    std::shared_ptr<Layer> item(const std::string& name) const override
+    {
         return make<ComLayer>(d_.call("Item", oneString(name)), "Item");
     }
-    std::shared_ptr<Layer> add(const std::string& name) override {
+    std::shared_ptr<Layer> add(const std::string& name) override
+    {
         return make<ComLayer>(d_.call("Add", oneString(name)), "Add");
     }
 };
@@ -195,10 +198,12 @@ class ComTextStyles final : public Wrapper<TextStyles> {
 public:
     using Wrapper::Wrapper;
     long count() const override { return d_.get("Count").toLong(); }
-    std::shared_ptr<TextStyle> item(const std::string& name) const override {
+    std::shared_ptr<TextStyle> item(const std::string& name) const override
+    {
         return make<ComTextStyle>(d_.call("Item", oneString(name)), "Item");
     }
-    std::shared_ptr<TextStyle> add(const std::string& name) override {
+    std::shared_ptr<TextStyle> add(const std::string& name) override
+    {
         return make<ComTextStyle>(d_.call("Add", oneString(name)), "Add");
     }
 };
@@ -207,14 +212,15 @@ class ComModelSpace final : public Wrapper<ModelSpace> {
 public:
     using Wrapper::Wrapper;
     long count() const override { return d_.get("Count").toLong(); }
-    std::shared_ptr<Entity> item(long index) const override {
+    std::shared_ptr<Entity> item(long index) const override
+    {
         std::vector<Variant> args;
         args.push_back(Variant::int32(index));
         return make<ComEntity>(d_.call("Item", std::move(args)), "Item");
     }
-    std::shared_ptr<Entity> insertBlock(const Point3& point, const std::string& name,
-                                        double xScale, double yScale, double zScale,
-                                        double rotation) override {
+    std::shared_ptr<Entity> insertBlock(const Point3& point, const std::string& name, double xScale,
+                                        double yScale, double zScale, double rotation) override
+    {
         std::vector<Variant> args;
         args.push_back(Variant::point(point));
         args.push_back(Variant::string(name));
@@ -224,8 +230,8 @@ public:
         args.push_back(Variant::real(rotation));
         return make<ComEntity>(d_.call("InsertBlock", std::move(args)), "InsertBlock");
     }
-    std::shared_ptr<Entity> addText(const std::string& text, const Point3& point,
-                                    double height) override {
+    std::shared_ptr<Entity> addText(const std::string& text, const Point3& point, double height) override
+    {
         std::vector<Variant> args;
         args.push_back(Variant::string(text));
         args.push_back(Variant::point(point));
@@ -234,7 +240,8 @@ public:
     }
 };
 
-std::vector<Variant> keyValue(const std::string& key, const std::string& value) {
+std::vector<Variant> keyValue(const std::string& key, const std::string& value)
+{
     std::vector<Variant> args;
     args.push_back(Variant::string(key));
     args.push_back(Variant::string(value));
@@ -244,7 +251,8 @@ std::vector<Variant> keyValue(const std::string& key, const std::string& value) 
 class ComSummaryInfo final : public Wrapper<SummaryInfo> {
 public:
     using Wrapper::Wrapper;
-    void getCustomByKey(const std::string& key, std::string& value) const override {
+    void getCustomByKey(const std::string& key, std::string& value) const override
+    {
         BSTR out = nullptr;
         std::vector<Variant> args;
         args.push_back(Variant::string(key));
@@ -258,10 +266,12 @@ public:
         value = toUtf8(out);
         SysFreeString(out);
     }
-    void setCustomByKey(const std::string& key, const std::string& value) override {
+    void setCustomByKey(const std::string& key, const std::string& value) override
+    {
         d_.call("SetCustomByKey", keyValue(key, value));
     }
-    void addCustomInfo(const std::string& key, const std::string& value) override {
+    void addCustomInfo(const std::string& key, const std::string& value) override
+    {
         d_.call("AddCustomInfo", keyValue(key, value));
     }
     long numCustomInfo() const override { return d_.call("NumCustomInfo").toLong(); }
@@ -272,7 +282,8 @@ public:
     using Wrapper::Wrapper;
     std::string name() const override { return d_.get("Name").toString(); }
     void select(int mode, const std::vector<std::int16_t>& filterTypes,
-                const std::vector<std::string>& filterData) override {
+                const std::vector<std::string>& filterData) override
+    {
         std::vector<Variant> args;
         args.push_back(Variant::int32(mode));
         args.push_back(Variant::missing());
@@ -282,7 +293,8 @@ public:
         d_.call("Select", std::move(args));
     }
     long count() const override { return d_.get("Count").toLong(); }
-    std::shared_ptr<Entity> item(long index) const override {
+    std::shared_ptr<Entity> item(long index) const override
+    {
         std::vector<Variant> args;
         args.push_back(Variant::int32(index));
         return make<ComEntity>(d_.call("Item", std::move(args)), "Item");
@@ -294,10 +306,12 @@ class ComSelectionSets final : public Wrapper<SelectionSets> {
 public:
     using Wrapper::Wrapper;
     long count() const override { return d_.get("Count").toLong(); }
-    std::shared_ptr<SelectionSet> item(const std::string& name) const override {
+    std::shared_ptr<SelectionSet> item(const std::string& name) const override
+    {
         return make<ComSelectionSet>(d_.call("Item", oneString(name)), "Item");
     }
-    std::shared_ptr<SelectionSet> add(const std::string& name) override {
+    std::shared_ptr<SelectionSet> add(const std::string& name) override
+    {
         return make<ComSelectionSet>(d_.call("Add", oneString(name)), "Add");
     }
 };
@@ -305,7 +319,8 @@ public:
 class ComUtility final : public Wrapper<Utility> {
 public:
     using Wrapper::Wrapper;
-    Point3 getPoint(const std::string& prompt) override {
+    Point3 getPoint(const std::string& prompt) override
+    {
         std::vector<Variant> args;
         args.push_back(Variant::missing());
         args.push_back(Variant::string(prompt));
@@ -317,40 +332,48 @@ class ComDocument final : public Wrapper<Document> {
 public:
     using Wrapper::Wrapper;
     std::string name() const override { return d_.get("Name").toString(); }
-    std::shared_ptr<ModelSpace> modelSpace() override {
+    std::shared_ptr<ModelSpace> modelSpace() override
+    {
         return make<ComModelSpace>(d_.get("ModelSpace"), "ModelSpace");
     }
     std::shared_ptr<Blocks> blocks() override { return make<ComBlocks>(d_.get("Blocks"), "Blocks"); }
     std::shared_ptr<Layers> layers() override { return make<ComLayers>(d_.get("Layers"), "Layers"); }
-    std::shared_ptr<TextStyles> textStyles() override {
+    std::shared_ptr<TextStyles> textStyles() override
+    {
         return make<ComTextStyles>(d_.get("TextStyles"), "TextStyles");
     }
-    std::shared_ptr<SelectionSets> selectionSets() override {
+    std::shared_ptr<SelectionSets> selectionSets() override
+    {
         return make<ComSelectionSets>(d_.get("SelectionSets"), "SelectionSets");
     }
-    std::shared_ptr<SummaryInfo> summaryInfo() override {
+    std::shared_ptr<SummaryInfo> summaryInfo() override
+    {
         return make<ComSummaryInfo>(d_.get("SummaryInfo"), "SummaryInfo");
     }
-    std::shared_ptr<Utility> utility() override {
-        return make<ComUtility>(d_.get("Utility"), "Utility");
-    }
-    std::shared_ptr<Entity> handleToObject(const std::string& handle) override {
+    std::shared_ptr<Utility> utility() override { return make<ComUtility>(d_.get("Utility"), "Utility"); }
+    std::shared_ptr<Entity> handleToObject(const std::string& handle) override
+    {
         return make<ComEntity>(d_.call("HandleToObject", oneString(handle)), "HandleToObject");
     }
     void sendCommand(const std::string& text) override { d_.call("SendCommand", oneString(text)); }
-    std::string getVariable(const std::string& name) override {
+    std::string getVariable(const std::string& name) override
+    {
         return d_.call("GetVariable", oneString(name)).toString();
     }
-    std::shared_ptr<Layer> activeLayer() override {
+    std::shared_ptr<Layer> activeLayer() override
+    {
         return make<ComLayer>(d_.get("ActiveLayer"), "ActiveLayer");
     }
-    void setActiveLayer(const std::shared_ptr<Layer>& layer) override {
+    void setActiveLayer(const std::shared_ptr<Layer>& layer) override
+    {
         d_.put("ActiveLayer", backingOf(layer, "ActiveLayer"));
     }
-    std::shared_ptr<TextStyle> activeTextStyle() override {
+    std::shared_ptr<TextStyle> activeTextStyle() override
+    {
         return make<ComTextStyle>(d_.get("ActiveTextStyle"), "ActiveTextStyle");
     }
-    void setActiveTextStyle(const std::shared_ptr<TextStyle>& style) override {
+    void setActiveTextStyle(const std::shared_ptr<TextStyle>& style) override
+    {
         d_.put("ActiveTextStyle", backingOf(style, "ActiveTextStyle"));
     }
 };
@@ -362,7 +385,8 @@ public:
 };
 
 // The first visible top-level window whose title begins with prefix.
-HWND findWindowByTitle(const std::wstring& prefix) {
+HWND findWindowByTitle(const std::wstring& prefix)
+{
     struct Search {
         std::wstring prefix;
         HWND found = nullptr;
@@ -372,8 +396,8 @@ HWND findWindowByTitle(const std::wstring& prefix) {
             auto* s = reinterpret_cast<Search*>(param);
             wchar_t title[256] = {};
             const int length = GetWindowTextW(window, title, 256);
-            if (IsWindowVisible(window) && length >= static_cast<int>(s->prefix.size()) &&
-                std::wstring(title, s->prefix.size()) == s->prefix) {
+            if (IsWindowVisible(window) && length >= static_cast<int>(s->prefix.size())
+                && std::wstring(title, s->prefix.size()) == s->prefix) {
                 s->found = window;
                 return FALSE;
             }
@@ -388,42 +412,52 @@ public:
     using Wrapper::Wrapper;
     bool visible() const override { return d_.get("Visible").toBool(); }
     void setVisible(bool visible) override { d_.put("Visible", Variant::boolean(visible)); }
-    std::shared_ptr<HostState> getAcadState() override {
+    std::shared_ptr<HostState> getAcadState() override
+    {
         return make<ComHostState>(d_.call("GetAcadState"), "GetAcadState");
     }
-    long documentsCount() const override {
+    long documentsCount() const override
+    {
         return d_.child(d_.get("Documents"), "Documents").get("Count").toLong();
     }
-    std::shared_ptr<Document> activeDocument() override {
+    std::shared_ptr<Document> activeDocument() override
+    {
         return make<ComDocument>(d_.get("ActiveDocument"), "ActiveDocument");
     }
     std::string blockFileExtension() const override { return ".dwg"; }
-    void bringToFront() override {
+    void bringToFront() override
+    {
         // The host names its main window; older hosts are found by title.
         HWND window = nullptr;
         try {
             window = reinterpret_cast<HWND>(static_cast<LONG_PTR>(d_.get("HWND").toInt64()));
         } catch (const HostError&) {
         }
-        if (!window || !IsWindow(window)) window = findWindowByTitle(L"AutoCAD");
-        if (!window) return;
+        if (!window || !IsWindow(window))
+            window = findWindowByTitle(L"AutoCAD");
+        if (!window)
+            return;
         DWORD process = 0;
         GetWindowThreadProcessId(window, &process);
         // Lets the host keep the front when it asks the designer something.
         AllowSetForegroundWindow(process);
-        if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+        if (IsIconic(window))
+            ShowWindow(window, SW_RESTORE);
         SetForegroundWindow(window);
     }
 };
 
-CLSID hostClassId() {
+CLSID hostClassId()
+{
     CLSID clsid{};
     const HRESULT hr = CLSIDFromProgID(kHostProgId, &clsid);
-    if (FAILED(hr)) throw HostError("The host \"AutoCAD.Application\" is not registered");
+    if (FAILED(hr))
+        throw HostError("The host \"AutoCAD.Application\" is not registered");
     return clsid;
 }
 
-std::shared_ptr<Application> connect(std::shared_ptr<ComContext> context, IUnknown* unknown) {
+std::shared_ptr<Application> connect(std::shared_ptr<ComContext> context, IUnknown* unknown)
+{
     IDispatch* dispatch = nullptr;
     const HRESULT hr = unknown->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
     unknown->Release();
@@ -435,7 +469,8 @@ std::shared_ptr<Application> connect(std::shared_ptr<ComContext> context, IUnkno
 
 } // namespace
 
-std::shared_ptr<Application> attachRunningHost(const RetryPolicy& retry) {
+std::shared_ptr<Application> attachRunningHost(const RetryPolicy& retry)
+{
     auto context = std::make_shared<ComContext>(retry);
     const CLSID clsid = hostClassId();
     IUnknown* unknown = nullptr;
@@ -444,13 +479,14 @@ std::shared_ptr<Application> attachRunningHost(const RetryPolicy& retry) {
     return connect(std::move(context), unknown);
 }
 
-std::shared_ptr<Application> createHost(const RetryPolicy& retry) {
+std::shared_ptr<Application> createHost(const RetryPolicy& retry)
+{
     auto context = std::make_shared<ComContext>(retry);
     const CLSID clsid = hostClassId();
     IUnknown* unknown = nullptr;
     if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IUnknown,
-                                reinterpret_cast<void**>(&unknown))) ||
-        !unknown)
+                                reinterpret_cast<void**>(&unknown)))
+        || !unknown)
         throw HostError("The host \"AutoCAD.Application\" cannot be started");
     return connect(std::move(context), unknown);
 }
@@ -469,7 +505,8 @@ public:
 
 namespace lumo::cad {
 
-std::unique_ptr<HostProvider> MakeAutomationHostProvider() {
+std::unique_ptr<HostProvider> MakeAutomationHostProvider()
+{
     return std::make_unique<com::AutomationHostProvider>();
 }
 

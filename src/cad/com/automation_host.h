@@ -26,4 +26,4 @@ namespace lumo::cad {
 // The running host, else a new one (attachRunningHost, createHost).
 std::unique_ptr<HostProvider> MakeAutomationHostProvider();
 
-} // namespace lumo::cad::com
+} // namespace lumo::cad

@@ -23,38 +23,44 @@ std::string toUtf8(const wchar_t* text, std::size_t length);
 std::string toUtf8(BSTR text);
 
 // An owned reference to a COM interface.
-template <class T>
-class ComPtr {
+template <class T> class ComPtr {
 public:
     ComPtr() = default;
-    ComPtr(std::nullptr_t) {}
+    ComPtr(std::nullptr_t) { }
     // Takes a reference of its own.
-    explicit ComPtr(T* p) : p_(p) {
-        if (p_) p_->AddRef();
+    explicit ComPtr(T* p) : p_(p)
+    {
+        if (p_)
+            p_->AddRef();
     }
-    ComPtr(const ComPtr& other) : ComPtr(other.p_) {}
+    ComPtr(const ComPtr& other) : ComPtr(other.p_) { }
     ComPtr(ComPtr&& other) noexcept : p_(other.p_) { other.p_ = nullptr; }
-    ComPtr& operator=(ComPtr other) noexcept {
+    ComPtr& operator=(ComPtr other) noexcept
+    {
         std::swap(p_, other.p_);
         return *this;
     }
     ~ComPtr() { reset(); }
 
     // Adopts a reference the caller already holds.
-    static ComPtr adopt(T* p) {
+    static ComPtr adopt(T* p)
+    {
         ComPtr result;
         result.p_ = p;
         return result;
     }
-    void reset() {
-        if (p_) p_->Release();
+    void reset()
+    {
+        if (p_)
+            p_->Release();
         p_ = nullptr;
     }
     T* get() const { return p_; }
     T* operator->() const { return p_; }
     explicit operator bool() const { return p_ != nullptr; }
     // For out-parameters: drops the current reference first.
-    T** put() {
+    T** put()
+    {
         reset();
         return &p_;
     }

@@ -66,15 +66,14 @@ constexpr double kDegree = std::numbers::pi / 180.0;
 std::string FormatNumber(double value)
 {
     char buffer[64];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                   std::chars_format::general, 15);
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
     if (ec != std::errc())
         return "0";
     std::string text(buffer, end);
     return text == "-0" ? "0" : text;
 }
 
-CommandLine::CommandLine(Target target) : target_(std::move(target)) {}
+CommandLine::CommandLine(Target target) : target_(std::move(target)) { }
 
 std::string CommandLine::promptOf(State state) const
 {
@@ -241,16 +240,14 @@ void CommandLine::startCommand(const std::string& word)
 void CommandLine::takeNumber(double value)
 {
     const std::string echo = lastPrompt_ + " " + FormatNumber(value);
-    const bool scale = state_ == State::ScaleXyz || state_ == State::ScaleX ||
-                       state_ == State::ScaleY || state_ == State::ScaleZ;
+    const bool scale = state_ == State::ScaleXyz || state_ == State::ScaleX || state_ == State::ScaleY
+        || state_ == State::ScaleZ;
     if (scale && value == 0.0) {
         lastPrompt_ = "Value must be nonzero.";
         return;
     }
     switch (state_) {
-    case State::ScaleXyz:
-        scaleX_ = scaleY_ = scaleZ_ = value;
-        break;
+    case State::ScaleXyz: scaleX_ = scaleY_ = scaleZ_ = value; break;
     case State::ScaleX: scaleX_ = value; break;
     case State::ScaleY: scaleY_ = value; break;
     case State::ScaleZ: scaleZ_ = value; break;
@@ -372,14 +369,12 @@ Point3 CommandLine::getPoint(InputSource& source, const std::string& prompt)
         const auto reply = source.wait(request);
         switch (reply.kind) {
         case InputAnswer::Kind::Point:
-            lastPrompt_ = prompt + " " + FormatNumber(reply.point.x) + "," +
-                          FormatNumber(reply.point.y);
+            lastPrompt_ = prompt + " " + FormatNumber(reply.point.x) + "," + FormatNumber(reply.point.y);
             return reply.point;
         case InputAnswer::Kind::Cancel:
             lastPrompt_ = prompt + " " + cancelMarker();
             throw HostError(cancelMarker());
-        case InputAnswer::Kind::Accept:
-            throw HostError("No point was given");
+        case InputAnswer::Kind::Accept: throw HostError("No point was given");
         case InputAnswer::Kind::Nothing:
         case InputAnswer::Kind::Angle: break; // not a point: ask again
         }

@@ -28,7 +28,7 @@ struct PendingInsert {
     std::string prompt;
     std::string blockName;
     Point3 scale{1.0, 1.0, 1.0};
-    double rotation = 0.0;                // radians; 0 until given
+    double rotation = 0.0; // radians; 0 until given
     bool rotationGiven = false;
     std::optional<Point3> insertionPoint; // once picked
     friend bool operator==(const PendingInsert&, const PendingInsert&) = default;

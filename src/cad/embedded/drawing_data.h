@@ -33,8 +33,7 @@ inline std::string textOf(const std::filesystem::path& path)
 inline constexpr double kDegree = std::numbers::pi / 180.0;
 
 // Every failure of the engine reaches the program as a host failure.
-template <class F>
-auto guarded(F&& f) -> decltype(f())
+template <class F> auto guarded(F&& f) -> decltype(f())
 {
     try {
         return f();
@@ -43,21 +42,26 @@ auto guarded(F&& f) -> decltype(f())
     }
 }
 
-inline Point3 toHost(const dxf::Point& p) { return {p.x, p.y, p.z}; }
-inline dxf::Point toDxf(const Point3& p) { return {p.x, p.y, p.z}; }
+inline Point3 toHost(const dxf::Point& p)
+{
+    return {p.x, p.y, p.z};
+}
+inline dxf::Point toDxf(const Point3& p)
+{
+    return {p.x, p.y, p.z};
+}
 
 // One open drawing and everything the host keeps about it.
 struct DrawingData {
     DrawingData(dxf::Document document, std::string file, std::optional<FileStamp> asRead)
         : doc(std::move(document)), path(std::move(file)), stamp(asRead),
-          commands(CommandLine::Target{
-              [this](const std::string& name) -> std::optional<std::string> {
-                  const auto block = doc.findBlock(name);
-                  if (!block || block->isLayout())
-                      return std::nullopt;
-                  return block->name();
-              },
-              [this](const InsertPlacement& placement) { insert(placement); }})
+          commands(CommandLine::Target{[this](const std::string& name) -> std::optional<std::string> {
+                                           const auto block = doc.findBlock(name);
+                                           if (!block || block->isLayout())
+                                               return std::nullopt;
+                                           return block->name();
+                                       },
+                                       [this](const InsertPlacement& placement) { insert(placement); }})
     {
     }
 

@@ -35,7 +35,7 @@ std::string SuggestedSaveAsPath(const std::string& path);
 
 // The texts of the reasons.
 inline constexpr const char* kReadOnlyReason = "Rysunek jest tylko do odczytu.";
-inline constexpr const char* kChangedOnDiskReason =
-    "Rysunek został zmieniony na dysku od chwili jego otwarcia.";
+inline constexpr const char* kChangedOnDiskReason
+    = "Rysunek został zmieniony na dysku od chwili jego otwarcia.";
 
 } // namespace lumo::cad::embedded

@@ -178,8 +178,8 @@ bool EmbeddedApplication::save()
         // Nobody to ask: beside the original, under a name of its own.
         const std::string beside = SuggestedSaveAsPath(original);
         if (saveAs(beside)) {
-            report("Rysunku nie zapisano w pliku:\r\n[" + original + "]\r\n" + reason +
-                   "\r\nZapisano go jako:\r\n[" + beside + "]");
+            report("Rysunku nie zapisano w pliku:\r\n[" + original + "]\r\n" + reason
+                   + "\r\nZapisano go jako:\r\n[" + beside + "]");
             return true;
         }
         return false;
@@ -215,7 +215,10 @@ std::shared_ptr<HostState> EmbeddedApplication::getAcadState()
     return MakeHostState(shared_from_this());
 }
 
-long EmbeddedApplication::documentsCount() const { return data_ ? 1 : 0; }
+long EmbeddedApplication::documentsCount() const
+{
+    return data_ ? 1 : 0;
+}
 
 std::shared_ptr<Document> EmbeddedApplication::activeDocument()
 {
@@ -224,16 +227,25 @@ std::shared_ptr<Document> EmbeddedApplication::activeDocument()
     return MakeDocument(data_);
 }
 
-std::string EmbeddedApplication::drawingPath() const { return data_ ? data_->path : ""; }
+std::string EmbeddedApplication::drawingPath() const
+{
+    return data_ ? data_->path : "";
+}
 
 bool EmbeddedApplication::readOnly() const
 {
     return data_ && WhyNotWritable(data_->path, std::nullopt) == kReadOnlyReason;
 }
 
-bool EmbeddedApplication::modified() const { return data_ && data_->doc.isModified(); }
+bool EmbeddedApplication::modified() const
+{
+    return data_ && data_->doc.isModified();
+}
 
-const dxf::Document* EmbeddedApplication::drawing() const { return data_ ? &data_->doc : nullptr; }
+const dxf::Document* EmbeddedApplication::drawing() const
+{
+    return data_ ? &data_->doc : nullptr;
+}
 
 std::optional<PendingInsert> EmbeddedApplication::pendingInsert() const
 {
@@ -274,11 +286,14 @@ void EmbeddedApplication::setInput(std::shared_ptr<InputSource> input)
         data_->input = std::move(input);
 }
 
-std::shared_ptr<InputSource> EmbeddedApplication::input() const { return options_.input; }
+std::shared_ptr<InputSource> EmbeddedApplication::input() const
+{
+    return options_.input;
+}
 
 // ---------------------------------------------------------------- provider
 
-EmbeddedHostProvider::EmbeddedHostProvider(OptionsFn options) : options_(std::move(options)) {}
+EmbeddedHostProvider::EmbeddedHostProvider(OptionsFn options) : options_(std::move(options)) { }
 
 std::shared_ptr<Application> EmbeddedHostProvider::attach()
 {
@@ -295,4 +310,3 @@ std::shared_ptr<Application> EmbeddedHostProvider::create()
 }
 
 } // namespace lumo::cad::embedded
-

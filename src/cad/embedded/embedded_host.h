@@ -39,9 +39,7 @@ struct EmbeddedHostOptions {
     // (read-only, changed on disk meanwhile, or the write failed): a path,
     // or nullopt when the designer keeps it unsaved. Without it the host
     // saves beside the file under a new name and says where.
-    std::function<std::optional<std::string>(const std::string& path, const std::string& reason)>
-        askSaveAs;
-
+    std::function<std::optional<std::string>(const std::string& path, const std::string& reason)> askSaveAs;
 };
 
 // The file in the configuration folder that names the last drawing.
@@ -51,16 +49,15 @@ struct DrawingData;
 
 // What changed in the host, for a window that shows it.
 enum class HostChange {
-    Prompt,   // the last prompt
-    Command,  // a command started waiting, moved on or ended
-    Drawing,  // entities were added or updated
+    Prompt, // the last prompt
+    Command, // a command started waiting, moved on or ended
+    Drawing, // entities were added or updated
     Document, // a drawing was opened, closed, saved or renamed
-    Visible,  // the host was shown or hidden
+    Visible, // the host was shown or hidden
 };
 using HostListener = std::function<void(HostChange)>;
 
-class EmbeddedApplication : public Application,
-                            public std::enable_shared_from_this<EmbeddedApplication> {
+class EmbeddedApplication : public Application, public std::enable_shared_from_this<EmbeddedApplication> {
 public:
     explicit EmbeddedApplication(EmbeddedHostOptions options);
     ~EmbeddedApplication() override;

@@ -20,8 +20,6 @@ constexpr const char* kKeyNotFound = "Key not found";
 constexpr const char* kErased = "Object was erased";
 constexpr const char* kNoMember = "Unknown name";
 
-
-
 std::string upperAscii(std::string text)
 {
     for (auto& c : text) {
@@ -39,10 +37,9 @@ std::string foldedKey(std::string_view name)
 
 bool endsWithNoCase(const std::string& text, const std::string& suffix)
 {
-    return text.size() >= suffix.size() &&
-           upperAscii(text.substr(text.size() - suffix.size())) == upperAscii(suffix);
+    return text.size() >= suffix.size()
+        && upperAscii(text.substr(text.size() - suffix.size())) == upperAscii(suffix);
 }
-
 
 std::string entityTypeName(const std::string& dxfType)
 {
@@ -62,10 +59,9 @@ std::string entityTypeName(const std::string& dxfType)
 
 bool hasPlacement(const std::string& dxfType)
 {
-    return dxfType == "INSERT" || dxfType == "TEXT" || dxfType == "MTEXT" ||
-           dxfType == "ATTRIB" || dxfType == "ATTDEF";
+    return dxfType == "INSERT" || dxfType == "TEXT" || dxfType == "MTEXT" || dxfType == "ATTRIB"
+        || dxfType == "ATTDEF";
 }
-
 
 using Data = std::shared_ptr<DrawingData>;
 
@@ -76,7 +72,10 @@ public:
     {
     }
     std::string typeName() const override { return "IAcadAttributeReference"; }
-    std::string tagString() const override { return guarded([&] { return attribute_.tag(); }); }
+    std::string tagString() const override
+    {
+        return guarded([&] { return attribute_.tag(); });
+    }
     std::string textString() const override
     {
         return guarded([&] { return attribute_.value(); });
@@ -103,7 +102,10 @@ public:
     {
     }
     std::string typeName() const override { return "IAcadAttribute"; }
-    std::string tagString() const override { return guarded([&] { return definition_.tag(); }); }
+    std::string tagString() const override
+    {
+        return guarded([&] { return definition_.tag(); });
+    }
     std::string textString() const override
     {
         return guarded([&] { return definition_.defaultValue(); });
@@ -116,7 +118,7 @@ private:
 
 class EEntity : public Entity {
 public:
-    EEntity(Data data, dxf::Entity entity) : data_(std::move(data)), entity_(entity) {}
+    EEntity(Data data, dxf::Entity entity) : data_(std::move(data)), entity_(entity) { }
 
     std::string typeName() const override { return entityTypeName(live().typeName()); }
     std::string handle() const override { return live().handle(); }
@@ -206,17 +208,26 @@ std::shared_ptr<Entity> wrap(const Data& data, const dxf::Entity& entity)
 
 class ELayer : public Layer {
 public:
-    ELayer(Data data, dxf::Layer layer) : data_(std::move(data)), layer_(layer) {}
+    ELayer(Data data, dxf::Layer layer) : data_(std::move(data)), layer_(layer) { }
     std::string typeName() const override { return "IAcadLayer"; }
-    std::string name() const override { return guarded([&] { return layer_.name(); }); }
-    int color() const override { return guarded([&] { return layer_.colour(); }); }
+    std::string name() const override
+    {
+        return guarded([&] { return layer_.name(); });
+    }
+    int color() const override
+    {
+        return guarded([&] { return layer_.colour(); });
+    }
     void setColor(int color) override
     {
         if (color < 1 || color > 255)
             throw HostError("Invalid argument Color");
         guarded([&] { layer_.setColour(color); });
     }
-    int lineWeight() const override { return guarded([&] { return layer_.lineWeight(); }); }
+    int lineWeight() const override
+    {
+        return guarded([&] { return layer_.lineWeight(); });
+    }
     void setLineWeight(int lineWeight) override
     {
         if (lineWeight < -3 || lineWeight > 211)
@@ -233,10 +244,16 @@ private:
 
 class ETextStyle : public TextStyle {
 public:
-    ETextStyle(Data data, dxf::TextStyle style) : data_(std::move(data)), style_(style) {}
+    ETextStyle(Data data, dxf::TextStyle style) : data_(std::move(data)), style_(style) { }
     std::string typeName() const override { return "IAcadTextStyle"; }
-    std::string name() const override { return guarded([&] { return style_.name(); }); }
-    double height() const override { return guarded([&] { return style_.height(); }); }
+    std::string name() const override
+    {
+        return guarded([&] { return style_.name(); });
+    }
+    double height() const override
+    {
+        return guarded([&] { return style_.height(); });
+    }
     void setHeight(double height) override
     {
         if (height < 0)
@@ -273,7 +290,7 @@ private:
 
 class EBlock : public Block {
 public:
-    EBlock(Data data, dxf::Block block) : data_(std::move(data)), block_(block) {}
+    EBlock(Data data, dxf::Block block) : data_(std::move(data)), block_(block) { }
     std::string typeName() const override
     {
         const auto name = upperAscii(block_.name());
@@ -283,11 +300,12 @@ public:
             return "IAcadPaperSpace";
         return "IAcadBlock";
     }
-    std::string name() const override { return guarded([&] { return block_.name(); }); }
-    std::shared_ptr<AttributeDefinition> addAttribute(double height, int mode,
-                                                      const std::string& prompt,
-                                                      const Point3& insertionPoint,
-                                                      const std::string& tag,
+    std::string name() const override
+    {
+        return guarded([&] { return block_.name(); });
+    }
+    std::shared_ptr<AttributeDefinition> addAttribute(double height, int mode, const std::string& prompt,
+                                                      const Point3& insertionPoint, const std::string& tag,
                                                       const std::string& value) override
     {
         if (height <= 0)
@@ -304,8 +322,7 @@ public:
         definition.layer = std::string(1, '0'); // not = "0": a false -Wrestrict in GCC 12
         definition.style = data_->activeTextStyle();
         return guarded([&] {
-            return std::make_shared<EAttributeDefinition>(data_,
-                                                          block_.addAttributeDefinition(definition));
+            return std::make_shared<EAttributeDefinition>(data_, block_.addAttributeDefinition(definition));
         });
     }
     std::vector<std::shared_ptr<AttributeDefinition>> attributeDefinitions() const override
@@ -325,7 +342,7 @@ private:
 
 class EBlocks : public Blocks {
 public:
-    explicit EBlocks(Data data) : data_(std::move(data)) {}
+    explicit EBlocks(Data data) : data_(std::move(data)) { }
     std::string typeName() const override { return "IAcadBlocks"; }
     long count() const override
     {
@@ -345,7 +362,7 @@ private:
 
 class ELayers : public Layers {
 public:
-    explicit ELayers(Data data) : data_(std::move(data)) {}
+    explicit ELayers(Data data) : data_(std::move(data)) { }
     std::string typeName() const override { return "IAcadLayers"; }
     long count() const override
     {
@@ -372,7 +389,7 @@ private:
 
 class ETextStyles : public TextStyles {
 public:
-    explicit ETextStyles(Data data) : data_(std::move(data)) {}
+    explicit ETextStyles(Data data) : data_(std::move(data)) { }
     std::string typeName() const override { return "IAcadTextStyles"; }
     long count() const override
     {
@@ -391,9 +408,8 @@ public:
             return std::make_shared<ETextStyle>(data_, *style);
         if (name.empty())
             throw HostError("Invalid argument Name");
-        return guarded([&] {
-            return std::make_shared<ETextStyle>(data_, data_->doc.addTextStyle(name, 0.0, "txt"));
-        });
+        return guarded(
+            [&] { return std::make_shared<ETextStyle>(data_, data_->doc.addTextStyle(name, 0.0, "txt")); });
     }
 
 private:
@@ -402,7 +418,7 @@ private:
 
 class EModelSpace : public ModelSpace {
 public:
-    explicit EModelSpace(Data data) : data_(std::move(data)) {}
+    explicit EModelSpace(Data data) : data_(std::move(data)) { }
     std::string typeName() const override { return "IAcadModelSpace"; }
     long count() const override
     {
@@ -417,9 +433,8 @@ public:
             throw HostError("Invalid index");
         return wrap(data_, entities[static_cast<std::size_t>(index)]);
     }
-    std::shared_ptr<Entity> insertBlock(const Point3& point, const std::string& name,
-                                        double xScale, double yScale, double zScale,
-                                        double rotation) override
+    std::shared_ptr<Entity> insertBlock(const Point3& point, const std::string& name, double xScale,
+                                        double yScale, double zScale, double rotation) override
     {
         if (xScale == 0 || yScale == 0 || zScale == 0)
             throw HostError("Invalid argument scale factor");
@@ -443,15 +458,14 @@ public:
         InsertPlacement placement{blockName, point, {xScale, yScale, zScale}, rotation};
         return wrap(data_, data_->insert(placement));
     }
-    std::shared_ptr<Entity> addText(const std::string& text, const Point3& point,
-                                    double height) override
+    std::shared_ptr<Entity> addText(const std::string& text, const Point3& point, double height) override
     {
         if (height <= 0)
             throw HostError("Invalid argument Height");
         auto added = guarded([&] {
-            return wrap(data_, data_->doc.addText(text, toDxf(point), height,
-                                                  data_->activeTextStyle(),
-                                                  data_->activeLayer()));
+            return wrap(data_,
+                        data_->doc.addText(text, toDxf(point), height, data_->activeTextStyle(),
+                                           data_->activeLayer()));
         });
         data_->changed();
         return added;
@@ -460,15 +474,15 @@ public:
 private:
     static bool isFileName(const std::string& name)
     {
-        return name.find('\\') != std::string::npos || name.find('/') != std::string::npos ||
-               endsWithNoCase(name, ".dxf") || endsWithNoCase(name, ".dwg");
+        return name.find('\\') != std::string::npos || name.find('/') != std::string::npos
+            || endsWithNoCase(name, ".dxf") || endsWithNoCase(name, ".dwg");
     }
     Data data_;
 };
 
 class ESummaryInfo : public SummaryInfo {
 public:
-    explicit ESummaryInfo(Data data) : data_(std::move(data)) {}
+    explicit ESummaryInfo(Data data) : data_(std::move(data)) { }
     std::string typeName() const override { return "IAcadSummaryInfo"; }
     void getCustomByKey(const std::string& key, std::string& value) const override
     {
@@ -559,8 +573,8 @@ private:
                     return false;
                 break;
             case 2:
-                if (!entity.isBlockReference() ||
-                    !text::WildcardMatch(data[i], entity.asBlockReference().blockName()))
+                if (!entity.isBlockReference()
+                    || !text::WildcardMatch(data[i], entity.asBlockReference().blockName()))
                     return false;
                 break;
             case 8:
@@ -587,7 +601,7 @@ private:
 
 class ESelectionSets : public SelectionSets {
 public:
-    explicit ESelectionSets(Data data) : data_(std::move(data)) {}
+    explicit ESelectionSets(Data data) : data_(std::move(data)) { }
     std::string typeName() const override { return "IAcadSelectionSets"; }
     long count() const override { return static_cast<long>(data_->selections.size()); }
     std::shared_ptr<SelectionSet> item(const std::string& name) const override
@@ -616,7 +630,7 @@ private:
 
 class EUtility : public Utility {
 public:
-    explicit EUtility(Data data) : data_(std::move(data)) {}
+    explicit EUtility(Data data) : data_(std::move(data)) { }
     std::string typeName() const override { return "IAcadUtility"; }
     Point3 getPoint(const std::string& prompt) override
     {
@@ -634,27 +648,18 @@ private:
 
 class EDocument : public Document {
 public:
-    explicit EDocument(Data data) : data_(std::move(data)) {}
+    explicit EDocument(Data data) : data_(std::move(data)) { }
     std::string typeName() const override { return "IAcadDocument"; }
     std::string name() const override { return textOf(pathOf(data_->path).filename()); }
-    std::shared_ptr<ModelSpace> modelSpace() override
-    {
-        return std::make_shared<EModelSpace>(data_);
-    }
+    std::shared_ptr<ModelSpace> modelSpace() override { return std::make_shared<EModelSpace>(data_); }
     std::shared_ptr<Blocks> blocks() override { return std::make_shared<EBlocks>(data_); }
     std::shared_ptr<Layers> layers() override { return std::make_shared<ELayers>(data_); }
-    std::shared_ptr<TextStyles> textStyles() override
-    {
-        return std::make_shared<ETextStyles>(data_);
-    }
+    std::shared_ptr<TextStyles> textStyles() override { return std::make_shared<ETextStyles>(data_); }
     std::shared_ptr<SelectionSets> selectionSets() override
     {
         return std::make_shared<ESelectionSets>(data_);
     }
-    std::shared_ptr<SummaryInfo> summaryInfo() override
-    {
-        return std::make_shared<ESummaryInfo>(data_);
-    }
+    std::shared_ptr<SummaryInfo> summaryInfo() override { return std::make_shared<ESummaryInfo>(data_); }
     std::shared_ptr<Utility> utility() override { return std::make_shared<EUtility>(data_); }
     std::shared_ptr<Entity> handleToObject(const std::string& handle) override
     {
@@ -721,7 +726,7 @@ private:
 
 class EHostState : public HostState {
 public:
-    explicit EHostState(std::shared_ptr<EmbeddedApplication> app) : app_(std::move(app)) {}
+    explicit EHostState(std::shared_ptr<EmbeddedApplication> app) : app_(std::move(app)) { }
     std::string typeName() const override { return "IAcadState"; }
     bool isQuiescent() const override { return app_->isQuiescent(); }
 
@@ -758,8 +763,8 @@ std::string DrawingData::activeTextStyle() const
 dxf::BlockReference DrawingData::insert(const InsertPlacement& p)
 {
     auto reference = guarded([&] {
-        auto added = doc.addBlockReference(p.blockName, toDxf(p.point), p.scale.x,
-                                           p.rotation / kDegree, activeLayer());
+        auto added = doc.addBlockReference(p.blockName, toDxf(p.point), p.scale.x, p.rotation / kDegree,
+                                           activeLayer());
         if (p.scale.y != p.scale.x || p.scale.z != p.scale.x)
             added.setScale(toDxf(p.scale));
         return added;

@@ -56,8 +56,8 @@ std::vector<InputAnswer> ScriptedInputSource::parse(const std::string& text)
             continue;
         const std::string keyword = lowerAscii(w[0]);
         auto bad = [&]() {
-            return HostError("Input script line " + std::to_string(lineNumber) +
-                             ": cannot read \"" + line + "\"");
+            return HostError("Input script line " + std::to_string(lineNumber) + ": cannot read \"" + line
+                             + "\"");
         };
         if (keyword == "point" && w.size() == 3) {
             const auto x = number(w[1]), y = number(w[2]);
@@ -103,8 +103,14 @@ InputAnswer ScriptedInputSource::next(const InputRequest& request)
     return answer;
 }
 
-InputAnswer ScriptedInputSource::poll(const InputRequest& request) { return next(request); }
-InputAnswer ScriptedInputSource::wait(const InputRequest& request) { return next(request); }
+InputAnswer ScriptedInputSource::poll(const InputRequest& request)
+{
+    return next(request);
+}
+InputAnswer ScriptedInputSource::wait(const InputRequest& request)
+{
+    return next(request);
+}
 
 InputAnswer QueuedInputSource::poll(const InputRequest& request)
 {

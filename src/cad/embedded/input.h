@@ -26,9 +26,9 @@ struct InputAnswer {
     enum class Kind {
         Nothing, // not yet (only from poll)
         Point,
-        Angle,   // degrees
-        Accept,  // Enter: the prompt's default
-        Cancel,  // Escape
+        Angle, // degrees
+        Accept, // Enter: the prompt's default
+        Cancel, // Escape
     };
     Kind kind = Kind::Nothing;
     Point3 point;
@@ -51,7 +51,7 @@ public:
     virtual InputAnswer wait(const InputRequest& request) = 0;
     // What was asked last is no longer asked (its command ended without
     // the answer: cancelled by the program or replaced by another).
-    virtual void withdraw() {}
+    virtual void withdraw() { }
 };
 
 // Answers from a list given beforehand; once it runs out every request is

@@ -63,8 +63,7 @@ std::string NativePath(const std::string& path)
         // Of several spellings, the first in code-point order, whatever order
         // the directory lists them in (the program's file routines agree).
         std::string best;
-        for (const auto& entry :
-             fs::directory_iterator(resolved.empty() ? fs::path(".") : resolved, ec)) {
+        for (const auto& entry : fs::directory_iterator(resolved.empty() ? fs::path(".") : resolved, ec)) {
             const std::string name = textOf(entry.path().filename());
             if (text::SameName(name, textOf(part)) && (best.empty() || name < best))
                 best = name;

@@ -16,7 +16,8 @@ using testing::FakeApplication;
 using testing::RegisteredServer;
 using testing::ServerControl;
 
-RetryPolicy quickRetry() {
+RetryPolicy quickRetry()
+{
     RetryPolicy retry;
     retry.interval = std::chrono::milliseconds(5);
     retry.limit = std::chrono::milliseconds(2000);
@@ -27,12 +28,14 @@ class AutomationHost : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { testing::registerProgId(); }
 
-    void SetUp() override {
+    void SetUp() override
+    {
         server = std::make_unique<RegisteredServer>(fake, control, true, false);
         app = attachRunningHost(quickRetry());
         doc = app->activeDocument();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         doc.reset();
         app.reset();
         server.reset();
@@ -45,7 +48,8 @@ protected:
     std::shared_ptr<Document> doc;
 };
 
-TEST(AutomationHostConnection, AttachesToTheRunningHostOrStartsOne) {
+TEST(AutomationHostConnection, AttachesToTheRunningHostOrStartsOne)
+{
     testing::registerProgId();
     struct Case {
         bool running;
@@ -81,12 +85,10 @@ TEST(AutomationHostConnection, AttachesToTheRunningHostOrStartsOne) {
     }
 }
 
-TEST_F(AutomationHost, TextCrossesIntactBothWays) {
+TEST_F(AutomationHost, TextCrossesIntactBothWays)
+{
     const std::string names[] = {
-        "110-SYGNALIZACJA_KOMORY",
-        "Żółta łąka ĄĆĘŁŃÓŚŹŻ",
-        "",
-        "tab\tand \"quotes\"",
+        "110-SYGNALIZACJA_KOMORY", "Żółta łąka ĄĆĘŁŃÓŚŹŻ", "", "tab\tand \"quotes\"",
         "symbol \xF0\x9F\x9A\xA6", // outside the 16-bit range: a surrogate pair
         std::string(300, 'x'),
     };
@@ -101,7 +103,8 @@ TEST_F(AutomationHost, TextCrossesIntactBothWays) {
     EXPECT_EQ(layers->count(), static_cast<long>(std::size(names)) + 1);
 }
 
-TEST_F(AutomationHost, PointsScalesAndAnglesCrossAsTheyAre) {
+TEST_F(AutomationHost, PointsScalesAndAnglesCrossAsTheyAre)
+{
     auto space = doc->modelSpace();
     const Point3 at{1234567.125, -0.0625, 3.5};
     auto reference = space->insertBlock(at, "C:\\Zasoby\\S-1.dwg", 2.0, 0.5, 1.0, 1.5707963267948966);
@@ -126,11 +129,12 @@ TEST_F(AutomationHost, PointsScalesAndAnglesCrossAsTheyAre) {
     EXPECT_THROW(doc->utility()->getPoint("again"), HostError); // nothing picked: cancel
 }
 
-TEST_F(AutomationHost, BlockDefinitionAttributes) {
+TEST_F(AutomationHost, BlockDefinitionAttributes)
+{
     auto block = std::make_shared<testing::FakeBlock>("S-1");
     fake->document->blockTable->items["S-1"] = block;
-    auto definition = doc->blocks()->item("S-1")->addAttribute(3.5, 9, "", {1.25, -2, 0},
-                                                               "INWENT_NUMER", "brak");
+    auto definition
+        = doc->blocks()->item("S-1")->addAttribute(3.5, 9, "", {1.25, -2, 0}, "INWENT_NUMER", "brak");
     ASSERT_EQ(block->definitions.size(), 1u);
     EXPECT_EQ(block->definitions[0]->height, 3.5);
     EXPECT_EQ(block->definitions[0]->mode, 9);
@@ -140,7 +144,8 @@ TEST_F(AutomationHost, BlockDefinitionAttributes) {
     EXPECT_EQ(definition->textString(), "brak");
 }
 
-TEST_F(AutomationHost, SelectionFiltersArriveAsTypedArrays) {
+TEST_F(AutomationHost, SelectionFiltersArriveAsTypedArrays)
+{
     auto space = fake->document->space;
     space->newEntity("IAcadBlockReference")->setLayer("110-SYGNALIZACJA_KOMORY");
     space->newEntity("IAcadBlockReference")->setLayer("0");
@@ -169,7 +174,8 @@ TEST_F(AutomationHost, SelectionFiltersArriveAsTypedArrays) {
     }
 }
 
-TEST_F(AutomationHost, CustomPropertiesAndTheOutParameter) {
+TEST_F(AutomationHost, CustomPropertiesAndTheOutParameter)
+{
     auto summary = doc->summaryInfo();
     summary->addCustomInfo("OSTULICA", "Aleje Jerozolimskie – ąę");
     EXPECT_EQ(fake->document->summary->custom.at("OSTULICA"), "Aleje Jerozolimskie – ąę");
@@ -190,7 +196,8 @@ TEST_F(AutomationHost, CustomPropertiesAndTheOutParameter) {
     EXPECT_EQ(summary->numCustomInfo(), 1);
 }
 
-TEST_F(AutomationHost, LayersStylesAndTheCurrentOnes) {
+TEST_F(AutomationHost, LayersStylesAndTheCurrentOnes)
+{
     auto layers = doc->layers();
     auto layer = layers->add("256-OPISY_DETEKTOROW");
     layer->setColor(3);
@@ -214,7 +221,8 @@ TEST_F(AutomationHost, LayersStylesAndTheCurrentOnes) {
     EXPECT_THROW(doc->setActiveLayer(std::make_shared<testing::FakeLayer>("0")), HostError);
 }
 
-TEST_F(AutomationHost, HostErrorsCarryTheHostsDescription) {
+TEST_F(AutomationHost, HostErrorsCarryTheHostsDescription)
+{
     try {
         doc->layers()->item("brak");
         FAIL() << "a missing layer must fail";
@@ -230,7 +238,8 @@ TEST_F(AutomationHost, HostErrorsCarryTheHostsDescription) {
     }
 }
 
-TEST_F(AutomationHost, BusyHostIsRetried) {
+TEST_F(AutomationHost, BusyHostIsRetried)
+{
     for (HRESULT rejection : {RPC_E_CALL_REJECTED, RPC_E_SERVERCALL_RETRYLATER}) {
         control->rejection = rejection;
         control->rejectedCalls = 0;

@@ -18,33 +18,36 @@ namespace {
 // The test host's process, set up as the test asks; it ends with this.
 class HostProcess {
 public:
-    explicit HostProcess(const contract::HostSetup& setup) {
+    explicit HostProcess(const contract::HostSetup& setup)
+    {
         static std::atomic<int> counter{0};
-        const std::string name = "lumo-test-host-" + std::to_string(GetCurrentProcessId()) + "-" +
-                                 std::to_string(counter++);
+        const std::string name
+            = "lumo-test-host-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
         ready_ = CreateEventA(nullptr, TRUE, FALSE, (name + "-ready").c_str());
         quit_ = CreateEventA(nullptr, TRUE, FALSE, (name + "-quit").c_str());
         std::string script = "-";
         if (!setup.input.empty()) {
             script = (std::filesystem::path(setup.folder) / "input.txt").string();
             std::ofstream out(script);
-            for (const auto& line : setup.input) out << line << "\n";
+            for (const auto& line : setup.input)
+                out << line << "\n";
         }
         char self[MAX_PATH] = {};
         GetModuleFileNameA(nullptr, self, MAX_PATH);
         const auto program = std::filesystem::path(self).parent_path() / "lumo_test_host.exe";
-        std::string command = "\"" + program.string() + "\" " + name + "-ready " + name + "-quit \"" +
-                              (setup.drawing.empty() ? "-" : setup.drawing) + "\" \"" + script + "\"";
+        std::string command = "\"" + program.string() + "\" " + name + "-ready " + name + "-quit \""
+            + (setup.drawing.empty() ? "-" : setup.drawing) + "\" \"" + script + "\"";
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
-        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &process_))
+        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process_))
             throw HostError("The test host cannot be started: " + command);
         const HANDLE waits[] = {ready_, process_.hProcess};
         if (WaitForMultipleObjects(2, waits, FALSE, 30000) != WAIT_OBJECT_0)
             throw HostError("The test host did not start");
     }
-    ~HostProcess() {
+    ~HostProcess()
+    {
         SetEvent(quit_);
         if (WaitForSingleObject(process_.hProcess, 10000) != WAIT_OBJECT_0)
             TerminateProcess(process_.hProcess, 1);
@@ -64,15 +67,18 @@ private:
 
 class AutomationTestProvider final : public HostProvider {
 public:
-    explicit AutomationTestProvider(contract::HostSetup setup) : setup_(std::move(setup)) {
+    explicit AutomationTestProvider(contract::HostSetup setup) : setup_(std::move(setup))
+    {
         testing::registerProgId();
     }
 
     std::shared_ptr<Application> attach() override { return attachRunningHost(); }
 
     // The class starts the host: an embedded host set up as the test asks.
-    std::shared_ptr<Application> create() override {
-        if (!process_) process_ = std::make_unique<HostProcess>(setup_);
+    std::shared_ptr<Application> create() override
+    {
+        if (!process_)
+            process_ = std::make_unique<HostProcess>(setup_);
         return createHost();
     }
 
@@ -84,7 +90,8 @@ private:
 class AutomationFactory final : public contract::HostFactory {
 public:
     std::string name() const override { return "Automation"; }
-    std::unique_ptr<HostProvider> makeProvider(const contract::HostSetup& setup) override {
+    std::unique_ptr<HostProvider> makeProvider(const contract::HostSetup& setup) override
+    {
         return std::make_unique<AutomationTestProvider>(setup);
     }
 };
@@ -94,6 +101,5 @@ public:
 
 namespace lumo::cad::contract {
 INSTANTIATE_TEST_SUITE_P(Automation, HostContract,
-                         ::testing::Values(std::make_shared<com::AutomationFactory>()),
-                         FactoryName);
+                         ::testing::Values(std::make_shared<com::AutomationFactory>()), FactoryName);
 } // namespace lumo::cad::contract

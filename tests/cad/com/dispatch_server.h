@@ -43,8 +43,8 @@ IDispatch* exposeApplication(std::shared_ptr<Application> application,
 // becomes the running one, as a started program registers itself.
 class RegisteredServer {
 public:
-    RegisteredServer(std::shared_ptr<Application> application,
-                     std::shared_ptr<ServerControl> control, bool running, bool creatable);
+    RegisteredServer(std::shared_ptr<Application> application, std::shared_ptr<ServerControl> control,
+                     bool running, bool creatable);
     ~RegisteredServer();
     RegisteredServer(const RegisteredServer&) = delete;
     RegisteredServer& operator=(const RegisteredServer&) = delete;

@@ -17,7 +17,7 @@ namespace lumo::cad::com::testing {
 
 class FakeDefinition final : public AttributeDefinition {
 public:
-    FakeDefinition(std::string tag, std::string text) : tag_(std::move(tag)), text_(std::move(text)) {}
+    FakeDefinition(std::string tag, std::string text) : tag_(std::move(tag)), text_(std::move(text)) { }
     std::string typeName() const override { return "IAcadAttribute"; }
     std::string tagString() const override { return tag_; }
     std::string textString() const override { return text_; }
@@ -34,7 +34,7 @@ private:
 
 class FakeEntity final : public Entity {
 public:
-    FakeEntity(std::string type, std::string handle) : type_(std::move(type)), handle_(std::move(handle)) {}
+    FakeEntity(std::string type, std::string handle) : type_(std::move(type)), handle_(std::move(handle)) { }
     std::string typeName() const override { return type_; }
     std::string handle() const override { return handle_; }
     std::string layer() const override { return layer_; }
@@ -45,12 +45,14 @@ public:
     void setRotation(double radians) override { rotation_ = radians; }
     Point3 insertionPoint() const override { return point; }
     bool hasAttributes() const override { return !getAttributes().empty(); }
-    std::vector<std::shared_ptr<AttributeReference>> getAttributes() const override {
-        if (type_ != "IAcadBlockReference") throw HostError("Member not found");
+    std::vector<std::shared_ptr<AttributeReference>> getAttributes() const override
+    {
+        if (type_ != "IAcadBlockReference")
+            throw HostError("Member not found");
         return {};
     }
-    void update() override {}
-    void erase() override {}
+    void update() override { }
+    void erase() override { }
 
     Point3 point;
     std::string name;
@@ -66,7 +68,7 @@ private:
 
 class FakeLayer final : public Layer {
 public:
-    explicit FakeLayer(std::string name) : name_(std::move(name)) {}
+    explicit FakeLayer(std::string name) : name_(std::move(name)) { }
     std::string typeName() const override { return "IAcadLayer"; }
     std::string name() const override { return name_; }
     int color() const override { return color_; }
@@ -82,12 +84,13 @@ private:
 
 class FakeStyle final : public TextStyle {
 public:
-    explicit FakeStyle(std::string name) : name_(std::move(name)) {}
+    explicit FakeStyle(std::string name) : name_(std::move(name)) { }
     std::string typeName() const override { return "IAcadTextStyle"; }
     std::string name() const override { return name_; }
     double height() const override { return height_; }
     void setHeight(double height) override { height_ = height; }
-    void setFont(const std::string& typeface, bool b, bool i, int charSet, int pitch) override {
+    void setFont(const std::string& typeface, bool b, bool i, int charSet, int pitch) override
+    {
         typeface_ = typeface;
         bold = b;
         italic = i;
@@ -110,12 +113,15 @@ private:
 class FakeBlock final : public Block {
 public:
     FakeBlock(std::string name, std::string type = "IAcadBlock")
-        : name_(std::move(name)), type_(std::move(type)) {}
+        : name_(std::move(name)), type_(std::move(type))
+    {
+    }
     std::string typeName() const override { return type_; }
     std::string name() const override { return name_; }
     std::shared_ptr<AttributeDefinition> addAttribute(double height, int mode, const std::string& prompt,
                                                       const Point3& point, const std::string& tag,
-                                                      const std::string& value) override {
+                                                      const std::string& value) override
+    {
         auto definition = std::make_shared<FakeDefinition>(tag, value);
         definition->height = height;
         definition->mode = mode;
@@ -124,7 +130,8 @@ public:
         definitions.push_back(definition);
         return definition;
     }
-    std::vector<std::shared_ptr<AttributeDefinition>> attributeDefinitions() const override {
+    std::vector<std::shared_ptr<AttributeDefinition>> attributeDefinitions() const override
+    {
         return {definitions.begin(), definitions.end()};
     }
 
@@ -136,15 +143,16 @@ private:
 };
 
 // A named collection whose Item fails for a missing name, as the host's do.
-template <class Interface, class Item>
-class FakeTable : public Interface {
+template <class Interface, class Item> class FakeTable : public Interface {
 public:
-    explicit FakeTable(std::string type) : type_(std::move(type)) {}
+    explicit FakeTable(std::string type) : type_(std::move(type)) { }
     std::string typeName() const override { return type_; }
     long count() const override { return static_cast<long>(items.size()); }
-    std::shared_ptr<Item> item(const std::string& name) const override {
+    std::shared_ptr<Item> item(const std::string& name) const override
+    {
         auto found = items.find(name);
-        if (found == items.end()) throw HostError("Key not found");
+        if (found == items.end())
+            throw HostError("Key not found");
         return found->second;
     }
     std::map<std::string, std::shared_ptr<Item>> items;
@@ -157,9 +165,11 @@ template <class Interface, class Item, class Fake>
 class FakeAddableTable final : public FakeTable<Interface, Item> {
 public:
     using FakeTable<Interface, Item>::FakeTable;
-    std::shared_ptr<Item> add(const std::string& name) override {
+    std::shared_ptr<Item> add(const std::string& name) override
+    {
         auto& slot = this->items[name];
-        if (!slot) slot = std::make_shared<Fake>(name);
+        if (!slot)
+            slot = std::make_shared<Fake>(name);
         return slot;
     }
 };
@@ -168,12 +178,15 @@ class FakeModelSpace final : public ModelSpace {
 public:
     std::string typeName() const override { return "IAcadModelSpace"; }
     long count() const override { return static_cast<long>(entities.size()); }
-    std::shared_ptr<Entity> item(long index) const override {
-        if (index < 0 || index >= count()) throw HostError("Invalid index");
+    std::shared_ptr<Entity> item(long index) const override
+    {
+        if (index < 0 || index >= count())
+            throw HostError("Invalid index");
         return entities[static_cast<std::size_t>(index)];
     }
-    std::shared_ptr<Entity> insertBlock(const Point3& point, const std::string& name, double xs,
-                                        double ys, double zs, double rotation) override {
+    std::shared_ptr<Entity> insertBlock(const Point3& point, const std::string& name, double xs, double ys,
+                                        double zs, double rotation) override
+    {
         auto entity = newEntity("IAcadBlockReference");
         entity->point = point;
         entity->name = name;
@@ -183,15 +196,16 @@ public:
         entity->setRotation(rotation);
         return entity;
     }
-    std::shared_ptr<Entity> addText(const std::string& text, const Point3& point,
-                                    double height) override {
+    std::shared_ptr<Entity> addText(const std::string& text, const Point3& point, double height) override
+    {
         auto entity = newEntity("IAcadText");
         entity->point = point;
         entity->name = text;
         entity->scales[0] = height;
         return entity;
     }
-    std::shared_ptr<FakeEntity> newEntity(const std::string& type) {
+    std::shared_ptr<FakeEntity> newEntity(const std::string& type)
+    {
         char handle[16];
         std::snprintf(handle, sizeof handle, "%X", nextHandle++);
         auto entity = std::make_shared<FakeEntity>(type, handle);
@@ -206,18 +220,24 @@ public:
 class FakeSummary final : public SummaryInfo {
 public:
     std::string typeName() const override { return "IAcadSummaryInfo"; }
-    void getCustomByKey(const std::string& key, std::string& value) const override {
+    void getCustomByKey(const std::string& key, std::string& value) const override
+    {
         auto found = custom.find(key);
-        if (found == custom.end()) throw HostError("Key not found");
+        if (found == custom.end())
+            throw HostError("Key not found");
         value = found->second;
     }
-    void setCustomByKey(const std::string& key, const std::string& value) override {
+    void setCustomByKey(const std::string& key, const std::string& value) override
+    {
         auto found = custom.find(key);
-        if (found == custom.end()) throw HostError("Key not found");
+        if (found == custom.end())
+            throw HostError("Key not found");
         found->second = value;
     }
-    void addCustomInfo(const std::string& key, const std::string& value) override {
-        if (!custom.emplace(key, value).second) throw HostError("Duplicate key");
+    void addCustomInfo(const std::string& key, const std::string& value) override
+    {
+        if (!custom.emplace(key, value).second)
+            throw HostError("Duplicate key");
     }
     long numCustomInfo() const override { return static_cast<long>(custom.size()); }
 
@@ -228,7 +248,7 @@ class FakeSelectionSet;
 
 class FakeSelectionSets final : public SelectionSets {
 public:
-    explicit FakeSelectionSets(std::shared_ptr<FakeModelSpace> space) : space_(std::move(space)) {}
+    explicit FakeSelectionSets(std::shared_ptr<FakeModelSpace> space) : space_(std::move(space)) { }
     std::string typeName() const override { return "IAcadSelectionSets"; }
     long count() const override { return static_cast<long>(sets.size()); }
     std::shared_ptr<SelectionSet> item(const std::string& name) const override;
@@ -244,11 +264,14 @@ private:
 class FakeSelectionSet final : public SelectionSet {
 public:
     FakeSelectionSet(std::string name, FakeSelectionSets* owner, std::shared_ptr<FakeModelSpace> space)
-        : name_(std::move(name)), owner_(owner), space_(std::move(space)) {}
+        : name_(std::move(name)), owner_(owner), space_(std::move(space))
+    {
+    }
     std::string typeName() const override { return "IAcadSelectionSet"; }
     std::string name() const override { return name_; }
     void select(int mode, const std::vector<std::int16_t>& types,
-                const std::vector<std::string>& data) override {
+                const std::vector<std::string>& data) override
+    {
         lastMode = mode;
         lastTypes = types;
         lastData = data;
@@ -256,13 +279,17 @@ public:
         for (const auto& entity : space_->entities) {
             bool match = true;
             for (std::size_t i = 0; i < types.size(); ++i)
-                if (types[i] == 8 && entity->layer() != data[i]) match = false;
-            if (match) selected.push_back(entity);
+                if (types[i] == 8 && entity->layer() != data[i])
+                    match = false;
+            if (match)
+                selected.push_back(entity);
         }
     }
     long count() const override { return static_cast<long>(selected.size()); }
-    std::shared_ptr<Entity> item(long index) const override {
-        if (index < 0 || index >= count()) throw HostError("Invalid index");
+    std::shared_ptr<Entity> item(long index) const override
+    {
+        if (index < 0 || index >= count())
+            throw HostError("Invalid index");
         return selected[static_cast<std::size_t>(index)];
     }
     void erase() override { owner_->sets.erase(name_); }
@@ -278,14 +305,18 @@ private:
     std::shared_ptr<FakeModelSpace> space_;
 };
 
-inline std::shared_ptr<SelectionSet> FakeSelectionSets::item(const std::string& name) const {
+inline std::shared_ptr<SelectionSet> FakeSelectionSets::item(const std::string& name) const
+{
     auto found = sets.find(name);
-    if (found == sets.end()) throw HostError("Key not found");
+    if (found == sets.end())
+        throw HostError("Key not found");
     return found->second;
 }
 
-inline std::shared_ptr<SelectionSet> FakeSelectionSets::add(const std::string& name) {
-    if (sets.count(name)) throw HostError("Duplicate record name");
+inline std::shared_ptr<SelectionSet> FakeSelectionSets::add(const std::string& name)
+{
+    if (sets.count(name))
+        throw HostError("Duplicate record name");
     auto set = std::make_shared<FakeSelectionSet>(name, this, space_);
     sets[name] = set;
     return set;
@@ -295,9 +326,11 @@ inline std::shared_ptr<SelectionSet> FakeSelectionSets::add(const std::string& n
 class FakeUtility final : public Utility {
 public:
     std::string typeName() const override { return "IAcadUtility"; }
-    Point3 getPoint(const std::string& prompt) override {
+    Point3 getPoint(const std::string& prompt) override
+    {
         prompts.push_back(prompt);
-        if (points.empty()) throw HostError("User input is a cancel");
+        if (points.empty())
+            throw HostError("User input is a cancel");
         Point3 p = points.front();
         points.pop_front();
         return p;
@@ -314,7 +347,8 @@ public:
           layerTable(std::make_shared<FakeAddableTable<Layers, Layer, FakeLayer>>("IAcadLayers")),
           styleTable(std::make_shared<FakeAddableTable<TextStyles, TextStyle, FakeStyle>>("IAcadTextStyles")),
           sets(std::make_shared<FakeSelectionSets>(space)), summary(std::make_shared<FakeSummary>()),
-          picker(std::make_shared<FakeUtility>()) {
+          picker(std::make_shared<FakeUtility>())
+    {
         current = layerTable->add("0");
         currentStyle = styleTable->add("Standard");
     }
@@ -327,14 +361,18 @@ public:
     std::shared_ptr<SelectionSets> selectionSets() override { return sets; }
     std::shared_ptr<SummaryInfo> summaryInfo() override { return summary; }
     std::shared_ptr<Utility> utility() override { return picker; }
-    std::shared_ptr<Entity> handleToObject(const std::string& handle) override {
+    std::shared_ptr<Entity> handleToObject(const std::string& handle) override
+    {
         for (const auto& entity : space->entities)
-            if (entity->handle() == handle) return entity;
+            if (entity->handle() == handle)
+                return entity;
         throw HostError("Invalid object handle");
     }
     void sendCommand(const std::string& text) override { commands.push_back(text); }
-    std::string getVariable(const std::string& name) override {
-        if (name != "LASTPROMPT") throw HostError("Invalid system variable");
+    std::string getVariable(const std::string& name) override
+    {
+        if (name != "LASTPROMPT")
+            throw HostError("Invalid system variable");
         return commands.empty() ? std::string("Command:") : commands.back();
     }
     std::shared_ptr<Layer> activeLayer() override { return current; }
@@ -368,8 +406,10 @@ public:
     void setVisible(bool visible) override { visible_ = visible; }
     std::shared_ptr<HostState> getAcadState() override { return state; }
     long documentsCount() const override { return document ? 1 : 0; }
-    std::shared_ptr<Document> activeDocument() override {
-        if (!document) throw HostError("No document is open");
+    std::shared_ptr<Document> activeDocument() override
+    {
+        if (!document)
+            throw HostError("No document is open");
         return document;
     }
     std::string blockFileExtension() const override { return ".dxf"; }

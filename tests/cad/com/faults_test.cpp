@@ -21,7 +21,8 @@ struct ProxiedHost {
     HostSession session;
     int shown = 0;
 
-    void connect() {
+    void connect()
+    {
         session.message = [this](const std::string&, const std::string&, MessageIcon) { ++shown; };
         auto provider = MakeAutomationHostProvider();
         ASSERT_NE(ConnectAcad(session, *provider, true), nullptr);
@@ -29,7 +30,8 @@ struct ProxiedHost {
     }
 };
 
-TEST(HostFaults, FollowUpSeesBusyWaitingCancelledAndNewThroughTheProxy) {
+TEST(HostFaults, FollowUpSeesBusyWaitingCancelledAndNewThroughTheProxy)
+{
     ProxiedHost host;
     host.connect();
     FollowUpWatch watch;
@@ -64,7 +66,8 @@ TEST(HostFaults, FollowUpSeesBusyWaitingCancelledAndNewThroughTheProxy) {
     EXPECT_EQ(watch.poll(host.session, 0, t0 + std::chrono::seconds(62)), Poll::NewEntity);
 }
 
-TEST(HostFaults, WithoutAStateObjectTheHostCountsAsIdle) {
+TEST(HostFaults, WithoutAStateObjectTheHostCountsAsIdle)
+{
     for (const auto state : {testing::ServerControl::State::Missing, testing::ServerControl::State::Empty}) {
         ProxiedHost host;
         host.control->state = state;
@@ -78,17 +81,19 @@ TEST(HostFaults, WithoutAStateObjectTheHostCountsAsIdle) {
     }
 }
 
-TEST(HostFaults, HostWindowComesToTheFrontByHandleOrTitle) {
+TEST(HostFaults, HostWindowComesToTheFrontByHandleOrTitle)
+{
     for (const bool byHandle : {true, false}) {
         ProxiedHost host;
         auto open = [](const wchar_t* title) {
-            return CreateWindowExW(0, L"STATIC", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 99,
-                                   99, nullptr, nullptr, nullptr, nullptr);
+            return CreateWindowExW(0, L"STATIC", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 99, 99,
+                                   nullptr, nullptr, nullptr, nullptr);
         };
         HWND window = open(L"AutoCAD 2024 - [plan.dwg]");
         HWND other = open(L"Inny");
         SetForegroundWindow(other);
-        if (byHandle) host.control->window = reinterpret_cast<LONG_PTR>(window);
+        if (byHandle)
+            host.control->window = reinterpret_cast<LONG_PTR>(window);
         host.connect();
         host.session.app->bringToFront();
         EXPECT_EQ(GetForegroundWindow(), window) << byHandle;

@@ -9,7 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     using namespace lumo::cad;
     if (argc != 5) {
         std::fputs("lumo_test_host READY-EVENT QUIT-EVENT DRAWING|- INPUT-SCRIPT|-\n", stderr);
@@ -17,12 +18,14 @@ int main(int argc, char** argv) {
     }
     HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[1]);
     HANDLE quit = OpenEventA(SYNCHRONIZE, FALSE, argv[2]);
-    if (!ready || !quit) return 3;
+    if (!ready || !quit)
+        return 3;
 
     embedded::EmbeddedHostOptions options;
-    if (std::strcmp(argv[3], "-") != 0) options.drawing = argv[3];
+    if (std::strcmp(argv[3], "-") != 0)
+        options.drawing = argv[3];
     options.input = std::strcmp(argv[4], "-") != 0 ? embedded::ScriptedInputSource::fromFile(argv[4])
-                                                  : std::make_shared<embedded::ScriptedInputSource>();
+                                                   : std::make_shared<embedded::ScriptedInputSource>();
     {
         com::testing::RegisteredServer server(
             std::make_shared<embedded::EmbeddedApplication>(std::move(options)), nullptr, false, true);

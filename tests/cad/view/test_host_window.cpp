@@ -24,15 +24,14 @@ namespace {
 namespace ce = cad::embedded;
 
 // Block "GLOWICA": a line from its base point 10 units along x.
-const char* kDrawing =
-    "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1009\n0\nENDSEC\n"
-    "0\nSECTION\n2\nBLOCKS\n"
-    "0\nBLOCK\n8\n0\n2\nGLOWICA\n70\n0\n10\n0\n20\n0\n30\n0\n3\nGLOWICA\n"
-    "0\nLINE\n8\n0\n10\n0\n20\n0\n30\n0\n11\n10\n21\n0\n31\n0\n"
-    "0\nENDBLK\n8\n0\n0\nENDSEC\n"
-    "0\nSECTION\n2\nENTITIES\n"
-    "0\nLINE\n8\n0\n10\n0\n20\n0\n30\n0\n11\n200\n21\n100\n31\n0\n"
-    "0\nENDSEC\n0\nEOF\n";
+const char* kDrawing = "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1009\n0\nENDSEC\n"
+                       "0\nSECTION\n2\nBLOCKS\n"
+                       "0\nBLOCK\n8\n0\n2\nGLOWICA\n70\n0\n10\n0\n20\n0\n30\n0\n3\nGLOWICA\n"
+                       "0\nLINE\n8\n0\n10\n0\n20\n0\n30\n0\n11\n10\n21\n0\n31\n0\n"
+                       "0\nENDBLK\n8\n0\n0\nENDSEC\n"
+                       "0\nSECTION\n2\nENTITIES\n"
+                       "0\nLINE\n8\n0\n10\n0\n20\n0\n30\n0\n11\n200\n21\n100\n31\n0\n"
+                       "0\nENDSEC\n0\nEOF\n";
 
 class HostWindowTest : public ::testing::Test {
 protected:
@@ -46,7 +45,9 @@ protected:
         file.close();
         ce::EmbeddedHostOptions options;
         options.drawing = path.toStdString();
-        options.report = [this](const std::string&, const std::string& text, cad::MessageIcon) { reports.push_back(text); };
+        options.report = [this](const std::string&, const std::string& text, cad::MessageIcon) {
+            reports.push_back(text);
+        };
         host = std::make_shared<ce::EmbeddedApplication>(options);
         hostWindow = std::make_unique<HostWindow>(host);
         host->setVisible(true);
@@ -147,7 +148,8 @@ TEST_F(HostWindowTest, GetPointWaitsForAClickAndEscapeRaises)
     EXPECT_DOUBLE_EQ(point.y, expected.y);
 
     // Escape cancels with the focus on the drawing or on the prompt line.
-    for (QWidget* focus : {static_cast<QWidget*>(window->view()), static_cast<QWidget*>(window->promptEdit())}) {
+    for (QWidget* focus :
+         {static_cast<QWidget*>(window->view()), static_cast<QWidget*>(window->promptEdit())}) {
         QTimer::singleShot(0, window, [&] {
             QTest::keyClicks(window->promptEdit(), QStringLiteral("12"));
             QTest::keyClick(focus, Qt::Key_Escape);

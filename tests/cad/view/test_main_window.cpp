@@ -69,7 +69,8 @@ TEST_F(Window, ADrawingThatCannotBeReadKeepsThePreviousOne)
         QString path;
         const char* why;
     } cases[] = {
-        {copy("r2000_BINARY_acad__ACadSharp_sample_AC1015_binary.dxf", QStringLiteral("binarny.dxf")), "binary"},
+        {copy("r2000_BINARY_acad__ACadSharp_sample_AC1015_binary.dxf", QStringLiteral("binarny.dxf")),
+         "binary"},
         {folder.filePath(QStringLiteral("brak.dxf")), "missing"},
     };
     QFile garbage(folder.filePath(QStringLiteral("zly.dxf")));
@@ -93,7 +94,8 @@ TEST_F(Window, CancellingALongOpenKeepsThePreviousDrawing)
     const QString good = copy("r2013_odafamily_attribs__qcad_flange.dxf", QStringLiteral("dobry.dxf"));
     ASSERT_TRUE(window.openDrawing(good));
     const dxf::Document* before = window.document();
-    const QString large = copy("r2000_acad_attribs_dwgprops__ACadSharp_sample_AC1015_ascii.dxf", QStringLiteral("duzy.dxf"));
+    const QString large
+        = copy("r2000_acad_attribs_dwgprops__ACadSharp_sample_AC1015_ascii.dxf", QStringLiteral("duzy.dxf"));
     window.setProgressDelay(0);
     bool progressShown = false;
     QTimer::singleShot(0, &window, [&] {
@@ -110,8 +112,8 @@ TEST_F(Window, CancellingALongOpenKeepsThePreviousDrawing)
 
 TEST_F(Window, ChangesShowInTheTitleAndTheDrawingAndSaveClearsTheMark)
 {
-    auto document = dxf::Document::fromMemory(
-        "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0\n20\n0\n30\n0\n11\n100\n21\n100\n31\n0\n0\nENDSEC\n0\nEOF\n");
+    auto document = dxf::Document::fromMemory("0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0\n20\n0\n30\n0\n1"
+                                              "1\n100\n21\n100\n31\n0\n0\nENDSEC\n0\nEOF\n");
     window.showDocument(&document, folder.filePath(QStringLiteral("plan.dxf")));
     const std::size_t items = window.view()->scene()->items().size();
     EXPECT_FALSE(window.isWindowModified());

@@ -35,8 +35,8 @@ bool colourAt(const QImage& image, const Affine& toScreen, Vec2 world, QRgb colo
     const int x = int(std::lround(p.x)), y = int(std::lround(p.y));
     for (int dy = -1; dy <= 1; ++dy)
         for (int dx = -1; dx <= 1; ++dx)
-            if (image.rect().contains(x + dx, y + dy) &&
-                (image.pixel(x + dx, y + dy) & 0xFFFFFF) == (colour & 0xFFFFFF))
+            if (image.rect().contains(x + dx, y + dy)
+                && (image.pixel(x + dx, y + dy) & 0xFFFFFF) == (colour & 0xFFFFFF))
                 return true;
     return false;
 }
@@ -66,46 +66,52 @@ std::string dxfText(std::initializer_list<const char*> lines)
 // coloured BYBLOCK and a constant and a normal attribute definition), block N
 // (B again, nested, offset by (0, 5)).
 const std::string kDrawing = dxfText({
-    "0", "SECTION", "2", "HEADER", "9", "$ACADVER", "1", "AC1009", "0", "ENDSEC",
-    "0", "SECTION", "2", "TABLES",
-    "0", "TABLE", "2", "LAYER", "70", "4",
-    "0", "LAYER", "2", "0", "70", "0", "62", "7", "6", "CONTINUOUS",
-    "0", "LAYER", "2", "RED", "70", "0", "62", "1", "6", "CONTINUOUS",
-    "0", "LAYER", "2", "FROZEN", "70", "1", "62", "3", "6", "CONTINUOUS",
-    "0", "LAYER", "2", "OFF", "70", "0", "62", "-4", "6", "CONTINUOUS",
-    "0", "ENDTAB", "0", "ENDSEC",
-    "0", "SECTION", "2", "BLOCKS",
-    "0", "BLOCK", "8", "0", "2", "B", "70", "2", "10", "0", "20", "0", "30", "0", "3", "B",
-    "0", "LINE", "8", "0", "62", "0", "10", "0", "20", "0", "30", "0", "11", "10", "21", "0", "31", "0",
-    "0", "ATTDEF", "8", "0", "10", "0", "20", "-3", "30", "0", "40", "1", "1", "STALA", "3", "P", "2", "CONST", "70", "2",
-    "0", "ATTDEF", "8", "0", "10", "0", "20", "-6", "30", "0", "40", "1", "1", "", "3", "P", "2", "TAG", "70", "0",
-    "0", "ENDBLK", "8", "0",
-    "0", "BLOCK", "8", "0", "2", "N", "70", "0", "10", "0", "20", "0", "30", "0", "3", "N",
-    "0", "INSERT", "8", "0", "62", "0", "2", "B", "10", "0", "20", "5", "30", "0",
-    "0", "ENDBLK", "8", "0",
-    "0", "ENDSEC",
-    "0", "SECTION", "2", "ENTITIES",
-    "0", "LINE", "8", "RED", "10", "10", "20", "10", "30", "0", "11", "40", "21", "10", "31", "0",
-    "0", "LINE", "8", "RED", "62", "3", "10", "10", "20", "20", "30", "0", "11", "40", "21", "20", "31", "0",
-    "0", "LINE", "8", "FROZEN", "10", "10", "20", "30", "30", "0", "11", "40", "21", "30", "31", "0",
-    "0", "LINE", "8", "OFF", "10", "10", "20", "40", "30", "0", "11", "40", "21", "40", "31", "0",
-    "0", "INSERT", "8", "0", "62", "5", "2", "B", "10", "60", "20", "10", "30", "0", "41", "2", "42", "2", "43", "2", "50", "90",
-    "0", "INSERT", "8", "RED", "2", "N", "10", "70", "20", "40", "30", "0",
-    "0", "INSERT", "8", "FROZEN", "2", "B", "10", "60", "20", "60", "30", "0",
-    "0", "INSERT", "8", "0", "2", "B", "66", "1", "10", "10", "20", "80", "30", "0",
-    "0", "ATTRIB", "8", "0", "10", "10", "20", "77", "30", "0", "40", "1", "1", "WIDOCZNY", "2", "TAG", "70", "0",
-    "0", "ATTRIB", "8", "0", "10", "10", "20", "74", "30", "0", "40", "1", "1", "UKRYTY", "2", "TAG2", "70", "1",
-    "0", "SEQEND", "8", "0",
-    "0", "LWPOLYLINE", "8", "0", "62", "2", "90", "2", "70", "0", "10", "10", "20", "60", "42", "1", "10", "30", "20", "60",
-    "0", "CIRCLE", "8", "0", "62", "6", "10", "80", "20", "80", "30", "0", "40", "10",
-    "0", "ARC", "8", "0", "62", "4", "10", "50", "20", "80", "30", "0", "40", "8", "50", "0", "51", "90",
-    "0", "POLYLINE", "8", "0", "62", "1", "66", "1", "10", "0", "20", "0", "30", "0", "70", "0",
-    "0", "VERTEX", "8", "0", "10", "85", "20", "5", "30", "0",
-    "0", "VERTEX", "8", "0", "10", "95", "20", "5", "30", "0", "42", "-1",
-    "0", "VERTEX", "8", "0", "10", "95", "20", "15", "30", "0",
-    "0", "SEQEND", "8", "0",
-    "0", "ENDSEC",
-    "0", "EOF",
+    "0",  "SECTION", "2",  "HEADER",     "9",  "$ACADVER", "1",  "AC1009", "0",  "ENDSEC",
+    "0",  "SECTION", "2",  "TABLES",     "0",  "TABLE",    "2",  "LAYER",  "70", "4",
+    "0",  "LAYER",   "2",  "0",          "70", "0",        "62", "7",      "6",  "CONTINUOUS",
+    "0",  "LAYER",   "2",  "RED",        "70", "0",        "62", "1",      "6",  "CONTINUOUS",
+    "0",  "LAYER",   "2",  "FROZEN",     "70", "1",        "62", "3",      "6",  "CONTINUOUS",
+    "0",  "LAYER",   "2",  "OFF",        "70", "0",        "62", "-4",     "6",  "CONTINUOUS",
+    "0",  "ENDTAB",  "0",  "ENDSEC",     "0",  "SECTION",  "2",  "BLOCKS", "0",  "BLOCK",
+    "8",  "0",       "2",  "B",          "70", "2",        "10", "0",      "20", "0",
+    "30", "0",       "3",  "B",          "0",  "LINE",     "8",  "0",      "62", "0",
+    "10", "0",       "20", "0",          "30", "0",        "11", "10",     "21", "0",
+    "31", "0",       "0",  "ATTDEF",     "8",  "0",        "10", "0",      "20", "-3",
+    "30", "0",       "40", "1",          "1",  "STALA",    "3",  "P",      "2",  "CONST",
+    "70", "2",       "0",  "ATTDEF",     "8",  "0",        "10", "0",      "20", "-6",
+    "30", "0",       "40", "1",          "1",  "",         "3",  "P",      "2",  "TAG",
+    "70", "0",       "0",  "ENDBLK",     "8",  "0",        "0",  "BLOCK",  "8",  "0",
+    "2",  "N",       "70", "0",          "10", "0",        "20", "0",      "30", "0",
+    "3",  "N",       "0",  "INSERT",     "8",  "0",        "62", "0",      "2",  "B",
+    "10", "0",       "20", "5",          "30", "0",        "0",  "ENDBLK", "8",  "0",
+    "0",  "ENDSEC",  "0",  "SECTION",    "2",  "ENTITIES", "0",  "LINE",   "8",  "RED",
+    "10", "10",      "20", "10",         "30", "0",        "11", "40",     "21", "10",
+    "31", "0",       "0",  "LINE",       "8",  "RED",      "62", "3",      "10", "10",
+    "20", "20",      "30", "0",          "11", "40",       "21", "20",     "31", "0",
+    "0",  "LINE",    "8",  "FROZEN",     "10", "10",       "20", "30",     "30", "0",
+    "11", "40",      "21", "30",         "31", "0",        "0",  "LINE",   "8",  "OFF",
+    "10", "10",      "20", "40",         "30", "0",        "11", "40",     "21", "40",
+    "31", "0",       "0",  "INSERT",     "8",  "0",        "62", "5",      "2",  "B",
+    "10", "60",      "20", "10",         "30", "0",        "41", "2",      "42", "2",
+    "43", "2",       "50", "90",         "0",  "INSERT",   "8",  "RED",    "2",  "N",
+    "10", "70",      "20", "40",         "30", "0",        "0",  "INSERT", "8",  "FROZEN",
+    "2",  "B",       "10", "60",         "20", "60",       "30", "0",      "0",  "INSERT",
+    "8",  "0",       "2",  "B",          "66", "1",        "10", "10",     "20", "80",
+    "30", "0",       "0",  "ATTRIB",     "8",  "0",        "10", "10",     "20", "77",
+    "30", "0",       "40", "1",          "1",  "WIDOCZNY", "2",  "TAG",    "70", "0",
+    "0",  "ATTRIB",  "8",  "0",          "10", "10",       "20", "74",     "30", "0",
+    "40", "1",       "1",  "UKRYTY",     "2",  "TAG2",     "70", "1",      "0",  "SEQEND",
+    "8",  "0",       "0",  "LWPOLYLINE", "8",  "0",        "62", "2",      "90", "2",
+    "70", "0",       "10", "10",         "20", "60",       "42", "1",      "10", "30",
+    "20", "60",      "0",  "CIRCLE",     "8",  "0",        "62", "6",      "10", "80",
+    "20", "80",      "30", "0",          "40", "10",       "0",  "ARC",    "8",  "0",
+    "62", "4",       "10", "50",         "20", "80",       "30", "0",      "40", "8",
+    "50", "0",       "51", "90",         "0",  "POLYLINE", "8",  "0",      "62", "1",
+    "66", "1",       "10", "0",          "20", "0",        "30", "0",      "70", "0",
+    "0",  "VERTEX",  "8",  "0",          "10", "85",       "20", "5",      "30", "0",
+    "0",  "VERTEX",  "8",  "0",          "10", "95",       "20", "5",      "30", "0",
+    "42", "-1",      "0",  "VERTEX",     "8",  "0",        "10", "95",     "20", "15",
+    "30", "0",       "0",  "SEQEND",     "8",  "0",        "0",  "ENDSEC", "0",  "EOF",
 });
 
 class RenderDrawing : public ::testing::Test {
@@ -125,8 +131,8 @@ protected:
 
 TEST_F(RenderDrawing, EntitiesLandInTheirColours)
 {
-    const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 255, 0), blue = screenColour(5), yellow = qRgb(255, 255, 0),
-               magenta = qRgb(255, 0, 255), cyan = qRgb(0, 255, 255);
+    const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 255, 0), blue = screenColour(5),
+               yellow = qRgb(255, 255, 0), magenta = qRgb(255, 0, 255), cyan = qRgb(0, 255, 255);
     struct Probe {
         const char* what;
         Vec2 at;
@@ -197,7 +203,11 @@ TEST(PlainText, FormattingIsRemoved)
         {"\\S1/2;\"", "1/2\"", true},
         {"a\\\\b \\{c\\}", "a\\b {c}", true},
         {"\\H2.5x;\\C1;Red\\~text", "Red\u00a0text", true},
-        {"90%%d %%c50 %%p1 100%%%", "90\u00b0 \u2300" "50 \u00b1" "1 100%", false},
+        {"90%%d %%c50 %%p1 100%%%",
+         "90\u00b0 \u2300"
+         "50 \u00b1"
+         "1 100%",
+         false},
         {"%%uunderlined%%u", "underlined", false},
     };
     for (const auto& c : cases) {
@@ -210,8 +220,8 @@ TEST(PlainText, FormattingIsRemoved)
 // (red) and on "0" (white), and a hatch on layer "hatch".
 TEST(RenderCorpus, FlangeEntitiesLandOnTheirPixels)
 {
-    const auto document =
-        dxf::Document::load(lumo::test::TestDrawing("r2013_odafamily_attribs__qcad_flange.dxf").string());
+    const auto document
+        = dxf::Document::load(lumo::test::TestDrawing("r2013_odafamily_attribs__qcad_flange.dxf").string());
     Scene scene;
     ASSERT_TRUE(SceneBuilder(document).buildModelSpace(scene));
     ASSERT_GT(scene.items().size(), 200u);
@@ -232,8 +242,10 @@ TEST(RenderCorpus, FlangeEntitiesLandOnTheirPixels)
     // An ellipse on "center": centre (70, -80), major axis (8.75, -15.155), ratio 0.577.
     const Affine ellipseView{4.0, 0.0, 0.0, -4.0, 200.0 - 4.0 * 70.0, 200.0 - 4.0 * 80.0};
     const QImage ellipse = draw(scene, ellipseView, {400, 400});
-    EXPECT_TRUE(colourAt(ellipse, ellipseView, {70.0 + 8.749999999999993, -80.0 - 15.15544456622769}, qRgb(255, 0, 0)));
-    EXPECT_TRUE(colourAt(ellipse, ellipseView, {70.0 - 8.749999999999993, -80.0 + 15.15544456622769}, qRgb(255, 0, 0)));
+    EXPECT_TRUE(colourAt(ellipse, ellipseView, {70.0 + 8.749999999999993, -80.0 - 15.15544456622769},
+                         qRgb(255, 0, 0)));
+    EXPECT_TRUE(colourAt(ellipse, ellipseView, {70.0 - 8.749999999999993, -80.0 + 15.15544456622769},
+                         qRgb(255, 0, 0)));
 }
 
 // Every corpus drawing the engine reads turns into a scene without trouble.

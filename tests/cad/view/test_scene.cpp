@@ -31,15 +31,16 @@ bool hasColourNear(const QImage& image, int x, int y, QRgb colour)
 {
     for (int dy = -1; dy <= 1; ++dy)
         for (int dx = -1; dx <= 1; ++dx)
-            if (image.rect().contains(x + dx, y + dy) && (image.pixel(x + dx, y + dy) & 0xFFFFFF) == (colour & 0xFFFFFF))
+            if (image.rect().contains(x + dx, y + dy)
+                && (image.pixel(x + dx, y + dy) & 0xFFFFFF) == (colour & 0xFFFFFF))
                 return true;
     return false;
 }
 
 bool blankNear(const QImage& image, int x, int y)
 {
-    return hasColourNear(image, x, y, kBackground.rgb()) &&
-           !hasColourNear(image, x, y, qRgb(255, 0, 0)) && !hasColourNear(image, x, y, qRgb(0, 255, 0));
+    return hasColourNear(image, x, y, kBackground.rgb()) && !hasColourNear(image, x, y, qRgb(255, 0, 0))
+        && !hasColourNear(image, x, y, qRgb(0, 255, 0));
 }
 
 // Drawing units to pixels: 2 pixels a unit, y up, the origin at the bottom left.
@@ -51,12 +52,12 @@ TEST(AciColour, StandardColoursAndShades)
         int index;
         QRgb rgb;
     } cases[] = {
-        {1, qRgb(255, 0, 0)},       {3, qRgb(0, 255, 0)},     {5, qRgb(0, 0, 255)},
-        {7, qRgb(255, 255, 255)},   {8, qRgb(128, 128, 128)}, {10, qRgb(255, 0, 0)},
-        {11, qRgb(255, 127, 127)},  {12, qRgb(165, 0, 0)},    {19, qRgb(38, 19, 19)},
-        {20, qRgb(255, 63, 0)},     {21, qRgb(255, 159, 127)}, {30, qRgb(255, 127, 0)},
-        {130, qRgb(0, 255, 255)},   {250, qRgb(51, 51, 51)},  {255, qRgb(255, 255, 255)},
-        {0, qRgb(255, 255, 255)},   {256, qRgb(255, 255, 255)},
+        {1, qRgb(255, 0, 0)},      {3, qRgb(0, 255, 0)},       {5, qRgb(0, 0, 255)},
+        {7, qRgb(255, 255, 255)},  {8, qRgb(128, 128, 128)},   {10, qRgb(255, 0, 0)},
+        {11, qRgb(255, 127, 127)}, {12, qRgb(165, 0, 0)},      {19, qRgb(38, 19, 19)},
+        {20, qRgb(255, 63, 0)},    {21, qRgb(255, 159, 127)},  {30, qRgb(255, 127, 0)},
+        {130, qRgb(0, 255, 255)},  {250, qRgb(51, 51, 51)},    {255, qRgb(255, 255, 255)},
+        {0, qRgb(255, 255, 255)},  {256, qRgb(255, 255, 255)},
     };
     for (const auto& c : cases)
         EXPECT_EQ(aciColour(c.index) & 0xFFFFFF, c.rgb & 0xFFFFFF) << "ACI " << c.index;
@@ -91,8 +92,8 @@ TEST(Scene, IndexFindsExactlyTheItemsMeetingABox)
     scene.addPath({{0, 0}, {1000, 1000}}, false, qRgb(0, 255, 0));
     scene.finish();
 
-    const Box boxes[] = {{0, 0, 10, 10}, {500, 500, 510, 520}, {990, 0, 1000, 5}, {-50, -50, -10, -10},
-                         {0, 0, 1000, 1000}, {333, 700, 334, 701}};
+    const Box boxes[] = {{0, 0, 10, 10},       {500, 500, 510, 520}, {990, 0, 1000, 5},
+                         {-50, -50, -10, -10}, {0, 0, 1000, 1000},   {333, 700, 334, 701}};
     for (const auto& box : boxes) {
         std::vector<const Item*> expected, found;
         for (const auto& item : scene.items())
@@ -108,7 +109,7 @@ TEST(Scene, IndexFindsExactlyTheItemsMeetingABox)
 TEST(Render, ItemsLandOnTheirPixels)
 {
     Scene scene;
-    scene.addPath({{10, 10}, {40, 10}}, false, qRgb(255, 0, 0));          // row 180
+    scene.addPath({{10, 10}, {40, 10}}, false, qRgb(255, 0, 0)); // row 180
     scene.addPath({{10, 20}, {20, 20}, {20, 40}}, false, qRgb(0, 255, 0)); // corner
     scene.addFilled({{60, 60}, {80, 60}, {80, 80}, {60, 80}}, qRgb(0, 0, 255));
     scene.addPoint({90, 90}, qRgb(255, 255, 0));
@@ -119,14 +120,14 @@ TEST(Render, ItemsLandOnTheirPixels)
         int x, y;
         QRgb colour;
     } probes[] = {
-        {50, 180, qRgb(255, 0, 0)}, {30, 160, qRgb(0, 255, 0)}, {40, 140, qRgb(0, 255, 0)},
-        {140, 60, qRgb(0, 0, 255)},  // inside the filled square
+        {50, 180, qRgb(255, 0, 0)},   {30, 160, qRgb(0, 255, 0)},
+        {40, 140, qRgb(0, 255, 0)},   {140, 60, qRgb(0, 0, 255)}, // inside the filled square
         {180, 20, qRgb(255, 255, 0)},
     };
     for (const auto& p : probes)
         EXPECT_TRUE(hasColourNear(image, p.x, p.y, p.colour)) << p.x << "," << p.y;
     EXPECT_TRUE(blankNear(image, 100, 180)); // past the red line's end
-    EXPECT_TRUE(blankNear(image, 60, 100));  // off the green corner
+    EXPECT_TRUE(blankNear(image, 60, 100)); // off the green corner
 }
 
 TEST(Render, LinesPassingThroughAreClippedNotLost)
@@ -155,7 +156,7 @@ TEST(Render, DetailSmallerThanAPixelStillShows)
     scene.finish();
     const Affine far{0.2, 0.0, 0.0, -0.2, 0.0, 200.0};
     const QImage image = draw(scene, far);
-    EXPECT_TRUE(hasColourNear(image, 5, 192, qRgb(255, 0, 0)));  // (25, 40)
+    EXPECT_TRUE(hasColourNear(image, 5, 192, qRgb(255, 0, 0))); // (25, 40)
     EXPECT_TRUE(hasColourNear(image, 10, 184, qRgb(255, 0, 0))); // (50, 80)
     EXPECT_TRUE(blankNear(image, 2, 196)); // between the dots
 }

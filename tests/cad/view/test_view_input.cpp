@@ -70,9 +70,9 @@ TEST_F(ViewInput, AClickGivesTheDrawingPointUnderTheCursor)
         QPoint at;
         Vec2 expected;
     } cases[] = {
-        {{200, 150}, {100, 50}},  // the centre
-        {{250, 100}, {125, 75}},  // right and up
-        {{0, 299}, {0, -24.5}},   // bottom left corner
+        {{200, 150}, {100, 50}}, // the centre
+        {{250, 100}, {125, 75}}, // right and up
+        {{0, 299}, {0, -24.5}}, // bottom left corner
         {{399, 0}, {199.5, 125}}, // top right
     };
     for (const auto& c : cases) {
@@ -203,8 +203,8 @@ TEST_F(ViewInput, WheelZoomKeepsThePointUnderTheCursor)
     const QPointF at(320, 60);
     const Vec2 before = view->toDrawing(at);
     for (int steps : {1, 3, -2}) {
-        QWheelEvent wheel(at, view->mapToGlobal(at), QPoint(), QPoint(0, 120 * steps), Qt::NoButton, Qt::NoModifier,
-                          Qt::NoScrollPhase, false);
+        QWheelEvent wheel(at, view->mapToGlobal(at), QPoint(), QPoint(0, 120 * steps), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(view, &wheel);
         const Vec2 after = view->toDrawing(at);
         EXPECT_NEAR(after.x, before.x, 1e-9);
@@ -251,10 +251,12 @@ TEST(ParseTyped, ValuesAndRefusals)
         const char* text;
         std::optional<Answer::Kind> kind;
     } cases[] = {
-        {&pointQ, "1,2", Answer::Kind::Point}, {&pointQ, "1;2", std::nullopt}, {&pointQ, "1,2,3,4", std::nullopt},
-        {&pointQ, "x,2", std::nullopt},        {&pointQ, "5", Answer::Kind::Angle}, {&angleQ, "0,0", std::nullopt},
-        {&angleQ, "30", Answer::Kind::Angle},  {&angleQ, "  ", Answer::Kind::Accept}, {&angleQ, "1,5e", std::nullopt},
-        {&pointQ, "1.5,2,5", Answer::Kind::Point}, {&pointQ, "inf,2", std::nullopt},
+        {&pointQ, "1,2", Answer::Kind::Point}, {&pointQ, "1;2", std::nullopt},
+        {&pointQ, "1,2,3,4", std::nullopt},    {&pointQ, "x,2", std::nullopt},
+        {&pointQ, "5", Answer::Kind::Angle},   {&angleQ, "0,0", std::nullopt},
+        {&angleQ, "30", Answer::Kind::Angle},  {&angleQ, "  ", Answer::Kind::Accept},
+        {&angleQ, "1,5e", std::nullopt},       {&pointQ, "1.5,2,5", Answer::Kind::Point},
+        {&pointQ, "inf,2", std::nullopt},
     };
     for (const auto& c : cases) {
         const auto a = parseTyped(QString::fromLatin1(c.text), *c.q);

@@ -17,12 +17,30 @@ QRgb hsvColour(double hue, double saturation, double value)
     const double m = value - c;
     double r = 0, g = 0, b = 0;
     switch (int(h)) {
-    case 0: r = c; g = x; break;
-    case 1: r = x; g = c; break;
-    case 2: g = c; b = x; break;
-    case 3: g = x; b = c; break;
-    case 4: r = x; b = c; break;
-    default: r = c; b = x; break;
+    case 0:
+        r = c;
+        g = x;
+        break;
+    case 1:
+        r = x;
+        g = c;
+        break;
+    case 2:
+        g = c;
+        b = x;
+        break;
+    case 3:
+        g = x;
+        b = c;
+        break;
+    case 4:
+        r = x;
+        b = c;
+        break;
+    default:
+        r = c;
+        b = x;
+        break;
     }
     return qRgb(int(r + m), int(g + m), int(b + m));
 }

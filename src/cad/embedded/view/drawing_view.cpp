@@ -37,8 +37,8 @@ void DrawingView::setScene(std::shared_ptr<const Scene> scene)
 
 void DrawingView::setView(Vec2 centre, double pixelsPerUnit)
 {
-    if (!(pixelsPerUnit > 0.0) || !std::isfinite(pixelsPerUnit) || !std::isfinite(centre.x) ||
-        !std::isfinite(centre.y))
+    if (!(pixelsPerUnit > 0.0) || !std::isfinite(pixelsPerUnit) || !std::isfinite(centre.x)
+        || !std::isfinite(centre.y))
         return;
     centre_ = centre;
     scale_ = pixelsPerUnit;
@@ -50,8 +50,8 @@ void DrawingView::setView(Vec2 centre, double pixelsPerUnit)
 Affine DrawingView::toScreen() const
 {
     // y grows upwards in a drawing and downwards on the screen.
-    return Affine{scale_, 0.0, 0.0, -scale_, width() / 2.0 - scale_ * centre_.x,
-                  height() / 2.0 + scale_ * centre_.y};
+    return Affine{
+        scale_, 0.0, 0.0, -scale_, width() / 2.0 - scale_ * centre_.x, height() / 2.0 + scale_ * centre_.y};
 }
 
 Vec2 DrawingView::toDrawing(QPointF p) const
@@ -85,7 +85,8 @@ void DrawingView::zoomAt(QPointF pos, double factor)
     const Vec2 fixed = toDrawing(pos);
     const double scale = std::clamp(scale_ * factor, 1e-12, 1e12);
     // Keep the drawing point under the cursor where it is.
-    setView({fixed.x - (pos.x() - width() / 2.0) / scale, fixed.y + (pos.y() - height() / 2.0) / scale}, scale);
+    setView({fixed.x - (pos.x() - width() / 2.0) / scale, fixed.y + (pos.y() - height() / 2.0) / scale},
+            scale);
 }
 
 void DrawingView::panBy(QPointF pixels)

@@ -59,8 +59,9 @@ void runOpenJob(OpenJob& job, const std::string& path,
             job.scene = std::move(scene);
         }
     } catch (const dxf::DxfError& e) {
-        job.error = e.line() > 0 ? QStringLiteral("%1 (wiersz %2)").arg(QString::fromStdString(e.reason())).arg(e.line())
-                                 : QString::fromStdString(e.reason());
+        job.error = e.line() > 0
+            ? QStringLiteral("%1 (wiersz %2)").arg(QString::fromStdString(e.reason())).arg(e.line())
+            : QString::fromStdString(e.reason());
     } catch (const std::exception& e) {
         job.error = QString::fromLocal8Bit(e.what());
     }
@@ -118,7 +119,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     dialogs_.keepUnsaved = [this] {
         return QMessageBox::question(this, kTitle,
                                      QStringLiteral("Zmiany w rysunku nie zostaną zapisane. Czy na pewno?"),
-                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            == QMessageBox::Yes;
     };
     dialogs_.missingDrawing = [this](const QString& path) {
         QMessageBox box(QMessageBox::Warning, kTitle,
@@ -206,10 +208,13 @@ bool MainWindow::openDrawing(const QString& path)
             if (percent == shown)
                 return;
             shown = percent;
-            QMetaObject::invokeMethod(&progress, [&progress, percent] {
-                progress.setMaximum(100);
-                progress.setValue(percent);
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                &progress,
+                [&progress, percent] {
+                    progress.setMaximum(100);
+                    progress.setValue(percent);
+                },
+                Qt::QueuedConnection);
         });
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });

@@ -61,8 +61,14 @@ public:
 
     // Given a handler, opening and saving go to it (save with "" for the
     // drawing's own file).
-    void setOpenHandler(std::function<bool(const QString& path)> handler) { openHandler_ = std::move(handler); }
-    void setSaveHandler(std::function<bool(const QString& path)> handler) { saveHandler_ = std::move(handler); }
+    void setOpenHandler(std::function<bool(const QString& path)> handler)
+    {
+        openHandler_ = std::move(handler);
+    }
+    void setSaveHandler(std::function<bool(const QString& path)> handler)
+    {
+        saveHandler_ = std::move(handler);
+    }
     // What the title shows of the drawing kept elsewhere.
     void setDrawingPath(const QString& path);
     void setDrawingState(bool modified, bool readOnly);

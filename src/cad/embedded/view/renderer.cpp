@@ -94,9 +94,9 @@ public:
         if (painter.device() && painter.device()->devType() == QInternal::Image) {
             auto* image = static_cast<QImage*>(painter.device());
             const auto format = image->format();
-            if ((format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
-                 format == QImage::Format_ARGB32_Premultiplied) &&
-                image->devicePixelRatio() == 1.0 && painter.deviceTransform().isIdentity()) {
+            if ((format == QImage::Format_RGB32 || format == QImage::Format_ARGB32
+                 || format == QImage::Format_ARGB32_Premultiplied)
+                && image->devicePixelRatio() == 1.0 && painter.deviceTransform().isIdentity()) {
                 image_ = image;
                 dots_ = target.intersected(image->rect());
             }
@@ -155,7 +155,8 @@ private:
 
     bool inside(const QPointF& p) const
     {
-        return p.x() >= inner_.left() && p.x() <= inner_.right() && p.y() >= inner_.top() && p.y() <= inner_.bottom();
+        return p.x() >= inner_.left() && p.x() <= inner_.right() && p.y() >= inner_.top()
+            && p.y() <= inner_.bottom();
     }
 
     void segment(std::vector<QLineF>& out, QPointF p, QPointF q)
@@ -217,7 +218,8 @@ private:
             // Too small to read (capitals under 5 pixels): a stroke where the text runs.
             const double c = std::cos(t.rotation), s = std::sin(t.rotation);
             const double half = std::max(it.bounds.width(), it.bounds.height()) / 2;
-            const double mx = (it.bounds.minX + it.bounds.maxX) / 2, my = (it.bounds.minY + it.bounds.maxY) / 2;
+            const double mx = (it.bounds.minX + it.bounds.maxX) / 2,
+                         my = (it.bounds.minY + it.bounds.maxY) / 2;
             const Vec2 l = m_.map(mx - c * half, my - s * half), r = m_.map(mx + c * half, my + s * half);
             segment(batches_.of(colour).lines, QPointF(l.x, l.y), QPointF(r.x, r.y));
             return;

@@ -26,8 +26,8 @@ Box Affine::mapBox(const Box& box) const
     Box out;
     if (box.isEmpty())
         return out;
-    for (const auto& p : {map(box.minX, box.minY), map(box.maxX, box.minY), map(box.minX, box.maxY),
-                          map(box.maxX, box.maxY)})
+    for (const auto& p :
+         {map(box.minX, box.minY), map(box.maxX, box.minY), map(box.minX, box.maxY), map(box.maxX, box.maxY)})
         out.add(p.x, p.y);
     return out;
 }
@@ -86,8 +86,7 @@ void Scene::addPoint(Vec2 p, QRgb colour)
 
 void Scene::addText(TextItem text, QRgb colour)
 {
-    if (text.text.isEmpty() || !(text.height > 0.0) || !std::isfinite(text.at.x) ||
-        !std::isfinite(text.at.y))
+    if (text.text.isEmpty() || !(text.height > 0.0) || !std::isfinite(text.at.x) || !std::isfinite(text.at.y))
         return;
     Item item;
     item.kind = ItemKind::Text;
@@ -174,7 +173,8 @@ void Scene::finish()
         if (item.kind == ItemKind::Text)
             continue;
         const auto first = std::uint32_t(vertices.size());
-        vertices.insert(vertices.end(), vertices_.begin() + item.first, vertices_.begin() + item.first + item.count);
+        vertices.insert(vertices.end(), vertices_.begin() + item.first,
+                        vertices_.begin() + item.first + item.count);
         item.first = first;
     }
     vertices_ = std::move(vertices);

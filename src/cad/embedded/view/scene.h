@@ -29,10 +29,14 @@ struct Box {
     double height() const { return maxY - minY; }
     void add(double x, double y)
     {
-        if (x < minX) minX = x;
-        if (x > maxX) maxX = x;
-        if (y < minY) minY = y;
-        if (y > maxY) maxY = y;
+        if (x < minX)
+            minX = x;
+        if (x > maxX)
+            maxX = x;
+        if (y < minY)
+            minY = y;
+        if (y > maxY)
+            maxY = y;
     }
     void add(const Box& b)
     {
@@ -56,8 +60,8 @@ struct Affine {
     // this after other: p -> this(other(p)).
     Affine operator*(const Affine& o) const
     {
-        return {a * o.a + c * o.b, b * o.a + d * o.b, a * o.c + c * o.d, b * o.c + d * o.d,
-                a * o.e + c * o.f + e, b * o.e + d * o.f + f};
+        return {a * o.a + c * o.b, b * o.a + d * o.b,     a * o.c + c * o.d,
+                b * o.c + d * o.d, a * o.e + c * o.f + e, b * o.e + d * o.f + f};
     }
     double determinant() const { return a * d - b * c; }
     Affine inverted() const;
@@ -71,7 +75,7 @@ struct Affine {
 };
 
 enum class ItemKind : std::uint8_t {
-    Path,   // open vertex run
+    Path, // open vertex run
     Closed, // vertex run closed back to its first vertex
     Filled, // filled polygon (solids)
     Point,
@@ -91,9 +95,9 @@ enum class VAlign : std::uint8_t { Baseline, Bottom, Middle, Top };
 
 struct TextItem {
     QString text; // one or more lines split by '\n'
-    Vec2 at;      // the alignment point
+    Vec2 at; // the alignment point
     double height = 1.0;
-    double rotation = 0.0;    // radians, counter-clockwise
+    double rotation = 0.0; // radians, counter-clockwise
     double widthFactor = 1.0; // horizontal stretch
     double lineSpacing = 1.667; // in heights, between baselines
     HAlign halign = HAlign::Left;
@@ -120,8 +124,7 @@ public:
     bool isEmpty() const { return items_.empty(); }
 
     // Calls fn(const Item&) for every item whose bounds meet the box (each once).
-    template <typename Fn>
-    void forEachIn(const Box& box, Fn&& fn) const
+    template <typename Fn> void forEachIn(const Box& box, Fn&& fn) const
     {
         if (cells_.empty()) {
             for (const auto& item : items_)
@@ -132,8 +135,8 @@ public:
         for (const auto& cell : cells_) {
             if (!cell.loose.intersects(box))
                 continue;
-            const bool whole = cell.loose.minX >= box.minX && cell.loose.maxX <= box.maxX &&
-                               cell.loose.minY >= box.minY && cell.loose.maxY <= box.maxY;
+            const bool whole = cell.loose.minX >= box.minX && cell.loose.maxX <= box.maxX
+                && cell.loose.minY >= box.minY && cell.loose.maxY <= box.maxY;
             for (std::uint32_t i = cell.begin; i < cell.end; ++i) {
                 const Item& item = items_[i];
                 if (whole || item.bounds.intersects(box))

@@ -38,7 +38,7 @@ std::string upperAscii(std::string_view s)
 // depends on order (vertex lists, hatch boundaries).
 class Groups {
 public:
-    explicit Groups(std::vector<dxf::Group> groups) : g_(std::move(groups)) {}
+    explicit Groups(std::vector<dxf::Group> groups) : g_(std::move(groups)) { }
 
     std::optional<dxf::Group> first(int code) const
     {
@@ -108,7 +108,8 @@ private:
 
 void arcPoints(std::vector<Vec2>& out, Vec2 c, double r, double start, double sweep, bool withFirst)
 {
-    const int n = std::clamp(int(std::ceil(std::abs(sweep) / (2 * kPi) * kSegmentsPerCircle)), 2, kSegmentsPerCircle);
+    const int n
+        = std::clamp(int(std::ceil(std::abs(sweep) / (2 * kPi) * kSegmentsPerCircle)), 2, kSegmentsPerCircle);
     for (int i = withFirst ? 0 : 1; i <= n; ++i) {
         const double a = start + sweep * double(i) / n;
         out.push_back({c.x + r * std::cos(a), c.y + r * std::sin(a)});
@@ -171,7 +172,9 @@ std::vector<Vec2> bspline(int degree, const std::vector<double>& knots, const st
     if (degree < 1 || n < std::size_t(degree) + 1 || knots.size() != n + std::size_t(degree) + 1)
         return ctrl;
     const bool rational = weights.size() == n;
-    struct H { double x, y, w; };
+    struct H {
+        double x, y, w;
+    };
     const double lo = knots[std::size_t(degree)], hi = knots[n];
     if (!(hi > lo))
         return ctrl;
@@ -226,9 +229,9 @@ struct LayerInfo {
 };
 
 struct Context {
-    Affine m;                // block coordinates to the world
-    QRgb byBlock = 0;        // what BYBLOCK resolves to here
-    std::string layer;       // the inserting reference's layer (upper case), "" in model space
+    Affine m; // block coordinates to the world
+    QRgb byBlock = 0; // what BYBLOCK resolves to here
+    std::string layer; // the inserting reference's layer (upper case), "" in model space
     int depth = 0;
 };
 
@@ -245,7 +248,8 @@ struct SceneBuilder::Impl {
     explicit Impl(const dxf::Document& d) : doc(d)
     {
         for (const auto& layer : doc.layers())
-            layers[upperAscii(layer.name())] = {screenColour(layer.colour()), layer.isVisible(), layer.isFrozen()};
+            layers[upperAscii(layer.name())]
+                = {screenColour(layer.colour()), layer.isVisible(), layer.isFrozen()};
     }
 
     LayerInfo layerInfo(const std::string& upperName) const
@@ -302,7 +306,8 @@ struct SceneBuilder::Impl {
     }
 
     void entity(const dxf::Entity& e, const Context& ctx);
-    void insert(const dxf::Entity& e, const Groups& g, const std::string& layer, QRgb colour, const Context& ctx);
+    void insert(const dxf::Entity& e, const Groups& g, const std::string& layer, QRgb colour,
+                const Context& ctx);
     void blockContent(const dxf::Block& b, const Context& ctx);
     void lwpolyline(const Groups& g, const Context& ctx, QRgb colour);
     void polyline(const dxf::Entity& e, const Groups& g, const Context& ctx, QRgb colour);
@@ -397,8 +402,8 @@ void SceneBuilder::Impl::entity(const dxf::Entity& e, const Context& ctx)
     // Infinite lines, 3D solids, images and viewports have no outline here.
 }
 
-void SceneBuilder::Impl::insert(const dxf::Entity& e, const Groups& g, const std::string& layerName, QRgb colour,
-                                const Context& ctx)
+void SceneBuilder::Impl::insert(const dxf::Entity& e, const Groups& g, const std::string& layerName,
+                                QRgb colour, const Context& ctx)
 {
     // A frozen reference hides all of the block; one on a switched-off
     // layer hides only what takes that layer (layer 0 and the attributes).
@@ -419,9 +424,9 @@ void SceneBuilder::Impl::insert(const dxf::Entity& e, const Groups& g, const std
         expanding.insert(upperAscii(name));
         for (int r = 0; r < rows; ++r) {
             for (int c = 0; c < columns; ++c) {
-                const Affine m = ctx.m * ocs * Affine::translation(at.x, at.y) * Affine::rotation(rotation) *
-                                 Affine::translation(c * dc, r * dr) * Affine::scaling(sx, sy) *
-                                 Affine::translation(-base.x, -base.y);
+                const Affine m = ctx.m * ocs * Affine::translation(at.x, at.y) * Affine::rotation(rotation)
+                    * Affine::translation(c * dc, r * dr) * Affine::scaling(sx, sy)
+                    * Affine::translation(-base.x, -base.y);
                 blockContent(*b, Context{m, colour, layerName, ctx.depth + 1});
             }
         }
@@ -477,7 +482,8 @@ void SceneBuilder::Impl::polyline(const dxf::Entity& e, const Groups& g, const C
         Groups vg(child.groups());
         const int vflags = int(vg.integer(70));
         if ((flags & 64) && (vflags & 128) && !(vflags & 64)) {
-            faces.push_back({int(vg.integer(71)), int(vg.integer(72)), int(vg.integer(73)), int(vg.integer(74))});
+            faces.push_back(
+                {int(vg.integer(71)), int(vg.integer(72)), int(vg.integer(73)), int(vg.integer(74))});
             continue;
         }
         v.push_back(vg.point(10));
@@ -503,7 +509,8 @@ void SceneBuilder::Impl::polyline(const dxf::Entity& e, const Groups& g, const C
         const int m = int(g.integer(71)), n = int(g.integer(72));
         if (m > 0 && n > 0 && std::size_t(m) * std::size_t(n) <= v.size()) {
             for (int r = 0; r < m; ++r)
-                path(ctx, local, std::vector<Vec2>(v.begin() + r * n, v.begin() + (r + 1) * n), flags & 32, colour);
+                path(ctx, local, std::vector<Vec2>(v.begin() + r * n, v.begin() + (r + 1) * n), flags & 32,
+                     colour);
             for (int c = 0; c < n; ++c) {
                 std::vector<Vec2> column;
                 for (int r = 0; r < m; ++r)
@@ -639,9 +646,15 @@ void SceneBuilder::Impl::spline(const Groups& g, const Context& ctx, QRgb colour
         case 40: knots.push_back(group.number()); break;
         case 41: weights.push_back(group.number()); break;
         case 10: ctrl.push_back({group.number(), 0.0}); break;
-        case 20: if (!ctrl.empty()) ctrl.back().y = group.number(); break;
+        case 20:
+            if (!ctrl.empty())
+                ctrl.back().y = group.number();
+            break;
         case 11: fit.push_back({group.number(), 0.0}); break;
-        case 21: if (!fit.empty()) fit.back().y = group.number(); break;
+        case 21:
+            if (!fit.empty())
+                fit.back().y = group.number();
+            break;
         default: break;
         }
     }
@@ -696,10 +709,10 @@ void SceneBuilder::Impl::text(const dxf::Entity& e, const Groups& g, const Conte
         t.at = second;
         t.halign = h == 1 || h == 4 ? HAlign::Centre : h == 2 ? HAlign::Right : HAlign::Left;
         t.valign = h == 4 ? VAlign::Middle
-                   : v == 1 ? VAlign::Bottom
-                   : v == 2 ? VAlign::Middle
-                   : v == 3 ? VAlign::Top
-                            : VAlign::Baseline;
+            : v == 1      ? VAlign::Bottom
+            : v == 2      ? VAlign::Middle
+            : v == 3      ? VAlign::Top
+                          : VAlign::Baseline;
     }
     addText(ctx, ocsOf(g), std::move(t), colour);
 }
@@ -731,7 +744,7 @@ void SceneBuilder::Impl::mtext(const dxf::Entity& e, const Groups& g, const Cont
     addText(ctx, g.has(11) && !g.has(50) ? Affine{} : ocsOf(g), std::move(t), colour);
 }
 
-SceneBuilder::SceneBuilder(const dxf::Document& document) : d_(std::make_unique<Impl>(document)) {}
+SceneBuilder::SceneBuilder(const dxf::Document& document) : d_(std::make_unique<Impl>(document)) { }
 SceneBuilder::~SceneBuilder() = default;
 
 bool SceneBuilder::buildModelSpace(Scene& scene, const Progress& progress)
@@ -769,7 +782,8 @@ bool SceneBuilder::buildBlock(Scene& scene, std::string_view name, double scale)
     if (!b)
         return false;
     const dxf::Point base = b->basePoint();
-    const Context ctx{Affine::scaling(scale, scale) * Affine::translation(-base.x, -base.y), aciColour(7), "0", 1};
+    const Context ctx{Affine::scaling(scale, scale) * Affine::translation(-base.x, -base.y), aciColour(7),
+                      "0", 1};
     d_->blockContent(*b, ctx);
     scene.finish();
     return true;
@@ -784,10 +798,14 @@ QString plainText(const QString& text)
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] == QLatin1Char('%') && i + 2 < text.size() + 0 && text[i + 1] == QLatin1Char('%')) {
             const QChar code = text[i + 2].toLower();
-            if (code == QLatin1Char('d')) out += QChar(0x00B0);
-            else if (code == QLatin1Char('c')) out += QChar(0x2300);
-            else if (code == QLatin1Char('p')) out += QChar(0x00B1);
-            else if (code == QLatin1Char('%')) out += QLatin1Char('%');
+            if (code == QLatin1Char('d'))
+                out += QChar(0x00B0);
+            else if (code == QLatin1Char('c'))
+                out += QChar(0x2300);
+            else if (code == QLatin1Char('p'))
+                out += QChar(0x00B1);
+            else if (code == QLatin1Char('%'))
+                out += QLatin1Char('%');
             else if (code == QLatin1Char('u') || code == QLatin1Char('o') || code == QLatin1Char('k')) {
             } else if (code.isDigit()) {
                 // %%nnn: a character by its code.
@@ -824,11 +842,19 @@ QString plainMText(const QString& text)
         }
         const QChar k = text[++i];
         switch (k.unicode()) {
-        case 'P': case 'X': out += QLatin1Char('\n'); break;
+        case 'P':
+        case 'X': out += QLatin1Char('\n'); break;
         case 'N': out += QLatin1Char('\n'); break;
         case '~': out += QChar(0x00A0); break;
-        case '\\': case '{': case '}': out += k; break;
-        case 'L': case 'l': case 'O': case 'o': case 'K': case 'k': break;
+        case '\\':
+        case '{':
+        case '}': out += k; break;
+        case 'L':
+        case 'l':
+        case 'O':
+        case 'o':
+        case 'K':
+        case 'k': break;
         case 'S': {
             // Stacked text up to ';': "a^b", "a/b" or "a#b" shows as a/b; with
             // one side empty (a superscript or subscript) only the other side.

@@ -37,7 +37,7 @@ ce::InputAnswer toHostAnswer(const Answer& answer)
     return ce::InputAnswer::cancel();
 }
 
-WindowInputSource::WindowInputSource(MainWindow* window) : window_(window) {}
+WindowInputSource::WindowInputSource(MainWindow* window) : window_(window) { }
 
 ce::InputAnswer WindowInputSource::poll(const ce::InputRequest& request)
 {
@@ -200,7 +200,7 @@ bool HostWindow::openDrawing(const QString& path)
 
 namespace lumo::view {
 
-WindowedHostProvider::WindowedHostProvider(OptionsFn options) : options_(std::move(options)) {}
+WindowedHostProvider::WindowedHostProvider(OptionsFn options) : options_(std::move(options)) { }
 
 WindowedHostProvider::~WindowedHostProvider() = default;
 
@@ -219,11 +219,12 @@ std::shared_ptr<cad::Application> WindowedHostProvider::create()
     options.polish = options.polish || QLocale().language() == QLocale::Polish;
     // The designer says where to save a drawing that cannot stay where it is.
     if (!scripted && !options.askSaveAs) {
-        options.askSaveAs = [this](const std::string& path, const std::string& reason) -> std::optional<std::string> {
+        options.askSaveAs
+            = [this](const std::string& path, const std::string& reason) -> std::optional<std::string> {
             if (!window_)
                 return std::nullopt;
-            const auto chosen =
-                window_->window()->askSaveAs(QString::fromStdString(path), QString::fromStdString(reason));
+            const auto chosen
+                = window_->window()->askSaveAs(QString::fromStdString(path), QString::fromStdString(reason));
             if (!chosen)
                 return std::nullopt;
             return chosen->toStdString();

@@ -16,7 +16,6 @@
 #include <functional>
 #include <memory>
 
-
 namespace lumo::view {
 
 class WindowInputSource : public cad::embedded::InputSource {
