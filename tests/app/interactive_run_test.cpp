@@ -276,7 +276,8 @@ TEST(InteractiveRunEnd, AReadOnlyDrawingIsSavedWhereTheDesignerSays)
 int CountHeads(const std::string& drawing)
 {
     int heads = 0;
-    for (const auto& entity : dxf::Document::load(drawing).modelSpace())
+    const auto document = dxf::Document::load(drawing); // the entities refer to it
+    for (const auto& entity : document.modelSpace())
         heads += entity.isBlockReference() && entity.layer() == "110-SYGNALIZACJA_KOMORY";
     return heads;
 }
