@@ -174,6 +174,21 @@ struct HangGuard {
     QTimer timer;
 };
 
+// The embedded host opening this drawing, the window its designer.
+view::WindowedHostProvider::OptionsFn OpenDrawing(const std::string& drawing)
+{
+    return [drawing] {
+        ce::EmbeddedHostOptions options;
+        options.drawing = drawing;
+        return options;
+    };
+}
+
+void UseSuiteRegistry(Program& program)
+{
+    program.startup.registryFile = qEnvironmentVariable("LUMO_REGISTRY_FILE"); // BuildSuite's
+}
+
 struct RunCase {
     Stage at;
     Interruption interruption;
@@ -197,14 +212,10 @@ TEST_P(InteractiveRun, EndsAndKeepsWhatWasPlaced)
     TempSuite suite;
     BuildSuite(suite);
     const std::string drawing = WriteDrawing(suite, {});
-    view::WindowedHostProvider provider([&] {
-        ce::EmbeddedHostOptions options;
-        options.drawing = drawing;
-        return options;
-    });
+    view::WindowedHostProvider provider(OpenDrawing(drawing));
     RecordingDialogs dialogs;
     Program program(dialogs, suite.programFolder(), provider);
-    program.startup.registryFile = qEnvironmentVariable("LUMO_REGISTRY_FILE"); // BuildSuite's
+    UseSuiteRegistry(program);
     provider.setOnWindowClosed([&] { program.end(QStringLiteral("drawing window closed")); });
     HangGuard guard;
     Designer designer(provider, c.at, c.interruption);
@@ -245,14 +256,10 @@ TEST(InteractiveRunEnd, AReadOnlyDrawingIsSavedWhereTheDesignerSays)
     BuildSuite(suite);
     const std::string drawing = WriteDrawing(suite, {});
     const std::string elsewhere = drawing + "-kopia.dxf";
-    view::WindowedHostProvider provider([&] {
-        ce::EmbeddedHostOptions options;
-        options.drawing = drawing;
-        return options;
-    });
+    view::WindowedHostProvider provider(OpenDrawing(drawing));
     RecordingDialogs dialogs;
     Program program(dialogs, suite.programFolder(), provider);
-    program.startup.registryFile = qEnvironmentVariable("LUMO_REGISTRY_FILE"); // BuildSuite's
+    UseSuiteRegistry(program);
     QStringList reasons;
     QTimer::singleShot(0, [&] {
         std::filesystem::permissions(drawing, std::filesystem::perms::owner_read);
