@@ -165,6 +165,52 @@ TEST_F(CommandLineTest, TypedPointAndBadValuesAtThePrompts)
     EXPECT_EQ(line.lastPrompt(), std::string(kPointPrompt) + " 3,4");
 }
 
+TEST(ReadAngle, TypedAnglesInTheDrawingsUnitsAndDirection)
+{
+    const double quarter = kPi / 2;
+    struct Case {
+        const char* text;
+        AngleUnits units;
+        std::optional<double> degrees; // counter-clockwise from the X axis
+    } cases[] = {
+        {"90.0000000000001", {}, 90.0000000000001},
+        {"100", {2, false, 0}, 90}, // grads
+        {"1.5707963267949", {3, false, 0}, 90}, // radians
+        {"45d30'36\"", {1, false, 0}, 45.51},
+        {"-45d30'", {0, false, 0}, -45.5},
+        {"45d30", {1, false, 0}, std::nullopt},
+        {"100g", {0, false, 0}, 90}, // a suffix names the units outright
+        {"3.14159265358979r", {2, false, 0}, 180},
+        {"30", {0, true, 0}, -30}, // clockwise
+        {"30", {0, false, quarter}, 120}, // angle 0 points up
+        {"30", {0, true, quarter}, 60},
+        {"N45dE", {4, false, 0}, 45},
+        {"S30dW", {4, true, quarter}, 240}, // a bearing ignores base and direction
+        {"W", {4, false, 0}, 180},
+        {"N45dE", {0, false, 0}, std::nullopt},
+        {"abc", {}, std::nullopt},
+        {"", {}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto degrees = ReadAngle(c.text, c.units);
+        ASSERT_EQ(degrees.has_value(), c.degrees.has_value());
+        if (degrees) {
+            EXPECT_NEAR(*degrees, *c.degrees, 1e-9);
+        }
+    }
+}
+
+TEST_F(CommandLineTest, PresetRotationAndTheDefaultFollowTheDrawingsAngleUnits)
+{
+    line.setAngleUnits({2, true, kPi}); // grads, clockwise, angle 0 pointing left
+    line.send("_-insert\rS-3lp\r_R\r100\r1,1\r");
+    line.send("_-insert\rS-3lp\r1,1\r\r");
+    ASSERT_EQ(placed.size(), 2u);
+    EXPECT_NEAR(placed[0].rotation, kPi / 2, 1e-12);
+    EXPECT_NEAR(placed[1].rotation, kPi, 1e-12);
+}
+
 TEST_F(CommandLineTest, GetPointWaitsAndFailsOnCancel)
 {
     designer.push(InputAnswer::angle(10)); // not a point: asked again

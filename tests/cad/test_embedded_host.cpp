@@ -9,6 +9,7 @@
 
 #include "cad/embedded/drawing_file.h"
 
+#include <cmath>
 #include <functional>
 #include <filesystem>
 #include <fstream>
@@ -474,6 +475,24 @@ TEST_F(EmbeddedHost, PlacesAHeadInDrawingsOfEveryVersion)
     EXPECT_TRUE(reports.empty());
     if (!notFound.empty())
         GTEST_SKIP() << "the other drawings passed; not found (the corpus is optional):" << notFound;
+}
+
+TEST_F(EmbeddedHost, TheInsertsRotationIsReadInTheDrawingsAngleUnits)
+{
+    const auto path = folder / "grady.dxf";
+    auto drawing = dxf::Document::create("AC1015");
+    drawing.setHeaderNumber("$AUNITS", 70, 2); // grads
+    drawing.setHeaderNumber("$ANGDIR", 70, 1); // clockwise
+    drawing.save(path.string());
+
+    auto app = start(path);
+    auto session = sessionOf(app);
+    defineBlock(session, "S-1");
+    session.doc->sendCommand("_-insert\rS-1\r_R\r50\r3,4\r");
+    ASSERT_EQ(session.modelSpace->count(), 1);
+    EXPECT_NEAR(std::remainder(session.modelSpace->item(0)->rotation() + std::numbers::pi / 4,
+                               2 * std::numbers::pi),
+                0.0, 1e-9);
 }
 
 TEST_F(EmbeddedHost, BlockFilesGivenAsWindowsPathsInAnyCase)

@@ -61,7 +61,91 @@ std::optional<Point3> parsePoint(const std::string& text)
 
 constexpr double kDegree = std::numbers::pi / 180.0;
 
+// "45d30'15\"", "45d30'", "45d": degrees, minutes, seconds; a number alone
+// is degrees.
+std::optional<double> readDegreesMinutesSeconds(const std::string& text)
+{
+    const auto d = text.find_first_of("dD");
+    if (d == std::string::npos)
+        return parseNumber(text);
+    const auto degrees = parseNumber(text.substr(0, d));
+    if (!degrees)
+        return std::nullopt;
+    double value = *degrees;
+    std::string rest = text.substr(d + 1);
+    const double sign = text[0] == '-' ? -1.0 : 1.0;
+    for (const auto& [mark, divisor] : {std::pair{'\'', 60.0}, std::pair{'"', 3600.0}}) {
+        if (rest.empty())
+            break;
+        const auto at = rest.find(mark);
+        if (at == std::string::npos)
+            return std::nullopt;
+        const auto part = parseNumber(rest.substr(0, at));
+        if (!part || *part < 0.0)
+            return std::nullopt;
+        value += sign * *part / divisor;
+        rest = rest.substr(at + 1);
+    }
+    if (!rest.empty())
+        return std::nullopt;
+    return value;
+}
+
+// "N45d30'E": the bearing's angle from the X axis in degrees.
+std::optional<double> readBearing(const std::string& text)
+{
+    const std::string t = upperAscii(text);
+    if (t == "E")
+        return 0.0;
+    if (t == "N")
+        return 90.0;
+    if (t == "W")
+        return 180.0;
+    if (t == "S")
+        return 270.0;
+    if (t.size() < 3 || (t[0] != 'N' && t[0] != 'S') || (t.back() != 'E' && t.back() != 'W'))
+        return std::nullopt;
+    const auto a = readDegreesMinutesSeconds(text.substr(1, text.size() - 2));
+    if (!a || *a < 0.0 || *a > 90.0)
+        return std::nullopt;
+    const bool north = t[0] == 'N';
+    const bool east = t.back() == 'E';
+    if (north)
+        return east ? 90.0 - *a : 90.0 + *a;
+    return east ? 270.0 + *a : 270.0 - *a;
+}
+
 } // namespace
+
+std::optional<double> ReadAngle(const std::string& text, const AngleUnits& units)
+{
+    if (text.empty())
+        return std::nullopt;
+    // A bearing names its direction outright: base and direction do not apply.
+    if (units.units == 4) {
+        if (const auto bearing = readBearing(text))
+            return bearing;
+    }
+    std::optional<double> user; // degrees, measured as the drawing measures angles
+    const char last = text.back();
+    const std::string body = text.substr(0, text.size() - 1);
+    if (last == 'r' || last == 'R') {
+        if (const auto v = parseNumber(body))
+            user = *v / kDegree;
+    } else if (last == 'g' || last == 'G') {
+        if (const auto v = parseNumber(body))
+            user = *v * 0.9;
+    } else if (const auto plain = parseNumber(text); plain && units.units == 2) {
+        user = *plain * 0.9;
+    } else if (plain && units.units == 3) {
+        user = *plain / kDegree;
+    } else {
+        user = readDegreesMinutesSeconds(text);
+    }
+    if (!user)
+        return std::nullopt;
+    return units.base / kDegree + (units.clockwise ? -*user : *user);
+}
 
 std::string FormatNumber(double value)
 {
@@ -205,7 +289,12 @@ void CommandLine::runWord(const std::string& word)
             answer(InputAnswer::accept());
             return;
         }
-        if (const auto value = parseNumber(word)) {
+        if (state_ == State::PresetRotation || state_ == State::Rotation) {
+            if (const auto degrees = ReadAngle(word, angleUnits_)) {
+                takeNumber(*degrees);
+                return;
+            }
+        } else if (const auto value = parseNumber(word)) {
             takeNumber(*value);
             return;
         }
@@ -306,7 +395,7 @@ void CommandLine::answer(const InputAnswer& answer)
         case State::ScaleY:
         case State::ScaleZ: takeNumber(1.0); return;
         case State::PresetRotation:
-        case State::Rotation: takeNumber(0.0); return;
+        case State::Rotation: takeNumber(angleUnits_.base / kDegree); return;
         default: return;
         }
     }

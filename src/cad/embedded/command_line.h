@@ -34,6 +34,22 @@ struct PendingInsert {
     friend bool operator==(const PendingInsert&, const PendingInsert&) = default;
 };
 
+// How the drawing wants typed angles read: its $AUNITS (0 decimal degrees,
+// 1 degrees/minutes/seconds, 2 grads, 3 radians, 4 surveyor's bearings),
+// $ANGDIR (clockwise when true) and $ANGBASE (the direction of angle 0,
+// radians from the X axis).
+struct AngleUnits {
+    int units = 0;
+    bool clockwise = false;
+    double base = 0.0;
+    friend bool operator==(const AngleUnits&, const AngleUnits&) = default;
+};
+
+// A typed angle in the drawing's units, as an angle from the X axis counter-
+// clockwise in degrees; nullopt when the text is no angle. A suffix names
+// other units ("100g", "1.5708r", "45d30'15\"").
+std::optional<double> ReadAngle(const std::string& text, const AngleUnits& units);
+
 inline constexpr const char* kCancelMarker = "*Cancel*";
 inline constexpr const char* kPolishCancelMarker = "*Anulowano*";
 
@@ -63,6 +79,8 @@ public:
     // Prompts and the cancel marker in Polish (as a host with a Polish
     // user interface has them) or English.
     void setPolish(bool polish) { polish_ = polish; }
+    // Rotations typed with the command are read in these units.
+    void setAngleUnits(const AngleUnits& units) { angleUnits_ = units; }
     const char* cancelMarker() const { return polish_ ? kPolishCancelMarker : kCancelMarker; }
 
     bool isWaiting() const { return state_ != State::Idle; }
@@ -101,6 +119,7 @@ private:
     bool rotationGiven_ = false;
     std::optional<Point3> point_;
     bool polish_ = false;
+    AngleUnits angleUnits_;
 };
 
 // Numbers the way the command line writes them: a decimal point, up to 15

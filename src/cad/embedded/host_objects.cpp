@@ -6,6 +6,7 @@
 
 #include "text/names.h"
 
+#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <map>
@@ -61,6 +62,35 @@ bool hasPlacement(const std::string& dxfType)
 {
     return dxfType == "INSERT" || dxfType == "TEXT" || dxfType == "MTEXT" || dxfType == "ATTRIB"
         || dxfType == "ATTDEF";
+}
+
+// The drawing's angle settings; what is missing or unreadable keeps the
+// default (decimal degrees, counter-clockwise from the X axis).
+AngleUnits AngleUnitsOf(const dxf::Document& doc)
+{
+    const auto number = [&](std::string_view name) -> std::optional<double> {
+        const auto text = doc.headerText(name);
+        if (!text)
+            return std::nullopt;
+        // from_chars: the same in every locale, unlike strtod.
+        const auto first = text->find_first_not_of(' ');
+        const auto last = text->find_last_not_of(' ');
+        if (first == std::string::npos)
+            return std::nullopt;
+        double value = 0.0;
+        const auto [end, ec] = std::from_chars(text->data() + first, text->data() + last + 1, value);
+        if (ec != std::errc() || end != text->data() + last + 1 || !std::isfinite(value))
+            return std::nullopt;
+        return value;
+    };
+    AngleUnits units;
+    if (const auto u = number("$AUNITS"); u && *u >= 0 && *u <= 4)
+        units.units = static_cast<int>(*u);
+    if (const auto d = number("$ANGDIR"))
+        units.clockwise = *d == 1;
+    if (const auto b = number("$ANGBASE"))
+        units.base = *b;
+    return units;
 }
 
 using Data = std::shared_ptr<DrawingData>;
@@ -671,6 +701,7 @@ public:
     void sendCommand(const std::string& text) override
     {
         DrawingData::Watch watch(*data_);
+        data_->commands.setAngleUnits(guarded([&] { return AngleUnitsOf(data_->doc); }));
         data_->commands.send(text);
     }
     std::string getVariable(const std::string& name) override
