@@ -55,6 +55,7 @@ protected:
         ASSERT_TRUE(window->isVisible());
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
         window->view()->setView({100, 50}, 2.0);
+        window->view()->setSnapsEnabled(false); // clicks mean the raw points under the cursor
         document = host->activeDocument();
     }
 

@@ -38,6 +38,7 @@ protected:
         scene->finish();
         view->setScene(scene);
         view->setView({100, 50}, 2.0);
+        view->setSnapsEnabled(false); // clicks mean the raw points under the cursor
         input = std::make_unique<DrawingInput>(view, prompt, edit);
     }
 

@@ -5,6 +5,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPolygonF>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -15,6 +17,7 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 const QColor kCrosshair(230, 230, 230);
 const QColor kRubberBand(255, 200, 60);
+const QColor kSnapMarker(80, 220, 255);
 } // namespace
 
 DrawingView::DrawingView(QWidget* parent) : QWidget(parent)
@@ -30,6 +33,8 @@ void DrawingView::setScene(std::shared_ptr<const Scene> scene)
 {
     const bool wasEmpty = !scene_ || scene_->isEmpty();
     scene_ = std::move(scene);
+    snapFinder_.reset();
+    snap_.reset();
     if (!viewSet_ || wasEmpty || fitted_)
         zoomExtents();
     changed();
@@ -98,6 +103,8 @@ void DrawingView::askPoint(std::optional<Vec2> base)
 {
     ask_ = Ask::Point;
     base_ = base;
+    if (mouse_)
+        followCursor(*mouse_);
     update();
 }
 
@@ -105,6 +112,7 @@ void DrawingView::askAngle(Vec2 base)
 {
     ask_ = Ask::Angle;
     base_ = base;
+    snap_.reset();
     update();
 }
 
@@ -112,6 +120,8 @@ void DrawingView::askNothing()
 {
     ask_ = Ask::Nothing;
     base_.reset();
+    snap_.reset();
+    QToolTip::hideText();
     update();
 }
 
@@ -125,20 +135,71 @@ double DrawingView::cursorAngle() const
 {
     if (!base_ || !mouse_)
         return 0.0;
-    const Vec2 p = toDrawing(*mouse_);
+    const Vec2 p = cursorTarget();
     if (p.x == base_->x && p.y == base_->y)
         return 0.0;
     double degrees = std::atan2(p.y - base_->y, p.x - base_->x) * 180.0 / kPi;
     if (degrees < 0.0)
         degrees += 360.0;
+    if (ortho_)
+        degrees = std::fmod(std::round(degrees / 90.0) * 90.0, 360.0);
     return degrees;
+}
+
+void DrawingView::setSnapsEnabled(bool on)
+{
+    if (snapsEnabled_ == on)
+        return;
+    snapsEnabled_ = on;
+    if (mouse_)
+        followCursor(*mouse_);
+    update();
+    emit snapsToggled(on);
+}
+
+void DrawingView::setOrtho(bool on)
+{
+    if (ortho_ == on)
+        return;
+    ortho_ = on;
+    update();
+    emit orthoToggled(on);
+}
+
+std::optional<Snap> DrawingView::snapAt(QPointF widgetPos) const
+{
+    if (!snapsEnabled_ || ask_ != Ask::Point || !scene_ || scene_->isEmpty())
+        return std::nullopt;
+    if (!snapFinder_)
+        snapFinder_ = std::make_unique<SnapFinder>(*scene_);
+    return snapFinder_->find(toDrawing(widgetPos), kSnapAperture / scale_);
+}
+
+void DrawingView::followCursor(QPointF widgetPos)
+{
+    const auto snap = snapAt(widgetPos);
+    const bool kindChanged = snap.has_value() != snap_.has_value() || (snap && snap->kind != snap_->kind);
+    snap_ = snap;
+    if (!kindChanged)
+        return;
+    if (snap_)
+        QToolTip::showText(mapToGlobal(widgetPos + QPointF(16, 16)).toPoint(), snapName(snap_->kind), this);
+    else
+        QToolTip::hideText();
+}
+
+Vec2 DrawingView::cursorTarget() const
+{
+    if (snap_)
+        return snap_->at;
+    return mouse_ ? toDrawing(*mouse_) : Vec2{};
 }
 
 std::optional<Vec2> DrawingView::cursorPosition() const
 {
     if (!mouse_)
         return std::nullopt;
-    return toDrawing(*mouse_);
+    return cursorTarget();
 }
 
 QImage DrawingView::renderImage() const
@@ -177,7 +238,7 @@ void DrawingView::drawOverlay(QPainter& painter) const
         if (ask_ == Ask::Angle && base_) {
             place = Affine::translation(base_->x, base_->y) * Affine::rotation(cursorAngle() * kPi / 180.0);
         } else {
-            const Vec2 at = toDrawing(*mouse_);
+            const Vec2 at = cursorTarget();
             place = Affine::translation(at.x, at.y);
         }
         RenderOptions options;
@@ -186,8 +247,45 @@ void DrawingView::drawOverlay(QPainter& painter) const
         view::render(painter, *rubberBlock_, toScreen() * place, rect(), options);
     }
     if (mouse_ && base_ && ask_ != Ask::Nothing) {
+        // From the base to the cursor; with ortho along the angle taken.
+        const QPointF from = toWidget(*base_);
+        QPointF to = toWidget(cursorTarget());
+        if (ask_ == Ask::Angle && ortho_) {
+            const double length = std::hypot(to.x() - from.x(), to.y() - from.y());
+            const double a = cursorAngle() * kPi / 180.0;
+            to = from + QPointF(length * std::cos(a), -length * std::sin(a));
+        }
         painter.setPen(QPen(kRubberBand, 0, Qt::DashLine));
-        painter.drawLine(toWidget(*base_), *mouse_);
+        painter.drawLine(from, to);
+    }
+    if (mouse_ && snap_) {
+        // Each kind of snap has its own marker.
+        const QPointF c = toWidget(snap_->at);
+        const double r = 6.0;
+        painter.setPen(QPen(kSnapMarker, 2));
+        painter.setBrush(Qt::NoBrush);
+        switch (snap_->kind) {
+        case SnapKind::Endpoint: painter.drawRect(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r)); break;
+        case SnapKind::Centre: painter.drawEllipse(c, r, r); break;
+        case SnapKind::Midpoint:
+            painter.drawPolygon(
+                QPolygonF{{c.x() - r, c.y() + r}, {c.x() + r, c.y() + r}, {c.x(), c.y() - r}});
+            break;
+        case SnapKind::Intersection:
+            painter.drawLine(QPointF(c.x() - r, c.y() - r), QPointF(c.x() + r, c.y() + r));
+            painter.drawLine(QPointF(c.x() - r, c.y() + r), QPointF(c.x() + r, c.y() - r));
+            break;
+        case SnapKind::Insertion:
+            painter.drawRect(QRectF(c.x() - r, c.y() - r, r, r));
+            painter.drawRect(QRectF(c.x(), c.y(), r, r));
+            break;
+        case SnapKind::Nearest:
+            painter.drawPolygon(QPolygonF{{c.x() - r, c.y() - r},
+                                          {c.x() + r, c.y() + r},
+                                          {c.x() - r, c.y() + r},
+                                          {c.x() + r, c.y() - r}});
+            break;
+        }
     }
     if (mouse_) {
         painter.setPen(QPen(kCrosshair, 0));
@@ -217,7 +315,8 @@ void DrawingView::mousePressEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return;
     if (ask_ == Ask::Point) {
-        const Vec2 p = toDrawing(event->position());
+        const auto snap = snapAt(event->position());
+        const Vec2 p = snap ? snap->at : toDrawing(event->position());
         emit pointPicked(p.x, p.y);
     } else if (ask_ == Ask::Angle) {
         emit anglePicked(cursorAngle());
@@ -232,7 +331,8 @@ void DrawingView::mouseMoveEvent(QMouseEvent* event)
         panFrom_ = event->position();
         panBy(delta);
     }
-    const Vec2 p = toDrawing(event->position());
+    followCursor(event->position());
+    const Vec2 p = cursorTarget();
     emit cursorMoved(p.x, p.y);
     update();
 }
@@ -278,6 +378,7 @@ void DrawingView::keyPressEvent(QKeyEvent* event)
 void DrawingView::leaveEvent(QEvent*)
 {
     mouse_.reset();
+    snap_.reset();
     update();
 }
 

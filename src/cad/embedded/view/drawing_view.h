@@ -5,6 +5,7 @@
 #pragma once
 
 #include "cad/embedded/view/scene.h"
+#include "cad/embedded/view/snap.h"
 
 #include <QImage>
 #include <QWidget>
@@ -48,9 +49,22 @@ public:
     // (null: none). Placed at the cursor for a point, at the base turned to
     // the cursor for an angle.
     void setRubberBlock(std::shared_ptr<const Scene> block);
-    // The angle of the cursor about the base, in degrees (0 = along +x).
+    // The angle of the cursor about the base, in degrees (0 = along +x);
+    // with ortho on, the nearest of 0, 90, 180 and 270.
     double cursorAngle() const;
     std::optional<Vec2> cursorPosition() const;
+
+    // ---- drafting aids
+    // Object snaps while a point is asked: a click near an object picks the
+    // object's point exactly.
+    void setSnapsEnabled(bool on);
+    bool snapsEnabled() const { return snapsEnabled_; }
+    // Ortho: the angle asked turns in steps of 90 degrees.
+    void setOrtho(bool on);
+    bool ortho() const { return ortho_; }
+    // The snap under the cursor now, if any.
+    const std::optional<Snap>& currentSnap() const { return snap_; }
+    static constexpr double kSnapAperture = 10.0; // pixels
 
     // Full redraw of the drawing into an image of the widget's size (what a
     // paint costs when the view changed).
@@ -66,6 +80,8 @@ signals:
     void typed(const QString& text);
     void entered();
     void viewChanged();
+    void snapsToggled(bool on);
+    void orthoToggled(bool on);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -80,6 +96,11 @@ protected:
 private:
     void changed();
     void drawOverlay(QPainter& painter) const;
+    // The snap for the cursor at this widget position (none when not asked).
+    std::optional<Snap> snapAt(QPointF widgetPos) const;
+    void followCursor(QPointF widgetPos);
+    // Where the cursor points in the drawing: the snapped point when there is one.
+    Vec2 cursorTarget() const;
 
     std::shared_ptr<const Scene> scene_;
     std::shared_ptr<const Scene> rubberBlock_;
@@ -92,6 +113,11 @@ private:
     std::optional<Vec2> base_;
     std::optional<QPointF> mouse_;
     std::optional<QPointF> panFrom_;
+
+    bool snapsEnabled_ = true;
+    bool ortho_ = false;
+    std::optional<Snap> snap_;
+    mutable std::unique_ptr<SnapFinder> snapFinder_; // for scene_, made when first needed
 
     mutable QImage cache_;
     mutable bool cacheValid_ = false;

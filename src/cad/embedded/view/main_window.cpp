@@ -20,6 +20,7 @@
 #include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <atomic>
@@ -106,6 +107,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
         input_->cancel();
     });
     buildMenus();
+    buildDraftingButtons();
 
     dialogs_.message = [this](const QString& text) { QMessageBox::warning(this, kTitle, text); };
     dialogs_.openPath = [this](const QString& folder) {
@@ -162,6 +164,32 @@ void MainWindow::buildMenus()
     QAction* extents = viewMenu->addAction(QStringLiteral("&Cały rysunek"), view_, &DrawingView::zoomExtents);
     extents->setShortcut(QKeySequence(Qt::Key_Home));
     extents->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+}
+
+void MainWindow::buildDraftingButtons()
+{
+    // Snaps (F3) and ortho (F8): keys anywhere in the window, buttons in the
+    // status bar that show the state.
+    auto add
+        = [this](const QString& text, const QString& name, Qt::Key key, bool on, auto set, auto toggled) {
+              auto* action = new QAction(text, this);
+              action->setObjectName(name);
+              action->setCheckable(true);
+              action->setChecked(on);
+              action->setShortcut(QKeySequence(key));
+              action->setToolTip(QStringLiteral("%1 (%2)").arg(text, QKeySequence(key).toString()));
+              addAction(action);
+              connect(action, &QAction::toggled, view_, set);
+              connect(view_, toggled, action, &QAction::setChecked);
+              auto* button = new QToolButton(this);
+              button->setDefaultAction(action);
+              button->setAutoRaise(true);
+              statusBar()->addPermanentWidget(button);
+          };
+    add(QStringLiteral("Przyciąganie"), QStringLiteral("snaps"), Qt::Key_F3, view_->snapsEnabled(),
+        &DrawingView::setSnapsEnabled, &DrawingView::snapsToggled);
+    add(QStringLiteral("Orto"), QStringLiteral("ortho"), Qt::Key_F8, view_->ortho(), &DrawingView::setOrtho,
+        &DrawingView::orthoToggled);
 }
 
 void MainWindow::showDocument(const dxf::Document* document, const QString& path)

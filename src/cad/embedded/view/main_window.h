@@ -116,6 +116,7 @@ protected:
 
 private:
     void buildMenus();
+    void buildDraftingButtons();
     void rebuildScene();
     void updateTitle();
     void addRecent(const QString& path);

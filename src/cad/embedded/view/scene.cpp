@@ -69,6 +69,20 @@ void Scene::addFilled(const std::vector<Vec2>& points, QRgb colour)
         items_.back().kind = ItemKind::Filled;
 }
 
+void Scene::addCurve(const std::vector<Vec2>& points, bool closed, QRgb colour)
+{
+    const auto before = items_.size();
+    addPath(points, closed, colour);
+    if (items_.size() > before)
+        items_.back().curve = true;
+}
+
+void Scene::addSnapPoint(Vec2 at, SnapMark mark)
+{
+    if (std::isfinite(at.x) && std::isfinite(at.y))
+        snapPoints_.push_back({at, mark});
+}
+
 void Scene::addPoint(Vec2 p, QRgb colour)
 {
     if (!std::isfinite(p.x) || !std::isfinite(p.y))

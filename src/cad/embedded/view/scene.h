@@ -84,6 +84,7 @@ enum class ItemKind : std::uint8_t {
 
 struct Item {
     ItemKind kind = ItemKind::Path;
+    bool curve = false; // the vertex run stands for a circle, arc or ellipse
     QRgb colour = 0;
     std::uint32_t first = 0; // first vertex, or the text's index
     std::uint32_t count = 0; // vertex count
@@ -104,6 +105,14 @@ struct TextItem {
     VAlign valign = VAlign::Baseline;
 };
 
+// A point an object snap finds that is not a vertex of an outline.
+enum class SnapMark : std::uint8_t { Centre, Insertion };
+
+struct SnapPoint {
+    Vec2 at;
+    SnapMark mark = SnapMark::Centre;
+};
+
 class Scene {
 public:
     // ---- building
@@ -111,6 +120,9 @@ public:
     void addFilled(const std::vector<Vec2>& points, QRgb colour);
     void addPoint(Vec2 p, QRgb colour);
     void addText(TextItem text, QRgb colour);
+    // A vertex run that approximates a curve (no ends or midpoints inside it).
+    void addCurve(const std::vector<Vec2>& points, bool closed, QRgb colour);
+    void addSnapPoint(Vec2 at, SnapMark mark);
     void clear();
     // Builds the spatial index; call after the last add and before drawing.
     // Items are regrouped by place, so their order is not the drawing order.
@@ -121,6 +133,7 @@ public:
     const std::vector<Vec2>& vertices() const { return vertices_; }
     const std::vector<TextItem>& texts() const { return texts_; }
     const Box& extents() const { return extents_; }
+    const std::vector<SnapPoint>& snapPoints() const { return snapPoints_; }
     bool isEmpty() const { return items_.empty(); }
 
     // Calls fn(const Item&) for every item whose bounds meet the box (each once).
@@ -157,6 +170,7 @@ private:
     std::vector<Item> items_;
     std::vector<Vec2> vertices_;
     std::vector<TextItem> texts_;
+    std::vector<SnapPoint> snapPoints_;
     Box extents_;
     std::vector<Cell> cells_; // each a run of items_
 };

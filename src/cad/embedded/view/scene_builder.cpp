@@ -304,6 +304,10 @@ struct SceneBuilder::Impl {
     {
         scene->addPath(mapAll(ctx.m * local, std::move(pts)), closed, colour);
     }
+    void curve(const Context& ctx, const Affine& local, std::vector<Vec2> pts, bool closed, QRgb colour)
+    {
+        scene->addCurve(mapAll(ctx.m * local, std::move(pts)), closed, colour);
+    }
 
     void entity(const dxf::Entity& e, const Context& ctx);
     void insert(const dxf::Entity& e, const Groups& g, const std::string& layer, QRgb colour,
@@ -341,7 +345,8 @@ void SceneBuilder::Impl::entity(const dxf::Entity& e, const Context& ctx)
         std::vector<Vec2> pts;
         arcPoints(pts, g.point(10), g.number(40), 0.0, 2 * kPi, true);
         pts.pop_back();
-        path(ctx, ocs, std::move(pts), true, colour);
+        curve(ctx, ocs, std::move(pts), true, colour);
+        scene->addSnapPoint((ctx.m * ocs).map(g.point(10)), SnapMark::Centre);
     } else if (type == "ARC") {
         const double start = radians(g.number(50));
         double sweep = radians(g.number(51)) - start;
@@ -349,7 +354,8 @@ void SceneBuilder::Impl::entity(const dxf::Entity& e, const Context& ctx)
             sweep += 2 * kPi;
         std::vector<Vec2> pts;
         arcPoints(pts, g.point(10), g.number(40), start, sweep, true);
-        path(ctx, ocs, std::move(pts), false, colour);
+        curve(ctx, ocs, std::move(pts), false, colour);
+        scene->addSnapPoint((ctx.m * ocs).map(g.point(10)), SnapMark::Centre);
     } else if (type == "ELLIPSE") {
         const Vec2 major = g.point(11);
         const double ratio = g.number(40, 1.0);
@@ -362,7 +368,8 @@ void SceneBuilder::Impl::entity(const dxf::Entity& e, const Context& ctx)
         const bool full = std::abs(t1 - t0 - 2 * kPi) < 1e-9 || (t0 == 0.0 && t1 == 0.0);
         if (full)
             pts.pop_back();
-        path(ctx, {}, std::move(pts), full, colour);
+        curve(ctx, {}, std::move(pts), full, colour);
+        scene->addSnapPoint(ctx.m.map(g.point(10)), SnapMark::Centre);
     } else if (type == "POINT") {
         scene->addPoint(ctx.m.map(g.point(10)), colour);
     } else if (type == "SOLID" || type == "TRACE") {
@@ -411,6 +418,8 @@ void SceneBuilder::Impl::insert(const dxf::Entity& e, const Groups& g, const std
     if (layer.frozen)
         return;
     const Affine ocs = ocsOf(g);
+    if (layer.visible)
+        scene->addSnapPoint((ctx.m * ocs).map(g.point(10)), SnapMark::Insertion);
     const std::string name = e.text(2);
     const auto b = block(name);
     if (b && ctx.depth < kMaxNesting && !expanding.contains(upperAscii(name))) {
