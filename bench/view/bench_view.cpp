@@ -3,8 +3,11 @@
 // synthetic city section (200,000 entities and 20,000 block references with
 // attributes), and a drawing of 200,000 entities of every common kind
 // (lines, polylines with bulges, arcs, circles, rotated labels, references).
+// Also the object snap search of one mouse move on both.
+#include "cad/embedded/view/drawing_view.h"
 #include "cad/embedded/view/renderer.h"
 #include "cad/embedded/view/scene_builder.h"
+#include "cad/embedded/view/snap.h"
 #include "dxf/document.h"
 #ifdef LUMO_VIEW_GEN_DRAWING
 #include "gen_drawing.h"
@@ -16,6 +19,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <random>
@@ -262,6 +267,72 @@ void BM_CityFullRedrawZoomed8x(benchmark::State& state)
 }
 BENCHMARK(BM_CityFullRedrawWhole)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CityFullRedrawZoomed8x)->Unit(benchmark::kMillisecond);
+#endif
+
+// Object snap search for one mouse move: the aperture of 10 pixels in a
+// window of 1280 x 800 at the cursor at random places, whole and zoomed in.
+// The first move also makes the finder (timed apart). Target: 2 ms a move.
+constexpr double kSnapTargetMs = 2.0;
+
+void snapSearch(benchmark::State& state, Fixture& f, double zoom)
+{
+    const auto& e = f.scene.extents();
+    const double scale = std::min(1260.0 / e.width(), 780.0 / e.height()) * zoom;
+    const view::SnapFinder finder(f.scene);
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> ux(e.minX, e.maxX), uy(e.minY, e.maxY);
+    std::vector<double> ms;
+    std::size_t found = 0;
+    for (auto _ : state) {
+        const view::Vec2 cursor{ux(random), uy(random)};
+        const auto start = std::chrono::steady_clock::now();
+        const auto snap = finder.find(cursor, view::DrawingView::kSnapAperture / scale);
+        ms.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        found += snap.has_value();
+        benchmark::DoNotOptimize(snap);
+    }
+    std::sort(ms.begin(), ms.end());
+    double sum = 0.0;
+    for (const double m : ms)
+        sum += m;
+    const double mean = ms.empty() ? 0.0 : sum / double(ms.size());
+    const double p99 = ms.empty() ? 0.0 : ms[std::min(ms.size() - 1, ms.size() * 99 / 100)];
+    state.counters["mean_ms"] = mean;
+    state.counters["p99_ms"] = p99;
+    state.counters["p99_vs_2ms"] = p99 / kSnapTargetMs; // below 1: within the target
+    state.counters["snapped"] = ms.empty() ? 0.0 : double(found) / double(ms.size());
+}
+
+void BM_MixedSnapWhole(benchmark::State& state)
+{
+    snapSearch(state, mixed(), 1.0);
+}
+void BM_MixedSnapZoomed8x(benchmark::State& state)
+{
+    snapSearch(state, mixed(), 8.0);
+}
+void BM_MixedSnapFinderMade(benchmark::State& state)
+{
+    for (auto _ : state) {
+        const view::SnapFinder finder(mixed().scene);
+        benchmark::DoNotOptimize(&finder);
+    }
+}
+BENCHMARK(BM_MixedSnapWhole)->Unit(benchmark::kMicrosecond)->Iterations(2000);
+BENCHMARK(BM_MixedSnapZoomed8x)->Unit(benchmark::kMicrosecond)->Iterations(2000);
+BENCHMARK(BM_MixedSnapFinderMade)->Unit(benchmark::kMillisecond);
+#ifdef LUMO_VIEW_GEN_DRAWING
+void BM_CitySnapWhole(benchmark::State& state)
+{
+    snapSearch(state, citySection(), 1.0);
+}
+void BM_CitySnapZoomed8x(benchmark::State& state)
+{
+    snapSearch(state, citySection(), 8.0);
+}
+BENCHMARK(BM_CitySnapWhole)->Unit(benchmark::kMicrosecond)->Iterations(2000);
+BENCHMARK(BM_CitySnapZoomed8x)->Unit(benchmark::kMicrosecond)->Iterations(2000);
 #endif
 
 void BM_MixedBuildScene(benchmark::State& state)
