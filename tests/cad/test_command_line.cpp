@@ -67,6 +67,11 @@ TEST_F(CommandLineTest, InsertWithScaleWaitsForPointThenRotation)
     EXPECT_EQ(placed[0].point, (Point3{10, 20, 0}));
     EXPECT_EQ(placed[0].scale, (Point3{5, 5, 5}));
     EXPECT_NEAR(placed[0].rotation, kPi / 4, 1e-12);
+
+    // The description point after it: the rubber band runs from the head.
+    designer.push(InputAnswer::pointAt(30, 40));
+    EXPECT_EQ(line.getPoint(designer, "Wskaż położenie opisu ..."), (Point3{30, 40, 0}));
+    EXPECT_EQ(designer.lastRequest()->basePoint, (Point3{10, 20, 0}));
 }
 
 TEST_F(CommandLineTest, RotationFromAPickedPointOrTheDefault)

@@ -320,6 +320,7 @@ void CommandLine::startCommand(const std::string& word)
         scaleZ_.reset();
         rotationGiven_ = false;
         point_.reset();
+        lastPlaced_.reset();
         enter(State::BlockName);
         return;
     }
@@ -433,6 +434,7 @@ void CommandLine::place()
     if (!point_)
         return;
     insert_.point = *point_;
+    lastPlaced_ = insert_.point;
     const double x = scaleX_.value_or(1.0);
     insert_.scale = {x, scaleY_.value_or(x), scaleZ_.value_or(x)};
     point_.reset();
@@ -453,6 +455,9 @@ Point3 CommandLine::getPoint(InputSource& source, const std::string& prompt)
     InputRequest request;
     request.kind = InputRequest::Kind::Point;
     request.prompt = prompt;
+    // The point that goes with the block just placed (its description) is
+    // shown by a rubber band from its insertion point.
+    request.basePoint = lastPlaced_;
     lastPrompt_ = prompt;
     while (true) {
         const auto reply = source.wait(request);

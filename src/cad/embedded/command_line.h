@@ -118,6 +118,7 @@ private:
     std::optional<double> scaleX_, scaleY_, scaleZ_;
     bool rotationGiven_ = false;
     std::optional<Point3> point_;
+    std::optional<Point3> lastPlaced_; // insertion point of the last insert placed
     bool polish_ = false;
     AngleUnits angleUnits_;
 };
