@@ -1,8 +1,7 @@
 #include "cad/embedded/view/scene_builder.h"
 
 #include "cad/embedded/view/aci.h"
-
-#include <QRegularExpression>
+#include "cad/embedded/view/scene_curves.h"
 
 #include <algorithm>
 #include <array>
@@ -18,7 +17,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kMaxNesting = 16;
-constexpr int kSegmentsPerCircle = 72;
 
 double radians(double degrees)
 {
@@ -105,115 +103,6 @@ private:
     std::vector<dxf::Group> g_;
     std::size_t pos_ = 0;
 };
-
-void arcPoints(std::vector<Vec2>& out, Vec2 c, double r, double start, double sweep, bool withFirst)
-{
-    const int n
-        = std::clamp(int(std::ceil(std::abs(sweep) / (2 * kPi) * kSegmentsPerCircle)), 2, kSegmentsPerCircle);
-    for (int i = withFirst ? 0 : 1; i <= n; ++i) {
-        const double a = start + sweep * double(i) / n;
-        out.push_back({c.x + r * std::cos(a), c.y + r * std::sin(a)});
-    }
-}
-
-// Appends the vertices after p0 up to p1 of a polyline segment with a bulge
-// (the tangent of a quarter of the arc's angle; negative = clockwise).
-void bulgeSegment(std::vector<Vec2>& out, Vec2 p0, Vec2 p1, double bulge)
-{
-    const double dx = p1.x - p0.x, dy = p1.y - p0.y;
-    const double chord = std::hypot(dx, dy);
-    if (std::abs(bulge) < 1e-9 || chord == 0.0) {
-        out.push_back(p1);
-        return;
-    }
-    const double sweep = 4.0 * std::atan(bulge);
-    const double h = chord / 2.0 * (1.0 - bulge * bulge) / (2.0 * bulge);
-    const Vec2 centre{(p0.x + p1.x) / 2 - dy / chord * h, (p0.y + p1.y) / 2 + dx / chord * h};
-    const double r = std::hypot(p0.x - centre.x, p0.y - centre.y);
-    const double start = std::atan2(p0.y - centre.y, p0.x - centre.x);
-    arcPoints(out, centre, r, start, sweep, false);
-    out.back() = p1; // exactly on the next vertex
-}
-
-std::vector<Vec2> bulgePolyline(const std::vector<Vec2>& v, const std::vector<double>& bulges, bool closed)
-{
-    std::vector<Vec2> out;
-    if (v.empty())
-        return out;
-    out.push_back(v[0]);
-    const std::size_t n = v.size();
-    const std::size_t segments = closed ? n : n - 1;
-    for (std::size_t i = 0; i < segments; ++i)
-        bulgeSegment(out, v[i], v[(i + 1) % n], i < bulges.size() ? bulges[i] : 0.0);
-    if (closed && out.size() > 1)
-        out.pop_back(); // the closing vertex is the first again
-    return out;
-}
-
-void ellipsePoints(std::vector<Vec2>& out, Vec2 c, Vec2 major, Vec2 minor, double t0, double t1)
-{
-    if (t1 <= t0)
-        t1 += 2 * kPi;
-    const double sweep = t1 - t0;
-    const int n = std::clamp(int(std::ceil(sweep / (2 * kPi) * kSegmentsPerCircle)), 2, kSegmentsPerCircle);
-    for (int i = 0; i <= n; ++i) {
-        const double t = t0 + sweep * double(i) / n;
-        const double ct = std::cos(t), st = std::sin(t);
-        out.push_back({c.x + major.x * ct + minor.x * st, c.y + major.y * ct + minor.y * st});
-    }
-}
-
-// A B-spline by de Boor's algorithm; the control polygon when the knots do
-// not fit.
-std::vector<Vec2> bspline(int degree, const std::vector<double>& knots, const std::vector<Vec2>& ctrl,
-                          const std::vector<double>& weights)
-{
-    const std::size_t n = ctrl.size();
-    if (degree < 1 || n < std::size_t(degree) + 1 || knots.size() != n + std::size_t(degree) + 1)
-        return ctrl;
-    const bool rational = weights.size() == n;
-    struct H {
-        double x, y, w;
-    };
-    const double lo = knots[std::size_t(degree)], hi = knots[n];
-    if (!(hi > lo))
-        return ctrl;
-    const int steps = std::clamp(int(n) * 8, 16, 512);
-    std::vector<Vec2> out;
-    out.reserve(std::size_t(steps) + 1);
-    std::vector<H> d(std::size_t(degree) + 1);
-    for (int s = 0; s <= steps; ++s) {
-        const double u = lo + (hi - lo) * double(s) / steps;
-        std::size_t k = std::size_t(degree);
-        while (k + 1 < n && knots[k + 1] <= u)
-            ++k;
-        for (int j = 0; j <= degree; ++j) {
-            const auto& p = ctrl[k - std::size_t(degree) + std::size_t(j)];
-            const double w = rational ? weights[k - std::size_t(degree) + std::size_t(j)] : 1.0;
-            d[std::size_t(j)] = {p.x * w, p.y * w, w};
-        }
-        for (int r = 1; r <= degree; ++r) {
-            for (int j = degree; j >= r; --j) {
-                const std::size_t i = k - std::size_t(degree) + std::size_t(j);
-                const double den = knots[i + std::size_t(degree) + 1 - std::size_t(r)] - knots[i];
-                const double a = den == 0.0 ? 0.0 : (u - knots[i]) / den;
-                auto& dj = d[std::size_t(j)];
-                const auto& dp = d[std::size_t(j) - 1];
-                dj = {(1 - a) * dp.x + a * dj.x, (1 - a) * dp.y + a * dj.y, (1 - a) * dp.w + a * dj.w};
-            }
-        }
-        const H& h = d[std::size_t(degree)];
-        out.push_back(h.w != 0.0 ? Vec2{h.x / h.w, h.y / h.w} : Vec2{h.x, h.y});
-    }
-    return out;
-}
-
-std::vector<Vec2> mapAll(const Affine& m, std::vector<Vec2> points)
-{
-    for (auto& p : points)
-        p = m.map(p);
-    return points;
-}
 
 // An entity's object coordinate system seen from above: the usual extrusion
 // (0,0,1) changes nothing, (0,0,-1) mirrors x.
@@ -796,102 +685,6 @@ bool SceneBuilder::buildBlock(Scene& scene, std::string_view name, double scale)
     d_->blockContent(*b, ctx);
     scene.finish();
     return true;
-}
-
-QString plainText(const QString& text)
-{
-    if (!text.contains(QLatin1String("%%")))
-        return text;
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('%') && i + 2 < text.size() + 0 && text[i + 1] == QLatin1Char('%')) {
-            const QChar code = text[i + 2].toLower();
-            if (code == QLatin1Char('d'))
-                out += QChar(0x00B0);
-            else if (code == QLatin1Char('c'))
-                out += QChar(0x2300);
-            else if (code == QLatin1Char('p'))
-                out += QChar(0x00B1);
-            else if (code == QLatin1Char('%'))
-                out += QLatin1Char('%');
-            else if (code == QLatin1Char('u') || code == QLatin1Char('o') || code == QLatin1Char('k')) {
-            } else if (code.isDigit()) {
-                // %%nnn: a character by its code.
-                qsizetype j = i + 2;
-                int value = 0;
-                while (j < text.size() && j < i + 5 && text[j].isDigit())
-                    value = value * 10 + text[j++].digitValue();
-                out += QChar(value);
-                i = j - 1;
-                continue;
-            } else {
-                out += text.mid(i, 3);
-            }
-            i += 2;
-            continue;
-        }
-        out += text[i];
-    }
-    return out;
-}
-
-QString plainMText(const QString& text)
-{
-    QString out;
-    out.reserve(text.size());
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (c == QLatin1Char('{') || c == QLatin1Char('}'))
-            continue;
-        if (c != QLatin1Char('\\') || i + 1 >= n) {
-            out += c;
-            continue;
-        }
-        const QChar k = text[++i];
-        switch (k.unicode()) {
-        case 'P':
-        case 'X': out += QLatin1Char('\n'); break;
-        case 'N': out += QLatin1Char('\n'); break;
-        case '~': out += QChar(0x00A0); break;
-        case '\\':
-        case '{':
-        case '}': out += k; break;
-        case 'L':
-        case 'l':
-        case 'O':
-        case 'o':
-        case 'K':
-        case 'k': break;
-        case 'S': {
-            // Stacked text up to ';': "a^b", "a/b" or "a#b" shows as a/b; with
-            // one side empty (a superscript or subscript) only the other side.
-            const qsizetype end = text.indexOf(QLatin1Char(';'), i + 1);
-            const QString stacked = text.mid(i + 1, (end < 0 ? n : end) - i - 1);
-            const qsizetype split = stacked.indexOf(QRegularExpression(QStringLiteral("[\\^/#]")));
-            if (split < 0) {
-                out += stacked;
-            } else {
-                const QString top = stacked.left(split).trimmed(), bottom = stacked.mid(split + 1).trimmed();
-                out += top.isEmpty() || bottom.isEmpty() ? top + bottom : top + QLatin1Char('/') + bottom;
-            }
-            i = end < 0 ? n : end;
-            break;
-        }
-        default: {
-            // \f..; \H..; \W..; \Q..; \T..; \A..; \C..; \c..; \p..; and the like: up to ';'.
-            const qsizetype end = text.indexOf(QLatin1Char(';'), i + 1);
-            if (end < 0) {
-                out += k;
-                break;
-            }
-            i = end;
-            break;
-        }
-        }
-    }
-    return plainText(out);
 }
 
 } // namespace lumo::view

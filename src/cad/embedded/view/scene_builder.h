@@ -6,6 +6,7 @@
 #pragma once
 
 #include "cad/embedded/view/scene.h"
+#include "cad/embedded/view/scene_text.h"
 #include "dxf/document.h"
 
 #include <functional>
@@ -38,11 +39,5 @@ private:
     struct Impl;
     std::unique_ptr<Impl> d_;
 };
-
-// MTEXT's inline formatting removed: paragraphs become '\n', stacked
-// fractions "a/b", everything else (fonts, heights, colours) is dropped.
-QString plainMText(const QString& text);
-// The %%-codes of single-line text: degree, diameter, plus-minus, percent.
-QString plainText(const QString& text);
 
 } // namespace lumo::view

@@ -1,0 +1,124 @@
+#include "cad/embedded/view/scene_curves.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace lumo::view {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr int kSegmentsPerCircle = 72;
+
+} // namespace
+
+void arcPoints(std::vector<Vec2>& out, Vec2 c, double r, double start, double sweep, bool withFirst)
+{
+    const int n
+        = std::clamp(int(std::ceil(std::abs(sweep) / (2 * kPi) * kSegmentsPerCircle)), 2, kSegmentsPerCircle);
+    for (int i = withFirst ? 0 : 1; i <= n; ++i) {
+        const double a = start + sweep * double(i) / n;
+        out.push_back({c.x + r * std::cos(a), c.y + r * std::sin(a)});
+    }
+}
+
+// Appends the vertices after p0 up to p1 of a polyline segment with a bulge
+// (the tangent of a quarter of the arc's angle; negative = clockwise).
+void bulgeSegment(std::vector<Vec2>& out, Vec2 p0, Vec2 p1, double bulge)
+{
+    const double dx = p1.x - p0.x, dy = p1.y - p0.y;
+    const double chord = std::hypot(dx, dy);
+    if (std::abs(bulge) < 1e-9 || chord == 0.0) {
+        out.push_back(p1);
+        return;
+    }
+    const double sweep = 4.0 * std::atan(bulge);
+    const double h = chord / 2.0 * (1.0 - bulge * bulge) / (2.0 * bulge);
+    const Vec2 centre{(p0.x + p1.x) / 2 - dy / chord * h, (p0.y + p1.y) / 2 + dx / chord * h};
+    const double r = std::hypot(p0.x - centre.x, p0.y - centre.y);
+    const double start = std::atan2(p0.y - centre.y, p0.x - centre.x);
+    arcPoints(out, centre, r, start, sweep, false);
+    out.back() = p1; // exactly on the next vertex
+}
+
+std::vector<Vec2> bulgePolyline(const std::vector<Vec2>& v, const std::vector<double>& bulges, bool closed)
+{
+    std::vector<Vec2> out;
+    if (v.empty())
+        return out;
+    out.push_back(v[0]);
+    const std::size_t n = v.size();
+    const std::size_t segments = closed ? n : n - 1;
+    for (std::size_t i = 0; i < segments; ++i)
+        bulgeSegment(out, v[i], v[(i + 1) % n], i < bulges.size() ? bulges[i] : 0.0);
+    if (closed && out.size() > 1)
+        out.pop_back(); // the closing vertex is the first again
+    return out;
+}
+
+void ellipsePoints(std::vector<Vec2>& out, Vec2 c, Vec2 major, Vec2 minor, double t0, double t1)
+{
+    if (t1 <= t0)
+        t1 += 2 * kPi;
+    const double sweep = t1 - t0;
+    const int n = std::clamp(int(std::ceil(sweep / (2 * kPi) * kSegmentsPerCircle)), 2, kSegmentsPerCircle);
+    for (int i = 0; i <= n; ++i) {
+        const double t = t0 + sweep * double(i) / n;
+        const double ct = std::cos(t), st = std::sin(t);
+        out.push_back({c.x + major.x * ct + minor.x * st, c.y + major.y * ct + minor.y * st});
+    }
+}
+
+// A B-spline by de Boor's algorithm; the control polygon when the knots do
+// not fit.
+std::vector<Vec2> bspline(int degree, const std::vector<double>& knots, const std::vector<Vec2>& ctrl,
+                          const std::vector<double>& weights)
+{
+    const std::size_t n = ctrl.size();
+    if (degree < 1 || n < std::size_t(degree) + 1 || knots.size() != n + std::size_t(degree) + 1)
+        return ctrl;
+    const bool rational = weights.size() == n;
+    struct H {
+        double x, y, w;
+    };
+    const double lo = knots[std::size_t(degree)], hi = knots[n];
+    if (!(hi > lo))
+        return ctrl;
+    const int steps = std::clamp(int(n) * 8, 16, 512);
+    std::vector<Vec2> out;
+    out.reserve(std::size_t(steps) + 1);
+    std::vector<H> d(std::size_t(degree) + 1);
+    for (int s = 0; s <= steps; ++s) {
+        const double u = lo + (hi - lo) * double(s) / steps;
+        std::size_t k = std::size_t(degree);
+        while (k + 1 < n && knots[k + 1] <= u)
+            ++k;
+        for (int j = 0; j <= degree; ++j) {
+            const auto& p = ctrl[k - std::size_t(degree) + std::size_t(j)];
+            const double w = rational ? weights[k - std::size_t(degree) + std::size_t(j)] : 1.0;
+            d[std::size_t(j)] = {p.x * w, p.y * w, w};
+        }
+        for (int r = 1; r <= degree; ++r) {
+            for (int j = degree; j >= r; --j) {
+                const std::size_t i = k - std::size_t(degree) + std::size_t(j);
+                const double den = knots[i + std::size_t(degree) + 1 - std::size_t(r)] - knots[i];
+                const double a = den == 0.0 ? 0.0 : (u - knots[i]) / den;
+                auto& dj = d[std::size_t(j)];
+                const auto& dp = d[std::size_t(j) - 1];
+                dj = {(1 - a) * dp.x + a * dj.x, (1 - a) * dp.y + a * dj.y, (1 - a) * dp.w + a * dj.w};
+            }
+        }
+        const H& h = d[std::size_t(degree)];
+        out.push_back(h.w != 0.0 ? Vec2{h.x / h.w, h.y / h.w} : Vec2{h.x, h.y});
+    }
+    return out;
+}
+
+std::vector<Vec2> mapAll(const Affine& m, std::vector<Vec2> points)
+{
+    for (auto& p : points)
+        p = m.map(p);
+    return points;
+}
+
+} // namespace lumo::view
