@@ -1,8 +1,13 @@
 #include "app/workplace.h"
 
 #include "app/program.h"
+#include "cad/embedded/view/block_icon.h"
+#include "cad/embedded/view/tool_palette.h"
 #include "cad/embedded/view/window_input.h"
+#include "settings/suite.h"
 #include "signal/catalogue.h"
+#include "util/files.h"
+#include "util/paths.h"
 
 #include <QAction>
 #include <QEventLoop>
@@ -39,19 +44,37 @@ std::vector<SymbolGroup> SymbolGroups()
     };
 }
 
-// The "Sygnalizacja" menu: choosing a symbol asks for a run with it.
+// The drawn icon of a symbol: its block file in the suite's folder of heads.
+QIcon SymbolIcon(const QString& programFolder, const QString& symbol)
+{
+    const QString folder = GetSuiteSubfolder(GetSuiteFolder(QStringLiteral("TARN_FOLDER"), programFolder),
+                                             kSubfolderSygnalizatory);
+    // The embedded host inserts blocks from DXF files.
+    return view::blockIcon(ToNativePath(JoinPath(folder, symbol + QStringLiteral(".dxf"))));
+}
+
+// The "Sygnalizacja" menu and the tool palette: choosing a symbol asks for a
+// run with it.
 class SignalMenu {
 public:
-    SignalMenu(view::MainWindow& window, const QString& store, std::function<void(const QString&)> choose)
+    SignalMenu(view::MainWindow& window, const QString& store, const QString& programFolder,
+               std::function<void(const QString&)> choose)
         : store_(store), choose_(std::move(choose))
     {
+        palette_ = new view::ToolPalette(QStringLiteral("Sygnalizatory"), &window);
+        window.addDockWidget(Qt::LeftDockWidgetArea, palette_);
+        QObject::connect(palette_, &view::ToolPalette::chosen,
+                         [this](const QString& symbol) { chosen(symbol); });
+
         menu_ = window.menuBar()->addMenu(QStringLiteral("&Sygnalizacja"));
         last_ = menu_->addAction(QString(), [this] { chosen(lastSymbol()); });
         last_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
         menu_->addSeparator();
         for (const auto& group : SymbolGroups()) {
             QMenu* kind = menu_->addMenu(group.title);
+            palette_->addGroup(QString(group.title).remove(QLatin1Char('&')));
             for (const auto& entry : group.entries) {
+                palette_->addTool(entry.symbol, entry.name, SymbolIcon(programFolder, entry.symbol));
                 QAction* action = kind->addAction(QStringLiteral("%1\t%2").arg(entry.symbol, entry.name));
                 action->setToolTip(entry.name);
                 const QString symbol = entry.symbol;
@@ -59,6 +82,13 @@ public:
             }
         }
         showLast();
+    }
+
+    // Nothing can be chosen while a run is in progress.
+    void setEnabled(bool enabled)
+    {
+        menu_->setEnabled(enabled);
+        palette_->setEnabled(enabled);
     }
 
     void remember(const QString& symbol)
@@ -89,6 +119,7 @@ private:
     }
 
     QMenu* menu_ = nullptr;
+    view::ToolPalette* palette_ = nullptr;
     QAction* last_ = nullptr;
     QString store_;
     std::function<void(const QString&)> choose_;
@@ -123,6 +154,8 @@ int RunWorkplace(Dialogs& dialogs, const QString& programFolder, const QString& 
             Program program(dialogs, programFolder, provider);
             program.startup.registryFile = registryFile;
             running = &program;
+            if (menu)
+                menu->setEnabled(false);
             program.run(args);
             running = nullptr;
         }
@@ -130,12 +163,13 @@ int RunWorkplace(Dialogs& dialogs, const QString& programFolder, const QString& 
         if (!stayOpen || windowClosed || !hostWindow || !hostWindow->window()->isVisible())
             break;
         if (!menu) {
-            menu = std::make_unique<SignalMenu>(*hostWindow->window(), provider.configFile(),
+            menu = std::make_unique<SignalMenu>(*hostWindow->window(), provider.configFile(), programFolder,
                                                 [&](const QString& symbol) {
                                                     next = QStringList{QString(), symbol};
                                                     idle.quit();
                                                 });
         }
+        menu->setEnabled(true);
         if (args.size() > 1)
             menu->remember(args[1]);
         // The designer looks at the result, places again or closes the window.

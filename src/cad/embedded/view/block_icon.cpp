@@ -1,0 +1,64 @@
+#include "cad/embedded/view/block_icon.h"
+
+#include "cad/embedded/view/renderer.h"
+#include "cad/embedded/view/scene_builder.h"
+#include "dxf/document.h"
+
+#include <QFileInfo>
+#include <QPainter>
+#include <QPixmap>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+namespace lumo::view {
+
+namespace {
+
+// The block's drawing read from its file; nullopt when it cannot be read.
+std::optional<dxf::Document> readBlockDrawing(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    try {
+        return dxf::Document::load(QFileInfo(path).absoluteFilePath().toStdString());
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+QIcon blockIcon(const QString& path, int size)
+{
+    const std::optional<dxf::Document> document = readBlockDrawing(path);
+    if (!document)
+        return {};
+    Scene scene;
+    SceneBuilder(*document).buildModelSpace(scene);
+    const Box box = scene.extents();
+    if (box.isEmpty())
+        return {};
+
+    // One pixel of margin; a point-like drawing is not blown up endlessly.
+    const double inner = size - 2.0;
+    const double extent = std::max({box.width(), box.height(), 1e-9});
+    const double scale = inner / extent;
+    const double cx = (box.minX + box.maxX) / 2.0;
+    const double cy = (box.minY + box.maxY) / 2.0;
+    const Affine toScreen{scale, 0.0, 0.0, -scale, size / 2.0 - scale * cx, size / 2.0 + scale * cy};
+
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    RenderOptions options;
+    options.background.reset();
+    options.colour = qRgb(20, 20, 20);
+    render(painter, scene, toScreen, QRect(0, 0, size, size), options);
+    painter.end();
+    return QIcon(pixmap);
+}
+
+} // namespace lumo::view
