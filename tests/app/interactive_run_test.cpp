@@ -5,6 +5,7 @@
 #include "app/program.h"
 #include "app/workplace.h"
 #include "cad/embedded/embedded_host.h"
+#include "cad/embedded/view/tool_palette.h"
 #include "cad/embedded/view/window_input.h"
 #include "signal_run.h"
 #include "ui_frmMain.h"
@@ -17,6 +18,7 @@
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -289,9 +291,10 @@ int CountHeads(const std::string& drawing)
     return heads;
 }
 
-// After a run the window stays with the result; its menu starts the next
-// run on the same host and drawing; closing the window ends the program.
-TEST(Workplace, TheWindowStaysAndItsMenuPlacesAgain)
+// After a run the window stays with the result; a click in its palette
+// starts the next run on the same host and drawing, the palette shut while
+// it runs; closing the window ends the program.
+TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
 {
     TempSuite suite;
     BuildSuite(suite);
@@ -309,16 +312,24 @@ TEST(Workplace, TheWindowStaysAndItsMenuPlacesAgain)
     HangGuard guard;
     Designer designer(provider, Stage::Done, Interruption::None);
     int headsAfterFirstRun = -1;
+    bool iconDrawn = false;
+    bool shutWhileRunning = false;
     QTimer scenario;
     QObject::connect(&scenario, &QTimer::timeout, [&] {
         if (designer.runsFinished == 1 && headsAfterFirstRun < 0 && !frmMainVisible()) {
             headsAfterFirstRun = CountHeads(drawing);
             auto* window = provider.hostWindow()->window();
             ASSERT_TRUE(window->isVisible());
-            for (QAction* action : window->findChildren<QAction*>()) {
-                if (action->text().startsWith(QStringLiteral("S-3wp\t")))
-                    action->trigger();
-            }
+            auto* palette = window->findChild<view::ToolPalette*>();
+            ASSERT_NE(palette, nullptr);
+            QTreeWidgetItem* tool = palette->tool(QStringLiteral("S-3wp"));
+            ASSERT_NE(tool, nullptr);
+            iconDrawn = !tool->icon(0).isNull();
+            QTreeWidget* tree = palette->tree();
+            tree->scrollToItem(tool);
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(tool).center());
+        } else if (designer.runsFinished == 1 && frmMainVisible()) {
+            shutWhileRunning = !provider.hostWindow()->window()->findChild<view::ToolPalette*>()->isEnabled();
         } else if (designer.runsFinished == 2 && !frmMainVisible()) {
             scenario.stop();
             provider.hostWindow()->window()->close();
@@ -329,6 +340,8 @@ TEST(Workplace, TheWindowStaysAndItsMenuPlacesAgain)
                  {QString(), QStringLiteral("S-1")}, true);
 
     EXPECT_EQ(headsAfterFirstRun, 1);
+    EXPECT_TRUE(iconDrawn);
+    EXPECT_TRUE(shutWhileRunning);
     EXPECT_EQ(CountHeads(drawing), 2);
     EXPECT_EQ(QSettings(config + QStringLiteral("/cad-window.ini"), QSettings::IniFormat).value("lastSymbol"),
               QStringLiteral("S-3wp"));
