@@ -305,6 +305,16 @@ struct ReferenceQuery {
     std::string attributeValue; // ... whose value matches this pattern
 };
 
+// Entities picked by their type, layer and block name, as selection sets
+// filter them. Every pattern of a list must match (wildcards as in
+// wildcardMatch, case ignored); an empty list lets every entity pass, and a
+// block name pattern lets only block references pass.
+struct EntityFilter {
+    std::vector<std::string> types;
+    std::vector<std::string> layers;
+    std::vector<std::string> blockNames;
+};
+
 // Case-insensitive wildcard match as used by ReferenceQuery.
 bool wildcardMatch(std::string_view pattern, std::string_view text);
 // Case-insensitive equality of UTF-8 names (layers, styles, blocks).
@@ -408,6 +418,9 @@ public:
 
     // Model-space block references matching the query, in drawing order.
     std::vector<BlockReference> findBlockReferences(const ReferenceQuery& query) const;
+    // Entities of model space, then of paper space, that pass the filter, in
+    // drawing order. Each distinct name is decoded and matched once.
+    std::vector<Entity> selectEntities(const EntityFilter& filter) const;
 
     // ---- encoding helpers: file bytes <-> UTF-8, escapes decoded/encoded.
     std::string decode(std::string_view raw) const;
