@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -326,6 +327,10 @@ public:
     static Document create(std::string_view version = "AC1032");
     // Throws DxfError (with the line) on malformed input; binary DXF is refused.
     static Document load(const std::string& path);
+    // The same, telling `progress` the share done so far (0 to 1) now and
+    // then; when it returns false the load stops with LoadCancelled.
+    using LoadProgress = std::function<bool(double done)>;
+    static Document load(const std::string& path, const LoadProgress& progress);
     static Document fromMemory(std::string bytes);
 
     Document(Document&&) noexcept;
