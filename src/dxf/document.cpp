@@ -882,6 +882,56 @@ std::vector<BlockReference> Document::findBlockReferences(const ReferenceQuery& 
     return out;
 }
 
+std::vector<Entity> Document::selectEntities(const EntityFilter& f) const
+{
+    // One list of patterns, with what it said of each raw name seen so far.
+    struct Field {
+        std::vector<FoldedPattern> patterns;
+        std::unordered_map<std::string_view, bool> seen;
+        explicit Field(const std::vector<std::string>& list)
+        {
+            for (const std::string& p : list)
+                patterns.emplace_back(foldCase(p));
+        }
+        bool pass(const DocData& d, std::string_view raw)
+        {
+            if (patterns.empty())
+                return true;
+            auto it = seen.find(raw);
+            if (it != seen.end())
+                return it->second;
+            const std::string name = foldCase(d.codec.decode(raw));
+            bool ok = std::all_of(patterns.begin(), patterns.end(),
+                                  [&](const FoldedPattern& p) { return p.matches(name); });
+            seen.emplace(raw, ok);
+            return ok;
+        }
+    };
+    Field types(f.types), layers(f.layers), blocks(f.blockNames);
+    std::vector<Entity> out;
+    const Section* s = d_->section(Sec::Entities);
+    if (!s)
+        return out;
+    auto pick = [&](bool model) {
+        for (std::uint32_t id : s->items) {
+            if (d_->recs[id].deleted || isModel(*d_, id) != model)
+                continue;
+            const std::string_view type = d_->type(id);
+            if (!types.pass(*d_, type))
+                continue;
+            const std::string_view layer = d_->get(id, 8);
+            if (!layers.pass(*d_, layer.empty() ? std::string_view("0") : trim(layer)))
+                continue;
+            if (!blocks.patterns.empty() && (type != "INSERT" || !blocks.pass(*d_, trim(d_->get(id, 2)))))
+                continue;
+            out.push_back(Entity(d_.get(), id));
+        }
+    };
+    pick(true);
+    pick(false);
+    return out;
+}
+
 // ------------------------------------------------------------ text helpers
 
 std::string Document::decode(std::string_view raw) const

@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -305,6 +306,16 @@ struct ReferenceQuery {
     std::string attributeValue; // ... whose value matches this pattern
 };
 
+// Entities picked by their type, layer and block name, as selection sets
+// filter them. Every pattern of a list must match (wildcards as in
+// wildcardMatch, case ignored); an empty list lets every entity pass, and a
+// block name pattern lets only block references pass.
+struct EntityFilter {
+    std::vector<std::string> types;
+    std::vector<std::string> layers;
+    std::vector<std::string> blockNames;
+};
+
 // Case-insensitive wildcard match as used by ReferenceQuery.
 bool wildcardMatch(std::string_view pattern, std::string_view text);
 // Case-insensitive equality of UTF-8 names (layers, styles, blocks).
@@ -316,6 +327,10 @@ public:
     static Document create(std::string_view version = "AC1032");
     // Throws DxfError (with the line) on malformed input; binary DXF is refused.
     static Document load(const std::string& path);
+    // The same, telling `progress` the share done so far (0 to 1) now and
+    // then; when it returns false the load stops with LoadCancelled.
+    using LoadProgress = std::function<bool(double done)>;
+    static Document load(const std::string& path, const LoadProgress& progress);
     static Document fromMemory(std::string bytes);
 
     Document(Document&&) noexcept;
@@ -408,6 +423,9 @@ public:
 
     // Model-space block references matching the query, in drawing order.
     std::vector<BlockReference> findBlockReferences(const ReferenceQuery& query) const;
+    // Entities of model space, then of paper space, that pass the filter, in
+    // drawing order. Each distinct name is decoded and matched once.
+    std::vector<Entity> selectEntities(const EntityFilter& filter) const;
 
     // ---- encoding helpers: file bytes <-> UTF-8, escapes decoded/encoded.
     std::string decode(std::string_view raw) const;

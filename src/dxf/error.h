@@ -22,4 +22,10 @@ private:
     std::string reason_;
 };
 
+// A load stopped by its progress callback.
+class LoadCancelled : public DxfError {
+public:
+    LoadCancelled() : DxfError(0, "opening the drawing was cancelled") { }
+};
+
 } // namespace lumo::dxf

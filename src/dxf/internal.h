@@ -194,7 +194,8 @@ struct DocData {
     mutable bool handleMapValid = false;
 
     // ---- reading
-    void parse();
+    // `progress` hears the share of the file parsed, scaled into [from, 1].
+    void parse(const std::function<bool(double)>* progress = nullptr, double from = 0);
     void index(); // tables, blocks, version, handles after parse
 
     // ---- raw access

@@ -196,7 +196,7 @@ static std::string shown(std::string_view s)
     return out;
 }
 
-void DocData::parse()
+void DocData::parse(const std::function<bool(double)>* progress, double from)
 {
     static const char kBinary[] = "AutoCAD Binary DXF";
     if (buf.size() >= sizeof kBinary - 1 && std::memcmp(buf.data(), kBinary, sizeof kBinary - 1) == 0)
@@ -240,7 +240,16 @@ void DocData::parse()
         openParent = kNone;
     };
 
+    // the progress is told every so many groups
+    constexpr std::uint32_t kProgressEvery = 1u << 16;
+    std::uint32_t untilProgress = kProgressEvery;
+    const double total = static_cast<double>(e - b);
     while (p < e) {
+        if (progress && --untilProgress == 0) {
+            untilProgress = kProgressEvery;
+            if (!(*progress)(from + (1 - from) * static_cast<double>(p - b) / total))
+                throw LoadCancelled();
+        }
         // group code: optional blanks, optional sign, digits, optional blanks
         // and the line end, scanned in one go (no search for the newline)
         const char* q = p;
@@ -528,6 +537,11 @@ Document Document::fromMemory(std::string bytes)
 
 Document Document::load(const std::string& path)
 {
+    return load(path, nullptr);
+}
+
+Document Document::load(const std::string& path, const LoadProgress& progress)
+{
     std::error_code ec;
     if (std::filesystem::is_directory(toPath(path), ec))
         throw DxfError(0, path + " is a folder, not a drawing");
@@ -542,13 +556,25 @@ Document Document::load(const std::string& path)
     auto n = static_cast<std::size_t>(size);
     std::unique_ptr<char[]> bytes(new char[n ? n : 1]);
     adviseHuge(bytes.get(), n);
-    in.read(bytes.get(), size);
-    if (in.gcount() != size)
-        throw DxfError(0, "cannot read " + path);
+    // Reading is the first fifth of the work, parsing the rest.
+    constexpr double kReadShare = 0.2;
+    constexpr std::size_t kChunk = std::size_t(1) << 24;
+    std::size_t done = 0;
+    do {
+        if (progress && !progress(n ? kReadShare * static_cast<double>(done) / static_cast<double>(n) : 0.0))
+            throw LoadCancelled();
+        const std::size_t part = std::min(kChunk, n - done);
+        in.read(bytes.get() + done, static_cast<std::streamsize>(part));
+        if (static_cast<std::size_t>(in.gcount()) != part)
+            throw DxfError(0, "cannot read " + path);
+        done += part;
+    } while (done < n);
     Document doc;
     doc.d_->buf.adopt(std::move(bytes), n);
-    doc.d_->parse();
+    doc.d_->parse(progress ? &progress : nullptr, kReadShare);
     doc.d_->index();
+    if (progress)
+        progress(1.0);
     return doc;
 }
 

@@ -1,10 +1,12 @@
 // Edits on real drawings of several versions: what is added reads back, what
 // was not touched stays byte for byte, and independent readers accept it.
 #include "dxf/document.h"
+#include "gen_drawing.h"
 #include "test_drawings.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -338,6 +340,31 @@ TEST_P(DxfEdit, AddedRecordsReadBackAndTheRestIsUntouched)
 
 INSTANTIATE_TEST_SUITE_P(Versions, DxfEdit, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return "AC" + std::to_string(info.param.version); });
+
+TEST(DxfFile, LoadTellsItsProgressAndCanBeCancelled)
+{
+    lumo::gen::CitySection o;
+    o.entities = 20000;
+    o.references = 500;
+    const fs::path file = tempDir("progress") / "city.dxf";
+    std::ofstream(file, std::ios::binary) << lumo::gen::generateCitySection(o);
+    std::vector<double> seen;
+    Document doc = Document::load(file.string(), [&](double done) {
+        seen.push_back(done);
+        return true;
+    });
+    EXPECT_EQ(doc.modelSpaceCount(), Document::load(file.string()).modelSpaceCount());
+    ASSERT_GT(seen.size(), 3u); // reading, some parsing, the end
+    EXPECT_EQ(seen.front(), 0.0);
+    EXPECT_EQ(seen.back(), 1.0);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    for (double stopAt : {0.0, 0.5}) {
+        EXPECT_THROW(Document::load(file.string(), [&](double done) { return done <= stopAt; }),
+                     LoadCancelled)
+            << stopAt;
+    }
+    fs::remove_all(file.parent_path());
+}
 
 TEST(DxfEditSmall, TablesAndEntitiesChange)
 {

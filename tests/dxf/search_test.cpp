@@ -47,3 +47,28 @@ TEST(DxfSearch, FindsWhatAWalkFinds)
         EXPECT_EQ(doc.findBlockReferences({"", "", "ATR2", "czerwony"}).size(), red.size() - 2);
     }
 }
+
+TEST(DxfSearch, SelectsByTypeLayerAndBlock)
+{
+    lumo::gen::CitySection o;
+    o.entities = 600;
+    o.references = 200;
+    Document doc = Document::fromMemory(lumo::gen::generateCitySection(o));
+    doc.modelSpace()[0].setLayer("Róg");
+    struct Q {
+        EntityFilter f;
+        std::size_t expected;
+    };
+    const Q queries[] = {
+        {{{"insert"}, {}, {}}, 200},
+        {{{}, {}, {"S-*"}}, 100},
+        {{{}, {}, {"S-*", "*1"}}, 50},
+        {{{"~INSERT"}, {}, {"S-*"}}, 0},
+        {{{"INSERT"}, {"sygnalizacja ŚWIETLNA"}, {}}, 67},
+        {{{}, {"RÓG"}, {}}, 1},
+        {{{}, {"r@g"}, {}}, 1},
+        {{{"LINE", "~line"}, {}, {}}, 0},
+    };
+    for (const Q& q : queries)
+        EXPECT_EQ(doc.selectEntities(q.f).size(), q.expected);
+}

@@ -4,8 +4,6 @@
 // the automation host does.
 #include "cad/embedded/drawing_data.h"
 
-#include "text/names.h"
-
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -564,15 +562,16 @@ public:
             if (code != 0 && code != 2 && code != 8)
                 throw HostError("Invalid argument FilterType");
         }
+        dxf::EntityFilter filter;
+        for (std::size_t i = 0; i < filterTypes.size(); ++i) {
+            auto& list = filterTypes[i] == 0 ? filter.types
+                : filterTypes[i] == 2        ? filter.blockNames
+                                             : filter.layers;
+            list.push_back(filterData[i]);
+        }
         guarded([&] {
-            auto add = [&](const std::vector<dxf::Entity>& entities) {
-                for (const auto& entity : entities) {
-                    if (matches(entity, filterTypes, filterData))
-                        selection.items.push_back(entity);
-                }
-            };
-            add(data_->doc.modelSpace());
-            add(data_->doc.paperSpace());
+            const auto picked = data_->doc.selectEntities(filter);
+            selection.items.insert(selection.items.end(), picked.begin(), picked.end());
         });
     }
     long count() const override { return static_cast<long>(live().items.size()); }
@@ -590,32 +589,6 @@ public:
     }
 
 private:
-    static bool matches(const dxf::Entity& entity, const std::vector<std::int16_t>& types,
-                        const std::vector<std::string>& data)
-    {
-        if (entity.isDeleted())
-            return false;
-        const auto type = entity.typeName();
-        for (std::size_t i = 0; i < types.size(); ++i) {
-            switch (types[i]) {
-            case 0:
-                if (!text::WildcardMatch(data[i], type))
-                    return false;
-                break;
-            case 2:
-                if (!entity.isBlockReference()
-                    || !text::WildcardMatch(data[i], entity.asBlockReference().blockName()))
-                    return false;
-                break;
-            case 8:
-                if (!text::WildcardMatch(data[i], entity.layer()))
-                    return false;
-                break;
-            default: return false;
-            }
-        }
-        return true;
-    }
     DrawingData::Selection& live() const
     {
         const auto it = data_->selections.find(key_);
