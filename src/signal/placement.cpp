@@ -40,6 +40,51 @@ std::string HostFilePath(const QString& path)
 
 } // namespace
 
+QString HeadAttributeValue(const QString& tag, const SignalPlacementState& st, bool acoustic,
+                           const HeadDescription& d)
+{
+    if (tag == QLatin1String("INWENT_NUMER"))
+        return st.designation.SignalDesignation;
+    if (tag == QLatin1String("NUMER_SKRZYZ"))
+        return st.designation.intersectionNumber;
+    if (tag == QLatin1String("TYP"))
+        return st.typeText;
+    if (tag == QLatin1String("SREDN_SOCZ"))
+        return QString::number(st.lensDiameter);
+    if (tag == QLatin1String("ZRODLO_SW"))
+        return st.lightSourceText;
+    if (tag == QLatin1String("WKLADY_ANTYZL"))
+        return QString::number(st.antiGlareCount);
+    if (tag == QLatin1String("SYGN_AKUST"))
+        return acoustic ? QStringLiteral("TAK") : QString();
+    if (tag == QLatin1String("KTO_NANIOSL"))
+        return d.m_KtoNaniosl;
+    if (tag == QLatin1String("NAZWA_ULICY"))
+        return d.m_Ulica;
+    if (tag == QLatin1String("ZLECENIE_WNIOS"))
+        return d.m_NaWniosek;
+    if (tag == QLatin1String("REALIZACJA_WYK"))
+        return d.m_KtoWykonal;
+    if (tag == QLatin1String("REALIZACJA_DATA"))
+        return d.m_DataRealizacji;
+    if (tag == QLatin1String("ZLECENIE_DATA"))
+        return d.m_DataZlecenia;
+    if (tag == QLatin1String("ZLECENIE_NUMER"))
+        return d.m_NrZlecenia;
+    if (tag == QLatin1String("INWENT_DATA"))
+        return d.m_DataInwent;
+    if (tag == QLatin1String("UWAGI"))
+        return d.m_Uwagi;
+    return {};
+}
+
+QString ScreenAttributeValue(const QString& tag, const SignalPlacementState& st, const HeadDescription& d)
+{
+    if (!ScreenAttributeTags().contains(tag))
+        return {};
+    return HeadAttributeValue(tag, st, false, d);
+}
+
 SignalPlacement::SignalPlacement(RunContext& ctx, PlacementForm& form) : m_ctx(ctx), m_form(form)
 {
     m_tRunNext.setInterval(100);
@@ -299,41 +344,7 @@ bool SignalPlacement::DescribePlacedHead(const QString& placedHandle, const QStr
     if (!d.m_fZaakceptowano)
         return false;
 
-    const auto headValue = [&](const QString& tag) -> QString {
-        if (tag == QLatin1String("INWENT_NUMER"))
-            return st.designation.SignalDesignation;
-        if (tag == QLatin1String("NUMER_SKRZYZ"))
-            return st.designation.intersectionNumber;
-        if (tag == QLatin1String("TYP"))
-            return st.typeText;
-        if (tag == QLatin1String("SREDN_SOCZ"))
-            return QString::number(st.lensDiameter);
-        if (tag == QLatin1String("ZRODLO_SW"))
-            return st.lightSourceText;
-        if (tag == QLatin1String("WKLADY_ANTYZL"))
-            return QString::number(st.antiGlareCount);
-        if (tag == QLatin1String("SYGN_AKUST"))
-            return m_form.acousticChecked() ? QStringLiteral("TAK") : QString();
-        if (tag == QLatin1String("KTO_NANIOSL"))
-            return d.m_KtoNaniosl;
-        if (tag == QLatin1String("NAZWA_ULICY"))
-            return d.m_Ulica;
-        if (tag == QLatin1String("ZLECENIE_WNIOS"))
-            return d.m_NaWniosek;
-        if (tag == QLatin1String("REALIZACJA_WYK"))
-            return d.m_KtoWykonal;
-        if (tag == QLatin1String("REALIZACJA_DATA"))
-            return d.m_DataRealizacji;
-        if (tag == QLatin1String("ZLECENIE_DATA"))
-            return d.m_DataZlecenia;
-        if (tag == QLatin1String("ZLECENIE_NUMER"))
-            return d.m_NrZlecenia;
-        if (tag == QLatin1String("INWENT_DATA"))
-            return d.m_DataInwent;
-        if (tag == QLatin1String("UWAGI"))
-            return d.m_Uwagi;
-        return {};
-    };
+    const bool acoustic = m_form.acousticChecked();
     const auto fill = [&](const QString& handle, const QStringList* only) {
         auto reference = host.doc->handleToObject(U8(handle));
         if (reference->hasAttributes()) {
@@ -341,7 +352,8 @@ bool SignalPlacement::DescribePlacedHead(const QString& placedHandle, const QStr
                 const QString tag = QStringFromUtf8(attribute->tagString()).toUpper();
                 if (only && !only->contains(tag))
                     continue;
-                const QString value = headValue(tag);
+                const QString value
+                    = only ? ScreenAttributeValue(tag, st, d) : HeadAttributeValue(tag, st, acoustic, d);
                 if (!value.isEmpty())
                     attribute->setTextString(U8(value));
             }

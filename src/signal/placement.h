@@ -19,6 +19,14 @@ namespace lumo {
 
 struct RunContext;
 
+// The value a head block's attribute gets from the placement and the
+// accepted description; "" leaves the attribute as it is. acoustic: the
+// options form's acoustic signal box.
+QString HeadAttributeValue(const QString& tag, const SignalPlacementState& st, bool acoustic,
+                           const HeadDescription& d);
+// The same for the contrast screen, which carries only ScreenAttributeTags().
+QString ScreenAttributeValue(const QString& tag, const SignalPlacementState& st, const HeadDescription& d);
+
 // What the placement needs of the form that started it.
 class PlacementForm {
 public:
