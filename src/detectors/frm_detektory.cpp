@@ -6,7 +6,7 @@
 #include "detectors/push_buttons.h"
 #include "forms/frm_ustawienia_detektory.h"
 #include "settings/keys.h"
-#include "settings/run_context.h"
+#include "util/run_context.h"
 #include "settings/settings_values.h"
 #include "signal/placement.h"
 #include "util/dialogs.h"

@@ -8,7 +8,7 @@
 
 #include "cad/drawing.h"
 #include "cad/session.h"
-#include "settings/run_context.h"
+#include "util/run_context.h"
 #include "settings/settings_values.h"
 #include "signal/placement.h"
 #include "signal/head_attributes.h"

@@ -4,7 +4,7 @@
 
 #include "cad/host.h"
 #include "detectors/frm_detektory.h"
-#include "settings/run_context.h"
+#include "util/run_context.h"
 #include "signal/frm_main.h"
 
 #include <QStringList>

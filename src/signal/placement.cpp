@@ -5,7 +5,7 @@
 #include "lists/drawing_values.h"
 #include "settings/ini_file.h"
 #include "settings/keys.h"
-#include "settings/run_context.h"
+#include "util/run_context.h"
 #include "settings/settings_values.h"
 #include "settings/suite.h"
 #include "signal/head_attributes.h"

@@ -3,6 +3,8 @@
 // from the saved drawing file and the settings file.
 #include "signal_run.h"
 
+#include "scoped_env.h"
+
 #include "settings/ini_file.h"
 #include "signal/placement.h"
 #include "ui_frmMain.h"
@@ -207,19 +209,15 @@ TEST_F(Placement, PedestrianAndCyclistHeadFromALowerCaseSymbol)
     // program started from the suite's shell does.
     const QString script = suite.nativePath(
         suite.writeBytes(QStringLiteral("wejscie.txt"), "# head\npoint 10 20\nangle 90\n\npoint 12 25\n"));
-    qputenv("LUMO_CAD_INPUT", script.toLocal8Bit());
-    qputenv("LUMO_CAD_DRAWING", QByteArray::fromStdString(drawing));
-    const QByteArray config = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", suite.nativePath(suite.makeFolder(QStringLiteral("cfg"))).toLocal8Bit());
-    run = std::make_unique<SignalRun>(suite, SignalRun::FromEnvironment{});
-    AnswerDescriptionForm({});
-    run->start({"s-5pr"}); // the host is made here
-    qunsetenv("LUMO_CAD_INPUT");
-    qunsetenv("LUMO_CAD_DRAWING");
-    if (config.isEmpty())
-        qunsetenv("XDG_CONFIG_HOME");
-    else
-        qputenv("XDG_CONFIG_HOME", config);
+    {
+        const ScopedEnv input("LUMO_CAD_INPUT", script.toLocal8Bit());
+        const ScopedEnv drawingFile("LUMO_CAD_DRAWING", QByteArray::fromStdString(drawing));
+        const ScopedEnv config("XDG_CONFIG_HOME",
+                               suite.nativePath(suite.makeFolder(QStringLiteral("cfg"))).toLocal8Bit());
+        run = std::make_unique<SignalRun>(suite, SignalRun::FromEnvironment{});
+        AnswerDescriptionForm({});
+        run->start({"s-5pr"}); // the host is made here
+    }
     ASSERT_TRUE(run->endReasons.isEmpty());
     run->form->ui().cmbNumSkrzyz->setCurrentIndex(0);
     run->form->ui().chkSygnAkust->click();
