@@ -36,7 +36,7 @@ Program::~Program()
 int Program::run(const QStringList& commandLineArgs)
 {
     m_form = std::make_unique<frmMain>(m_context, m_provider);
-    m_form->setOnTopFlag(descriptionOnTop);
+    m_form->placement().setOnTopFlag(descriptionOnTop);
     m_pushButtons = std::make_unique<PushButtonStage>(m_context, *m_form, GetVersionText());
     m_form->Form_Load(commandLineArgs, GetVersionText());
     if (!m_ended) {
@@ -55,7 +55,7 @@ void Program::end(const QString& reason)
     m_ended = true;
     m_endReason = reason;
     if (m_form) {
-        m_form->tRunNext().stop();
+        m_form->placement().tRunNext().stop();
         m_form->hide();
     }
     if (m_pushButtons)

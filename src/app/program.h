@@ -5,7 +5,7 @@
 #pragma once
 
 #include "cad/session.h"
-#include "settings/run_context.h"
+#include "util/run_context.h"
 #include "settings/settings_values.h"
 
 #include <QEventLoop>

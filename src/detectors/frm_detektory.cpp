@@ -6,9 +6,9 @@
 #include "detectors/push_buttons.h"
 #include "forms/frm_ustawienia_detektory.h"
 #include "settings/keys.h"
-#include "settings/run_context.h"
+#include "util/run_context.h"
 #include "settings/settings_values.h"
-#include "signal/frm_main.h"
+#include "signal/placement.h"
 #include "util/dialogs.h"
 #include "util/help.h"
 #include "util/numbers.h"
@@ -25,8 +25,9 @@ namespace lumo {
 
 const QString frmDetektory::kDesignedCaption = QStringLiteral("LUMO Detektory");
 
-frmDetektory::frmDetektory(RunContext& ctx, frmMain& options, const QString& versionText, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), m_options(options), m_versionText(versionText),
+frmDetektory::frmDetektory(RunContext& ctx, SignalPlacement& placement, const QString& versionText,
+                           QWidget* parent)
+    : QDialog(parent), m_ctx(ctx), m_placement(placement), m_versionText(versionText),
       m_ui(std::make_unique<Ui::frmDetektory>())
 {
     m_ui->setupUi(this);
@@ -145,7 +146,7 @@ void frmDetektory::EdytujLitereOpisuDetektora()
 
 QString frmDetektory::ComposeDetectorDescription(const QString& letter)
 {
-    const DesignationState& head = m_options.state().designation;
+    const DesignationState& head = m_placement.state().designation;
     DetectorDescription = DetectorDescriptionOf(letter, head.stopLineText, head.orientationCode, head.suffix);
     m_ui->edtOpis->setText(DetectorDescription);
     return DetectorDescription;
@@ -173,7 +174,7 @@ void frmDetektory::cmdUstUstDet_Click()
         m_settingsDialog->raise();
         return;
     }
-    m_settingsDialog = new frmUstawieniaDetektory(m_ctx, m_options.state().drawingScale, this);
+    m_settingsDialog = new frmUstawieniaDetektory(m_ctx, m_placement.state().drawingScale, this);
     m_settingsDialog->Form_Load();
 }
 

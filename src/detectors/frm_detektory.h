@@ -1,7 +1,8 @@
 // The detector form: after a pedestrian head it places the head's push
 // buttons, each with its description, one "&Ustaw" at a time. Of its four
 // tabs only "Przyciski" is ever available. The options form stays loaded
-// (hidden) meanwhile: its follow-up timer finishes every push button.
+// (hidden) meanwhile: its placement's follow-up timer finishes every push
+// button.
 #pragma once
 
 #include "forms/frm_ustawienia_detektory.h"
@@ -23,7 +24,7 @@ class frmDetektory;
 namespace lumo {
 
 struct RunContext;
-class frmMain;
+class SignalPlacement;
 
 namespace cad {
 class Entity;
@@ -46,9 +47,10 @@ class frmDetektory : public QDialog {
     Q_OBJECT
 
 public:
-    // options: the options form whose head the buttons belong to and whose
+    // placement: the placement of the head the buttons belong to, whose
     // follow-up timer places them. versionText "1.0.5".
-    frmDetektory(RunContext& ctx, frmMain& options, const QString& versionText, QWidget* parent = nullptr);
+    frmDetektory(RunContext& ctx, SignalPlacement& placement, const QString& versionText,
+                 QWidget* parent = nullptr);
     ~frmDetektory() override;
 
     // The load, run once when the form is first touched. False when there is
@@ -112,7 +114,7 @@ private:
     QString blockFileExtension() const;
 
     RunContext& m_ctx;
-    frmMain& m_options;
+    SignalPlacement& m_placement;
     QString m_versionText;
     std::unique_ptr<Ui::frmDetektory> m_ui;
     int m_helpContext = 0;

@@ -8,9 +8,9 @@
 
 #include "cad/drawing.h"
 #include "cad/session.h"
-#include "settings/run_context.h"
+#include "util/run_context.h"
 #include "settings/settings_values.h"
-#include "signal/frm_main.h"
+#include "signal/placement.h"
 #include "signal/head_attributes.h"
 #include "util/dialogs.h"
 #include "util/files.h"
@@ -85,7 +85,7 @@ void frmDetektory::cbUstaw_Click(int)
     }
 
     hide();
-    SignalPlacementState& placement = m_options.state();
+    SignalPlacementState& placement = m_placement.state();
     const std::string block = U8(kPushButtonBlock);
     try {
         if (!cad::BlockExists(host, block)) {
@@ -105,10 +105,10 @@ void frmDetektory::cbUstaw_Click(int)
         const QString rotation = CommandNumber(placement.m_dRotation * 180 / kPi);
         placement.countBefore = host.modelSpace->count();
         placement.followUpStep = 2;
-        m_options.followUpWatch().arm(host);
+        m_placement.followUpWatch().arm(host);
         host.doc->sendCommand("_-insert\r" + block + "\r_R\r" + U8(rotation) + "\rX\r" + U8(scale) + "\rY\r"
                               + U8(scale) + "\r");
-        m_options.tRunNext().start();
+        m_placement.tRunNext().start();
     } catch (const cad::HostError&) {
         // Nothing was placed; the designer may try again.
         placement.followUpStep = 0;
@@ -119,7 +119,7 @@ void frmDetektory::cbUstaw_Click(int)
 void frmDetektory::FinishPushButton(const std::shared_ptr<cad::Entity>& button)
 {
     auto& host = m_ctx.host;
-    const SignalPlacementState& placement = m_options.state();
+    const SignalPlacementState& placement = m_placement.state();
 
     button->setLayer(U8(kPushButtonLayer));
     if (button->hasAttributes()) {

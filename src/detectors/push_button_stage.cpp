@@ -4,7 +4,7 @@
 
 #include "cad/host.h"
 #include "detectors/frm_detektory.h"
-#include "settings/run_context.h"
+#include "util/run_context.h"
 #include "signal/frm_main.h"
 
 #include <QStringList>
@@ -14,8 +14,8 @@ namespace lumo {
 PushButtonStage::PushButtonStage(RunContext& ctx, frmMain& options, const QString& versionText)
     : m_ctx(ctx), m_options(options), m_versionText(versionText)
 {
-    m_options.setPushButtonHandOver([this] { HandOver(); });
-    m_options.setPushButtonFollowUp([this](const std::shared_ptr<cad::Entity>& button) {
+    m_options.placement().setPushButtonHandOver([this] { HandOver(); });
+    m_options.placement().setPushButtonFollowUp([this](const std::shared_ptr<cad::Entity>& button) {
         if (m_form)
             m_form->FinishPushButton(button);
     });
@@ -23,14 +23,14 @@ PushButtonStage::PushButtonStage(RunContext& ctx, frmMain& options, const QStrin
 
 PushButtonStage::~PushButtonStage()
 {
-    m_options.setPushButtonHandOver({});
-    m_options.setPushButtonFollowUp({});
+    m_options.placement().setPushButtonHandOver({});
+    m_options.placement().setPushButtonFollowUp({});
 }
 
 void PushButtonStage::HandOver()
 {
     if (!m_form) {
-        m_form = std::make_unique<frmDetektory>(m_ctx, m_options, m_versionText);
+        m_form = std::make_unique<frmDetektory>(m_ctx, m_options.placement(), m_versionText);
         if (!m_form->Form_Load()) {
             // Without a host there is nothing to place buttons in.
             if (m_ctx.end)

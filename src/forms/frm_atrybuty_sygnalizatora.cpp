@@ -1,7 +1,7 @@
 #include "forms/frm_atrybuty_sygnalizatora.h"
 
 #include "lists/list_files.h"
-#include "settings/run_context.h"
+#include "util/run_context.h"
 #include "ui_frmAtrybutySygnalizatora.h"
 #include "util/dates.h"
 #include "util/widgets.h"

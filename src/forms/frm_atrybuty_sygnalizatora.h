@@ -28,6 +28,21 @@ struct RunContext;
 // The fixed form in which dates are handed to the caller.
 inline const QString kDescriptionDateFormat = QStringLiteral("yyyy.MM.dd");
 
+// What the description form collects for one head; the form's public
+// members of the same names.
+struct HeadDescription {
+    bool m_fZaakceptowano = false;
+    QString m_KtoNaniosl;
+    QString m_Ulica;
+    QString m_NaWniosek;
+    QString m_KtoWykonal;
+    QString m_DataRealizacji;
+    QString m_DataZlecenia;
+    QString m_NrZlecenia;
+    QString m_DataInwent;
+    QString m_Uwagi;
+};
+
 // Shows which of the two pin buttons matches the flag and keeps the form on
 // top of other windows while the flag is set.
 void ToggleOnTop(QWidget* form, bool onTop, QAbstractButton* button0, QAbstractButton* button1);

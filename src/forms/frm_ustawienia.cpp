@@ -4,7 +4,7 @@
 
 #include "cad/drawing.h"
 #include "cad/session.h"
-#include "settings/run_context.h"
+#include "util/run_context.h"
 #include "settings/settings_values.h"
 #include "util/numbers.h"
 #include "util/text.h"

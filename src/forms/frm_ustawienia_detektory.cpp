@@ -2,7 +2,7 @@
 
 #include "ui_frmUstawieniaDetektory.h"
 
-#include "settings/run_context.h"
+#include "util/run_context.h"
 #include "settings/settings_values.h"
 #include "util/help.h"
 #include "util/numbers.h"

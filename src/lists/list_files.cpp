@@ -2,7 +2,7 @@
 
 #include "cad/host.h"
 #include "lists/drawing_values.h"
-#include "settings/run_context.h"
+#include "util/run_context.h"
 #include "settings/suite.h"
 #include "util/dialogs.h"
 #include "util/encoding.h"

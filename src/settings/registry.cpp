@@ -35,7 +35,7 @@ namespace {
 // Values are read into a buffer of 40 bytes, the terminating zero included.
 constexpr qsizetype kBufferSize = 40;
 
-constexpr int kErrorFileNotFound = 2; // a missing key or value
+[[maybe_unused]] constexpr int kErrorFileNotFound = 2; // a missing key or value (Windows only)
 constexpr int kErrorAccessDenied = 5;
 constexpr int kErrorMoreData = 234; // the value does not fit the buffer
 constexpr int kErrorBadDatabase = 1009; // not a registry file

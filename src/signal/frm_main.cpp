@@ -5,10 +5,14 @@
 #include "cad/drawing.h"
 #include "cad/session.h"
 #include "forms/frm_atrybuty_sygnalizatora.h"
+#include "cad/session.h"
+#include "lists/drawing_values.h"
+#include "settings/ini_file.h"
 #include "settings/keys.h"
-#include "settings/run_context.h"
+#include "util/run_context.h"
 #include "settings/settings_values.h"
 #include "settings/suite.h"
+#include "signal/head_attributes.h"
 #include "util/booleans.h"
 #include "util/dialogs.h"
 #include "util/files.h"
@@ -30,6 +34,14 @@ namespace lumo {
 const QString frmMain::kDesignedCaption = QStringLiteral("Rodzaj i oznaczenie sygnalizatora");
 
 namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kQuestionTitle = QStringLiteral("Komunikat ") + kMessageTitle;
+
+std::string U8(const QString& text)
+{
+    return Utf8FromQString(text);
+}
 
 QStringList TypeNames(const std::vector<SignalTypeEntry>& list)
 {
@@ -63,7 +75,8 @@ QPixmap CompassPicture()
 } // namespace
 
 frmMain::frmMain(RunContext& ctx, cad::HostProvider& provider, QWidget* parent)
-    : QWidget(parent), m_ctx(ctx), m_provider(provider), m_ui(std::make_unique<Ui::frmMain>())
+    : QWidget(parent), m_ctx(ctx), m_provider(provider), m_ui(std::make_unique<Ui::frmMain>()),
+      m_placement(ctx, *this)
 {
     m_ui->setupUi(this);
     chkRodzSyg = {m_ui->chkRodzSyg0, m_ui->chkRodzSyg1, m_ui->chkRodzSyg2,
@@ -75,18 +88,15 @@ frmMain::frmMain(RunContext& ctx, cad::HostProvider& provider, QWidget* parent)
     optRodzEkran = {m_ui->optRodzEkran0, m_ui->optRodzEkran1};
     m_ui->Image2->setPixmap(CompassPicture());
 
-    m_tRunNext.setInterval(100);
-    m_tRunNext.setTimerType(Qt::PreciseTimer);
-    connect(&m_tRunNext, &QTimer::timeout, this, [this] { tRunNext_Timer(); });
-
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::WindowShortcut);
     connect(help, &QShortcut::activated, this, [this] { ShowHelp(); });
 
     connectRules();
 
-    m_descriptionForm = [this](HeadDescription& d) {
-        frmAtrybutySygnalizatora form(m_ctx, *m_onTopFlag, m_state.designation.SignalDesignation, this);
+    m_placement.setDescriptionForm([this](HeadDescription& d) {
+        frmAtrybutySygnalizatora form(m_ctx, m_placement.onTopFlag(), state().designation.SignalDesignation,
+                                      this);
         form.m_KtoNaniosl = d.m_KtoNaniosl;
         form.m_NrZlecenia = d.m_NrZlecenia;
         form.showModal();
@@ -100,7 +110,7 @@ frmMain::frmMain(RunContext& ctx, cad::HostProvider& provider, QWidget* parent)
         d.m_NrZlecenia = form.m_NrZlecenia;
         d.m_DataInwent = form.m_DataInwent;
         d.m_Uwagi = form.m_Uwagi;
-    };
+    });
 }
 
 frmMain::~frmMain() = default;
@@ -157,7 +167,7 @@ void frmMain::connectRules()
 void frmMain::Form_Load(const QStringList& commandLineArgs, const QString& versionText)
 {
     StartupValues& startup = m_ctx.startup;
-    auto& st = m_state;
+    auto& st = state();
 
     startup.suiteMarkerMode = false;
     QString symbol;
@@ -275,13 +285,157 @@ void frmMain::Form_Load(const QStringList& commandLineArgs, const QString& versi
         show();
 }
 
+// ---------------------------------------------------------------- lookup
+
+bool frmMain::LookUpSymbol(const QString& symbol)
+{
+    auto& st = m_placement.state();
+    const QString fileName = symbol + m_placement.blockFileExtension();
+    st.blockFolder = GetSuiteSubfolder(
+        GetSuiteFolder(QStringLiteral("TARN_FOLDER"), m_ctx.startup.programFolder), kSubfolderSygnalizatory);
+    st.blockPath = JoinPath(st.blockFolder, fileName);
+
+    if (!FileExists(st.blockPath)) {
+        m_ctx.dialogs.message(kMessageTitle,
+                              QStringLiteral("Nie znaleziono sygnalizatora ") + fileName + kCrLf
+                                  + QStringLiteral("w folderze [") + DisplayPath(st.blockFolder)
+                                  + QStringLiteral("]."),
+                              DialogIcon::Exclamation, DialogButtons::Ok, DialogAnswer::Ok);
+        endProgram(QStringLiteral("block file missing"));
+        return false;
+    }
+
+    QChar kindChar;
+    if (fileName.size() >= 3 && fileName[2] != QLatin1Char('.'))
+        kindChar = fileName[2];
+    else if (fileName.size() >= 2)
+        kindChar = fileName[1];
+    const QString kind = QString(kindChar).toUpper();
+
+    QString upperName = fileName.toUpper();
+    const short position = SetListPoz(upperName);
+
+    auto lens = [&](int index) {
+        if (!st.placementStarted)
+            select(chkFiSocz[index]);
+    };
+    auto count = [&](short n) {
+        if (st.antiGlare)
+            st.antiGlareCount = n;
+    };
+    auto showTypes = [&](const std::vector<SignalTypeEntry>& list) {
+        const int last = static_cast<int>(list.size()) - 1;
+        FillComboFromArray(m_ui->cmbRdz2Syg, TypeNames(list), 0, last, std::clamp<int>(position, 0, last));
+    };
+
+    if (kind == QStringLiteral("5") && fileName.mid(3, 2) != QStringLiteral("pr")) {
+        select(chkRodzSyg[KindPedestrians]);
+        st.designation.kindCode = KindCodes()[KindPedestrians];
+        lens(1);
+        count(2);
+        m_ui->chkSygnAkust->setEnabled(true);
+        showTypes(PedestrianTypes());
+    } else if (kind == QStringLiteral("5")) {
+        select(chkRodzSyg[KindPedestriansAndCyclists]);
+        if (m_ctx.settings.formatPR == 0)
+            st.designation.kindCode = KindCodes()[KindPedestriansAndCyclists];
+        lens(1);
+        count(2);
+        m_ui->chkSygnAkust->setEnabled(true);
+    } else if (kind == QStringLiteral("6")) {
+        select(chkRodzSyg[KindCyclists]);
+        st.designation.kindCode = KindCodes()[KindCyclists];
+        lens(1);
+        count(2);
+        m_ui->chkSygnAkust->setEnabled(true);
+    } else if (kind == KindCodes()[KindBuses]) {
+        select(chkRodzSyg[KindBuses]);
+        st.designation.kindCode = KindCodes()[KindBuses];
+        lens(1);
+        count(3);
+    } else if (kind == KindCodes()[KindTrams] || kind == QStringLiteral("K")) {
+        select(chkRodzSyg[KindTrams]);
+        st.designation.kindCode = KindCodes()[KindTrams];
+        lens(1);
+        count(2);
+        showTypes(TramTypes());
+    } else {
+        select(chkRodzSyg[KindVehicles]);
+        st.designation.kindCode = KindCodes()[KindVehicles];
+        lens(0);
+        const QString bare = FileTitleOf(fileName);
+        if (bare == VehicleTypes()[12].symbol)
+            count(2);
+        else if (bare == VehicleTypes()[14].symbol || bare == VehicleTypes()[13].symbol)
+            count(1);
+        else
+            count(3);
+        showTypes(VehicleTypes());
+    }
+    if (m_ended)
+        return false;
+
+    auto& host = m_ctx.host;
+    try {
+        if (!host.app || !cad::CheckActiveDocument(host, true)) {
+            if (!host.app)
+                m_ctx.dialogs.show(kApplicationTitle,
+                                   QStringLiteral("Najpierw proszę otworzyć jakiś dokument..."));
+            endProgram(QStringLiteral("no open drawing"));
+            return false;
+        }
+        st.drawingScale = ValInt(QStringFromUtf8(cad::GetDrawingProperty(host, U8(kScaleProperty))));
+        if (st.drawingScale == 0)
+            st.drawingScale = 1;
+
+        const QString section
+            = TrimBlanks(QStringFromUtf8(cad::GetDrawingProperty(host, U8(kSectionProperty))));
+        st.designation.sectionNumber = section;
+        m_ui->Label3->setText(section);
+
+        if (IsSectionNumber(section)) {
+            st.sectionNumberValid = true;
+        } else {
+            st.sectionNumberValid = false;
+            const auto answer = m_ctx.dialogs.message(
+                kQuestionTitle,
+                QStringLiteral("Zawarty w aktywnym dokumencie numer sekcji") + kCrLf + QStringLiteral("[")
+                    + section + QStringLiteral("] jest niezgodny z wzorcem.") + kCrLf
+                    + QStringLiteral("Czy pomimo tego kontynuować ustawianie sygnalizatora?"),
+                DialogIcon::None, DialogButtons::YesNo, DialogAnswer::Yes);
+            if (answer != DialogAnswer::Yes) {
+                endProgram(QStringLiteral("section number refused"));
+                return false;
+            }
+            const QString typed
+                = m_ctx.dialogs.input(QStringLiteral("Podaj numer sekcji (np. 26-15):"),
+                                      kMessageTitle + QStringLiteral(" - brak numeru sekcji"));
+            if (!IsSectionNumber(typed)) {
+                endProgram(QStringLiteral("section number invalid"));
+                return false;
+            }
+            cad::SetDrawingProperty(host, U8(kSectionProperty), U8(typed));
+            st.designation.sectionNumber = typed;
+            st.sectionNumberValid = true;
+        }
+
+        if (!st.intersectionChosen)
+            st.designation.intersectionNumber
+                = QStringFromUtf8(cad::GetDrawingProperty(host, U8(kIntersectionProperty)));
+    } catch (const cad::HostError&) {
+        endProgram(QStringLiteral("host failure during the lookup"));
+        return false;
+    }
+    return true;
+}
+
 // ---------------------------------------------------------------- helpers
 
 void frmMain::Rebuild()
 {
     m_ui->Label3->setText(
-        BuildSignalLabel(m_state.designation, chkRodzSyg[4]->isChecked(), m_ctx.settings.formatPR));
-    m_ctx.startup.orientationCode = m_state.designation.orientationCode;
+        BuildSignalLabel(state().designation, chkRodzSyg[4]->isChecked(), m_ctx.settings.formatPR));
+    m_ctx.startup.orientationCode = state().designation.orientationCode;
 }
 
 void frmMain::select(QRadioButton* button)
@@ -311,7 +465,7 @@ void frmMain::endProgram(const QString& reason)
         return;
     m_ended = true;
     m_endReason = reason;
-    m_tRunNext.stop();
+    m_placement.tRunNext().stop();
     if (m_ctx.end)
         m_ctx.end(reason);
 }
@@ -326,7 +480,7 @@ void frmMain::closeEvent(QCloseEvent* event)
 
 void frmMain::chkRodzSyg_Click(int index)
 {
-    auto& st = m_state;
+    auto& st = state();
     m_ui->cmbRdz2Syg->clear();
     deselect(chkPowtStr[1]);
     deselect(chkPowtStr[0]);
@@ -381,7 +535,7 @@ void frmMain::chkRodzSyg_Click(int index)
 
 void frmMain::cmbRdz2Syg_Click()
 {
-    auto& st = m_state;
+    auto& st = state();
     const int l = m_ui->cmbRdz2Syg->currentIndex();
     auto pick = [&](const std::vector<SignalTypeEntry>& list) {
         if (l >= 0 && l < static_cast<int>(list.size()))
@@ -408,7 +562,7 @@ void frmMain::chkFiSocz_Click(int)
 {
     for (int i = 0; i < 3; ++i) {
         if (chkFiSocz[i]->isChecked())
-            m_state.lensDiameter = LensDiameters()[i];
+            state().lensDiameter = LensDiameters()[i];
     }
 }
 
@@ -416,14 +570,14 @@ void frmMain::chkOrientGeo_Click(int)
 {
     for (int i = 0; i < 8; ++i) {
         if (chkOrientGeo[i]->isChecked())
-            m_state.designation.orientationCode = OrientationCodes()[i];
+            state().designation.orientationCode = OrientationCodes()[i];
     }
     Rebuild();
 }
 
 void frmMain::chkPowtStr_Click(int index)
 {
-    auto& suffix = m_state.designation.suffix;
+    auto& suffix = state().designation.suffix;
     switch (index) {
     case 0:
         m_ui->cmbPowt->setEnabled(true);
@@ -457,7 +611,7 @@ void frmMain::chkPowtStr_Click(int index)
 void frmMain::cmbPowt_Click()
 {
     if (chkPowtStr[0]->isChecked()) {
-        m_state.designation.suffix = m_ui->cmbPowt->currentText();
+        state().designation.suffix = m_ui->cmbPowt->currentText();
         Rebuild();
     }
 }
@@ -465,7 +619,7 @@ void frmMain::cmbPowt_Click()
 void frmMain::cmbStrum_Click()
 {
     if (chkPowtStr[1]->isChecked()) {
-        m_state.designation.suffix = m_ui->cmbStrum->currentText();
+        state().designation.suffix = m_ui->cmbStrum->currentText();
         Rebuild();
     }
 }
@@ -473,23 +627,23 @@ void frmMain::cmbStrum_Click()
 void frmMain::cmbPowtStrum_Click()
 {
     if (chkPowtStr[2]->isChecked()) {
-        m_state.designation.suffix = m_ui->cmbPowtStrum->currentText();
+        state().designation.suffix = m_ui->cmbPowtStrum->currentText();
         Rebuild();
     }
 }
 
 void frmMain::chkSygnAkust_Click()
 {
-    m_state.acoustic = m_ui->chkSygnAkust->isChecked();
+    state().acoustic = m_ui->chkSygnAkust->isChecked();
 }
 
 void frmMain::chkWkladyAntyZl_Click()
 {
     if (m_ui->chkWkladyAntyZl->isChecked()) {
-        m_state.antiGlare = true;
+        state().antiGlare = true;
     } else {
-        m_state.antiGlare = false;
-        m_state.antiGlareCount = AntiGlareValues()[0];
+        state().antiGlare = false;
+        state().antiGlareCount = AntiGlareValues()[0];
     }
 }
 
@@ -499,20 +653,20 @@ void frmMain::chkEkrany_Click()
         optRodzEkran[0]->setEnabled(true);
         optRodzEkran[1]->setEnabled(true);
         select(optRodzEkran[0]);
-        m_state.screens = true;
+        state().screens = true;
     } else {
         optRodzEkran[0]->setEnabled(false);
         optRodzEkran[1]->setEnabled(false);
-        m_state.screens = false;
+        state().screens = false;
     }
 }
 
 void frmMain::optRodzEkran_Click(int)
 {
     if (optRodzEkran[0]->isChecked())
-        m_state.screenSymbol = ScreenSymbols()[0];
+        state().screenSymbol = ScreenSymbols()[0];
     if (optRodzEkran[1]->isChecked())
-        m_state.screenSymbol = ScreenSymbols()[1];
+        state().screenSymbol = ScreenSymbols()[1];
 }
 
 void frmMain::chkLinZatrz_Click()
@@ -520,28 +674,28 @@ void frmMain::chkLinZatrz_Click()
     const bool on = m_ui->chkLinZatrz->isChecked();
     m_ui->cmbLinZatrz->setEnabled(on);
     m_ui->Label2->setEnabled(on);
-    m_state.designation.stopLineText = on ? m_ui->cmbLinZatrz->currentText() : QString();
-    m_state.stopLine = on;
+    state().designation.stopLineText = on ? m_ui->cmbLinZatrz->currentText() : QString();
+    state().stopLine = on;
     Rebuild();
 }
 
 void frmMain::cmbLinZatrz_Click()
 {
-    m_state.designation.stopLineText = m_ui->cmbLinZatrz->currentText();
+    state().designation.stopLineText = m_ui->cmbLinZatrz->currentText();
     Rebuild();
 }
 
 void frmMain::cmbNumSkrzyz_Click()
 {
     QString text = m_ui->cmbNumSkrzyz->currentText();
-    m_state.designation.intersectionNumber = TakeToken(text, QStringLiteral(" "));
+    state().designation.intersectionNumber = TakeToken(text, QStringLiteral(" "));
     Rebuild();
-    m_state.intersectionChosen = true;
+    state().intersectionChosen = true;
 }
 
 void frmMain::chkUstawDetektory_Click()
 {
-    m_state.pushButtons = m_ui->chkUstawDetektory->isChecked();
+    state().pushButtons = m_ui->chkUstawDetektory->isChecked();
 }
 
 void frmMain::cmdDodajWpis_Click()
@@ -560,6 +714,16 @@ void frmMain::cmdUstawienia_Click()
     m_frmUstawienia->show();
     m_frmUstawienia->raise();
     m_frmUstawienia->activateWindow();
+}
+
+bool frmMain::acousticChecked() const
+{
+    return m_ui->chkSygnAkust->isChecked();
+}
+
+bool frmMain::screensChecked() const
+{
+    return m_ui->chkEkrany->isChecked();
 }
 
 void frmMain::setPushButtonCaption()
@@ -589,7 +753,7 @@ void frmMain::cmdCancel_Click()
 
 void frmMain::cmdAccept_Click()
 {
-    auto& st = m_state;
+    auto& st = state();
     if (TrimBlanks(m_ui->cmbNumSkrzyz->currentText()).isEmpty()) {
         m_ctx.dialogs.message(windowTitle(), QStringLiteral("Nie wypełniono pola \"Skrzyżowanie\"!"),
                               DialogIcon::Exclamation, DialogButtons::Ok, DialogAnswer::Ok);
@@ -623,7 +787,7 @@ void frmMain::cmdAccept_Click()
     WriteCzyUstawPetle(m_ctx.startup.settingsFilePath, m_ctx.settings);
 
     hide();
-    InsertSignalHead(st.signalSymbol, st.blockPath);
+    m_placement.InsertSignalHead(st.signalSymbol, st.blockPath);
 }
 
 } // namespace lumo

@@ -1,15 +1,14 @@
-// The options form of a signal head and the placement it starts: start-up of
-// the whole program (the form's load), the click rules that keep the
-// designation up to date, the section number and symbol lookup, the
-// insertion of the head's block, the follow-up steps driven by tRunNext and
-// the description of the placed head.
+// The options form of a signal head: start-up of the whole program (the
+// form's load), the click rules that keep the designation up to date and the
+// section number and symbol lookup. Its acceptance starts the placement
+// (signal/placement.h), which the form keeps for the run.
 #pragma once
 
-#include "cad/follow_up.h"
 #include "cad/host.h"
 #include "forms/frm_ustawienia.h"
 #include "lists/list_files.h"
 #include "signal/catalogue.h"
+#include "signal/placement.h"
 
 #include <QPointer>
 #include <QString>
@@ -36,61 +35,7 @@ namespace cad {
 class HostProvider;
 }
 
-// What the description form collects for one head; the form's public
-// members of the same names.
-struct HeadDescription {
-    bool m_fZaakceptowano = false;
-    QString m_KtoNaniosl;
-    QString m_Ulica;
-    QString m_NaWniosek;
-    QString m_KtoWykonal;
-    QString m_DataRealizacji;
-    QString m_DataZlecenia;
-    QString m_NrZlecenia;
-    QString m_DataInwent;
-    QString m_Uwagi;
-};
-
-// The state of one head's placement, shared by the form's rules, the lookup,
-// the insertion and the follow-up steps (and read by the detector form).
-struct SignalPlacementState {
-    DesignationState designation;
-    QString signalSymbol; // catalogue symbol of the chosen head type
-    bool sectionNumberValid = true;
-
-    short lensIndex = 0;
-    short lensDiameter = 0; // 0 until a lens is chosen
-    bool placementStarted = false; // set by the first acceptance
-    bool stopLine = false;
-    bool acoustic = false;
-    bool antiGlare = false;
-    short antiGlareCount = 0;
-    bool screens = false;
-    QString screenSymbol;
-    bool intersectionChosen = false;
-    bool pushButtons = false;
-    short pushButtonsSetting = 0;
-    QString typeText;
-    QString lightSourceText;
-    LightSourceCodes lightSourceCodes;
-
-    // Set by the lookup.
-    QString blockFolder;
-    QString blockPath;
-    short drawingScale = 1;
-
-    // Set by the insertion and the follow-up steps.
-    short followUpStep = 0; // 0 idle, 1 head, 2 push button
-    long countBefore = 0;
-    double signalTextHeight = 0.0;
-    double m_dRotation = 0.0; // radians, of the entity just placed
-    QString placedHandle;
-    QString screenHandle;
-    cad::Point3 placedInsertionPoint;
-    cad::Point3 lastPickedPoint;
-};
-
-class frmMain : public QWidget, public OptionsFormLink {
+class frmMain : public QWidget, public OptionsFormLink, private PlacementForm {
     Q_OBJECT
 
 public:
@@ -128,52 +73,27 @@ public:
     // The section number and symbol lookup. False when it ended the program.
     bool LookUpSymbol(const QString& symbol);
 
-    // Puts the head's block into the drawing and hands the placement to the
-    // designer; the follow-up timer takes over from there.
-    void InsertSignalHead(const QString& symbol, const QString& blockPath);
-
-    // One tick of the follow-up timer.
-    void tRunNext_Timer();
-
-    // Asks for the placed head's description, writes its attributes and
-    // remembers the inputs for the next run. True when accepted.
-    bool DescribePlacedHead(const QString& placedHandle, const QString& kindCode);
+    // The placement the accepted form starts; the options form keeps it
+    // for the whole run.
+    SignalPlacement& placement() { return m_placement; }
+    // One tick of the placement's follow-up timer.
+    void tRunNext_Timer() { m_placement.tRunNext_Timer(); }
 
     // The help file fixed at start-up, at the form's help context.
     void ShowHelp();
 
     // What the drawing settings dialog changes on this form.
-    short drawingScale() const override { return m_state.drawingScale; }
-    void setDrawingScale(short scale) override { m_state.drawingScale = scale; }
+    short drawingScale() const override { return state().drawingScale; }
+    void setDrawingScale(short scale) override { state().drawingScale = scale; }
     void setPushButtonCaption() override;
     void rebuildSignalLabel() override { Rebuild(); }
     void showHelpAt(int helpContext) override;
     // The open drawing settings dialog; null while none is open.
     frmUstawienia* settingsDialog() const { return m_frmUstawienia; }
 
-    // The description form. The default shows frmAtrybutySygnalizatora
-    // modally; tests may put their own here.
-    using DescriptionFormFn = std::function<void(HeadDescription&)>;
-    void setDescriptionForm(DescriptionFormFn fn) { m_descriptionForm = std::move(fn); }
-    // The run's on-top flag of the description form, which outlives the
-    // form; the form keeps its own until the program hands it one.
-    void setOnTopFlag(bool& flag) { m_onTopFlag = &flag; }
-
-    // The hand-over to the detector form after an accepted description
-    // (push buttons), and the finishing of a push button the detector form
-    // placed. The detector layer above installs both; without them the
-    // placement stops as without push buttons.
-    void setPushButtonHandOver(std::function<void()> fn) { m_pushButtonHandOver = std::move(fn); }
-    void setPushButtonFollowUp(std::function<void(const std::shared_ptr<cad::Entity>&)> fn)
-    {
-        m_pushButtonFollowUp = std::move(fn);
-    }
-
-    SignalPlacementState& state() { return m_state; }
-    const SignalPlacementState& state() const { return m_state; }
-    QTimer& tRunNext() { return m_tRunNext; }
-    // Armed just before an insert command is sent (see FollowUpWatch::arm).
-    cad::FollowUpWatch& followUpWatch() { return m_followUp; }
+    SignalPlacementState& state() { return m_placement.state(); }
+    const SignalPlacementState& state() const { return m_placement.state(); }
+    QTimer& tRunNext() { return m_placement.tRunNext(); }
     Ui::frmMain& ui() { return *m_ui; }
     bool ended() const { return m_ended; }
     const QString& endReason() const { return m_endReason; }
@@ -188,6 +108,11 @@ public:
     static const QString kDesignedCaption;
 
 protected:
+    void showOptions() override { show(); }
+    void endPlacement(const QString& reason) override { endProgram(reason); }
+    bool acousticChecked() const override;
+    bool screensChecked() const override;
+
     // Closing the options form ends the program.
     void closeEvent(QCloseEvent* event) override;
 
@@ -195,29 +120,17 @@ private:
     void connectRules();
     void Rebuild();
     void endProgram(const QString& reason);
-    void stopFollowUp(const QString& reason);
-    void reportHostNotResponding();
     void deselect(QRadioButton* button);
     void select(QRadioButton* button);
     void setCheckValue(QCheckBox* box, bool checked);
-    QString blockFileExtension() const;
-    bool finishHead(const std::shared_ptr<cad::Entity>& entity);
-    void placeDescription(const QString& prompt, const QString& text, double height);
 
     RunContext& m_ctx;
     cad::HostProvider& m_provider;
     std::unique_ptr<Ui::frmMain> m_ui;
-    SignalPlacementState m_state;
-    QTimer m_tRunNext;
-    cad::FollowUpWatch m_followUp;
     bool m_ended = false;
     QString m_endReason;
-    DescriptionFormFn m_descriptionForm;
-    bool m_ownOnTopFlag = false;
-    bool* m_onTopFlag = &m_ownOnTopFlag;
-    std::function<void()> m_pushButtonHandOver;
-    std::function<void(const std::shared_ptr<cad::Entity>&)> m_pushButtonFollowUp;
     QPointer<frmUstawienia> m_frmUstawienia;
+    SignalPlacement m_placement; // last: its timer calls back into the form
 };
 
 } // namespace lumo

@@ -1,16 +1,11 @@
-// The placement chain behind the options form: the section number and symbol
-// lookup, the insertion of the head's block, the follow-up steps and the
-// description of the placed head.
-#include "signal/frm_main.h"
-
-#include "ui_frmMain.h"
+#include "signal/placement.h"
 
 #include "cad/drawing.h"
 #include "cad/session.h"
 #include "lists/drawing_values.h"
 #include "settings/ini_file.h"
 #include "settings/keys.h"
-#include "settings/run_context.h"
+#include "util/run_context.h"
 #include "settings/settings_values.h"
 #include "settings/suite.h"
 #include "signal/head_attributes.h"
@@ -37,14 +32,6 @@ std::string U8(const QString& text)
     return Utf8FromQString(text);
 }
 
-QStringList TypeNames(const std::vector<SignalTypeEntry>& list)
-{
-    QStringList names;
-    for (const auto& entry : list)
-        names << entry.name;
-    return names;
-}
-
 // The host loads block files by their operating-system path.
 std::string HostFilePath(const QString& path)
 {
@@ -53,160 +40,68 @@ std::string HostFilePath(const QString& path)
 
 } // namespace
 
-QString frmMain::blockFileExtension() const
+QString HeadAttributeValue(const QString& tag, const SignalPlacementState& st, bool acoustic,
+                           const HeadDescription& d)
+{
+    if (tag == QLatin1String("INWENT_NUMER"))
+        return st.designation.SignalDesignation;
+    if (tag == QLatin1String("NUMER_SKRZYZ"))
+        return st.designation.intersectionNumber;
+    if (tag == QLatin1String("TYP"))
+        return st.typeText;
+    if (tag == QLatin1String("SREDN_SOCZ"))
+        return QString::number(st.lensDiameter);
+    if (tag == QLatin1String("ZRODLO_SW"))
+        return st.lightSourceText;
+    if (tag == QLatin1String("WKLADY_ANTYZL"))
+        return QString::number(st.antiGlareCount);
+    if (tag == QLatin1String("SYGN_AKUST"))
+        return acoustic ? QStringLiteral("TAK") : QString();
+    if (tag == QLatin1String("KTO_NANIOSL"))
+        return d.m_KtoNaniosl;
+    if (tag == QLatin1String("NAZWA_ULICY"))
+        return d.m_Ulica;
+    if (tag == QLatin1String("ZLECENIE_WNIOS"))
+        return d.m_NaWniosek;
+    if (tag == QLatin1String("REALIZACJA_WYK"))
+        return d.m_KtoWykonal;
+    if (tag == QLatin1String("REALIZACJA_DATA"))
+        return d.m_DataRealizacji;
+    if (tag == QLatin1String("ZLECENIE_DATA"))
+        return d.m_DataZlecenia;
+    if (tag == QLatin1String("ZLECENIE_NUMER"))
+        return d.m_NrZlecenia;
+    if (tag == QLatin1String("INWENT_DATA"))
+        return d.m_DataInwent;
+    if (tag == QLatin1String("UWAGI"))
+        return d.m_Uwagi;
+    return {};
+}
+
+QString ScreenAttributeValue(const QString& tag, const SignalPlacementState& st, const HeadDescription& d)
+{
+    if (!ScreenAttributeTags().contains(tag))
+        return {};
+    return HeadAttributeValue(tag, st, false, d);
+}
+
+SignalPlacement::SignalPlacement(RunContext& ctx, PlacementForm& form) : m_ctx(ctx), m_form(form)
+{
+    m_tRunNext.setInterval(100);
+    m_tRunNext.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_tRunNext, &QTimer::timeout, &m_tRunNext, [this] { tRunNext_Timer(); });
+}
+
+QString SignalPlacement::blockFileExtension() const
 {
     if (m_ctx.host.app)
         return QStringFromUtf8(m_ctx.host.app->blockFileExtension());
     return QStringLiteral(".dwg");
 }
 
-// ---------------------------------------------------------------- lookup
-
-bool frmMain::LookUpSymbol(const QString& symbol)
-{
-    auto& st = m_state;
-    const QString fileName = symbol + blockFileExtension();
-    st.blockFolder = GetSuiteSubfolder(
-        GetSuiteFolder(QStringLiteral("TARN_FOLDER"), m_ctx.startup.programFolder), kSubfolderSygnalizatory);
-    st.blockPath = JoinPath(st.blockFolder, fileName);
-
-    if (!FileExists(st.blockPath)) {
-        m_ctx.dialogs.message(kMessageTitle,
-                              QStringLiteral("Nie znaleziono sygnalizatora ") + fileName + kCrLf
-                                  + QStringLiteral("w folderze [") + DisplayPath(st.blockFolder)
-                                  + QStringLiteral("]."),
-                              DialogIcon::Exclamation, DialogButtons::Ok, DialogAnswer::Ok);
-        endProgram(QStringLiteral("block file missing"));
-        return false;
-    }
-
-    QChar kindChar;
-    if (fileName.size() >= 3 && fileName[2] != QLatin1Char('.'))
-        kindChar = fileName[2];
-    else if (fileName.size() >= 2)
-        kindChar = fileName[1];
-    const QString kind = QString(kindChar).toUpper();
-
-    QString upperName = fileName.toUpper();
-    const short position = SetListPoz(upperName);
-
-    auto lens = [&](int index) {
-        if (!st.placementStarted)
-            select(chkFiSocz[index]);
-    };
-    auto count = [&](short n) {
-        if (st.antiGlare)
-            st.antiGlareCount = n;
-    };
-    auto showTypes = [&](const std::vector<SignalTypeEntry>& list) {
-        const int last = static_cast<int>(list.size()) - 1;
-        FillComboFromArray(m_ui->cmbRdz2Syg, TypeNames(list), 0, last, std::clamp<int>(position, 0, last));
-    };
-
-    if (kind == QStringLiteral("5") && fileName.mid(3, 2) != QStringLiteral("pr")) {
-        select(chkRodzSyg[KindPedestrians]);
-        st.designation.kindCode = KindCodes()[KindPedestrians];
-        lens(1);
-        count(2);
-        m_ui->chkSygnAkust->setEnabled(true);
-        showTypes(PedestrianTypes());
-    } else if (kind == QStringLiteral("5")) {
-        select(chkRodzSyg[KindPedestriansAndCyclists]);
-        if (m_ctx.settings.formatPR == 0)
-            st.designation.kindCode = KindCodes()[KindPedestriansAndCyclists];
-        lens(1);
-        count(2);
-        m_ui->chkSygnAkust->setEnabled(true);
-    } else if (kind == QStringLiteral("6")) {
-        select(chkRodzSyg[KindCyclists]);
-        st.designation.kindCode = KindCodes()[KindCyclists];
-        lens(1);
-        count(2);
-        m_ui->chkSygnAkust->setEnabled(true);
-    } else if (kind == KindCodes()[KindBuses]) {
-        select(chkRodzSyg[KindBuses]);
-        st.designation.kindCode = KindCodes()[KindBuses];
-        lens(1);
-        count(3);
-    } else if (kind == KindCodes()[KindTrams] || kind == QStringLiteral("K")) {
-        select(chkRodzSyg[KindTrams]);
-        st.designation.kindCode = KindCodes()[KindTrams];
-        lens(1);
-        count(2);
-        showTypes(TramTypes());
-    } else {
-        select(chkRodzSyg[KindVehicles]);
-        st.designation.kindCode = KindCodes()[KindVehicles];
-        lens(0);
-        const QString bare = FileTitleOf(fileName);
-        if (bare == VehicleTypes()[12].symbol)
-            count(2);
-        else if (bare == VehicleTypes()[14].symbol || bare == VehicleTypes()[13].symbol)
-            count(1);
-        else
-            count(3);
-        showTypes(VehicleTypes());
-    }
-    if (m_ended)
-        return false;
-
-    auto& host = m_ctx.host;
-    try {
-        if (!host.app || !cad::CheckActiveDocument(host, true)) {
-            if (!host.app)
-                m_ctx.dialogs.show(kApplicationTitle,
-                                   QStringLiteral("Najpierw proszę otworzyć jakiś dokument..."));
-            endProgram(QStringLiteral("no open drawing"));
-            return false;
-        }
-        st.drawingScale = ValInt(QStringFromUtf8(cad::GetDrawingProperty(host, U8(kScaleProperty))));
-        if (st.drawingScale == 0)
-            st.drawingScale = 1;
-
-        const QString section
-            = TrimBlanks(QStringFromUtf8(cad::GetDrawingProperty(host, U8(kSectionProperty))));
-        st.designation.sectionNumber = section;
-        m_ui->Label3->setText(section);
-
-        if (IsSectionNumber(section)) {
-            st.sectionNumberValid = true;
-        } else {
-            st.sectionNumberValid = false;
-            const auto answer = m_ctx.dialogs.message(
-                kQuestionTitle,
-                QStringLiteral("Zawarty w aktywnym dokumencie numer sekcji") + kCrLf + QStringLiteral("[")
-                    + section + QStringLiteral("] jest niezgodny z wzorcem.") + kCrLf
-                    + QStringLiteral("Czy pomimo tego kontynuować ustawianie sygnalizatora?"),
-                DialogIcon::None, DialogButtons::YesNo, DialogAnswer::Yes);
-            if (answer != DialogAnswer::Yes) {
-                endProgram(QStringLiteral("section number refused"));
-                return false;
-            }
-            const QString typed
-                = m_ctx.dialogs.input(QStringLiteral("Podaj numer sekcji (np. 26-15):"),
-                                      kMessageTitle + QStringLiteral(" - brak numeru sekcji"));
-            if (!IsSectionNumber(typed)) {
-                endProgram(QStringLiteral("section number invalid"));
-                return false;
-            }
-            cad::SetDrawingProperty(host, U8(kSectionProperty), U8(typed));
-            st.designation.sectionNumber = typed;
-            st.sectionNumberValid = true;
-        }
-
-        if (!st.intersectionChosen)
-            st.designation.intersectionNumber
-                = QStringFromUtf8(cad::GetDrawingProperty(host, U8(kIntersectionProperty)));
-    } catch (const cad::HostError&) {
-        endProgram(QStringLiteral("host failure during the lookup"));
-        return false;
-    }
-    return true;
-}
-
 // ---------------------------------------------------------------- insertion
 
-void frmMain::InsertSignalHead(const QString&, const QString& blockPath)
+void SignalPlacement::InsertSignalHead(const QString&, const QString& blockPath)
 {
     auto& st = m_state;
     auto& host = m_ctx.host;
@@ -226,7 +121,7 @@ void frmMain::InsertSignalHead(const QString&, const QString& blockPath)
                 + QStringLiteral("Czy kontynuować ustawianie sygnalizatora?"),
             DialogIcon::Question, DialogButtons::YesNo, DialogAnswer::No);
         if (answer != DialogAnswer::Yes) {
-            endProgram(QStringLiteral("duplicate inventory number"));
+            m_form.endPlacement(QStringLiteral("duplicate inventory number"));
             return;
         }
     }
@@ -279,7 +174,7 @@ void frmMain::InsertSignalHead(const QString&, const QString& blockPath)
         m_tRunNext.start();
     } catch (const cad::HostBusy&) {
         reportHostNotResponding();
-        endProgram(QStringLiteral("host not responding"));
+        m_form.endPlacement(QStringLiteral("host not responding"));
     } catch (const cad::HostError&) {
         // The placement stops here without a word; nothing follows.
     }
@@ -287,13 +182,13 @@ void frmMain::InsertSignalHead(const QString&, const QString& blockPath)
 
 // ---------------------------------------------------------------- follow-up
 
-void frmMain::stopFollowUp(const QString& reason)
+void SignalPlacement::stopFollowUp(const QString& reason)
 {
     m_tRunNext.stop();
-    endProgram(reason);
+    m_form.endPlacement(reason);
 }
 
-void frmMain::tRunNext_Timer()
+void SignalPlacement::tRunNext_Timer()
 {
     auto& st = m_state;
     auto& host = m_ctx.host;
@@ -344,7 +239,7 @@ void frmMain::tRunNext_Timer()
 
 // A host that went on refusing every call: the designer must know why the
 // placement stopped halfway.
-void frmMain::reportHostNotResponding()
+void SignalPlacement::reportHostNotResponding()
 {
     m_ctx.dialogs.show(kMessageTitle,
                        QStringLiteral("Program ") + QString::fromLatin1(cad::kHostName)
@@ -353,7 +248,7 @@ void frmMain::reportHostNotResponding()
                        DialogIcon::Exclamation);
 }
 
-void frmMain::placeDescription(const QString& prompt, const QString& text, double height)
+void SignalPlacement::placeDescription(const QString& prompt, const QString& text, double height)
 {
     auto& st = m_state;
     auto& host = m_ctx.host;
@@ -367,7 +262,7 @@ void frmMain::placeDescription(const QString& prompt, const QString& text, doubl
 
 // The head is in the drawing: its descriptions, the screen, the drawing's
 // intersection number and the inventory description follow.
-bool frmMain::finishHead(const std::shared_ptr<cad::Entity>&)
+bool SignalPlacement::finishHead(const std::shared_ptr<cad::Entity>&)
 {
     auto& st = m_state;
     auto& host = m_ctx.host;
@@ -385,7 +280,7 @@ bool frmMain::finishHead(const std::shared_ptr<cad::Entity>&)
                                         QStringLiteral("aZasoby\\Sygnalizacja\\Sygnalizatory"));
         const QString file = JoinPath(folder, st.screenSymbol + blockFileExtension());
         if (!FileExists(file)) {
-            show();
+            m_form.showOptions();
             m_ctx.dialogs.message(kMessageTitle,
                                   QStringLiteral("Nie znaleziono ekranu ") + st.screenSymbol + kCrLf
                                       + QStringLiteral("w folderze [") + DisplayPath(folder)
@@ -417,7 +312,7 @@ bool frmMain::finishHead(const std::shared_ptr<cad::Entity>&)
     }
 
     cad::SetDrawingProperty(host, U8(kIntersectionProperty), U8(st.designation.intersectionNumber));
-    show();
+    m_form.showOptions();
 
     const bool accepted = DescribePlacedHead(st.placedHandle, st.designation.kindCode);
     if (!accepted || !st.pushButtons) {
@@ -435,7 +330,7 @@ bool frmMain::finishHead(const std::shared_ptr<cad::Entity>&)
 
 // ---------------------------------------------------------------- description
 
-bool frmMain::DescribePlacedHead(const QString& placedHandle, const QString&)
+bool SignalPlacement::DescribePlacedHead(const QString& placedHandle, const QString&)
 {
     auto& st = m_state;
     auto& host = m_ctx.host;
@@ -449,41 +344,7 @@ bool frmMain::DescribePlacedHead(const QString& placedHandle, const QString&)
     if (!d.m_fZaakceptowano)
         return false;
 
-    const auto headValue = [&](const QString& tag) -> QString {
-        if (tag == QLatin1String("INWENT_NUMER"))
-            return st.designation.SignalDesignation;
-        if (tag == QLatin1String("NUMER_SKRZYZ"))
-            return st.designation.intersectionNumber;
-        if (tag == QLatin1String("TYP"))
-            return st.typeText;
-        if (tag == QLatin1String("SREDN_SOCZ"))
-            return QString::number(st.lensDiameter);
-        if (tag == QLatin1String("ZRODLO_SW"))
-            return st.lightSourceText;
-        if (tag == QLatin1String("WKLADY_ANTYZL"))
-            return QString::number(st.antiGlareCount);
-        if (tag == QLatin1String("SYGN_AKUST"))
-            return m_ui->chkSygnAkust->isChecked() ? QStringLiteral("TAK") : QString();
-        if (tag == QLatin1String("KTO_NANIOSL"))
-            return d.m_KtoNaniosl;
-        if (tag == QLatin1String("NAZWA_ULICY"))
-            return d.m_Ulica;
-        if (tag == QLatin1String("ZLECENIE_WNIOS"))
-            return d.m_NaWniosek;
-        if (tag == QLatin1String("REALIZACJA_WYK"))
-            return d.m_KtoWykonal;
-        if (tag == QLatin1String("REALIZACJA_DATA"))
-            return d.m_DataRealizacji;
-        if (tag == QLatin1String("ZLECENIE_DATA"))
-            return d.m_DataZlecenia;
-        if (tag == QLatin1String("ZLECENIE_NUMER"))
-            return d.m_NrZlecenia;
-        if (tag == QLatin1String("INWENT_DATA"))
-            return d.m_DataInwent;
-        if (tag == QLatin1String("UWAGI"))
-            return d.m_Uwagi;
-        return {};
-    };
+    const bool acoustic = m_form.acousticChecked();
     const auto fill = [&](const QString& handle, const QStringList* only) {
         auto reference = host.doc->handleToObject(U8(handle));
         if (reference->hasAttributes()) {
@@ -491,7 +352,8 @@ bool frmMain::DescribePlacedHead(const QString& placedHandle, const QString&)
                 const QString tag = QStringFromUtf8(attribute->tagString()).toUpper();
                 if (only && !only->contains(tag))
                     continue;
-                const QString value = headValue(tag);
+                const QString value
+                    = only ? ScreenAttributeValue(tag, st, d) : HeadAttributeValue(tag, st, acoustic, d);
                 if (!value.isEmpty())
                     attribute->setTextString(U8(value));
             }
@@ -500,7 +362,7 @@ bool frmMain::DescribePlacedHead(const QString& placedHandle, const QString&)
     };
 
     fill(placedHandle, nullptr);
-    if (m_ui->chkEkrany->isChecked() && !st.screenHandle.isEmpty())
+    if (m_form.screensChecked() && !st.screenHandle.isEmpty())
         fill(st.screenHandle, &ScreenAttributeTags());
 
     WriteLastStreet(host, d.m_Ulica);

@@ -186,9 +186,9 @@ view::WindowedHostProvider::OptionsFn OpenDrawing(const std::string& drawing)
     };
 }
 
-void UseSuiteRegistry(Program& program)
+void UseSuiteRegistry(Program& program, TempSuite& suite)
 {
-    program.startup.registryFile = qEnvironmentVariable("LUMO_REGISTRY_FILE"); // BuildSuite's
+    program.startup.registryFile = SuiteRegistryFile(suite);
 }
 
 struct RunCase {
@@ -217,7 +217,7 @@ TEST_P(InteractiveRun, EndsAndKeepsWhatWasPlaced)
     view::WindowedHostProvider provider(OpenDrawing(drawing));
     RecordingDialogs dialogs;
     Program program(dialogs, suite.programFolder(), provider);
-    UseSuiteRegistry(program);
+    UseSuiteRegistry(program, suite);
     provider.setOnWindowClosed([&] { program.end(QStringLiteral("drawing window closed")); });
     HangGuard guard;
     Designer designer(provider, c.at, c.interruption);
@@ -261,7 +261,7 @@ TEST(InteractiveRunEnd, AReadOnlyDrawingIsSavedWhereTheDesignerSays)
     view::WindowedHostProvider provider(OpenDrawing(drawing));
     RecordingDialogs dialogs;
     Program program(dialogs, suite.programFolder(), provider);
-    UseSuiteRegistry(program);
+    UseSuiteRegistry(program, suite);
     QStringList reasons;
     QTimer::singleShot(0, [&] {
         std::filesystem::permissions(drawing, std::filesystem::perms::owner_read);
@@ -336,7 +336,7 @@ TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
         }
     });
     scenario.start(20);
-    RunWorkplace(dialogs, suite.programFolder(), qEnvironmentVariable("LUMO_REGISTRY_FILE"), provider,
+    RunWorkplace(dialogs, suite.programFolder(), SuiteRegistryFile(suite), provider,
                  {QString(), QStringLiteral("S-1")}, true);
 
     EXPECT_EQ(headsAfterFirstRun, 1);

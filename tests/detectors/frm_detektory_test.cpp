@@ -96,7 +96,7 @@ TEST(DetectorForm, WithoutAHostTheLoadSaysSoAndUnloads)
     DetectorRun r;
     SignalRun run(r.suite, r.drawing); // never started: no host
     run.dialogs.acceptMessages();
-    frmDetektory form(*run.ctx, *run.form, QStringLiteral("1.0.5"));
+    frmDetektory form(*run.ctx, run.form->placement(), QStringLiteral("1.0.5"));
     EXPECT_FALSE(form.Form_Load());
     EXPECT_FALSE(form.isVisible());
     ASSERT_EQ(run.dialogs.messages().size(), 1u);

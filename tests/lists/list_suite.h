@@ -6,7 +6,7 @@
 #include "cad/session.h"
 #include "fake_host.h"
 #include "recording_dialogs.h"
-#include "settings/run_context.h"
+#include "util/run_context.h"
 #include "settings/settings_values.h"
 #include "temp_suite.h"
 

@@ -4,6 +4,8 @@
 
 #include "forms/frm_atrybuty_sygnalizatora.h"
 #include "signal/catalogue.h"
+#include "util/files.h"
+#include "util/paths.h"
 #include "util/text.h"
 
 #include <QApplication>
@@ -60,9 +62,12 @@ void BuildSuite(TempSuite& suite)
     suite.writeAnsiLines(QStringLiteral("aZasoby\\Listy\\SygnTypySygnDet.lst"),
                          {QStringLiteral("Sygnalizator LED 1"), QStringLiteral("Inny")});
 
-    const QString registry
-        = suite.writeCityRegistry(suite.path(QStringLiteral("Dane")), QStringLiteral("Miasto"));
-    qputenv("LUMO_REGISTRY_FILE", registry.toLocal8Bit());
+    suite.writeCityRegistry(suite.path(QStringLiteral("Dane")), QStringLiteral("Miasto"));
+}
+
+QString SuiteRegistryFile(TempSuite& suite)
+{
+    return DisplayPath(suite.path(QStringLiteral("registry.reg")));
 }
 
 std::string WriteDrawing(TempSuite& suite, const DrawingSetup& setup, const QString& name)
@@ -89,7 +94,7 @@ SignalRun::SignalRun(TempSuite& suite_, const std::string& drawing,
     : suite(suite_), drawingPath(drawing)
 {
     startup.programFolder = suite.programFolder();
-    startup.registryFile = qEnvironmentVariable("LUMO_REGISTRY_FILE"); // as BuildSuite left it
+    startup.registryFile = SuiteRegistryFile(suite);
     host.message = [this](const std::string& title, const std::string& text, cad::MessageIcon icon) {
         dialogs.show(QStringFromUtf8(title), QStringFromUtf8(text),
                      icon == cad::MessageIcon::Exclamation ? DialogIcon::Exclamation : DialogIcon::None);

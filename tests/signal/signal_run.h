@@ -8,7 +8,7 @@
 #include "cad/session.h"
 #include "dxf/document.h"
 #include "recording_dialogs.h"
-#include "settings/run_context.h"
+#include "util/run_context.h"
 #include "settings/settings_values.h"
 #include "signal/frm_main.h"
 #include "temp_suite.h"
@@ -33,6 +33,8 @@ struct DrawingSetup {
 // Writes the suite every test starts from: block files of every catalogue
 // symbol and of both screens, the list files and the city registry values.
 void BuildSuite(TempSuite& suite);
+// The registry file BuildSuite writes, as a run is handed it.
+QString SuiteRegistryFile(TempSuite& suite);
 
 // A small block file: a housing outline, as a drawing of its own.
 void WriteBlockFile(const QString& nativePath);

@@ -2,7 +2,9 @@
 // start-up, the settings values the readers keep, the host session, the
 // dialogs and the way to end the program. The Program object (app/) owns the
 // storage; the layers below get this bundle of references, so a test can run
-// as many independent runs in one process as it likes.
+// as many independent runs in one process as it likes. It lives at the
+// bottom so that every layer can take it; the session and the settings
+// values are only named here, never used.
 #pragma once
 
 #include <QString>
