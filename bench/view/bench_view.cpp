@@ -207,7 +207,7 @@ struct Fixture {
     view::Scene scene;
     explicit Fixture(std::string text) : document(dxf::Document::fromMemory(std::move(text)))
     {
-        view::SceneBuilder(document).buildModelSpace(scene);
+        view::SceneBuilder(cad::embedded::DrawingReader::Borrowed(document)).buildModelSpace(scene);
     }
 };
 
@@ -340,7 +340,7 @@ void BM_MixedBuildScene(benchmark::State& state)
     auto& f = mixed();
     for (auto _ : state) {
         view::Scene scene;
-        view::SceneBuilder(f.document).buildModelSpace(scene);
+        view::SceneBuilder(cad::embedded::DrawingReader::Borrowed(f.document)).buildModelSpace(scene);
         benchmark::DoNotOptimize(scene.items().data());
     }
     state.SetItemsProcessed(state.iterations() * std::int64_t(f.document.modelSpaceCount()));

@@ -8,6 +8,7 @@
 #include "cad/embedded/embedded_host.h"
 #include "dxf/document.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -76,9 +77,12 @@ struct DrawingData {
         std::vector<dxf::Entity> items;
     };
     std::map<std::string, Selection> selections; // by upper-case name
+    mutable std::uint64_t serial = 0; // changes told to the listener
 
     void notify(HostChange change) const
     {
+        if (change == HostChange::Drawing)
+            ++serial;
         if (listener && *listener)
             (*listener)(change);
     }

@@ -242,9 +242,12 @@ bool EmbeddedApplication::modified() const
     return data_ && data_->doc.isModified();
 }
 
-const dxf::Document* EmbeddedApplication::drawing() const
+DrawingReader EmbeddedApplication::drawing() const
 {
-    return data_ ? &data_->doc : nullptr;
+    if (!data_)
+        return {};
+    return DrawingReader(std::shared_ptr<const dxf::Document>(data_, &data_->doc),
+                         std::shared_ptr<const std::uint64_t>(data_, &data_->serial));
 }
 
 std::optional<PendingInsert> EmbeddedApplication::pendingInsert() const

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "cad/embedded/command_line.h"
+#include "cad/embedded/drawing_reader.h"
 #include "cad/embedded/input.h"
 #include "cad/host.h"
 #include "cad/session.h"
@@ -16,10 +17,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-
-namespace lumo::dxf {
-class Document;
-}
 
 namespace lumo::cad::embedded {
 
@@ -103,7 +100,7 @@ public:
     void setListener(HostListener listener);
 
     // For the drawing window. Neither moves a waiting command on.
-    const dxf::Document* drawing() const;
+    DrawingReader drawing() const;
     std::optional<PendingInsert> pendingInsert() const;
     // No command waits (after the waiting one took what the source has).
     bool isQuiescent() const;

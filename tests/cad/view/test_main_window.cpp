@@ -62,7 +62,7 @@ TEST_F(Window, ADrawingThatCannotBeReadKeepsThePreviousOne)
 {
     const QString good = copy("r2013_odafamily_attribs__qcad_flange.dxf", QStringLiteral("dobry.dxf"));
     ASSERT_TRUE(window.openDrawing(good));
-    const dxf::Document* before = window.document();
+    const auto before = window.drawing();
     const QString title = window.windowTitle();
 
     struct Case {
@@ -83,7 +83,7 @@ TEST_F(Window, ADrawingThatCannotBeReadKeepsThePreviousOne)
         ASSERT_EQ(messages.size(), 1) << c.why;
         EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Nie można otworzyć rysunku\r\n["))) << c.why;
         EXPECT_GT(messages[0].section(QStringLiteral("\r\n"), 2).size(), 0) << c.why << ": no reason given";
-        EXPECT_EQ(window.document(), before) << c.why;
+        EXPECT_TRUE(window.drawing() == before) << c.why;
         EXPECT_EQ(window.windowTitle(), title) << c.why;
         EXPECT_EQ(window.recentDrawings().value(0), good) << c.why;
     }
@@ -93,7 +93,7 @@ TEST_F(Window, CancellingALongOpenKeepsThePreviousDrawing)
 {
     const QString good = copy("r2013_odafamily_attribs__qcad_flange.dxf", QStringLiteral("dobry.dxf"));
     ASSERT_TRUE(window.openDrawing(good));
-    const dxf::Document* before = window.document();
+    const auto before = window.drawing();
     const QString large
         = copy("r2000_acad_attribs_dwgprops__ACadSharp_sample_AC1015_ascii.dxf", QStringLiteral("duzy.dxf"));
     window.setProgressDelay(0);
@@ -107,14 +107,15 @@ TEST_F(Window, CancellingALongOpenKeepsThePreviousDrawing)
     EXPECT_FALSE(window.openDrawing(large));
     EXPECT_TRUE(progressShown);
     EXPECT_TRUE(messages.isEmpty());
-    EXPECT_EQ(window.document(), before);
+    EXPECT_TRUE(window.drawing() == before);
 }
 
 TEST_F(Window, ChangesShowInTheTitleAndTheDrawingAndSaveClearsTheMark)
 {
     auto document = dxf::Document::fromMemory("0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0\n20\n0\n30\n0\n1"
                                               "1\n100\n21\n100\n31\n0\n0\nENDSEC\n0\nEOF\n");
-    window.showDocument(&document, folder.filePath(QStringLiteral("plan.dxf")));
+    window.showDrawing(cad::embedded::DrawingReader::Borrowed(document),
+                       folder.filePath(QStringLiteral("plan.dxf")));
     const std::size_t items = window.view()->scene()->items().size();
     EXPECT_FALSE(window.isWindowModified());
 

@@ -119,7 +119,7 @@ protected:
     void SetUp() override
     {
         document = std::make_unique<dxf::Document>(dxf::Document::fromMemory(kDrawing));
-        SceneBuilder(*document).buildModelSpace(scene);
+        SceneBuilder(cad::embedded::DrawingReader::Borrowed(*document)).buildModelSpace(scene);
         image = draw(scene, view, {200, 200});
     }
     std::unique_ptr<dxf::Document> document;
@@ -184,11 +184,12 @@ TEST_F(RenderDrawing, VisibleAttributesAndConstantDefinitionsShowOthersDoNot)
 TEST_F(RenderDrawing, TheRubberBandBlockIsBuiltAtTheOrigin)
 {
     Scene block;
-    ASSERT_TRUE(SceneBuilder(*document).buildBlock(block, "b", 3.0));
+    ASSERT_TRUE(SceneBuilder(cad::embedded::DrawingReader::Borrowed(*document)).buildBlock(block, "b", 3.0));
     EXPECT_NEAR(block.extents().minX, 0.0, 1e-9);
     EXPECT_NEAR(block.extents().maxX, 30.0, 1e-9);
     Scene none;
-    EXPECT_FALSE(SceneBuilder(*document).buildBlock(none, "NO_SUCH_BLOCK", 1.0));
+    EXPECT_FALSE(SceneBuilder(cad::embedded::DrawingReader::Borrowed(*document))
+                     .buildBlock(none, "NO_SUCH_BLOCK", 1.0));
 }
 
 TEST(PlainText, FormattingIsRemoved)
@@ -220,10 +221,10 @@ TEST(PlainText, FormattingIsRemoved)
 // (red) and on "0" (white), and a hatch on layer "hatch".
 TEST(RenderCorpus, FlangeEntitiesLandOnTheirPixels)
 {
-    const auto document
-        = dxf::Document::load(lumo::test::TestDrawing("r2013_odafamily_attribs__qcad_flange.dxf").string());
+    const auto drawing = cad::embedded::ReadDrawing(
+        lumo::test::TestDrawing("r2013_odafamily_attribs__qcad_flange.dxf").string());
     Scene scene;
-    ASSERT_TRUE(SceneBuilder(document).buildModelSpace(scene));
+    ASSERT_TRUE(SceneBuilder(drawing).buildModelSpace(scene));
     ASSERT_GT(scene.items().size(), 200u);
     // 4 pixels a unit, (0, 0) at the centre of 400 x 400.
     const Affine view{4.0, 0.0, 0.0, -4.0, 200.0, 200.0};
@@ -271,9 +272,9 @@ TEST(RenderCorpus, EveryReadableDrawingBuilds)
             notFound += std::string(" ") + file;
             continue;
         }
-        const auto document = dxf::Document::load(path.string());
+        const auto drawing = cad::embedded::ReadDrawing(path.string());
         Scene scene;
-        ASSERT_TRUE(SceneBuilder(document).buildModelSpace(scene));
+        ASSERT_TRUE(SceneBuilder(drawing).buildModelSpace(scene));
         EXPECT_FALSE(scene.isEmpty());
         const Box& e = scene.extents();
         EXPECT_TRUE(std::isfinite(e.minX) && std::isfinite(e.maxY));

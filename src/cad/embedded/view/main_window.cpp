@@ -2,7 +2,6 @@
 
 #include "cad/embedded/drawing_file.h"
 #include "cad/embedded/view/scene_builder.h"
-#include "dxf/document.h"
 
 #include <QAction>
 #include <QApplication>
@@ -39,7 +38,7 @@ constexpr int kRecentMax = 8;
 // that the window stays responsive and the designer can give up waiting.
 struct OpenJob {
     std::atomic<bool> cancel{false};
-    std::unique_ptr<dxf::Document> document;
+    cad::embedded::DrawingReader drawing;
     std::shared_ptr<Scene> scene;
     QString error;
 };
@@ -48,18 +47,18 @@ void runOpenJob(OpenJob& job, const std::string& path,
                 const std::function<void(std::size_t, std::size_t)>& progress)
 {
     try {
-        auto document = std::make_unique<dxf::Document>(dxf::Document::load(path));
+        auto drawing = cad::embedded::ReadDrawing(path);
         auto scene = std::make_shared<Scene>();
-        SceneBuilder builder(*document);
+        SceneBuilder builder(drawing);
         const bool complete = builder.buildModelSpace(*scene, [&](std::size_t done, std::size_t total) {
             progress(done, total);
             return !job.cancel.load();
         });
         if (complete) {
-            job.document = std::move(document);
+            job.drawing = std::move(drawing);
             job.scene = std::move(scene);
         }
-    } catch (const dxf::DxfError& e) {
+    } catch (const cad::embedded::DrawingReadError& e) {
         job.error = e.line() > 0
             ? QStringLiteral("%1 (wiersz %2)").arg(QString::fromStdString(e.reason())).arg(e.line())
             : QString::fromStdString(e.reason());
@@ -192,11 +191,9 @@ void MainWindow::buildDraftingButtons()
         &DrawingView::orthoToggled);
 }
 
-void MainWindow::showDocument(const dxf::Document* document, const QString& path)
+void MainWindow::showDrawing(cad::embedded::DrawingReader drawing, const QString& path)
 {
-    if (document != owned_.get())
-        owned_.reset();
-    document_ = document;
+    drawing_ = std::move(drawing);
     path_ = path;
     rebuildScene();
     view_->zoomExtents();
@@ -254,16 +251,15 @@ bool MainWindow::openDrawing(const QString& path)
     progress.close();
     if (cancelled)
         return false;
-    if (!job.error.isEmpty() || !job.document) {
+    if (!job.error.isEmpty() || !job.drawing) {
         tell(QStringLiteral("Nie można otworzyć rysunku\r\n[%1]\r\n%2")
                  .arg(QDir::toNativeSeparators(path), job.error));
         return false;
     }
-    owned_ = std::move(job.document);
-    document_ = owned_.get();
+    drawing_ = std::move(job.drawing);
     path_ = QFileInfo(path).absoluteFilePath();
     scene_ = job.scene;
-    sceneEntities_ = document_->modelSpaceCount();
+    sceneEntities_ = drawing_.modelSpaceCount();
     input_->clear();
     view_->setScene(scene_);
     view_->zoomExtents();
@@ -277,11 +273,11 @@ bool MainWindow::save()
 {
     if (saveHandler_)
         return saveHandler_(QString());
-    if (!document_)
+    if (!drawing_)
         return false;
     if (path_.isEmpty()) {
         chooseAndSaveAs();
-        return !path_.isEmpty() && !document_->isModified();
+        return !path_.isEmpty() && !drawing_.modified();
     }
     return saveAs(path_);
 }
@@ -294,10 +290,10 @@ bool MainWindow::saveAs(const QString& path)
             addRecent(path);
         return saved;
     }
-    if (!document_)
+    if (!drawing_)
         return false;
     try {
-        document_->save(QFileInfo(path).absoluteFilePath().toStdString());
+        cad::embedded::WriteDrawing(drawing_, QFileInfo(path).absoluteFilePath().toStdString());
     } catch (const std::exception& e) {
         tell(QStringLiteral("Nie można zapisać rysunku\r\n[%1]\r\n%2")
                  .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(e.what())));
@@ -314,9 +310,9 @@ void MainWindow::refresh()
 {
     if (!openHandler_)
         updateTitle();
-    if (!document_)
+    if (!drawing_)
         return;
-    const std::size_t count = document_->modelSpaceCount();
+    const std::size_t count = drawing_.modelSpaceCount();
     if (count == sceneEntities_)
         return;
     if (count < sceneEntities_ || !scene_) {
@@ -325,7 +321,7 @@ void MainWindow::refresh()
     }
     // The view may still be drawing the old scene: extend a copy.
     auto scene = std::make_shared<Scene>(*scene_);
-    SceneBuilder(*document_).appendModelSpace(*scene, sceneEntities_);
+    SceneBuilder(drawing_).appendModelSpace(*scene, sceneEntities_);
     scene_ = std::move(scene);
     sceneEntities_ = count;
     view_->setScene(scene_);
@@ -340,9 +336,9 @@ void MainWindow::rebuild()
 void MainWindow::rebuildScene()
 {
     auto scene = std::make_shared<Scene>();
-    if (document_) {
-        SceneBuilder(*document_).buildModelSpace(*scene);
-        sceneEntities_ = document_->modelSpaceCount();
+    if (drawing_) {
+        SceneBuilder(drawing_).buildModelSpace(*scene);
+        sceneEntities_ = drawing_.modelSpaceCount();
     } else {
         sceneEntities_ = 0;
     }
@@ -356,10 +352,10 @@ void MainWindow::setInsertPreview(const QString& blockName, double scale)
 {
     previewBlock_ = blockName;
     previewScale_ = scale;
-    if (!document_)
+    if (!drawing_)
         return;
     auto block = std::make_shared<Scene>();
-    if (!SceneBuilder(*document_).buildBlock(*block, blockName.toStdString(), scale))
+    if (!SceneBuilder(drawing_).buildBlock(*block, blockName.toStdString(), scale))
         block.reset();
     view_->setRubberBlock(std::move(block));
 }
@@ -374,7 +370,7 @@ void MainWindow::updateTitle()
 {
     // Shown alone, the window knows its drawing's state itself.
     if (!openHandler_) {
-        modified_ = document_ && document_->isModified();
+        modified_ = drawing_.modified();
         readOnly_ = false;
     }
     const QString name = path_.isEmpty() ? QStringLiteral("bez nazwy") : QFileInfo(path_).fileName();

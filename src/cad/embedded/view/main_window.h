@@ -5,6 +5,7 @@
 // window hands opening and saving to the host.
 #pragma once
 
+#include "cad/embedded/drawing_reader.h"
 #include "cad/embedded/view/drawing_input.h"
 #include "cad/embedded/view/drawing_view.h"
 
@@ -18,10 +19,6 @@
 class QLabel;
 class QLineEdit;
 class QMenu;
-
-namespace lumo::dxf {
-class Document;
-}
 
 namespace lumo::view {
 
@@ -46,10 +43,10 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Shows a drawing kept by someone else (the host); it must outlive its
-    // showing. Null shows nothing.
-    void showDocument(const dxf::Document* document, const QString& path);
-    const dxf::Document* document() const { return document_; }
+    // Shows a drawing kept by someone else (the host). An empty reader shows
+    // nothing.
+    void showDrawing(cad::embedded::DrawingReader drawing, const QString& path);
+    const cad::embedded::DrawingReader& drawing() const { return drawing_; }
     QString path() const { return path_; }
 
     // Opens a drawing of its own (with progress and cancel for large ones).
@@ -131,8 +128,7 @@ private:
     QLabel* coordinates_ = nullptr;
     QMenu* recentMenu_ = nullptr;
 
-    std::unique_ptr<dxf::Document> owned_; // a drawing the window opened itself
-    const dxf::Document* document_ = nullptr;
+    cad::embedded::DrawingReader drawing_;
     QString path_;
     std::shared_ptr<Scene> scene_;
     std::size_t sceneEntities_ = 0; // model-space entities the scene holds

@@ -13,6 +13,8 @@
 
 namespace lumo::view {
 
+namespace ce = cad::embedded;
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -36,9 +38,9 @@ std::string upperAscii(std::string_view s)
 // depends on order (vertex lists, hatch boundaries).
 class Groups {
 public:
-    explicit Groups(std::vector<dxf::Group> groups) : g_(std::move(groups)) { }
+    explicit Groups(const std::vector<ce::DrawingGroup>& groups) : g_(groups) { }
 
-    std::optional<dxf::Group> first(int code) const
+    std::optional<ce::DrawingGroup> first(int code) const
     {
         for (const auto& group : g_)
             if (group.code == code)
@@ -67,7 +69,7 @@ public:
     // ---- cursor
     bool atEnd() const { return pos_ >= g_.size(); }
     // Moves to the next group with this code; nullopt (cursor at the end) if none.
-    std::optional<dxf::Group> next(int code)
+    std::optional<ce::DrawingGroup> next(int code)
     {
         while (pos_ < g_.size()) {
             const auto& group = g_[pos_++];
@@ -77,7 +79,7 @@ public:
         return std::nullopt;
     }
     // The next group if it has this code (the cursor moves past it), else nullopt.
-    std::optional<dxf::Group> take(int code)
+    std::optional<ce::DrawingGroup> take(int code)
     {
         if (pos_ < g_.size() && g_[pos_].code == code)
             return g_[pos_++];
@@ -97,10 +99,10 @@ public:
         const auto y = take(code + 10);
         return Vec2{x->number(), y ? y->number() : 0.0};
     }
-    const std::vector<dxf::Group>& all() const { return g_; }
+    const std::vector<ce::DrawingGroup>& all() const { return g_; }
 
 private:
-    std::vector<dxf::Group> g_;
+    const std::vector<ce::DrawingGroup>& g_;
     std::size_t pos_ = 0;
 };
 
@@ -127,18 +129,17 @@ struct Context {
 } // namespace
 
 struct SceneBuilder::Impl {
-    const dxf::Document& doc;
+    ce::DrawingReader doc;
     std::unordered_map<std::string, LayerInfo> layers;
-    std::unordered_map<std::string, std::optional<dxf::Block>> blocks;
-    std::unordered_map<std::string, std::vector<dxf::Entity>> blockEntities;
+    std::unordered_map<std::string, std::optional<ce::DrawingBlock>> blocks;
     std::unordered_set<std::string> expanding; // guards against blocks that contain themselves
     Scene* scene = nullptr;
 
-    explicit Impl(const dxf::Document& d) : doc(d)
+    explicit Impl(ce::DrawingReader d) : doc(std::move(d))
     {
         for (const auto& layer : doc.layers())
-            layers[upperAscii(layer.name())]
-                = {screenColour(layer.colour()), layer.isVisible(), layer.isFrozen()};
+            layers[upperAscii(layer.name)]
+                = {screenColour(layer.colour), layer.on && !layer.frozen, layer.frozen};
     }
 
     LayerInfo layerInfo(const std::string& upperName) const
@@ -149,26 +150,18 @@ struct SceneBuilder::Impl {
         return {aciColour(7), true, false}; // a layer missing from the table draws in white
     }
 
-    std::optional<dxf::Block> block(const std::string& name)
+    // Blocks are read once per build; the pointer stays valid while the builder lives.
+    const ce::DrawingBlock* block(const std::string& name)
     {
         const std::string key = upperAscii(name);
         auto it = blocks.find(key);
         if (it == blocks.end())
             it = blocks.emplace(key, doc.findBlock(name)).first;
-        return it->second;
-    }
-
-    const std::vector<dxf::Entity>& entitiesOf(const dxf::Block& b)
-    {
-        const std::string key = upperAscii(b.name());
-        auto it = blockEntities.find(key);
-        if (it == blockEntities.end())
-            it = blockEntities.emplace(key, b.entities()).first;
-        return it->second;
+        return it->second ? &*it->second : nullptr;
     }
 
     // Layer 0 inside a block takes the layer of the reference.
-    std::string effectiveLayer(const dxf::Entity& e, const Context& ctx) const
+    std::string effectiveLayer(const ce::DrawingEntity& e, const Context& ctx) const
     {
         std::string layer = upperAscii(e.layer());
         if (layer == "0" && !ctx.layer.empty())
@@ -178,10 +171,10 @@ struct SceneBuilder::Impl {
 
     QRgb colourOf(const Groups& g, const LayerInfo& layer, const Context& ctx) const
     {
-        const int aci = int(g.integer(62, dxf::kColourByLayer));
-        if (aci == dxf::kColourByBlock)
+        const int aci = int(g.integer(62, ce::kDrawColourByLayer));
+        if (aci == ce::kDrawColourByBlock)
             return ctx.byBlock;
-        if (aci == dxf::kColourByLayer || aci < 0 || aci > 256)
+        if (aci == ce::kDrawColourByLayer || aci < 0 || aci > 256)
             return layer.colour;
         if (const auto rgb = g.first(420))
             return qRgb(int((rgb->integer() >> 16) & 0xFF), int((rgb->integer() >> 8) & 0xFF),
@@ -198,27 +191,27 @@ struct SceneBuilder::Impl {
         scene->addCurve(mapAll(ctx.m * local, std::move(pts)), closed, colour);
     }
 
-    void entity(const dxf::Entity& e, const Context& ctx);
-    void insert(const dxf::Entity& e, const Groups& g, const std::string& layer, QRgb colour,
+    void entity(const ce::DrawingEntity& e, const Context& ctx);
+    void insert(const ce::DrawingEntity& e, const Groups& g, const std::string& layer, QRgb colour,
                 const Context& ctx);
-    void blockContent(const dxf::Block& b, const Context& ctx);
+    void blockContent(const ce::DrawingBlock& b, const Context& ctx);
     void lwpolyline(const Groups& g, const Context& ctx, QRgb colour);
-    void polyline(const dxf::Entity& e, const Groups& g, const Context& ctx, QRgb colour);
+    void polyline(const ce::DrawingEntity& e, const Groups& g, const Context& ctx, QRgb colour);
     void hatch(Groups& g, const Context& ctx, QRgb colour);
     void spline(const Groups& g, const Context& ctx, QRgb colour);
-    void text(const dxf::Entity& e, const Groups& g, const Context& ctx, QRgb colour, bool showTag);
-    void mtext(const dxf::Entity& e, const Groups& g, const Context& ctx, QRgb colour);
+    void text(const ce::DrawingEntity& e, const Groups& g, const Context& ctx, QRgb colour, bool showTag);
+    void mtext(const ce::DrawingEntity& e, const Groups& g, const Context& ctx, QRgb colour);
     void addText(const Context& ctx, const Affine& ocs, TextItem t, QRgb colour);
 };
 
-void SceneBuilder::Impl::entity(const dxf::Entity& e, const Context& ctx)
+void SceneBuilder::Impl::entity(const ce::DrawingEntity& e, const Context& ctx)
 {
     Groups g(e.groups());
     if (g.integer(60) == 1)
         return; // invisible
     const std::string layerName = effectiveLayer(e, ctx);
     const LayerInfo layer = layerInfo(layerName);
-    const std::string type = e.typeName();
+    const std::string& type = e.type();
     if (!layer.visible && type != "INSERT")
         return;
     const QRgb colour = colourOf(g, layer, ctx);
@@ -271,7 +264,7 @@ void SceneBuilder::Impl::entity(const dxf::Entity& e, const Context& ctx)
         text(e, g, ctx, colour, false);
     } else if (type == "ATTDEF") {
         // Outside blocks a definition shows its tag; inside, only constant ones show (their value).
-        if (ctx.layer.empty() || (g.integer(70) & dxf::kAttConstant))
+        if (ctx.layer.empty() || (g.integer(70) & ce::kDrawAttConstant))
             text(e, g, ctx, colour, ctx.layer.empty());
     } else if (type == "MTEXT") {
         mtext(e, g, ctx, colour);
@@ -298,7 +291,7 @@ void SceneBuilder::Impl::entity(const dxf::Entity& e, const Context& ctx)
     // Infinite lines, 3D solids, images and viewports have no outline here.
 }
 
-void SceneBuilder::Impl::insert(const dxf::Entity& e, const Groups& g, const std::string& layerName,
+void SceneBuilder::Impl::insert(const ce::DrawingEntity& e, const Groups& g, const std::string& layerName,
                                 QRgb colour, const Context& ctx)
 {
     // A frozen reference hides all of the block; one on a switched-off
@@ -312,7 +305,7 @@ void SceneBuilder::Impl::insert(const dxf::Entity& e, const Groups& g, const std
     const std::string name = e.text(2);
     const auto b = block(name);
     if (b && ctx.depth < kMaxNesting && !expanding.contains(upperAscii(name))) {
-        const dxf::Point base = b->basePoint();
+        const Vec2 base{b->baseX, b->baseY};
         const Vec2 at = g.point(10);
         const double sx = g.number(41, 1.0), sy = g.number(42, 1.0);
         const double rotation = radians(g.number(50));
@@ -331,10 +324,10 @@ void SceneBuilder::Impl::insert(const dxf::Entity& e, const Groups& g, const std
         expanding.erase(upperAscii(name));
     }
     for (const auto& child : e.children()) {
-        if (child.typeName() != "ATTRIB")
+        if (child.type() != "ATTRIB")
             continue;
         Groups cg(child.groups());
-        if (cg.integer(70) & dxf::kAttInvisible || cg.integer(60) == 1)
+        if (cg.integer(70) & ce::kDrawAttInvisible || cg.integer(60) == 1)
             continue;
         const std::string childLayer = effectiveLayer(child, ctx);
         const LayerInfo info = layerInfo(childLayer);
@@ -344,9 +337,9 @@ void SceneBuilder::Impl::insert(const dxf::Entity& e, const Groups& g, const std
     }
 }
 
-void SceneBuilder::Impl::blockContent(const dxf::Block& b, const Context& ctx)
+void SceneBuilder::Impl::blockContent(const ce::DrawingBlock& b, const Context& ctx)
 {
-    for (const auto& e : entitiesOf(b))
+    for (const auto& e : b.entities)
         entity(e, ctx);
 }
 
@@ -368,14 +361,15 @@ void SceneBuilder::Impl::lwpolyline(const Groups& g, const Context& ctx, QRgb co
     path(ctx, ocsOf(g), bulgePolyline(v, bulges, closed), closed, colour);
 }
 
-void SceneBuilder::Impl::polyline(const dxf::Entity& e, const Groups& g, const Context& ctx, QRgb colour)
+void SceneBuilder::Impl::polyline(const ce::DrawingEntity& e, const Groups& g, const Context& ctx,
+                                  QRgb colour)
 {
     const int flags = int(g.integer(70));
     std::vector<Vec2> v;
     std::vector<double> bulges;
     std::vector<std::array<int, 4>> faces;
     for (const auto& child : e.children()) {
-        if (child.typeName() != "VERTEX")
+        if (child.type() != "VERTEX")
             continue;
         Groups vg(child.groups());
         const int vflags = int(vg.integer(70));
@@ -581,11 +575,11 @@ void SceneBuilder::Impl::addText(const Context& ctx, const Affine& ocs, TextItem
     scene->addText(std::move(t), colour);
 }
 
-void SceneBuilder::Impl::text(const dxf::Entity& e, const Groups& g, const Context& ctx, QRgb colour,
+void SceneBuilder::Impl::text(const ce::DrawingEntity& e, const Groups& g, const Context& ctx, QRgb colour,
                               bool showTag)
 {
     TextItem t;
-    const std::string type = e.typeName();
+    const std::string& type = e.type();
     const bool attribute = type == "ATTRIB" || type == "ATTDEF";
     t.text = plainText(QString::fromStdString(showTag ? e.text(2) : e.text(1)));
     t.height = g.number(40, 1.0);
@@ -615,7 +609,7 @@ void SceneBuilder::Impl::text(const dxf::Entity& e, const Groups& g, const Conte
     addText(ctx, ocsOf(g), std::move(t), colour);
 }
 
-void SceneBuilder::Impl::mtext(const dxf::Entity& e, const Groups& g, const Context& ctx, QRgb colour)
+void SceneBuilder::Impl::mtext(const ce::DrawingEntity& e, const Groups& g, const Context& ctx, QRgb colour)
 {
     (void)e;
     std::string raw;
@@ -642,22 +636,25 @@ void SceneBuilder::Impl::mtext(const dxf::Entity& e, const Groups& g, const Cont
     addText(ctx, g.has(11) && !g.has(50) ? Affine{} : ocsOf(g), std::move(t), colour);
 }
 
-SceneBuilder::SceneBuilder(const dxf::Document& document) : d_(std::make_unique<Impl>(document)) { }
+SceneBuilder::SceneBuilder(ce::DrawingReader drawing) : d_(std::make_unique<Impl>(std::move(drawing))) { }
 SceneBuilder::~SceneBuilder() = default;
 
 bool SceneBuilder::buildModelSpace(Scene& scene, const Progress& progress)
 {
     scene.clear();
     d_->scene = &scene;
-    const auto entities = d_->doc.modelSpace();
+    const std::size_t total = d_->doc.modelSpaceCount();
     const Context top{{}, aciColour(7), {}, 0};
-    for (std::size_t i = 0; i < entities.size(); ++i) {
-        if (progress && (i % 2048) == 0 && !progress(i, entities.size()))
+    const bool complete = d_->doc.forEachModelSpace(0, [&](std::size_t i, const ce::DrawingEntity& e) {
+        if (progress && (i % 2048) == 0 && !progress(i, total))
             return false;
-        d_->entity(entities[i], top);
-    }
+        d_->entity(e, top);
+        return true;
+    });
+    if (!complete)
+        return false;
     if (progress)
-        progress(entities.size(), entities.size());
+        progress(total, total);
     scene.finish();
     return true;
 }
@@ -665,10 +662,11 @@ bool SceneBuilder::buildModelSpace(Scene& scene, const Progress& progress)
 void SceneBuilder::appendModelSpace(Scene& scene, std::size_t first)
 {
     d_->scene = &scene;
-    const auto entities = d_->doc.modelSpace();
     const Context top{{}, aciColour(7), {}, 0};
-    for (std::size_t i = first; i < entities.size(); ++i)
-        d_->entity(entities[i], top);
+    d_->doc.forEachModelSpace(first, [&](std::size_t, const ce::DrawingEntity& e) {
+        d_->entity(e, top);
+        return true;
+    });
     scene.finish();
 }
 
@@ -679,7 +677,7 @@ bool SceneBuilder::buildBlock(Scene& scene, std::string_view name, double scale)
     const auto b = d_->block(std::string(name));
     if (!b)
         return false;
-    const dxf::Point base = b->basePoint();
+    const Vec2 base{b->baseX, b->baseY};
     const Context ctx{Affine::scaling(scale, scale) * Affine::translation(-base.x, -base.y), aciColour(7),
                       "0", 1};
     d_->blockContent(*b, ctx);

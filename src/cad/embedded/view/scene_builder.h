@@ -1,4 +1,4 @@
-// Turns a DXF drawing's model space into a Scene: what real drawings hold
+// Turns a drawing's model space into a Scene: what real drawings hold
 // (lines, polylines with bulges, circles, arcs, ellipses, splines, points,
 // solids, texts, multi-line texts, hatches as outlines, nested block
 // references with their attributes), coloured by entity and layer, without
@@ -7,7 +7,7 @@
 
 #include "cad/embedded/view/scene.h"
 #include "cad/embedded/view/scene_text.h"
-#include "dxf/document.h"
+#include "cad/embedded/drawing_reader.h"
 
 #include <functional>
 #include <memory>
@@ -17,7 +17,7 @@ namespace lumo::view {
 
 class SceneBuilder {
 public:
-    explicit SceneBuilder(const dxf::Document& document);
+    explicit SceneBuilder(cad::embedded::DrawingReader drawing);
     ~SceneBuilder();
     SceneBuilder(const SceneBuilder&) = delete;
     SceneBuilder& operator=(const SceneBuilder&) = delete;

@@ -3,8 +3,6 @@
 #include <QLineEdit>
 #include <QLocale>
 
-#include "dxf/document.h"
-
 #include <cmath>
 
 namespace lumo::view {
@@ -56,8 +54,8 @@ ce::InputAnswer WindowInputSource::wait(const ce::InputRequest& request)
     if (!window_->isVisible())
         window_->show();
     // Entities edited in place show too, where a rebuild costs little.
-    const auto* drawing = window_->document();
-    if (drawing && drawing->modelSpaceCount() < kRebuildOnWaitLimit)
+    const auto& drawing = window_->drawing();
+    if (drawing && drawing.modelSpaceCount() < kRebuildOnWaitLimit)
         window_->rebuild();
     else
         window_->refresh();
@@ -146,8 +144,8 @@ void HostWindow::showWhenVisible()
 
 void HostWindow::showDocument()
 {
-    if (host_->drawing() != window_->document())
-        window_->showDocument(host_->drawing(), QString::fromStdString(host_->drawingPath()));
+    if (const auto drawing = host_->drawing(); !(drawing == window_->drawing()))
+        window_->showDrawing(drawing, QString::fromStdString(host_->drawingPath()));
     else
         window_->setDrawingPath(QString::fromStdString(host_->drawingPath()));
     window_->setDrawingState(host_->modified(), host_->readOnly());

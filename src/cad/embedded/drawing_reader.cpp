@@ -1,0 +1,135 @@
+#include "cad/embedded/drawing_reader.h"
+
+#include "dxf/document.h"
+
+namespace lumo::cad::embedded {
+
+double DrawingGroup::number() const
+{
+    return dxf::Group{code, value}.number();
+}
+
+long long DrawingGroup::integer() const
+{
+    return dxf::Group{code, value}.integer();
+}
+
+std::string DrawingEntity::text(int code) const
+{
+    for (const auto& group : groups_)
+        if (group.code == code)
+            return doc_ ? doc_->decode(group.value) : std::string(group.value);
+    return {};
+}
+
+struct EntityMaker {
+    static DrawingEntity make(const dxf::Document& doc, const dxf::Entity& e)
+    {
+        DrawingEntity out;
+        out.doc_ = &doc;
+        out.type_ = e.typeName();
+        out.layer_ = e.layer();
+        const std::size_t count = e.groupCount();
+        out.groups_.reserve(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            const dxf::Group group = e.group(i);
+            out.groups_.push_back({group.code, group.value});
+        }
+        // Records of their own follow block references (attributes) and
+        // polylines (vertices).
+        if (out.type_ == "INSERT" || out.type_ == "POLYLINE")
+            for (const auto& child : e.children())
+                out.children_.push_back(make(doc, child));
+        return out;
+    }
+};
+
+DrawingReadError::DrawingReadError(std::string reason, std::size_t line)
+    : std::runtime_error(reason), reason_(std::move(reason)), line_(line)
+{
+}
+
+DrawingReader::DrawingReader(std::shared_ptr<const dxf::Document> document,
+                             std::shared_ptr<const std::uint64_t> serial)
+    : doc_(std::move(document)), serial_(std::move(serial))
+{
+}
+
+DrawingReader DrawingReader::Borrowed(const dxf::Document& document)
+{
+    return DrawingReader(std::shared_ptr<const dxf::Document>(&document, [](const dxf::Document*) {}));
+}
+
+std::size_t DrawingReader::modelSpaceCount() const
+{
+    return doc_ ? doc_->modelSpaceCount() : 0;
+}
+
+bool DrawingReader::forEachModelSpace(
+    std::size_t first, const std::function<bool(std::size_t, const DrawingEntity&)>& each) const
+{
+    if (!doc_)
+        return true;
+    const auto entities = doc_->modelSpace();
+    for (std::size_t i = first; i < entities.size(); ++i)
+        if (!each(i, EntityMaker::make(*doc_, entities[i])))
+            return false;
+    return true;
+}
+
+std::optional<DrawingBlock> DrawingReader::findBlock(std::string_view name) const
+{
+    if (!doc_)
+        return std::nullopt;
+    const auto block = doc_->findBlock(name);
+    if (!block)
+        return std::nullopt;
+    DrawingBlock out;
+    out.name = block->name();
+    const dxf::Point base = block->basePoint();
+    out.baseX = base.x;
+    out.baseY = base.y;
+    const auto entities = block->entities();
+    out.entities.reserve(entities.size());
+    for (const auto& e : entities)
+        out.entities.push_back(EntityMaker::make(*doc_, e));
+    return out;
+}
+
+std::vector<DrawingLayer> DrawingReader::layers() const
+{
+    std::vector<DrawingLayer> out;
+    if (!doc_)
+        return out;
+    for (const auto& layer : doc_->layers())
+        out.push_back({layer.name(), layer.colour(), layer.isOn(), layer.isFrozen()});
+    return out;
+}
+
+std::string DrawingReader::decode(std::string_view raw) const
+{
+    return doc_ ? doc_->decode(raw) : std::string(raw);
+}
+
+bool DrawingReader::modified() const
+{
+    return doc_ && doc_->isModified();
+}
+
+DrawingReader ReadDrawing(const std::string& path)
+{
+    try {
+        return DrawingReader(std::make_shared<const dxf::Document>(dxf::Document::load(path)));
+    } catch (const dxf::DxfError& e) {
+        throw DrawingReadError(e.reason(), e.line());
+    }
+}
+
+void WriteDrawing(const DrawingReader& drawing, const std::string& path)
+{
+    if (!drawing.doc_)
+        throw std::runtime_error("no drawing to write");
+    drawing.doc_->save(path);
+}
+
+} // namespace lumo::cad::embedded
