@@ -2,7 +2,6 @@
 
 #include "cad/embedded/view/renderer.h"
 #include "cad/embedded/view/scene_builder.h"
-#include "dxf/document.h"
 
 #include <QFileInfo>
 #include <QPainter>
@@ -10,21 +9,20 @@
 
 #include <algorithm>
 #include <memory>
-#include <optional>
 
 namespace lumo::view {
 
 namespace {
 
-// The block's drawing read from its file; nullopt when it cannot be read.
-std::optional<dxf::Document> readBlockDrawing(const QString& path)
+// The block's drawing read from its file; empty when it cannot be read.
+cad::embedded::DrawingReader readBlockDrawing(const QString& path)
 {
     if (!QFileInfo(path).isFile())
-        return std::nullopt;
+        return {};
     try {
-        return dxf::Document::load(QFileInfo(path).absoluteFilePath().toStdString());
+        return cad::embedded::ReadDrawing(QFileInfo(path).absoluteFilePath().toStdString());
     } catch (const std::exception&) {
-        return std::nullopt;
+        return {};
     }
 }
 
@@ -32,11 +30,11 @@ std::optional<dxf::Document> readBlockDrawing(const QString& path)
 
 QIcon blockIcon(const QString& path, int size)
 {
-    const std::optional<dxf::Document> document = readBlockDrawing(path);
-    if (!document)
+    const auto drawing = readBlockDrawing(path);
+    if (!drawing)
         return {};
     Scene scene;
-    SceneBuilder(*document).buildModelSpace(scene);
+    SceneBuilder(drawing).buildModelSpace(scene);
     const Box box = scene.extents();
     if (box.isEmpty())
         return {};
