@@ -78,19 +78,3 @@ TEST(DxfText, WritesTheDrawingsEncoding)
     }
 }
 
-TEST(DxfText, NamesMatchWithoutRegardToCase)
-{
-    EXPECT_TRUE(sameName("Sygnały", "SYGNAŁY"));
-    EXPECT_TRUE(sameName("żółć", "ŻÓŁĆ"));
-    EXPECT_TRUE(sameName("Привет", "ПРИВЕТ"));
-    EXPECT_FALSE(sameName("Sygnal", "Sygnał"));
-    EXPECT_TRUE(wildcardMatch("s-*", "S-3wp"));
-    EXPECT_TRUE(wildcardMatch("x,S-?wp", "S-3WP"));
-    EXPECT_TRUE(wildcardMatch("?ółw", "żółw"));
-    EXPECT_TRUE(wildcardMatch("*ÓŁW", "żółw"));
-    EXPECT_FALSE(wildcardMatch("*ółw", "żółwie"));
-    EXPECT_TRUE(wildcardMatch("*ółw*", "żółwie"));
-    EXPECT_FALSE(wildcardMatch("żół*", "żó"));
-    EXPECT_FALSE(wildcardMatch("S-?", "S-3wp"));
-    EXPECT_TRUE(wildcardMatch("*", ""));
-}

@@ -24,25 +24,5 @@ TEST(Suite, SuiteFolderIsTwoFoldersAboveTheProgram)
             << c.key.toStdString() << " " << c.programFolder.toStdString();
 }
 
-TEST(Suite, SubfolderTable)
-{
-    struct Case {
-        int kind;
-        QString expected;
-    };
-    const Case cases[] = {
-        // The two the program uses, and the ends of the table.
-        {0, "D:\\Suite\\aZasoby"},
-        {12, "D:\\Suite\\aZasoby\\Sygnalizacja\\Sygnalizatory"},
-        {26, ""},
-        {-1, ""},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(GetSuiteSubfolder("D:\\Suite", c.kind), c.expected) << c.kind;
-    EXPECT_EQ(GetSuiteSubfolder("D:\\Suite\\", kSubfolderSygnalizatory),
-              "D:\\Suite\\aZasoby\\Sygnalizacja\\Sygnalizatory");
-    EXPECT_EQ(GetSuiteSubfolder("Brak\\Brak", kSubfolderUlic), "Brak\\Brak\\Ulic");
-}
-
 } // namespace
 } // namespace lumo

@@ -24,16 +24,6 @@ TEST(SetListPoz, GivesThePositionInTheSymbolsOwnList)
     }
 }
 
-TEST(SetListPoz, KnowsEverySymbolOfTheThreeLists)
-{
-    for (const auto* list : {&VehicleTypes(), &TramTypes(), &PedestrianTypes()}) {
-        for (std::size_t i = 0; i < list->size(); ++i) {
-            QString symbol = (*list)[i].symbol.toUpper();
-            EXPECT_EQ(SetListPoz(symbol), static_cast<short>(i)) << symbol.toStdString();
-        }
-    }
-}
-
 TEST(BuildSignalLabel, BuildsTheDesignationFromItsParts)
 {
     struct Case {

@@ -6,24 +6,6 @@
 namespace lumo {
 namespace {
 
-TEST(Text, TrimBlanksRemovesOnlySpaces)
-{
-    EXPECT_EQ(TrimBlanks("  a b  "), "a b");
-    EXPECT_EQ(TrimBlanks("\ta\t"), "\ta\t");
-    EXPECT_EQ(TrimBlanks("   "), "");
-    EXPECT_EQ(TrimLeftBlanks("  a "), "a ");
-    EXPECT_EQ(TrimRightBlanks("  a "), "  a");
-}
-
-TEST(Text, InStrRevChr)
-{
-    EXPECT_EQ(InStrRevChr("a\\b\\c", "\\"), 4);
-    EXPECT_EQ(InStrRevChr("\\", "\\"), 1);
-    EXPECT_EQ(InStrRevChr("abc", "x"), 0);
-    EXPECT_EQ(InStrRevChr("", "a"), 0);
-    EXPECT_EQ(InStrRevChr("aaa", "aa"), 0);
-}
-
 TEST(Text, ReplaceAllText)
 {
     struct Case {

@@ -42,24 +42,5 @@ TEST(Widgets, FillComboFromArrayRunsTheRuleOnceForTheShownItem)
     EXPECT_EQ(changes, std::vector<int>{0});
 }
 
-TEST(Widgets, SetWindowOnTopKeepsPlaceAndShowsTheWindow)
-{
-    QWidget form;
-    form.setGeometry(120, 130, 200, 100);
-    form.show();
-    const QRect before = form.geometry();
-
-    SetWindowOnTop(&form, true);
-    EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(form.geometry(), before);
-    EXPECT_FALSE(form.testAttribute(Qt::WA_ShowWithoutActivating));
-
-    SetWindowOnTop(&form, false);
-    EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(form.geometry(), before);
-}
-
 } // namespace
 } // namespace lumo
