@@ -150,6 +150,12 @@ int RunWorkplace(Dialogs& dialogs, const QString& programFolder, const QString& 
     while (next) {
         const QStringList args = *next;
         next.reset();
+        // The host makes the whole run one step to undo.
+        const auto hostNow
+            = [&provider] { return provider.hostWindow() ? provider.hostWindow()->host() : nullptr; };
+        const auto before = hostNow();
+        if (before)
+            before->beginRun();
         {
             Program program(dialogs, programFolder, provider);
             program.startup.registryFile = registryFile;
@@ -159,6 +165,10 @@ int RunWorkplace(Dialogs& dialogs, const QString& programFolder, const QString& 
             program.run(args);
             running = nullptr;
         }
+        if (before && before != hostNow())
+            before->endRun();
+        if (const auto after = hostNow())
+            after->endRun();
         view::HostWindow* hostWindow = provider.hostWindow();
         if (!stayOpen || windowClosed || !hostWindow || !hostWindow->window()->isVisible())
             break;

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QSettings>
@@ -25,6 +26,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <cstdlib>
 
@@ -296,9 +299,16 @@ int CountHeads(const std::string& drawing)
     return heads;
 }
 
+std::string FileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 // After a run the window stays with the result; a click in its palette
 // starts the next run on the same host and drawing, the palette shut while
-// it runs; closing the window ends the program.
+// it runs; Ctrl+Z takes the whole second run back (on disk too) and Ctrl+Y
+// puts it again; closing the window ends the program.
 TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
 {
     TempSuite suite;
@@ -319,10 +329,13 @@ TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
     int headsAfterFirstRun = -1;
     bool iconDrawn = false;
     bool shutWhileRunning = false;
+    std::string afterFirstRun, afterSecondRun, undone, redone;
     QTimer scenario;
+    bool undoWhileRunning = false;
     QObject::connect(&scenario, &QTimer::timeout, [&] {
         if (designer.runsFinished == 1 && headsAfterFirstRun < 0 && !frmMainVisible()) {
             headsAfterFirstRun = CountHeads(drawing);
+            afterFirstRun = FileBytes(drawing);
             auto* window = provider.hostWindow()->window();
             ASSERT_TRUE(window->isVisible());
             auto* palette = window->findChild<view::ToolPalette*>();
@@ -335,9 +348,22 @@ TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
             QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(tool).center());
         } else if (designer.runsFinished == 1 && frmMainVisible()) {
             shutWhileRunning = !provider.hostWindow()->window()->findChild<view::ToolPalette*>()->isEnabled();
+            undoWhileRunning |= provider.hostWindow()->window()->undoAction()->isEnabled();
         } else if (designer.runsFinished == 2 && !frmMainVisible()) {
+            auto* window = provider.hostWindow()->window();
+            if (!window->undoAction()->isEnabled())
+                return; // the run is still ending
             scenario.stop();
-            provider.hostWindow()->window()->close();
+            afterSecondRun = FileBytes(drawing);
+            window->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+            // Typed where the designer types, on the prompt line.
+            window->promptEdit()->setFocus();
+            QTest::keyClick(window->promptEdit(), Qt::Key_Z, Qt::ControlModifier);
+            undone = FileBytes(drawing);
+            QTest::keyClick(window->promptEdit(), Qt::Key_Y, Qt::ControlModifier);
+            redone = FileBytes(drawing);
+            window->close();
         }
     });
     scenario.start(20);
@@ -348,6 +374,10 @@ TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
     EXPECT_TRUE(iconDrawn);
     EXPECT_TRUE(shutWhileRunning);
     EXPECT_EQ(CountHeads(drawing), 2);
+    EXPECT_FALSE(undoWhileRunning);
+    EXPECT_NE(afterFirstRun, afterSecondRun);
+    EXPECT_TRUE(undone == afterFirstRun) << "the undone drawing differs from the one after the first run";
+    EXPECT_TRUE(redone == afterSecondRun) << "the redone drawing differs from the one after the second run";
     EXPECT_EQ(QSettings(config + QStringLiteral("/cad-window.ini"), QSettings::IniFormat).value("lastSymbol"),
               QStringLiteral("S-3wp"));
 }

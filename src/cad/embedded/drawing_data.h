@@ -69,6 +69,7 @@ struct DrawingData {
     dxf::Document doc;
     std::string path;
     std::optional<FileStamp> stamp; // the file as read or last written
+    bool restored = false; // put back by undo or redo, not yet written
     CommandLine commands;
     std::shared_ptr<InputSource> input;
     std::shared_ptr<HostListener> listener;

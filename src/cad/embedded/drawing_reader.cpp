@@ -106,6 +106,12 @@ std::vector<DrawingLayer> DrawingReader::layers() const
     return out;
 }
 
+std::string DrawingReader::currentLayer() const
+{
+    const auto layer = doc_ ? doc_->headerText("$CLAYER") : std::nullopt;
+    return layer && !layer->empty() ? *layer : "0";
+}
+
 std::string DrawingReader::decode(std::string_view raw) const
 {
     return doc_ ? doc_->decode(raw) : std::string(raw);

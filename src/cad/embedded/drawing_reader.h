@@ -111,6 +111,8 @@ public:
     // The block of this name (any case), layouts included.
     std::optional<DrawingBlock> findBlock(std::string_view name) const;
     std::vector<DrawingLayer> layers() const;
+    // The layer new entities go on ("0" when the drawing names none).
+    std::string currentLayer() const;
     // File bytes (a group's value) as UTF-8 text, escapes resolved.
     std::string decode(std::string_view raw) const;
     // Changed since it was read or last written.

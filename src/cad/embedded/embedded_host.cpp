@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -63,6 +64,9 @@ bool EmbeddedApplication::adopt(std::shared_ptr<DrawingData> data)
     data->listener = listener_;
     data->commands.setPolish(options_.polish);
     data_ = std::move(data);
+    base_.reset();
+    undo_.clear();
+    redo_.clear();
     missing_.clear();
     remember(data_->path);
     notify(HostChange::Document);
@@ -152,6 +156,7 @@ bool EmbeddedApplication::write(const std::string& path)
     const auto status = fs::status(file, ec);
     fs::create_directories(file.parent_path(), ec);
     data_->doc.save(path);
+    data_->restored = false;
     // The new file keeps the permissions the old one had.
     if (fs::exists(status))
         fs::permissions(file, status.permissions(), ec);
@@ -161,7 +166,7 @@ bool EmbeddedApplication::write(const std::string& path)
 
 bool EmbeddedApplication::save()
 {
-    if (!data_ || !data_->doc.isModified())
+    if (!modified())
         return true;
     std::string reason = WhyNotWritable(data_->path, data_->stamp);
     if (reason.empty()) {
@@ -224,6 +229,7 @@ std::shared_ptr<Document> EmbeddedApplication::activeDocument()
 {
     if (!data_)
         throw HostError("No document is open");
+    takeBase();
     return MakeDocument(data_);
 }
 
@@ -239,7 +245,7 @@ bool EmbeddedApplication::readOnly() const
 
 bool EmbeddedApplication::modified() const
 {
-    return data_ && data_->doc.isModified();
+    return data_ && (data_->doc.isModified() || data_->restored);
 }
 
 DrawingReader EmbeddedApplication::drawing() const
@@ -292,6 +298,129 @@ void EmbeddedApplication::setInput(std::shared_ptr<InputSource> input)
 std::shared_ptr<InputSource> EmbeddedApplication::input() const
 {
     return options_.input;
+}
+
+// ---------------------------------------------------------------- undo
+
+void EmbeddedApplication::takeBase()
+{
+    if (data_ && !base_)
+        base_ = std::make_shared<const std::string>(data_->doc.toString());
+}
+
+void EmbeddedApplication::closeStep()
+{
+    if (!data_ || !base_)
+        return;
+    auto after = std::make_shared<const std::string>(data_->doc.toString());
+    if (*after == *base_)
+        return;
+    undo_.push_back({base_, after});
+    redo_.clear();
+    base_ = std::move(after);
+    while (undo_.size() > kUndoSteps || (undo_.size() > 1 && historyBytes() > kUndoBytes))
+        undo_.erase(undo_.begin());
+}
+
+std::size_t EmbeddedApplication::historyBytes() const
+{
+    // Neighbouring steps share the drawing between them.
+    std::set<const std::string*> kept;
+    for (const auto* steps : {&undo_, &redo_}) {
+        for (const Step& step : *steps)
+            kept.insert({step.before.get(), step.after.get()});
+    }
+    std::size_t bytes = 0;
+    for (const std::string* text : kept)
+        bytes += text->size();
+    return bytes;
+}
+
+void EmbeddedApplication::beginRun()
+{
+    running_ = true;
+    notify(HostChange::Document);
+}
+
+void EmbeddedApplication::endRun()
+{
+    running_ = false;
+    closeStep();
+    notify(HostChange::Document);
+}
+
+bool EmbeddedApplication::canUndo() const
+{
+    return !running_ && data_ && !data_->commands.isWaiting() && !undo_.empty();
+}
+
+bool EmbeddedApplication::canRedo() const
+{
+    return !running_ && data_ && !data_->commands.isWaiting() && !redo_.empty();
+}
+
+bool EmbeddedApplication::restore(const std::shared_ptr<const std::string>& text)
+{
+    try {
+        data_->doc = dxf::Document::fromMemory(*text);
+    } catch (const std::exception& e) {
+        report(std::string("Nie można cofnąć zmian rysunku: ") + e.what());
+        return false;
+    }
+    // Entities kept in selections belonged to the drawing as it was.
+    data_->selections.clear();
+    data_->restored = true;
+    ++data_->serial;
+    base_ = text;
+    // Kept unsaved when the designer says so: the drawing stays changed.
+    save();
+    return true;
+}
+
+bool EmbeddedApplication::undo()
+{
+    if (!canUndo())
+        return false;
+    const Step step = undo_.back();
+    if (!restore(step.before))
+        return false;
+    undo_.pop_back();
+    redo_.push_back(step);
+    notify(HostChange::Document);
+    return true;
+}
+
+bool EmbeddedApplication::redo()
+{
+    if (!canRedo())
+        return false;
+    const Step step = redo_.back();
+    if (!restore(step.after))
+        return false;
+    redo_.pop_back();
+    undo_.push_back(step);
+    notify(HostChange::Document);
+    return true;
+}
+
+bool EmbeddedApplication::saveLayerStates(const std::vector<LayerState>& states)
+{
+    if (!data_ || running_ || data_->commands.isWaiting())
+        return false;
+    takeBase();
+    for (const LayerState& state : states) {
+        auto layer = data_->doc.findLayer(state.name);
+        if (!layer)
+            continue;
+        if (layer->isOn() != state.on)
+            layer->setOn(state.on);
+        if (layer->isFrozen() != state.frozen)
+            layer->setFrozen(state.frozen);
+    }
+    closeStep();
+    const bool saved = save();
+    notify(HostChange::Document);
+    return saved;
 }
 
 // ---------------------------------------------------------------- provider

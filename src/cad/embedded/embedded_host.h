@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace lumo::cad::embedded {
 
@@ -111,7 +112,35 @@ public:
     void setInput(std::shared_ptr<InputSource> input);
     std::shared_ptr<InputSource> input() const;
 
+    // Undo and redo, a whole placement run or one edit of the designer a
+    // step. The host takes the drawing as it is before a run's first look
+    // at it and after the run; undo puts the drawing back as it was before
+    // the step and saves it the usual way. Neither while a run is on or a
+    // command waits. Opening another drawing forgets the steps.
+    void beginRun();
+    void endRun();
+    bool canUndo() const;
+    bool canRedo() const;
+    bool undo();
+    bool redo();
+    // On/off and frozen of the drawing's layers written into it and saved,
+    // one step to undo; layers the drawing lacks are left out.
+    struct LayerState {
+        std::string name;
+        bool on = true;
+        bool frozen = false;
+    };
+    bool saveLayerStates(const std::vector<LayerState>& states);
+
 private:
+    struct Step {
+        std::shared_ptr<const std::string> before, after;
+    };
+    void takeBase();
+    void closeStep();
+    std::size_t historyBytes() const;
+    bool restore(const std::shared_ptr<const std::string>& text);
+
     bool adopt(std::shared_ptr<DrawingData> data);
     bool write(const std::string& path);
     void remember(const std::string& path) const;
@@ -124,7 +153,16 @@ private:
     std::string missing_;
     std::function<void()> raise_;
     bool visible_ = false;
+    // The drawing as at the last step's end (null until first needed).
+    std::shared_ptr<const std::string> base_;
+    std::vector<Step> undo_, redo_;
+    bool running_ = false;
 };
+
+// How many steps the host can undo, and how many bytes of drawings it keeps
+// for them at most (the last step is kept whatever its size).
+inline constexpr std::size_t kUndoSteps = 20;
+inline constexpr std::size_t kUndoBytes = std::size_t(512) << 20;
 
 // Attaches to the host this provider started (while it lives), or starts one.
 class EmbeddedHostProvider : public HostProvider {

@@ -4,11 +4,16 @@
 // interface the program uses.
 #include "cad/embedded/embedded_host.h"
 #include "cad/embedded/view/window_input.h"
+#include "dxf/document.h"
+
+#include <QAction>
 
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -259,6 +264,51 @@ TEST(WindowedHostProvider, TheWindowAnswersUnlessAScriptDoes)
         EXPECT_TRUE(provider.hostWindow()->window()->isVisible());
         EXPECT_TRUE(provider.hostWindow()->window()->drawing() == host->drawing());
     }
+}
+
+// The layers panel switches a layer off for the view only; saving writes
+// the switch into the drawing as one step that undo takes back.
+TEST(LayersPanel, SwitchesShowOnlyUntilSavedAndUndoTakesTheSaveBack)
+{
+    QTemporaryDir folder;
+    const std::string path = folder.filePath(QStringLiteral("warstwy.dxf")).toStdString();
+    {
+        auto drawing = dxf::Document::create();
+        drawing.addLayer("ULICE", 5);
+        drawing.addEntity("LINE", "0", {{10, "0"}, {20, "0"}, {30, "0"}, {11, "10"}, {21, "0"}, {31, "0"}});
+        drawing.addEntity("LINE", "ULICE",
+                          {{10, "0"}, {20, "5"}, {30, "0"}, {11, "10"}, {21, "5"}, {31, "0"}});
+        drawing.save(path);
+    }
+    const auto layerOnInFile = [&] { return dxf::Document::load(path).findLayer("ULICE")->isOn(); };
+    ce::EmbeddedHostOptions options;
+    options.drawing = path;
+    auto host = std::make_shared<ce::EmbeddedApplication>(options);
+    HostWindow hostWindow(host);
+    MainWindow* window = hostWindow.window();
+    LayersPanel* panel = window->layersPanel();
+    const auto items = [&] { return window->view()->scene()->items().size(); };
+    const std::size_t bothLines = items();
+    const auto listed = panel->list()->findItems(QStringLiteral("ULICE"), Qt::MatchExactly);
+    ASSERT_EQ(listed.size(), 1);
+    EXPECT_TRUE(panel->currentLabel()->text().endsWith(QStringLiteral(": 0")));
+
+    listed[0]->setCheckState(LayersPanel::OnColumn, Qt::Unchecked);
+    EXPECT_LT(items(), bothLines);
+    EXPECT_FALSE(host->modified());
+    EXPECT_FALSE(window->undoAction()->isEnabled());
+
+    QTest::mouseClick(panel->saveButton(), Qt::LeftButton);
+    EXPECT_FALSE(layerOnInFile());
+    EXPECT_LT(items(), bothLines);
+    ASSERT_TRUE(window->undoAction()->isEnabled());
+
+    window->undoAction()->trigger();
+    EXPECT_TRUE(layerOnInFile());
+    EXPECT_EQ(items(), bothLines);
+    EXPECT_EQ(panel->list()->findItems(QStringLiteral("ULICE"), Qt::MatchExactly)[0]->checkState(
+                  LayersPanel::OnColumn),
+              Qt::Checked);
 }
 
 } // namespace

@@ -159,10 +159,31 @@ void MainWindow::buildMenus()
     QAction* quit = file->addAction(QStringLiteral("Za&kończ"), this, &QWidget::close);
     quit->setShortcut(QKeySequence::Quit);
 
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edycja"));
+    undo_ = edit->addAction(QStringLiteral("&Cofnij"));
+    undo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redo_ = edit->addAction(QStringLiteral("&Ponów"));
+    redo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    undo_->setEnabled(false);
+    redo_->setEnabled(false);
+
     QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&Widok"));
     QAction* extents = viewMenu->addAction(QStringLiteral("&Cały rysunek"), view_, &DrawingView::zoomExtents);
     extents->setShortcut(QKeySequence(Qt::Key_Home));
     extents->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+
+    layers_ = new LayersPanel(this);
+    addDockWidget(Qt::RightDockWidgetArea, layers_);
+    QAction* layers = layers_->toggleViewAction();
+    layers->setText(QStringLiteral("&Warstwy"));
+    viewMenu->addAction(layers);
+    connect(layers_, &LayersPanel::switchesChanged, this, &MainWindow::rebuildScene);
+    connect(layers_, &LayersPanel::saveRequested, this, &MainWindow::saveLayerSwitches);
+    // Another drawing: the designer's switches were meant for the one before.
+    connect(this, &MainWindow::drawingOpened, this, [this] {
+        layers_->forget();
+        layers_->showLayers(drawing_);
+    });
 }
 
 void MainWindow::buildDraftingButtons()
@@ -193,6 +214,8 @@ void MainWindow::buildDraftingButtons()
 
 void MainWindow::showDrawing(cad::embedded::DrawingReader drawing, const QString& path)
 {
+    if (!(drawing == drawing_) || path != path_)
+        layers_->forget();
     drawing_ = std::move(drawing);
     path_ = path;
     rebuildScene();
@@ -321,7 +344,10 @@ void MainWindow::refresh()
     }
     // The view may still be drawing the old scene: extend a copy.
     auto scene = std::make_shared<Scene>(*scene_);
-    SceneBuilder(drawing_).appendModelSpace(*scene, sceneEntities_);
+    SceneBuilder builder(drawing_);
+    applyLayerSwitches(builder);
+    builder.appendModelSpace(*scene, sceneEntities_);
+    layers_->showLayers(drawing_); // the new entities may have brought layers
     scene_ = std::move(scene);
     sceneEntities_ = count;
     view_->setScene(scene_);
@@ -337,15 +363,39 @@ void MainWindow::rebuildScene()
 {
     auto scene = std::make_shared<Scene>();
     if (drawing_) {
-        SceneBuilder(drawing_).buildModelSpace(*scene);
+        SceneBuilder builder(drawing_);
+        applyLayerSwitches(builder);
+        builder.buildModelSpace(*scene);
         sceneEntities_ = drawing_.modelSpaceCount();
     } else {
         sceneEntities_ = 0;
     }
+    layers_->showLayers(drawing_);
     scene_ = std::move(scene);
     view_->setScene(scene_);
     if (!previewBlock_.isEmpty())
         setInsertPreview(previewBlock_, previewScale_);
+}
+
+void MainWindow::applyLayerSwitches(SceneBuilder& builder) const
+{
+    for (const LayerSwitches& layer : layers_->switched())
+        builder.setLayerState(layer.name, layer.on, layer.frozen);
+}
+
+void MainWindow::setLayerSaveHandler(std::function<bool(const std::vector<LayerSwitches>&)> handler)
+{
+    layerSaveHandler_ = std::move(handler);
+    layers_->setSaveEnabled(bool(layerSaveHandler_));
+}
+
+void MainWindow::saveLayerSwitches()
+{
+    if (!layerSaveHandler_ || !layerSaveHandler_(layers_->switched()))
+        return;
+    // The drawing has them now.
+    layers_->forget();
+    rebuild();
 }
 
 void MainWindow::setInsertPreview(const QString& blockName, double scale)

@@ -8,6 +8,7 @@
 #include "cad/embedded/drawing_reader.h"
 #include "cad/embedded/view/drawing_input.h"
 #include "cad/embedded/view/drawing_view.h"
+#include "cad/embedded/view/layers_panel.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -16,11 +17,14 @@
 #include <memory>
 #include <optional>
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QMenu;
 
 namespace lumo::view {
+
+class SceneBuilder;
 
 enum class MissingDrawingChoice { Open, Create, Nothing };
 
@@ -87,6 +91,15 @@ public:
     void setInsertPreview(const QString& blockName, double scale);
     void clearInsertPreview();
 
+    // "Edycja": undo and redo of whoever keeps the drawing (disabled until
+    // someone enables them).
+    QAction* undoAction() const { return undo_; }
+    QAction* redoAction() const { return redo_; }
+    LayersPanel* layersPanel() const { return layers_; }
+    // Given a handler, the layers panel offers to write its switches into
+    // the drawing; true when they were written.
+    void setLayerSaveHandler(std::function<bool(const std::vector<LayerSwitches>&)> handler);
+
     DrawingView* view() const { return view_; }
     DrawingInput* input() const { return input_; }
     QLineEdit* promptEdit() const { return edit_; }
@@ -115,6 +128,8 @@ private:
     void buildMenus();
     void buildDraftingButtons();
     void rebuildScene();
+    void applyLayerSwitches(SceneBuilder& builder) const;
+    void saveLayerSwitches();
     void updateTitle();
     void addRecent(const QString& path);
     void fillRecentMenu();
@@ -127,6 +142,10 @@ private:
     QLineEdit* edit_ = nullptr;
     QLabel* coordinates_ = nullptr;
     QMenu* recentMenu_ = nullptr;
+    QAction* undo_ = nullptr;
+    QAction* redo_ = nullptr;
+    LayersPanel* layers_ = nullptr;
+    std::function<bool(const std::vector<LayerSwitches>&)> layerSaveHandler_;
 
     cad::embedded::DrawingReader drawing_;
     QString path_;

@@ -639,6 +639,15 @@ void SceneBuilder::Impl::mtext(const ce::DrawingEntity& e, const Groups& g, cons
 SceneBuilder::SceneBuilder(ce::DrawingReader drawing) : d_(std::make_unique<Impl>(std::move(drawing))) { }
 SceneBuilder::~SceneBuilder() = default;
 
+void SceneBuilder::setLayerState(std::string_view name, bool on, bool frozen)
+{
+    const std::string key = upperAscii(name);
+    LayerInfo layer = d_->layerInfo(key);
+    layer.visible = on && !frozen;
+    layer.frozen = frozen;
+    d_->layers[key] = layer;
+}
+
 bool SceneBuilder::buildModelSpace(Scene& scene, const Progress& progress)
 {
     scene.clear();

@@ -22,6 +22,10 @@ public:
     SceneBuilder(const SceneBuilder&) = delete;
     SceneBuilder& operator=(const SceneBuilder&) = delete;
 
+    // Draws a layer as if it were switched on or off and frozen or not,
+    // whatever the drawing says (the window's layer switches).
+    void setLayerState(std::string_view name, bool on, bool frozen);
+
     // Called now and then with (entities done, entities in all); returning
     // false stops the build.
     using Progress = std::function<bool(std::size_t, std::size_t)>;

@@ -1,5 +1,7 @@
 #include "cad/embedded/view/window_input.h"
 
+#include <QAction>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 
@@ -12,6 +14,26 @@ namespace ce = cad::embedded;
 namespace {
 // Above this many entities a rebuild takes long enough to be felt.
 constexpr std::size_t kRebuildOnWaitLimit = 20000;
+
+// Undo and redo typed on an empty prompt line are the drawing's, as the
+// prompt line has nothing of its own to take back then.
+class DrawingUndoOnEmptyLine : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::ShortcutOverride)
+            return false;
+        auto* edit = qobject_cast<QLineEdit*>(watched);
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QKeySequence pressed(key->keyCombination());
+        const bool undoOrRedo = pressed == QKeySequence(Qt::CTRL | Qt::Key_Z)
+            || pressed == QKeySequence(Qt::CTRL | Qt::Key_Y)
+            || pressed == QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+        // Left unaccepted, the override lets the window's shortcut run.
+        return edit && edit->text().isEmpty() && undoOrRedo;
+    }
+};
 } // namespace
 
 Question toQuestion(const ce::InputRequest& request)
@@ -96,6 +118,22 @@ HostWindow::HostWindow(std::shared_ptr<ce::EmbeddedApplication> host, bool takeI
         if (onClosed_)
             onClosed_();
     });
+    window_->promptEdit()->installEventFilter(new DrawingUndoOnEmptyLine(window_->promptEdit()));
+    // Undo and redo put back a whole drawing: it is drawn anew.
+    connect(window_->undoAction(), &QAction::triggered, this, [this] {
+        if (host_->undo())
+            window_->rebuild();
+    });
+    connect(window_->redoAction(), &QAction::triggered, this, [this] {
+        if (host_->redo())
+            window_->rebuild();
+    });
+    window_->setLayerSaveHandler([this](const std::vector<LayerSwitches>& switched) {
+        std::vector<ce::EmbeddedApplication::LayerState> states;
+        for (const LayerSwitches& layer : switched)
+            states.push_back({layer.name, layer.on, layer.frozen});
+        return host_->saveLayerStates(states);
+    });
     showDocument();
     // A drawing asked for that is not there: the designer may open another
     // or create it (a script has nobody to ask).
@@ -120,6 +158,7 @@ HostWindow::~HostWindow()
 
 void HostWindow::hostChanged(ce::HostChange change)
 {
+    showHistory();
     switch (change) {
     case ce::HostChange::Visible: showWhenVisible(); break;
     case ce::HostChange::Document: showDocument(); break;
@@ -130,6 +169,12 @@ void HostWindow::hostChanged(ce::HostChange change)
             window_->input()->showPrompt(QString::fromStdString(host_->lastPrompt()));
         break;
     }
+}
+
+void HostWindow::showHistory()
+{
+    window_->undoAction()->setEnabled(host_->canUndo());
+    window_->redoAction()->setEnabled(host_->canRedo());
 }
 
 void HostWindow::showWhenVisible()

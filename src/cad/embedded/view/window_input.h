@@ -55,6 +55,7 @@ signals:
 
 private:
     void hostChanged(cad::embedded::HostChange change);
+    void showHistory();
     void showWhenVisible();
     void showDocument();
     void followCommand();
