@@ -37,6 +37,8 @@ int Program::run(const QStringList& commandLineArgs)
 {
     m_form = std::make_unique<frmMain>(m_context, m_provider);
     m_form->placement().setOnTopFlag(descriptionOnTop);
+    if (pushButtonsAtStart)
+        m_form->tickPushButtonsAtLoad();
     m_pushButtons = std::make_unique<PushButtonStage>(m_context, *m_form, GetVersionText());
     m_form->Form_Load(commandLineArgs, GetVersionText());
     if (!m_ended) {

@@ -51,6 +51,8 @@ public:
     cad::HostSession host;
     // The description form's on-top toggle, kept for the whole run.
     bool descriptionOnTop = false;
+    // The run places push buttons after its head ("Ustaw przyciski" ticked).
+    bool pushButtonsAtStart = false;
 
 private:
     Dialogs& m_dialogs;

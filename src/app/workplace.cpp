@@ -25,6 +25,11 @@ namespace {
 
 const QString kLastSymbolKey = QStringLiteral("lastSymbol");
 
+// Push buttons belong to a pedestrian head: "Przycisk" starts the run of one
+// with "Ustaw przyciski" ticked, and the detector form follows its description.
+const QString kPushButtonTool = QStringLiteral("Przycisk");
+const QString kPushButtonHead = QStringLiteral("S-5");
+
 struct SymbolGroup {
     QString title;
     std::vector<SignalTypeEntry> entries;
@@ -81,6 +86,13 @@ public:
                 QObject::connect(action, &QAction::triggered, [this, symbol] { chosen(symbol); });
             }
         }
+        const QString pushButtonTip
+            = QStringLiteral("Przyciski dla pieszych przy sygnalizatorze %1").arg(kPushButtonHead);
+        palette_->addGroup(QStringLiteral("Detektory"));
+        palette_->addTool(kPushButtonTool, pushButtonTip, SymbolIcon(programFolder, kPushButtonHead));
+        QAction* pushButtons
+            = menu_->addAction(QStringLiteral("P&rzycisk"), [this] { chosen(kPushButtonTool); });
+        pushButtons->setToolTip(pushButtonTip);
         showLast();
     }
 
@@ -148,8 +160,11 @@ int RunWorkplace(Dialogs& dialogs, const QString& programFolder, const QString& 
     std::optional<QStringList> next = commandLineArgs;
     std::unique_ptr<SignalMenu> menu;
     while (next) {
-        const QStringList args = *next;
+        QStringList args = *next;
         next.reset();
+        const bool pushButtons = args.size() > 1 && args[1] == kPushButtonTool;
+        if (pushButtons)
+            args[1] = kPushButtonHead;
         // The host makes the whole run one step to undo.
         const auto hostNow
             = [&provider] { return provider.hostWindow() ? provider.hostWindow()->host() : nullptr; };
@@ -162,6 +177,7 @@ int RunWorkplace(Dialogs& dialogs, const QString& programFolder, const QString& 
             running = &program;
             if (menu)
                 menu->setEnabled(false);
+            program.pushButtonsAtStart = pushButtons;
             program.run(args);
             running = nullptr;
         }
@@ -181,7 +197,7 @@ int RunWorkplace(Dialogs& dialogs, const QString& programFolder, const QString& 
         }
         menu->setEnabled(true);
         if (args.size() > 1)
-            menu->remember(args[1]);
+            menu->remember(pushButtons ? kPushButtonTool : args[1]);
         // The designer looks at the result, places again or closes the window.
         idle.exec();
     }

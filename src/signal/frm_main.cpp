@@ -277,6 +277,9 @@ void frmMain::Form_Load(const QStringList& commandLineArgs, const QString& versi
 
         if (!LookUpSymbol(TrimBlanks(commandSymbol)))
             return;
+        if (m_tickPushButtonsAtLoad && m_ui->chkUstawDetektory->isEnabled()
+            && !m_ui->chkUstawDetektory->isChecked())
+            m_ui->chkUstawDetektory->click();
     }
 
     Rebuild();

@@ -95,6 +95,9 @@ public:
     const SignalPlacementState& state() const { return m_placement.state(); }
     QTimer& tRunNext() { return m_placement.tRunNext(); }
     Ui::frmMain& ui() { return *m_ui; }
+    // Has the load tick "Ustaw przyciski" as the designer would, where the
+    // head's kind allows push buttons. Call before Form_Load.
+    void tickPushButtonsAtLoad() { m_tickPushButtonsAtLoad = true; }
     bool ended() const { return m_ended; }
     const QString& endReason() const { return m_endReason; }
 
@@ -128,6 +131,7 @@ private:
     cad::HostProvider& m_provider;
     std::unique_ptr<Ui::frmMain> m_ui;
     bool m_ended = false;
+    bool m_tickPushButtonsAtLoad = false;
     QString m_endReason;
     QPointer<frmUstawienia> m_frmUstawienia;
     SignalPlacement m_placement; // last: its timer calls back into the form

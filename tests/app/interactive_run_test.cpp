@@ -382,5 +382,42 @@ TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
               QStringLiteral("S-3wp"));
 }
 
+// "Przycisk" in the palette starts a pedestrian head's run with "Ustaw
+// przyciski" ticked: its push buttons follow the head's description.
+TEST(Workplace, PushButtonStartsAPedestrianHeadWithItsButtonsTicked)
+{
+    TempSuite suite;
+    BuildSuite(suite);
+    const std::string drawing = WriteDrawing(suite, {});
+    view::WindowedHostProvider provider(OpenDrawing(drawing));
+    RecordingDialogs dialogs;
+    HangGuard guard;
+    QString symbol;
+    bool ticked = false;
+    bool pushButtons = false;
+    int looks = 0;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        frmMain* form = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* candidate = qobject_cast<frmMain*>(widget); candidate && candidate->isVisible())
+                form = candidate;
+        }
+        if (!form || ++looks < 3)
+            return;
+        look.stop();
+        symbol = form->state().signalSymbol;
+        ticked = form->ui().chkUstawDetektory->isChecked();
+        pushButtons = form->state().pushButtons;
+        form->ui().cmdCancel->click();
+    });
+    look.start(20);
+    RunWorkplace(dialogs, suite.programFolder(), SuiteRegistryFile(suite), provider,
+                 {QString(), QStringLiteral("Przycisk")}, false);
+    EXPECT_EQ(symbol, QStringLiteral("S-5"));
+    EXPECT_TRUE(ticked);
+    EXPECT_TRUE(pushButtons);
+}
+
 } // namespace
 } // namespace lumo::test
