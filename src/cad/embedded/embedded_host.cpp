@@ -349,14 +349,19 @@ void EmbeddedApplication::endRun()
     notify(HostChange::Document);
 }
 
+bool EmbeddedApplication::canEdit() const
+{
+    return !running_ && data_ && !data_->commands.isWaiting();
+}
+
 bool EmbeddedApplication::canUndo() const
 {
-    return !running_ && data_ && !data_->commands.isWaiting() && !undo_.empty();
+    return canEdit() && !undo_.empty();
 }
 
 bool EmbeddedApplication::canRedo() const
 {
-    return !running_ && data_ && !data_->commands.isWaiting() && !redo_.empty();
+    return canEdit() && !redo_.empty();
 }
 
 bool EmbeddedApplication::restore(const std::shared_ptr<const std::string>& text)
@@ -379,33 +384,28 @@ bool EmbeddedApplication::restore(const std::shared_ptr<const std::string>& text
 
 bool EmbeddedApplication::undo()
 {
-    if (!canUndo())
-        return false;
-    const Step step = undo_.back();
-    if (!restore(step.before))
-        return false;
-    undo_.pop_back();
-    redo_.push_back(step);
-    notify(HostChange::Document);
-    return true;
+    return canUndo() && takeStep(undo_, redo_, /*forward=*/false);
 }
 
 bool EmbeddedApplication::redo()
 {
-    if (!canRedo())
+    return canRedo() && takeStep(redo_, undo_, /*forward=*/true);
+}
+
+bool EmbeddedApplication::takeStep(std::vector<Step>& from, std::vector<Step>& to, bool forward)
+{
+    const Step step = from.back();
+    if (!restore(forward ? step.after : step.before))
         return false;
-    const Step step = redo_.back();
-    if (!restore(step.after))
-        return false;
-    redo_.pop_back();
-    undo_.push_back(step);
+    from.pop_back();
+    to.push_back(step);
     notify(HostChange::Document);
     return true;
 }
 
 bool EmbeddedApplication::saveLayerStates(const std::vector<LayerState>& states)
 {
-    if (!data_ || running_ || data_->commands.isWaiting())
+    if (!canEdit())
         return false;
     takeBase();
     for (const LayerState& state : states) {

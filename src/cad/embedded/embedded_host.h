@@ -140,6 +140,11 @@ private:
     void closeStep();
     std::size_t historyBytes() const;
     bool restore(const std::shared_ptr<const std::string>& text);
+    // No run on and no command waiting: the designer's edits may go ahead.
+    bool canEdit() const;
+    // Moves the last step of one history to the other, putting back the
+    // drawing as before (undo) or after (redo) it.
+    bool takeStep(std::vector<Step>& from, std::vector<Step>& to, bool forward);
 
     bool adopt(std::shared_ptr<DrawingData> data);
     bool write(const std::string& path);
