@@ -137,7 +137,8 @@ struct RefIndex {
 };
 
 // The bytes of the loaded file: a string handed in, or a buffer read from a
-// file without first filling it with zeros.
+// file without first filling it with zeros. Either way a '\0' follows the
+// last byte, where the parser's scans stop.
 class Bytes {
 public:
     void adopt(std::string s)
