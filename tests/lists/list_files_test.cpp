@@ -302,17 +302,6 @@ TEST(ListFiles, MissingFileMessages)
     }
 }
 
-TEST(ListFiles, NamesMatchWithoutRegardToCase)
-{
-    ListSuite suite;
-    QDir(suite.suite.nativeRoot()).rename("aZasoby", "AZASOBY");
-    suite.suite.writeBytes("AZASOBY\\Listy\\wykonawcy.LST", "Firma\r\n");
-    QComboBox combo;
-    LoadContractorList(suite.ctx, &combo);
-    EXPECT_EQ(itemsOf(combo), QStringList{"Firma"});
-    EXPECT_TRUE(suite.dialogs.calls().empty());
-}
-
 // ---- the two appenders: every earlier byte stays, the new line is cp1250 + CR LF
 
 TEST(ListFiles, Appends)
