@@ -195,8 +195,9 @@ TEST_F(DescriptionForm, PlusAppendsTheTypedStreetAndTheFormStaysOpen)
             form.reject();
         });
         if (folder) {
-            EXPECT_EQ(local.suite.readBytes(file), "Kwiatowa\r\n\xAF"
-                                                   "elazna\r\n");
+            EXPECT_EQ(local.suite.readBytes(file),
+                      "Kwiatowa\r\n\xAF"
+                      "elazna\r\n");
         } else {
             const auto messages = local.dialogs.messages();
             ASSERT_EQ(messages.size(), 4u);

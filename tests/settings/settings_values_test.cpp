@@ -126,7 +126,8 @@ TEST(SettingsValues, WhatTheWritersStoreTheReadersGiveBack)
     WriteInventoryWarning(file, false);
     WriteTextScaling(file, false);
     WriteOrientation(file, "4");
-    EXPECT_TRUE(ReadAll(file) == (ReadResults{-1, 1, 1, 3, "1,25", "0.8", "0.4", "0,7", false, false, false, "4"}));
+    EXPECT_TRUE(ReadAll(file)
+                == (ReadResults{-1, 1, 1, 3, "1,25", "0.8", "0.4", "0,7", false, false, false, "4"}));
 }
 
 } // namespace

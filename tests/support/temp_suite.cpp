@@ -100,7 +100,8 @@ QString TempSuite::writeCityRegistry(const QString& aDane, const QString& city)
 {
     const QString text = QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n"
                                         "[HKEY_CURRENT_USER\\Software\\Tarn\\Directories]\r\n\"aDane\"=\"")
-        + RegEscape(aDane) + QStringLiteral("\"\r\n\"City\"=\"") + RegEscape(city) + QStringLiteral("\"\r\n\r\n");
+        + RegEscape(aDane) + QStringLiteral("\"\r\n\"City\"=\"") + RegEscape(city)
+        + QStringLiteral("\"\r\n\r\n");
     QByteArray bytes("\xFF\xFE");
     bytes.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
     return DisplayPath(writeBytes(QStringLiteral("registry.reg"), bytes));

@@ -19,14 +19,13 @@ using Poll = FollowUpPoll;
 struct ProxiedHost {
     ProxiedHost() { testing::registerProgId(); }
     std::shared_ptr<testing::ServerControl> control = std::make_shared<testing::ServerControl>();
-    testing::ServerThread thread{[] {
-                                    auto host = std::make_shared<embedded::EmbeddedApplication>(
-                                        embedded::EmbeddedHostOptions{});
-                                    host->create(
-                                        (std::filesystem::temp_directory_path() / "lumo-faults.dxf").string());
-                                    return host;
-                                },
-                                control};
+    testing::ServerThread thread{
+        [] {
+            auto host = std::make_shared<embedded::EmbeddedApplication>(embedded::EmbeddedHostOptions{});
+            host->create((std::filesystem::temp_directory_path() / "lumo-faults.dxf").string());
+            return host;
+        },
+        control};
     HostSession session;
     int shown = 0;
 
