@@ -39,13 +39,18 @@ namespace ce = cad::embedded;
 enum class Stage { OptionsForm, InsertionPoint, Rotation, DescriptionPoint, Done };
 enum class Interruption { None, Escape, CloseWindow };
 
-bool frmMainVisible()
+frmMain* VisibleOptionsForm()
 {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (qobject_cast<frmMain*>(widget) && widget->isVisible())
-            return true;
+        if (auto* form = qobject_cast<frmMain*>(widget); form && form->isVisible())
+            return form;
     }
-    return false;
+    return nullptr;
+}
+
+bool frmMainVisible()
+{
+    return VisibleOptionsForm() != nullptr;
 }
 
 const char* StageName(Stage stage)
@@ -107,7 +112,7 @@ private:
             if (interruption_ == Interruption::CloseWindow)
                 window->close();
             else
-                QTest::keyClick(stage == Stage::OptionsForm ? static_cast<QWidget*>(optionsForm())
+                QTest::keyClick(stage == Stage::OptionsForm ? static_cast<QWidget*>(VisibleOptionsForm())
                                                             : window->view(),
                                 Qt::Key_Escape);
             return;
@@ -115,18 +120,9 @@ private:
         act(stage, window);
     }
 
-    static frmMain* optionsForm()
-    {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* form = qobject_cast<frmMain*>(widget); form && form->isVisible())
-                return form;
-        }
-        return nullptr;
-    }
-
     Stage currentStage(view::MainWindow* window) const
     {
-        frmMain* form = optionsForm();
+        frmMain* form = VisibleOptionsForm();
         if (form && form != accepted_)
             return Stage::OptionsForm;
         if (!window)
@@ -146,7 +142,7 @@ private:
         const QPoint centre = window->view()->rect().center();
         switch (stage) {
         case Stage::OptionsForm:
-            accepted_ = optionsForm();
+            accepted_ = VisibleOptionsForm();
             accepted_->ui().cmbNumSkrzyz->setCurrentIndex(0);
             accepted_->ui().cmdAccept->click();
             break;
@@ -199,6 +195,18 @@ void UseSuiteRegistry(Program& program, TempSuite& suite)
     program.startup.registryFile = SuiteRegistryFile(suite);
 }
 
+// The block references (heads) or texts (descriptions) on the layer.
+int Count(const std::string& drawing, const std::string& layer, bool references)
+{
+    int found = 0;
+    const auto document = dxf::Document::load(drawing); // the entities refer to it
+    for (const auto& entity : document.modelSpace()) {
+        found += entity.layer() == layer
+            && (references ? entity.isBlockReference() : entity.typeName() == "TEXT");
+    }
+    return found;
+}
+
 struct RunCase {
     Stage at;
     Interruption interruption;
@@ -236,14 +244,8 @@ TEST_P(InteractiveRun, EndsAndKeepsWhatWasPlaced)
     if (c.interruption == Interruption::CloseWindow) {
         EXPECT_EQ(program.endReason(), QStringLiteral("drawing window closed"));
     }
-    const auto saved = dxf::Document::load(drawing);
-    int heads = 0, descriptions = 0;
-    for (const auto& entity : saved.modelSpace()) {
-        heads += entity.isBlockReference() && entity.layer() == "110-SYGNALIZACJA_KOMORY";
-        descriptions += entity.typeName() == "TEXT" && entity.layer() == "112-OPIS_SYGNALIZACJI";
-    }
-    EXPECT_EQ(heads, c.headPlaced ? 1 : 0);
-    EXPECT_EQ(descriptions, c.descriptionPlaced ? 1 : 0);
+    EXPECT_EQ(Count(drawing, "110-SYGNALIZACJA_KOMORY", true), c.headPlaced ? 1 : 0);
+    EXPECT_EQ(Count(drawing, "112-OPIS_SYGNALIZACJI", false), c.descriptionPlaced ? 1 : 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -290,15 +292,6 @@ TEST(InteractiveRunEnd, AReadOnlyDrawingIsSavedWhereTheDesignerSays)
                 < dxf::Document::load(elsewhere).modelSpace().size());
 }
 
-int CountHeads(const std::string& drawing)
-{
-    int heads = 0;
-    const auto document = dxf::Document::load(drawing); // the entities refer to it
-    for (const auto& entity : document.modelSpace())
-        heads += entity.isBlockReference() && entity.layer() == "110-SYGNALIZACJA_KOMORY";
-    return heads;
-}
-
 std::string FileBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -334,7 +327,7 @@ TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
     bool undoWhileRunning = false;
     QObject::connect(&scenario, &QTimer::timeout, [&] {
         if (designer.runsFinished == 1 && headsAfterFirstRun < 0 && !frmMainVisible()) {
-            headsAfterFirstRun = CountHeads(drawing);
+            headsAfterFirstRun = Count(drawing, "110-SYGNALIZACJA_KOMORY", true);
             afterFirstRun = FileBytes(drawing);
             auto* window = provider.hostWindow()->window();
             ASSERT_TRUE(window->isVisible());
@@ -373,7 +366,7 @@ TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
     EXPECT_EQ(headsAfterFirstRun, 1);
     EXPECT_TRUE(iconDrawn);
     EXPECT_TRUE(shutWhileRunning);
-    EXPECT_EQ(CountHeads(drawing), 2);
+    EXPECT_EQ(Count(drawing, "110-SYGNALIZACJA_KOMORY", true), 2);
     EXPECT_FALSE(undoWhileRunning);
     EXPECT_NE(afterFirstRun, afterSecondRun);
     EXPECT_TRUE(undone == afterFirstRun) << "the undone drawing differs from the one after the first run";
@@ -398,11 +391,7 @@ TEST(Workplace, PushButtonStartsAPedestrianHeadWithItsButtonsTicked)
     int looks = 0;
     QTimer look;
     QObject::connect(&look, &QTimer::timeout, [&] {
-        frmMain* form = nullptr;
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* candidate = qobject_cast<frmMain*>(widget); candidate && candidate->isVisible())
-                form = candidate;
-        }
+        frmMain* form = VisibleOptionsForm();
         if (!form || ++looks < 3)
             return;
         look.stop();

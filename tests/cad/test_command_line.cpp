@@ -32,27 +32,17 @@ protected:
     std::vector<InsertPlacement> placed;
 };
 
-TEST_F(CommandLineTest, InsertWithScaleWaitsForPointThenRotation)
+// The prompts on the way are the embedded host's test; here the rubber band:
+// the rotation and the description point after it run from the head.
+TEST_F(CommandLineTest, InsertWithScaleThenTheRubberBandRunsFromTheHead)
 {
     line.send("_-insert\rS-3lp\rS\r5\r");
-    EXPECT_TRUE(line.isWaiting());
-    EXPECT_EQ(line.lastPrompt(), kPointPrompt);
-    auto pending = line.pendingInsert();
-    ASSERT_TRUE(pending);
-    EXPECT_EQ(pending->blockName, "S-3lp");
-    EXPECT_EQ(pending->scale, (Point3{5, 5, 5}));
-    EXPECT_FALSE(pending->insertionPoint);
-
     line.advance(designer); // nothing yet
     EXPECT_TRUE(line.isWaiting());
     EXPECT_EQ(designer.lastRequest()->kind, InputRequest::Kind::Point);
 
     designer.push(InputAnswer::pointAt(10, 20));
     line.advance(designer);
-    EXPECT_TRUE(line.isWaiting());
-    EXPECT_EQ(line.lastPrompt(), kAnglePrompt);
-    ASSERT_TRUE(line.pendingInsert()->insertionPoint);
-    EXPECT_EQ(*line.pendingInsert()->insertionPoint, (Point3{10, 20, 0}));
     line.advance(designer);
     EXPECT_EQ(designer.lastRequest()->kind, InputRequest::Kind::Angle);
     EXPECT_EQ(designer.lastRequest()->basePoint, (Point3{10, 20, 0}));
@@ -64,11 +54,9 @@ TEST_F(CommandLineTest, InsertWithScaleWaitsForPointThenRotation)
     EXPECT_EQ(line.lastPrompt(), std::string(kAnglePrompt) + " 45");
     ASSERT_EQ(placed.size(), 1u);
     EXPECT_EQ(placed[0].blockName, "S-3lp");
-    EXPECT_EQ(placed[0].point, (Point3{10, 20, 0}));
     EXPECT_EQ(placed[0].scale, (Point3{5, 5, 5}));
     EXPECT_NEAR(placed[0].rotation, kPi / 4, 1e-12);
 
-    // The description point after it: the rubber band runs from the head.
     designer.push(InputAnswer::pointAt(30, 40));
     EXPECT_EQ(line.getPoint(designer, "Wskaż położenie opisu ..."), (Point3{30, 40, 0}));
     EXPECT_EQ(designer.lastRequest()->basePoint, (Point3{10, 20, 0}));
@@ -93,45 +81,6 @@ TEST_F(CommandLineTest, RotationFromAPickedPointOrTheDefault)
         ASSERT_EQ(placed.size(), 1u);
         EXPECT_NEAR(placed[0].rotation, c.rotation, 1e-12);
     }
-}
-
-TEST_F(CommandLineTest, InsertWithPresetRotationAndScalesAsksOnlyForThePoint)
-{
-    line.send("_-insert\rsygnprzycisk\r_R\r90.0000000000001\rX\r2.5\rY\r2.5\r");
-    EXPECT_TRUE(line.isWaiting());
-    EXPECT_EQ(line.lastPrompt(), kPointPrompt);
-    const auto pending = line.pendingInsert();
-    EXPECT_TRUE(pending->rotationGiven);
-    EXPECT_NEAR(pending->rotation, kPi / 2, 1e-12);
-
-    designer.push(InputAnswer::pointAt(-1, 2));
-    line.advance(designer);
-    EXPECT_FALSE(line.isWaiting());
-    ASSERT_EQ(placed.size(), 1u);
-    EXPECT_EQ(placed[0].scale, (Point3{2.5, 2.5, 2.5}));
-    EXPECT_EQ(placed[0].point, (Point3{-1, 2, 0}));
-    EXPECT_NEAR(placed[0].rotation, kPi / 2, 1e-12);
-}
-
-TEST_F(CommandLineTest, CancelAtAnyPromptLeavesTheMarkerAndAddsNothing)
-{
-    for (int answered = 0; answered < 2; ++answered) {
-        line.send("_-insert\rS-3lp\rS\r5\r");
-        if (answered)
-            designer.push(InputAnswer::pointAt(1, 1));
-        designer.push(InputAnswer::cancel());
-        line.advance(designer);
-        EXPECT_FALSE(line.isWaiting());
-        EXPECT_NE(line.lastPrompt().find("*Cancel*"), std::string::npos);
-    }
-    // Escape from the window, and a new command over a waiting one.
-    line.send("_-insert\rS-3lp\rS\r5\r");
-    line.cancel();
-    EXPECT_EQ(line.lastPrompt(), std::string(kPointPrompt) + " *Cancel*");
-    line.send("_-insert\rS-3lp\rS\r5\r");
-    line.send("_-insert\rS-3lp\rS\r5\r");
-    EXPECT_TRUE(line.isWaiting());
-    EXPECT_TRUE(placed.empty());
 }
 
 TEST_F(CommandLineTest, TextsThatAreNoInsertChangeNothing)
@@ -216,16 +165,13 @@ TEST_F(CommandLineTest, PresetRotationAndTheDefaultFollowTheDrawingsAngleUnits)
     EXPECT_NEAR(placed[1].rotation, kPi, 1e-12);
 }
 
-TEST_F(CommandLineTest, GetPointWaitsAndFailsOnCancel)
+// Answer and cancel are the host contract's; here what only the line sees.
+TEST_F(CommandLineTest, GetPointAsksAgainForAPointAndFailsWhileACommandWaits)
 {
     designer.push(InputAnswer::angle(10)); // not a point: asked again
     designer.push(InputAnswer::pointAt(7, 8));
     EXPECT_EQ(line.getPoint(designer, "Wskaż położenie opisu ..."), (Point3{7, 8, 0}));
     EXPECT_EQ(line.lastPrompt(), "Wskaż położenie opisu ... 7,8");
-
-    designer.push(InputAnswer::cancel());
-    EXPECT_THROW(line.getPoint(designer, "Wskaż położenie opisu ..."), HostError);
-    EXPECT_EQ(line.lastPrompt(), "Wskaż położenie opisu ... *Cancel*");
 
     line.send("_-insert\rS-3lp\rS\r5\r");
     EXPECT_THROW(line.getPoint(designer, "Wskaż ..."), HostError);

@@ -1,59 +1,12 @@
 // The host session against a scripted host: which host ConnectAcad ends up
 // with, what it tells the user, and what CheckActiveDocument takes.
+#include "cad/embedded/embedded_host.h"
 #include "cad/session.h"
 
 #include <gtest/gtest.h>
 
 namespace lumo::cad {
 namespace {
-
-class FakeState : public HostState {
-public:
-    std::string typeName() const override { return "IAcadState"; }
-    bool isQuiescent() const override { return true; }
-};
-
-class FakeModelSpace : public ModelSpace {
-public:
-    explicit FakeModelSpace(std::string owner) : owner(std::move(owner)) { }
-    std::string typeName() const override { return "IAcadModelSpace"; }
-    long count() const override { return 0; }
-    std::shared_ptr<Entity> item(long) const override { throw HostError("Invalid index"); }
-    std::shared_ptr<Entity> insertBlock(const Point3&, const std::string&, double, double, double,
-                                        double) override
-    {
-        throw HostError("unused");
-    }
-    std::shared_ptr<Entity> addText(const std::string&, const Point3&, double) override
-    {
-        throw HostError("unused");
-    }
-    std::string owner;
-};
-
-class FakeDocument : public Document {
-public:
-    explicit FakeDocument(std::string name) : name_(std::move(name)) { }
-    std::string typeName() const override { return "IAcadDocument"; }
-    std::string name() const override { return name_; }
-    std::shared_ptr<ModelSpace> modelSpace() override { return std::make_shared<FakeModelSpace>(name_); }
-    std::shared_ptr<Blocks> blocks() override { throw HostError("unused"); }
-    std::shared_ptr<Layers> layers() override { throw HostError("unused"); }
-    std::shared_ptr<TextStyles> textStyles() override { throw HostError("unused"); }
-    std::shared_ptr<SelectionSets> selectionSets() override { throw HostError("unused"); }
-    std::shared_ptr<SummaryInfo> summaryInfo() override { throw HostError("unused"); }
-    std::shared_ptr<Utility> utility() override { throw HostError("unused"); }
-    std::shared_ptr<Entity> handleToObject(const std::string&) override { throw HostError("unused"); }
-    void sendCommand(const std::string&) override { }
-    std::string getVariable(const std::string&) override { return ""; }
-    std::shared_ptr<Layer> activeLayer() override { throw HostError("unused"); }
-    void setActiveLayer(const std::shared_ptr<Layer>&) override { }
-    std::shared_ptr<TextStyle> activeTextStyle() override { throw HostError("unused"); }
-    void setActiveTextStyle(const std::shared_ptr<TextStyle>&) override { }
-
-private:
-    std::string name_;
-};
 
 class FakeApp : public Application {
 public:
@@ -64,19 +17,21 @@ public:
     {
         if (stateFails)
             throw HostError("Call was rejected by callee.");
-        return std::make_shared<FakeState>();
+        return drawings->getAcadState();
     }
-    long documentsCount() const override { return static_cast<long>(documents.size()); }
+    // The drawings are the embedded host's; without it none is open.
+    long documentsCount() const override { return drawings ? drawings->documentsCount() : 0; }
     std::shared_ptr<Document> activeDocument() override
     {
-        if (documents.empty())
+        if (!drawings)
             throw HostError("No document");
-        return documents.back();
+        return drawings->activeDocument();
     }
     std::string blockFileExtension() const override { return ".dwg"; }
 
     bool stateFails = false;
-    std::vector<std::shared_ptr<Document>> documents;
+    std::shared_ptr<embedded::EmbeddedApplication> drawings
+        = std::make_shared<embedded::EmbeddedApplication>(embedded::EmbeddedHostOptions{});
 
 private:
     bool visible_ = false;
@@ -170,16 +125,17 @@ TEST(HostSession, CheckFollowsTheCurrentDrawingAndKeepsTheOldOnesWhenNoneIsOpen)
     int shown = 0;
     session.message = [&](const std::string&, const std::string&, MessageIcon) { ++shown; };
 
-    app->documents.push_back(std::make_shared<FakeDocument>("a.dxf"));
+    app->drawings->create("a.dxf");
     ASSERT_TRUE(CheckActiveDocument(session, true));
     EXPECT_EQ(session.doc->name(), "a.dxf");
 
-    app->documents.push_back(std::make_shared<FakeDocument>("b.dxf"));
+    app->drawings->create("b.dxf"); // new drawings, never written
     ASSERT_TRUE(CheckActiveDocument(session, true));
     EXPECT_EQ(session.doc->name(), "b.dxf");
-    EXPECT_EQ(std::dynamic_pointer_cast<FakeModelSpace>(session.modelSpace)->owner, "b.dxf");
+    session.modelSpace->addText("B", {0, 0, 0}, 1);
+    EXPECT_EQ(app->activeDocument()->modelSpace()->count(), 1); // b's model space, not a's
 
-    app->documents.clear();
+    app->drawings.reset();
     EXPECT_FALSE(CheckActiveDocument(session, false));
     EXPECT_EQ(shown, 0);
     EXPECT_FALSE(CheckActiveDocument(session, true));

@@ -41,7 +41,7 @@ struct DialogRun {
     {
         return ReadIniString(lists.suite.settingsFile(), section, key, QStringLiteral("<none>"));
     }
-    std::string skala() { return lists.app->document->info->properties["SKALA"]; }
+    std::string skala() { return lists.drawingProperty("SKALA"); }
     std::unique_ptr<frmUstawienia> open()
     {
         auto dialog = std::make_unique<frmUstawienia>(lists.ctx, optionsForm);
@@ -139,7 +139,8 @@ TEST(SettingsDialog, OkWritesTheSettingsTheRunAndTheDrawing)
         run.lists.suite.writeBytes(kIni,
                                    "[OstatnioUzyte]\r\nDomyslnyDetektor=" + c.detectorRead
                                        + "\r\nCzcionkaOpisuSygnSzer=0,8\r\n");
-        run.lists.app->hasDocument = c.drawingOpen;
+        if (!c.drawingOpen)
+            run.lists.closeDrawing();
         if (!c.hostConnected)
             run.lists.session.app = nullptr;
         auto dialog = run.open();

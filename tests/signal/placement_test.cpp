@@ -6,7 +6,6 @@
 #include "scoped_env.h"
 
 #include "settings/ini_file.h"
-#include "signal/placement.h"
 #include "ui_frmMain.h"
 #include "util/files.h"
 
@@ -62,51 +61,6 @@ protected:
     std::unique_ptr<SignalRun> run;
     bool polishHost = false;
 };
-
-// The tag-to-value rules, without a form: the head takes the placement's
-// values and the description; the screen only its ten tags, never the
-// head's own equipment.
-TEST(AttributeValues, HeadAndScreenTakeTheirValuesByTag)
-{
-    SignalPlacementState st;
-    st.designation.SignalDesignation = QStringLiteral("26-15/S1a");
-    st.designation.intersectionNumber = QStringLiteral("12");
-    st.typeText = QStringLiteral("LED");
-    st.lensDiameter = 300;
-    st.lightSourceText = QStringLiteral("L1");
-    st.antiGlareCount = 0;
-    HeadDescription d;
-    d.m_Ulica = QStringLiteral("Długa");
-    d.m_Uwagi = QStringLiteral("uwaga");
-    d.m_NrZlecenia = QStringLiteral("Z/7");
-
-    struct Case {
-        const char* tag;
-        bool acoustic;
-        QString head;
-        QString screen;
-    };
-    const Case cases[] = {
-        {"INWENT_NUMER", false, "26-15/S1a", "26-15/S1a"},
-        {"NUMER_SKRZYZ", false, "12", "12"},
-        {"TYP", false, "LED", ""},
-        {"SREDN_SOCZ", false, "300", ""},
-        {"ZRODLO_SW", false, "L1", ""},
-        {"WKLADY_ANTYZL", false, "0", ""}, // a zero is written, not left out
-        {"SYGN_AKUST", false, "", ""},
-        {"SYGN_AKUST", true, "TAK", ""},
-        {"NAZWA_ULICY", false, QStringLiteral("Długa"), QStringLiteral("Długa")},
-        {"ZLECENIE_NUMER", false, "Z/7", "Z/7"},
-        {"UWAGI", false, "uwaga", ""},
-        {"KTO_NANIOSL", false, "", ""}, // empty: the attribute stays as it is
-        {"OBIEKT", false, "", ""},
-    };
-    for (const auto& c : cases) {
-        const QString tag = QString::fromLatin1(c.tag);
-        EXPECT_EQ(HeadAttributeValue(tag, st, c.acoustic, d), c.head) << c.tag;
-        EXPECT_EQ(ScreenAttributeValue(tag, st, d), c.screen) << c.tag;
-    }
-}
 
 TEST_F(Placement, VehicleHeadWithScreenEndToEnd)
 {

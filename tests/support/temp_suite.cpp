@@ -29,24 +29,6 @@ QByteArray AnsiLines(const QStringList& lines)
     return bytes;
 }
 
-QByteArray RegistryExport(const QString& key, const std::vector<std::pair<QString, QString>>& stringValues,
-                          TempSuite::RegFormat format)
-{
-    const bool v5 = format == TempSuite::RegFormat::Version5Utf16;
-    QString text = v5 ? QStringLiteral("Windows Registry Editor Version 5.00") : QStringLiteral("REGEDIT4");
-    text += QStringLiteral("\r\n\r\n[") + key + QStringLiteral("]\r\n");
-    for (const auto& [name, value] : stringValues) {
-        text += (name.isEmpty() ? QStringLiteral("@") : u'"' + RegEscape(name) + u'"') + u'=' + u'"'
-            + RegEscape(value) + QStringLiteral("\"\r\n");
-    }
-    text += QStringLiteral("\r\n");
-    if (!v5)
-        return ToAnsi(text);
-    QByteArray bytes("\xFF\xFE");
-    bytes.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-    return bytes;
-}
-
 TempSuite::TempSuite()
 {
     makeFolder(QStringLiteral("LUMO\\Programy"));
@@ -114,17 +96,15 @@ QByteArray TempSuite::readBytes(const QString& relative) const
     return file.readAll();
 }
 
-QString TempSuite::writeRegistryFile(const QString& key,
-                                     const std::vector<std::pair<QString, QString>>& stringValues,
-                                     RegFormat format)
-{
-    return DisplayPath(writeBytes(QStringLiteral("registry.reg"), RegistryExport(key, stringValues, format)));
-}
-
 QString TempSuite::writeCityRegistry(const QString& aDane, const QString& city)
 {
-    return writeRegistryFile(QStringLiteral("HKEY_CURRENT_USER\\Software\\Tarn\\Directories"),
-                             {{QStringLiteral("aDane"), aDane}, {QStringLiteral("City"), city}});
+    const QString text = QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n"
+                                        "[HKEY_CURRENT_USER\\Software\\Tarn\\Directories]\r\n\"aDane\"=\"")
+        + RegEscape(aDane) + QStringLiteral("\"\r\n\"City\"=\"") + RegEscape(city)
+        + QStringLiteral("\"\r\n\r\n");
+    QByteArray bytes("\xFF\xFE");
+    bytes.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    return DisplayPath(writeBytes(QStringLiteral("registry.reg"), bytes));
 }
 
 } // namespace lumo::test

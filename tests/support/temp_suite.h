@@ -11,8 +11,6 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <utility>
-#include <vector>
 
 namespace lumo::test {
 
@@ -40,15 +38,10 @@ public:
     QString writeBytes(const QString& relative, const QByteArray& bytes);
     QByteArray readBytes(const QString& relative) const;
 
-    // A registry export as the Windows registry editor writes it: version 5
-    // (UTF-16 LE with BOM) or REGEDIT4 (Windows-1250). Returns the native
-    // path, for LUMO_REGISTRY_FILE or RegReadStringFromFile.
-    enum class RegFormat { Version5Utf16, Regedit4Ansi };
-    QString writeRegistryFile(const QString& key,
-                              const std::vector<std::pair<QString, QString>>& stringValues,
-                              RegFormat format = RegFormat::Version5Utf16);
     // The suite's city data values, "aDane" and "City", under
-    // HKEY_CURRENT_USER\Software\Tarn\Directories.
+    // HKEY_CURRENT_USER\Software\Tarn\Directories, in a registry export as
+    // the Windows registry editor writes it (version 5, UTF-16 LE with BOM).
+    // Returns the native path, for LUMO_REGISTRY_FILE or RegReadStringFromFile.
     QString writeCityRegistry(const QString& aDane, const QString& city);
 
 private:
@@ -57,9 +50,5 @@ private:
 
 // Windows-1250 bytes of lines ended with CR LF.
 QByteArray AnsiLines(const QStringList& lines);
-
-// A registry export file's bytes (see TempSuite::writeRegistryFile).
-QByteArray RegistryExport(const QString& key, const std::vector<std::pair<QString, QString>>& stringValues,
-                          TempSuite::RegFormat format);
 
 } // namespace lumo::test

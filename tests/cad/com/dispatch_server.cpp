@@ -333,7 +333,6 @@ public:
     }
 
     const std::shared_ptr<HostObject>& host() const { return host_; }
-    const std::shared_ptr<ServerControl>& control() const { return control_; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
     {
@@ -387,11 +386,6 @@ public:
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO* info, UINT* argError) override
     {
-        if (control_ && !control_->filterRefuses && control_->rejectNextCalls > 0) {
-            --control_->rejectNextCalls;
-            ++control_->rejectedCalls;
-            return control_->rejection;
-        }
         if (id < 1 || static_cast<std::size_t>(id) > members_.size())
             return DISP_E_MEMBERNOTFOUND;
         const Member& member = members_[static_cast<std::size_t>(id - 1)];
@@ -939,7 +933,6 @@ public:
     {
         if (outer)
             return CLASS_E_NOAGGREGATION;
-        ++created;
         const HRESULT hr = application_->QueryInterface(iid, out);
         if (SUCCEEDED(hr) && started_)
             started_();
@@ -947,15 +940,11 @@ public:
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 
-    int created = 0;
-
 private:
     LONG refs_ = 1;
     IDispatch* application_;
     std::function<void()> started_;
 };
-
-} // namespace
 
 IDispatch* exposeApplication(std::shared_ptr<Application> a, std::shared_ptr<ServerControl> c)
 {
@@ -1000,6 +989,8 @@ IDispatch* exposeApplication(std::shared_ptr<Application> a, std::shared_ptr<Ser
     });
     return o;
 }
+
+} // namespace
 
 void registerProgId()
 {
@@ -1051,11 +1042,6 @@ void RegisteredServer::registerRunning()
         RegisterActiveObject(application_, kTestClassId, ACTIVEOBJECT_STRONG, &activeCookie_);
 }
 
-int RegisteredServer::created() const
-{
-    return factory_ ? static_cast<ModelClassFactory*>(factory_)->created : 0;
-}
-
 namespace {
 
 // Refuses incoming calls while the test wants the host busy.
@@ -1086,7 +1072,7 @@ public:
         if (control_->rejectNextCalls > 0) {
             --control_->rejectNextCalls;
             ++control_->rejectedCalls;
-            return control_->rejection == RPC_E_CALL_REJECTED ? SERVERCALL_REJECTED : SERVERCALL_RETRYLATER;
+            return SERVERCALL_REJECTED;
         }
         return SERVERCALL_ISHANDLED;
     }
@@ -1101,12 +1087,11 @@ private:
 } // namespace
 
 ServerThread::ServerThread(std::function<std::shared_ptr<Application>()> makeHost,
-                           std::shared_ptr<ServerControl> control, bool running)
+                           std::shared_ptr<ServerControl> control)
 {
-    control->filterRefuses = true;
     std::promise<DWORD> started;
     auto ready = started.get_future();
-    thread_ = std::thread([makeHost = std::move(makeHost), control = std::move(control), running, &started] {
+    thread_ = std::thread([makeHost = std::move(makeHost), control = std::move(control), &started] {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         MSG message;
         PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE); // the thread's queue
@@ -1116,7 +1101,7 @@ ServerThread::ServerThread(std::function<std::shared_ptr<Application>()> makeHos
         {
             // The model itself never refuses (the filter does), but it
             // plays the other faults.
-            RegisteredServer server(makeHost(), control, running, true);
+            RegisteredServer server(makeHost(), control, true, true);
             started.set_value(GetCurrentThreadId());
             while (GetMessageW(&message, nullptr, 0, 0) > 0) {
                 TranslateMessage(&message);

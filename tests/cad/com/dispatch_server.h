@@ -20,11 +20,8 @@ namespace lumo::cad::com::testing {
 struct ServerControl {
     // The next this many calls are refused as a busy host refuses them.
     int rejectNextCalls = 0;
-    HRESULT rejection = RPC_E_CALL_REJECTED;
     // Calls refused so far.
     int rejectedCalls = 0;
-    // The refusals come from the server thread's message filter instead.
-    bool filterRefuses = false;
     // Faults of a real host: a command left waiting (never idle), a stale
     // "LASTPROMPT", GetAcadState missing or answering nothing.
     bool commandWaiting = false;
@@ -33,10 +30,6 @@ struct ServerControl {
     // The application's "HWND" (0: the member is missing).
     long long window = 0;
 };
-
-// The application object of the model, with one reference for the caller.
-IDispatch* exposeApplication(std::shared_ptr<Application> application,
-                             std::shared_ptr<ServerControl> control);
 
 // The model registered as the running "AutoCAD.Application" and as the class
 // that creates it; both end with the object. A host started through the class
@@ -49,8 +42,6 @@ public:
     RegisteredServer(const RegisteredServer&) = delete;
     RegisteredServer& operator=(const RegisteredServer&) = delete;
 
-    // The number of objects created through the class so far.
-    int created() const;
     // Enters the model in the running object table (once).
     void registerRunning();
 
@@ -68,10 +59,9 @@ private:
 // rejections come from its message filter (control->rejectNextCalls).
 class ServerThread {
 public:
-    // The class is registered too; running: the host runs at once, else
-    // once created through the class.
+    // The host runs at once; the class is registered too.
     ServerThread(std::function<std::shared_ptr<Application>()> makeHost,
-                 std::shared_ptr<ServerControl> control, bool running = true);
+                 std::shared_ptr<ServerControl> control);
     ~ServerThread();
     ServerThread(const ServerThread&) = delete;
     ServerThread& operator=(const ServerThread&) = delete;

@@ -1,12 +1,15 @@
 // What a real host does to the program, played by the test host across a COM
 // proxy: busy refusals, a command left waiting, a stale cancel in
-// "LASTPROMPT", a missing or empty state object, and its window.
+// "LASTPROMPT", a missing or empty state object, and its window. The host
+// behind the proxy is the embedded one with a new, never saved drawing.
 #include "cad/com/automation_host.h"
+#include "cad/embedded/embedded_host.h"
 #include "cad/follow_up.h"
 #include "dispatch_server.h"
-#include "fake_host.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace lumo::cad::com {
 namespace {
@@ -15,9 +18,14 @@ using Poll = FollowUpPoll;
 
 struct ProxiedHost {
     ProxiedHost() { testing::registerProgId(); }
-    std::shared_ptr<testing::FakeApplication> fake = std::make_shared<testing::FakeApplication>();
     std::shared_ptr<testing::ServerControl> control = std::make_shared<testing::ServerControl>();
-    testing::ServerThread thread{[this] { return fake; }, control};
+    testing::ServerThread thread{
+        [] {
+            auto host = std::make_shared<embedded::EmbeddedApplication>(embedded::EmbeddedHostOptions{});
+            host->create((std::filesystem::temp_directory_path() / "lumo-faults.dxf").string());
+            return host;
+        },
+        control};
     HostSession session;
     int shown = 0;
 
