@@ -343,6 +343,8 @@ public:
     std::string toString() const;
     // True once anything was changed since load (or the last save).
     bool isModified() const;
+    // The bytes the drawing was read from (file or memory), as they were.
+    std::string_view bytesRead() const;
 
     // ---- header
     std::string version() const; // "AC1015"; "AC1009" when absent

@@ -631,6 +631,11 @@ bool Document::isModified() const
     return d_->modified;
 }
 
+std::string_view Document::bytesRead() const
+{
+    return {d_->buf.data(), d_->buf.size()};
+}
+
 void Document::save(const std::string& path) const
 {
     namespace fs = std::filesystem;

@@ -395,6 +395,26 @@ TEST_F(EmbeddedHost, AnUnreadableDrawingIsReportedAndNeverOverwritten)
     }
 }
 
+TEST_F(EmbeddedHost, GivingUpWhileADrawingOpensKeepsTheOneOpenBefore)
+{
+    const auto first = emptyDrawing("first.dxf");
+    const auto second = emptyDrawing("second.dxf");
+    auto app = start(first);
+    for (const bool giveUp : {true, false}) {
+        SCOPED_TRACE(giveUp ? "given up" : "waited for");
+        std::vector<double> heard;
+        app->setReadProgress([&](double done) {
+            heard.push_back(done);
+            return !giveUp;
+        });
+        EXPECT_EQ(app->open(second.string()), !giveUp);
+        ASSERT_FALSE(heard.empty());
+        EXPECT_EQ(heard.back(), giveUp ? 0.0 : 1.0);
+        EXPECT_EQ(fs::path(app->drawingPath()), fs::absolute(giveUp ? first : second));
+        EXPECT_TRUE(reports.empty()); // giving up needs no message
+    }
+}
+
 TEST_F(EmbeddedHost, ReopensTheDrawingItHadLastTime)
 {
     const auto plan = emptyDrawing("plan.dxf");

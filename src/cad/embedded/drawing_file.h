@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace lumo::cad::embedded {
 
@@ -23,6 +24,9 @@ std::uint64_t HashBytes(const char* data, std::size_t size);
 // The stamp of a file as it is now; nullopt when it does not exist or cannot
 // be read.
 std::optional<FileStamp> StampOf(const std::string& path);
+// The stamp of the file at path as read into these bytes (read once: a
+// large drawing is not read a second time for its stamp).
+FileStamp StampOf(const std::string& path, std::string_view bytesRead);
 
 // Why the drawing may not be written over the file at path, in the
 // designer's words; "" when it may. A file that has gone away may be

@@ -124,8 +124,15 @@ bool DrawingReader::modified() const
 
 DrawingReader ReadDrawing(const std::string& path)
 {
+    return ReadDrawing(path, nullptr);
+}
+
+DrawingReader ReadDrawing(const std::string& path, const std::function<bool(double)>& progress)
+{
     try {
-        return DrawingReader(std::make_shared<const dxf::Document>(dxf::Document::load(path)));
+        return DrawingReader(std::make_shared<const dxf::Document>(dxf::Document::load(path, progress)));
+    } catch (const dxf::LoadCancelled&) {
+        return {};
     } catch (const dxf::DxfError& e) {
         throw DrawingReadError(e.reason(), e.line());
     }

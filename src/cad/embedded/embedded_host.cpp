@@ -94,8 +94,11 @@ bool EmbeddedApplication::open(const std::string& given)
     if (!save())
         return false;
     try {
-        const auto stamp = StampOf(path);
-        adopt(std::make_shared<DrawingData>(dxf::Document::load(path), path, stamp));
+        auto document = dxf::Document::load(path, readProgress_);
+        const auto stamp = StampOf(path, document.bytesRead());
+        adopt(std::make_shared<DrawingData>(std::move(document), path, stamp));
+    } catch (const dxf::LoadCancelled&) {
+        return false; // the designer gave up waiting: nothing to say
     } catch (const std::exception& e) {
         // Not opened, so nothing can ever write over it.
         report("Nie można odczytać rysunku:\r\n[" + path + "]\r\n" + e.what());
@@ -147,6 +150,11 @@ void EmbeddedApplication::bringToFront()
 void EmbeddedApplication::setBringToFront(std::function<void()> raise)
 {
     raise_ = std::move(raise);
+}
+
+void EmbeddedApplication::setReadProgress(std::function<bool(double)> progress)
+{
+    readProgress_ = std::move(progress);
 }
 
 bool EmbeddedApplication::write(const std::string& path)

@@ -73,6 +73,9 @@ public:
     // Runs what the drawing window hooked in with setBringToFront.
     void bringToFront() override;
     void setBringToFront(std::function<void()> raise);
+    // Hears the share of a drawing read (0..1) while it opens; when it
+    // returns false the opening stops and the drawing open before stays.
+    void setReadProgress(std::function<bool(double)> progress);
 
     // Writes the drawing when it changed; when its file may not be written,
     // asks where else (see askSaveAs). False when changes are left unsaved.
@@ -157,6 +160,7 @@ private:
     std::shared_ptr<HostListener> listener_;
     std::string missing_;
     std::function<void()> raise_;
+    std::function<bool(double)> readProgress_;
     bool visible_ = false;
     // The drawing as at the last step's end (null until first needed).
     std::shared_ptr<const std::string> base_;

@@ -47,11 +47,18 @@ void runOpenJob(OpenJob& job, const std::string& path,
                 const std::function<void(std::size_t, std::size_t)>& progress)
 {
     try {
-        auto drawing = cad::embedded::ReadDrawing(path);
+        // reading is the first half of the way, building the picture the second
+        constexpr std::size_t kHalf = 1000;
+        auto drawing = cad::embedded::ReadDrawing(path, [&](double done) {
+            progress(static_cast<std::size_t>(done * kHalf), 2 * kHalf);
+            return !job.cancel.load();
+        });
+        if (!drawing)
+            return; // cancelled
         auto scene = std::make_shared<Scene>();
         SceneBuilder builder(drawing);
         const bool complete = builder.buildModelSpace(*scene, [&](std::size_t done, std::size_t total) {
-            progress(done, total);
+            progress(kHalf + (total ? done * kHalf / total : kHalf), 2 * kHalf);
             return !job.cancel.load();
         });
         if (complete) {

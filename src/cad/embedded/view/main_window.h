@@ -113,6 +113,7 @@ public:
     void setMessageSink(std::function<void(const QString&)> sink) { dialogs_.message = std::move(sink); }
     // Progress shows after this long (milliseconds) for a drawing being opened.
     void setProgressDelay(int ms) { progressDelay_ = ms; }
+    int progressDelay() const { return progressDelay_; }
 
 signals:
     // A drawing was opened in the window (the host makes it the active one).

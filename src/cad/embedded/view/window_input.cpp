@@ -1,9 +1,11 @@
 #include "cad/embedded/view/window_input.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
+#include <QProgressDialog>
 
 #include <cmath>
 
@@ -236,7 +238,26 @@ void HostWindow::scheduleRefresh()
 
 bool HostWindow::openDrawing(const QString& path)
 {
-    return host_->open(path.toStdString());
+    // A large drawing takes a while to read: the designer sees how far it
+    // got and may give up, keeping the drawing open before.
+    QProgressDialog progress(QStringLiteral("Otwieranie rysunku %1...").arg(QFileInfo(path).fileName()),
+                             QStringLiteral("Anuluj"), 0, 100, window_.get());
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(window_->progressDelay());
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    int shown = -1;
+    host_->setReadProgress([&](double done) {
+        // (a modal progress dialog lets the events through as it moves)
+        if (const int percent = static_cast<int>(done * 100); percent != shown) {
+            shown = percent;
+            progress.setValue(percent);
+        }
+        return !progress.wasCanceled();
+    });
+    const bool opened = host_->open(path.toStdString());
+    host_->setReadProgress({});
+    return opened;
 }
 
 } // namespace lumo::view
