@@ -29,8 +29,8 @@ std::size_t Record::groupCount() const
 
 Group Record::group(std::size_t i) const
 {
-    const Tag t = doc_->tags[doc_->recs[id_].tb + static_cast<std::uint32_t>(i)];
-    return Group{doc_->code(t), doc_->value(t)};
+    const std::uint32_t t = doc_->recs[id_].tb + static_cast<std::uint32_t>(i);
+    return Group{doc_->code(doc_->tags[t]), doc_->valueAt(t)};
 }
 
 std::vector<Group> Record::groups() const
@@ -39,7 +39,7 @@ std::vector<Group> Record::groups() const
     const Rec& r = doc_->recs[id_];
     out.reserve(r.te - r.tb);
     for (std::uint32_t t = r.tb; t < r.te; ++t)
-        out.push_back(Group{doc_->code(doc_->tags[t]), doc_->value(doc_->tags[t])});
+        out.push_back(Group{doc_->code(doc_->tags[t]), doc_->valueAt(t)});
     return out;
 }
 

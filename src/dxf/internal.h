@@ -222,6 +222,19 @@ struct DocData {
             --e;
         return {b + v, e - v};
     }
+    // The value of the tag at index t; one read from the file ends where
+    // the file's next group begins, without a search for its line end.
+    std::string_view valueAt(std::uint32_t t) const
+    {
+        if (t + 1 >= fileTags)
+            return value(tags[t]);
+        const char* b = buf.data();
+        const std::uint32_t v = valueStart(tags[t]);
+        std::uint32_t e = tags.off(t + 1);
+        while (e > v && (b[e - 1] == '\n' || b[e - 1] == '\r'))
+            --e;
+        return {b + v, e - v};
+    }
     int code(const Tag& t) const; // the code, wide ones included
     std::uint32_t childCount(std::uint32_t id) const
     {

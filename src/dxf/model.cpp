@@ -41,7 +41,7 @@ std::uint32_t DocData::find(std::uint32_t id, int code, std::uint32_t from) cons
 std::string_view DocData::get(std::uint32_t id, int code, std::string_view fallback) const
 {
     std::uint32_t i = find(id, code);
-    return i == kNone ? fallback : value(tags[recs[id].tb + i]);
+    return i == kNone ? fallback : valueAt(recs[id].tb + i);
 }
 
 double DocData::num(std::uint32_t id, int code, double fallback) const
@@ -49,7 +49,7 @@ double DocData::num(std::uint32_t id, int code, double fallback) const
     std::uint32_t i = find(id, code);
     if (i == kNone)
         return fallback;
-    return Group{code, value(tags[recs[id].tb + i])}.number();
+    return Group{code, valueAt(recs[id].tb + i)}.number();
 }
 
 std::string DocData::handleOf(std::uint32_t id) const
