@@ -173,25 +173,15 @@ void Scene::finish()
         cells_[c].begin = counts[c];
         cells_[c].end = counts[c + 1];
     }
-    // Items of one cell side by side: a redraw reads memory in order.
+    // Items of one cell side by side: a redraw reads them in order. (Their
+    // vertices stay where they are: a second copy of them all would double
+    // the picture's memory at its largest.)
     std::vector<Item> sorted(n);
     std::vector<std::uint32_t> fill(counts.begin(), counts.end() - 1);
     for (std::size_t i = 0; i < n; ++i) {
         sorted[fill[cellOf[i]]++] = items_[i];
         cells_[cellOf[i]].loose.add(items_[i].bounds);
     }
-    // Their vertices likewise, in the same order.
-    std::vector<Vec2> vertices;
-    vertices.reserve(vertices_.size());
-    for (auto& item : sorted) {
-        if (item.kind == ItemKind::Text)
-            continue;
-        const auto first = std::uint32_t(vertices.size());
-        vertices.insert(vertices.end(), vertices_.begin() + item.first,
-                        vertices_.begin() + item.first + item.count);
-        item.first = first;
-    }
-    vertices_ = std::move(vertices);
     items_ = std::move(sorted);
     std::erase_if(cells_, [](const Cell& c) { return c.begin == c.end; });
 }
