@@ -372,7 +372,13 @@ void MainWindow::rebuildScene()
     if (drawing_) {
         SceneBuilder builder(drawing_);
         applyLayerSwitches(builder);
-        builder.buildModelSpace(*scene);
+        if (buildProgress_)
+            builder.buildModelSpace(*scene, [this](std::size_t done, std::size_t total) {
+                buildProgress_(total ? static_cast<double>(done) / static_cast<double>(total) : 1.0);
+                return true;
+            });
+        else
+            builder.buildModelSpace(*scene);
         sceneEntities_ = drawing_.modelSpaceCount();
     } else {
         sceneEntities_ = 0;

@@ -114,6 +114,9 @@ public:
     // Progress shows after this long (milliseconds) for a drawing being opened.
     void setProgressDelay(int ms) { progressDelay_ = ms; }
     int progressDelay() const { return progressDelay_; }
+    // Hears the share of the picture built (0..1) while the window draws a
+    // drawing anew; none: nobody is told.
+    void setBuildProgress(std::function<void(double)> progress) { buildProgress_ = std::move(progress); }
 
 signals:
     // A drawing was opened in the window (the host makes it the active one).
@@ -164,6 +167,7 @@ private:
     QString recentStore_;
     QStringList recent_;
     int progressDelay_ = 300;
+    std::function<void(double)> buildProgress_;
 };
 
 } // namespace lumo::view

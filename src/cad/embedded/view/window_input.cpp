@@ -238,25 +238,37 @@ void HostWindow::scheduleRefresh()
 
 bool HostWindow::openDrawing(const QString& path)
 {
-    // A large drawing takes a while to read: the designer sees how far it
-    // got and may give up, keeping the drawing open before.
+    // A large drawing takes a while to read and to draw: the designer sees
+    // how far it got (reading the first half of the bar, drawing the
+    // second) and may give up while it is read, keeping the drawing open
+    // before.
     QProgressDialog progress(QStringLiteral("Otwieranie rysunku %1...").arg(QFileInfo(path).fileName()),
                              QStringLiteral("Anuluj"), 0, 100, window_.get());
+    progress.setWindowTitle(window_->windowTitle());
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(window_->progressDelay());
     progress.setAutoClose(false);
     progress.setAutoReset(false);
     int shown = -1;
-    host_->setReadProgress([&](double done) {
+    auto show = [&](int percent) {
         // (a modal progress dialog lets the events through as it moves)
-        if (const int percent = static_cast<int>(done * 100); percent != shown) {
+        if (percent != shown) {
             shown = percent;
             progress.setValue(percent);
         }
+    };
+    host_->setReadProgress([&](double done) {
+        show(static_cast<int>(done * 50));
         return !progress.wasCanceled();
+    });
+    window_->setBuildProgress([&](double done) {
+        if (shown < 50)
+            progress.setCancelButton(nullptr); // read: nothing to give up any more
+        show(50 + static_cast<int>(done * 50));
     });
     const bool opened = host_->open(path.toStdString());
     host_->setReadProgress({});
+    window_->setBuildProgress({});
     return opened;
 }
 
