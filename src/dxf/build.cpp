@@ -643,7 +643,7 @@ Block Document::importBlock(const Document& source, std::string_view name)
     Block blk = addBlock(name, base);
     std::vector<std::uint32_t> ents;
     if (const Section* e = s.section(Sec::Entities))
-        ents = e->items;
+        ents = s.items(*e);
     struct Guard {
         DocData& d;
         ~Guard() { d.importing = false; }

@@ -32,7 +32,7 @@ std::vector<std::string> Document::headerVariables() const
 {
     std::vector<std::string> out;
     if (const Section* h = d_->section(Sec::Header))
-        for (std::uint32_t id : h->items)
+        for (std::uint32_t id : d_->items(*h))
             out.emplace_back(d_->type(id));
     return out;
 }
@@ -129,7 +129,7 @@ std::uint32_t dwgPropsXrecord(const DocData& d)
     const Section* o = d.section(Sec::Objects);
     if (!o)
         return kNone;
-    for (std::uint32_t id : o->items)
+    for (std::uint32_t id : d.items(*o))
         if (d.type(id) == "XRECORD" && trim(d.get(id, 1)) == "DWGPROPS COOKIE")
             return id;
     return kNone;
@@ -150,13 +150,13 @@ std::vector<CustomProperty> Document::customProperties() const
         const Section* h = d_->section(Sec::Header);
         if (!h)
             return out;
-        for (std::size_t i = 0; i < h->items.size(); ++i) {
-            std::uint32_t id = h->items[i];
+        for (std::size_t i = 0; i < d_->items(*h).size(); ++i) {
+            std::uint32_t id = d_->items(*h)[i];
             if (d_->type(id) != "$CUSTOMPROPERTYTAG")
                 continue;
             CustomProperty p{d_->text(id, 1), {}};
-            if (i + 1 < h->items.size() && d_->type(h->items[i + 1]) == "$CUSTOMPROPERTY")
-                p.value = d_->text(h->items[++i], 1);
+            if (i + 1 < d_->items(*h).size() && d_->type(d_->items(*h)[i + 1]) == "$CUSTOMPROPERTY")
+                p.value = d_->text(d_->items(*h)[++i], 1);
             out.push_back(std::move(p));
         }
     } else if (d_->version > 1009) {
@@ -191,11 +191,11 @@ void Document::setCustomProperty(std::string_view name, std::string_view value)
     }
     if (d_->version >= 1018) {
         const Section* h = d_->section(Sec::Header);
-        for (std::size_t i = 0; i + 1 < h->items.size(); ++i) {
-            std::uint32_t id = h->items[i];
+        for (std::size_t i = 0; i + 1 < d_->items(*h).size(); ++i) {
+            std::uint32_t id = d_->items(*h)[i];
             if (d_->type(id) == "$CUSTOMPROPERTYTAG" && sameName(d_->text(id, 1), name)
-                && d_->type(h->items[i + 1]) == "$CUSTOMPROPERTY") {
-                d_->setRaw(h->items[i + 1], 1, d_->codec.encode(value));
+                && d_->type(d_->items(*h)[i + 1]) == "$CUSTOMPROPERTY") {
+                d_->setRaw(d_->items(*h)[i + 1], 1, d_->codec.encode(value));
                 return;
             }
         }
@@ -223,29 +223,29 @@ void Document::addCustomProperty(std::string_view name, std::string_view value)
     if (d.version >= 1018) {
         Section& h = d.ensureSection(Sec::Header, "HEADER");
         // after the last pair, else after $LASTSAVEDBY (where writers put them)
-        std::size_t at = h.items.size();
-        std::size_t lastSaved = h.items.size();
-        for (std::size_t i = 0; i < h.items.size(); ++i) {
-            std::string_view t = d.type(h.items[i]);
+        std::size_t at = d.items(h).size();
+        std::size_t lastSaved = d.items(h).size();
+        for (std::size_t i = 0; i < d.items(h).size(); ++i) {
+            std::string_view t = d.type(d.items(h)[i]);
             if (t == "$CUSTOMPROPERTY")
                 at = i + 1;
             else if (t == "$LASTSAVEDBY")
                 lastSaved = i + 1;
         }
-        if (at == h.items.size() && lastSaved < h.items.size())
+        if (at == d.items(h).size() && lastSaved < d.items(h).size())
             at = lastSaved;
         std::uint32_t a = d.newRec(Sec::Header, {{9, "$CUSTOMPROPERTYTAG"}, {1, d.codec.encode(name)}});
         std::uint32_t b = d.newRec(Sec::Header, {{9, "$CUSTOMPROPERTY"}, {1, d.codec.encode(value)}});
-        h.items.insert(h.items.begin() + static_cast<std::ptrdiff_t>(at), {a, b});
+        d.items(h).insert(d.items(h).begin() + static_cast<std::ptrdiff_t>(at), {a, b});
         return;
     }
     std::uint32_t x = dwgPropsXrecord(d);
     if (x == kNone) {
         // a new DWGPROPS xrecord under the root dictionary
         Section* o = d.section(Sec::Objects);
-        if (!o || o->items.empty() || d.type(o->items.front()) != "DICTIONARY")
+        if (!o || d.items(*o).empty() || d.type(d.items(*o).front()) != "DICTIONARY")
             throw DxfError("the drawing has no root dictionary for its properties");
-        std::uint32_t root = o->items.front();
+        std::uint32_t root = d.items(*o).front();
         std::string rootH = d.handleOf(root);
         std::string h = d.allocHandle();
         Groups g{{0, "XRECORD"},
@@ -268,7 +268,7 @@ void Document::addCustomProperty(std::string_view name, std::string_view value)
             g.push_back({c, "="});
         g.insert(g.end(), {{40, "0.0"}, {41, "2451544.5"}, {42, "2451544.5"}, {1, ""}, {90, "0"}});
         x = d.newRec(Sec::Objects, g);
-        o->items.push_back(x);
+        d.items(*o).push_back(x);
         // the key goes at the end of the root dictionary's entries
         std::uint32_t n = d.recs[root].te - d.recs[root].tb;
         d.insertTag(root, n, 3, "DWGPROPS");
@@ -472,8 +472,8 @@ Block Document::addBlock(std::string_view name, const Point& base)
     std::uint32_t bid = d.newRec(Sec::Blocks, b);
     std::uint32_t eid = d.newRec(Sec::Blocks, e);
     Section& s = d.ensureSection(Sec::Blocks, "BLOCKS");
-    s.items.push_back(bid);
-    s.items.push_back(eid);
+    d.items(s).push_back(bid);
+    d.items(s).push_back(eid);
     d.blockDefs.push_back(BlockDef{bid, eid, {}});
     return Block(d_.get(), bid);
 }
@@ -562,7 +562,7 @@ AttributeDefinition Document::addAttributeDefinition(const NewAttributeDefinitio
 {
     DocData& d = *d_;
     std::uint32_t id = d.newRec(Sec::Entities, attdefGroups(d, s, d.modelSpaceOwner()));
-    d.ensureSection(Sec::Entities, "ENTITIES").items.push_back(id);
+    d.items(d.ensureSection(Sec::Entities, "ENTITIES")).push_back(id);
     return AttributeDefinition(d_.get(), id);
 }
 
@@ -584,7 +584,7 @@ Entity Document::addEntity(std::string_view type, std::string_view layer,
         g.push_back({c, isStringCode(c) && c != 5 ? d.codec.encode(v) : v});
     }
     std::uint32_t id = d.newRec(Sec::Entities, g);
-    d.ensureSection(Sec::Entities, "ENTITIES").items.push_back(id);
+    d.items(d.ensureSection(Sec::Entities, "ENTITIES")).push_back(id);
     return Entity(d_.get(), id);
 }
 
@@ -599,8 +599,8 @@ std::vector<Entity> Document::modelSpace() const
 {
     std::vector<Entity> out;
     if (const Section* s = d_->section(Sec::Entities)) {
-        out.reserve(s->items.size());
-        for (std::uint32_t id : s->items)
+        out.reserve(d_->items(*s).size());
+        for (std::uint32_t id : d_->items(*s))
             if (isModel(*d_, id))
                 out.push_back(Entity(d_.get(), id));
     }
@@ -611,7 +611,7 @@ std::size_t Document::modelSpaceCount() const
 {
     std::size_t n = 0;
     if (const Section* s = d_->section(Sec::Entities))
-        for (std::uint32_t id : s->items)
+        for (std::uint32_t id : d_->items(*s))
             n += isModel(*d_, id);
     return n;
 }
@@ -620,7 +620,7 @@ std::vector<Entity> Document::paperSpace() const
 {
     std::vector<Entity> out;
     if (const Section* s = d_->section(Sec::Entities))
-        for (std::uint32_t id : s->items)
+        for (std::uint32_t id : d_->items(*s))
             if (!d_->recs[id].deleted && !isModel(*d_, id))
                 out.push_back(Entity(d_.get(), id));
     return out;
@@ -722,7 +722,7 @@ BlockReference Document::addBlockReference(std::string_view blockName, const Poi
         d.recs[id].child = true;
         ++n;
     }
-    d.ensureSection(Sec::Entities, "ENTITIES").items.push_back(ins);
+    d.items(d.ensureSection(Sec::Entities, "ENTITIES")).push_back(ins);
     return BlockReference(d_.get(), ins);
 }
 
@@ -745,7 +745,7 @@ Text Document::addText(std::string_view value, const Point& at, double height, s
     if (d.version > 1009)
         g.push_back({100, "AcDbText"});
     std::uint32_t id = d.newRec(Sec::Entities, g);
-    d.ensureSection(Sec::Entities, "ENTITIES").items.push_back(id);
+    d.items(d.ensureSection(Sec::Entities, "ENTITIES")).push_back(id);
     return Text(d_.get(), id);
 }
 
@@ -796,7 +796,7 @@ void DocData::buildRefIndex() const
         return k;
     };
     if (const Section* s = section(Sec::Entities)) {
-        for (std::uint32_t id : s->items) {
+        for (std::uint32_t id : items(*s)) {
             const Rec& r = recs[id];
             if (r.deleted || type(id) != "INSERT" || num(id, 67, 0) == 1)
                 continue;
@@ -913,7 +913,7 @@ std::vector<Entity> Document::selectEntities(const EntityFilter& f) const
     if (!s)
         return out;
     auto pick = [&](bool model) {
-        for (std::uint32_t id : s->items) {
+        for (std::uint32_t id : d_->items(*s)) {
             if (d_->recs[id].deleted || isModel(*d_, id) != model)
                 continue;
             const std::string_view type = d_->type(id);

@@ -99,8 +99,20 @@ struct Section {
     Sec kind = Sec::Loose;
     std::string name;
     std::uint32_t head = kNone; // 0 SECTION / 2 NAME
-    std::vector<std::uint32_t> items; // top-level records in order
     std::uint32_t end = kNone; // 0 ENDSEC
+    // Its top-level records in order: DocData::items. As read, they are
+    // every record with an id in [spanBegin, spanEnd) but the sub-records,
+    // and are listed one by one only when first asked for, so that a file
+    // of many small records costs nothing more per record for them.
+    mutable std::vector<std::uint32_t> listed;
+    mutable std::uint32_t spanBegin = kNone, spanEnd = kNone;
+    // The parser's next top-level record (ids come in order).
+    void readItem(std::uint32_t id)
+    {
+        if (spanBegin == kNone)
+            spanBegin = id;
+        spanEnd = id + 1;
+    }
 };
 
 struct Table {
@@ -272,6 +284,17 @@ struct DocData {
     }
 
     // ---- structure
+    // The section's top-level records, listed from its span if not yet.
+    std::vector<std::uint32_t>& items(const Section& s) const
+    {
+        if (s.spanBegin != kNone) {
+            for (std::uint32_t id = s.spanBegin; id < s.spanEnd; ++id)
+                if (!recs[id].child)
+                    s.listed.push_back(id);
+            s.spanBegin = s.spanEnd = kNone;
+        }
+        return s.listed;
+    }
     Section* section(Sec kind);
     const Section* section(Sec kind) const;
     Section& ensureSection(Sec kind, std::string_view name);

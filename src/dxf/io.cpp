@@ -387,7 +387,7 @@ void DocData::parse(const std::function<bool(double)>* progress, double from)
                     if (sections.empty() || sections.back().head != kNone)
                         sections.emplace_back();
                     startRec(ti, Sec::Loose);
-                    sections.back().items.push_back(static_cast<std::uint32_t>(recs.size() - 1));
+                    sections.back().readItem(static_cast<std::uint32_t>(recs.size() - 1));
                     line += 2;
                     continue;
                 }
@@ -400,7 +400,7 @@ void DocData::parse(const std::function<bool(double)>* progress, double from)
                 if (sections.empty() || sections.back().kind != Sec::Loose || sections.back().head != kNone)
                     sections.emplace_back();
                 startRec(ti, Sec::Loose);
-                sections.back().items.push_back(static_cast<std::uint32_t>(recs.size() - 1));
+                sections.back().readItem(static_cast<std::uint32_t>(recs.size() - 1));
                 sawEof = true;
                 break;
             } else {
@@ -409,7 +409,7 @@ void DocData::parse(const std::function<bool(double)>* progress, double from)
                     if (sections.empty() || sections.back().head != kNone)
                         sections.emplace_back();
                     startRec(ti, Sec::Loose);
-                    sections.back().items.push_back(static_cast<std::uint32_t>(recs.size() - 1));
+                    sections.back().readItem(static_cast<std::uint32_t>(recs.size() - 1));
                     line += 2;
                     continue;
                 }
@@ -422,7 +422,7 @@ void DocData::parse(const std::function<bool(double)>* progress, double from)
                     if (val != "SEQEND")
                         openParent = parent;
                 } else {
-                    cur->items.push_back(id);
+                    cur->readItem(id);
                     openParent = (val == "INSERT" || val == "POLYLINE") ? id : kNone;
                 }
             }
@@ -436,7 +436,7 @@ void DocData::parse(const std::function<bool(double)>* progress, double from)
             awaitingName = false;
         } else if (code == 9 && cur && cur->kind == Sec::Header) {
             startRec(ti, Sec::Header);
-            cur->items.push_back(static_cast<std::uint32_t>(recs.size() - 1));
+            cur->readItem(static_cast<std::uint32_t>(recs.size() - 1));
         } else if (!cur
                    && (recs.empty() || recs.back().sec != Sec::Loose || sections.empty()
                        || sections.back().head != kNone)) {
@@ -445,7 +445,7 @@ void DocData::parse(const std::function<bool(double)>* progress, double from)
             if (sections.empty() || sections.back().head != kNone)
                 sections.emplace_back();
             startRec(ti, Sec::Loose);
-            sections.back().items.push_back(static_cast<std::uint32_t>(recs.size() - 1));
+            sections.back().readItem(static_cast<std::uint32_t>(recs.size() - 1));
         } else {
             recs.back().te = ti + 1;
         }
@@ -548,8 +548,15 @@ void DocData::write(const std::function<void(const char*, std::size_t)>& put) co
     for (const Section& s : sections) {
         if (s.head != kNone)
             emitRec(s.head);
-        for (std::uint32_t id : s.items)
-            emitTree(id);
+        // (not listed yet: straight from the span, listing nothing)
+        if (s.spanBegin != kNone) {
+            for (std::uint32_t id = s.spanBegin; id < s.spanEnd; ++id)
+                if (!recs[id].child)
+                    emitTree(id);
+        } else {
+            for (std::uint32_t id : s.listed)
+                emitTree(id);
+        }
         if (s.end != kNone)
             emitRec(s.end);
     }

@@ -265,12 +265,12 @@ Section& DocData::ensureSection(Sec kind, std::string_view name)
     std::size_t eofAt = sections.size();
     for (std::size_t i = 0; i < sections.size(); ++i) {
         Section& s = sections[i];
-        if (s.head != kNone || s.items.empty() || type(s.items.back()) != "EOF")
+        if (s.head != kNone || items(s).empty() || type(items(s).back()) != "EOF")
             continue;
-        if (s.items.size() > 1) {
+        if (items(s).size() > 1) {
             Section tail;
-            tail.items.push_back(s.items.back());
-            s.items.pop_back();
+            items(tail).push_back(items(s).back());
+            items(s).pop_back();
             sections.insert(sections.begin() + static_cast<std::ptrdiff_t>(i + 1), std::move(tail));
             ++i;
         }
@@ -342,7 +342,7 @@ std::uint32_t DocData::headerVar(std::string_view name) const
     const Section* h = section(Sec::Header);
     if (!h)
         return kNone;
-    for (std::uint32_t id : h->items)
+    for (std::uint32_t id : items(*h))
         if (type(id) == name)
             return id;
     return kNone;
@@ -362,8 +362,8 @@ void DocData::addTableEntry(std::string_view tableName, std::uint32_t rec)
     Section* s = section(Sec::Tables);
     if (!t || !s)
         throw DxfError("the drawing has no " + std::string(tableName) + " table");
-    auto it = std::find(s->items.begin(), s->items.end(), t->endtab);
-    s->items.insert(it, rec);
+    auto it = std::find(items(*s).begin(), items(*s).end(), t->endtab);
+    items(*s).insert(it, rec);
     t->entries.push_back(rec);
     recs[rec].sec = Sec::Tables;
     // the count in the table head is a capacity; keep it at least the number of entries
@@ -384,8 +384,8 @@ void DocData::appendToBlock(std::uint32_t blockRec, std::uint32_t rec)
         if (b.block != blockRec)
             continue;
         Section* s = section(Sec::Blocks);
-        auto it = std::find(s->items.begin(), s->items.end(), b.endblk);
-        s->items.insert(it, rec);
+        auto it = std::find(items(*s).begin(), items(*s).end(), b.endblk);
+        items(*s).insert(it, rec);
         b.ents.push_back(rec);
         recs[rec].sec = Sec::Blocks;
         touch();
@@ -405,7 +405,7 @@ void DocData::setHeaderRaw(std::string_view name, int code, std::string_view raw
     }
     Section& h = ensureSection(Sec::Header, "HEADER");
     std::uint32_t id = newRec(Sec::Header, {{9, std::string(name)}, {code, std::string(raw)}});
-    h.items.push_back(id);
+    items(h).push_back(id);
 }
 
 void DocData::syncHandseed()
@@ -457,7 +457,7 @@ void DocData::index()
     // tables
     if (Section* s = section(Sec::Tables)) {
         Table* open = nullptr;
-        for (std::uint32_t id : s->items) {
+        for (std::uint32_t id : items(*s)) {
             std::string_view t = type(id);
             if (t == "TABLE") {
                 tables.push_back(Table{upper(trim(get(id, 2))), id, kNone, {}});
@@ -477,7 +477,7 @@ void DocData::index()
     // blocks
     if (Section* s = section(Sec::Blocks)) {
         BlockDef* open = nullptr;
-        for (std::uint32_t id : s->items) {
+        for (std::uint32_t id : items(*s)) {
             std::string_view t = type(id);
             if (t == "BLOCK") {
                 blockDefs.push_back(BlockDef{id, kNone, {}});
