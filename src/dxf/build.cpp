@@ -582,7 +582,7 @@ struct Importer {
                 mainId = rid;
                 mainH = h;
             } else {
-                dst.recs[rid].child = true;
+                dst.recs.setChild(rid);
             }
         }
         dst.appendToBlock(blockRec, mainId);

@@ -713,13 +713,13 @@ BlockReference Document::addBlockReference(std::string_view blockName, const Poi
         if (v74 != 0)
             ag.push_back({74, std::to_string(v74)});
         std::uint32_t id = d.newRec(Sec::Entities, ag);
-        d.recs[id].child = true;
+        d.recs.setChild(id);
         ++n;
     }
     if (n) {
         Groups sg = entityHead(d, "SEQEND", insOwner, layer, {});
         std::uint32_t id = d.newRec(Sec::Entities, sg);
-        d.recs[id].child = true;
+        d.recs.setChild(id);
         ++n;
     }
     d.items(d.ensureSection(Sec::Entities, "ENTITIES")).push_back(ins);
@@ -753,7 +753,7 @@ void Document::deleteEntity(const Entity& e)
 {
     if (e.doc_ != d_.get() || !e.valid())
         throw DxfError("the entity belongs to another drawing");
-    Rec& r = d_->recs[e.id_];
+    const Rec r = d_->recs[e.id_];
     if (r.child)
         throw DxfError("a sub-entity cannot be deleted alone");
     if (r.sec != Sec::Entities)
@@ -761,7 +761,7 @@ void Document::deleteEntity(const Entity& e)
     if (r.deleted)
         return;
     for (std::uint32_t k = 0, n = d_->childCount(e.id_); k <= n; ++k)
-        d_->recs[e.id_ + k].deleted = true;
+        d_->recs.setDeleted(e.id_ + k);
     d_->touch();
     d_->handleMapValid = false;
 }

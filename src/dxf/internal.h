@@ -84,8 +84,9 @@ private:
     std::vector<std::int16_t> code_;
 };
 
-enum class Sec : std::uint8_t { Loose, Header, Classes, Tables, Blocks, Entities, Objects, Other };
+enum class Sec : std::uint8_t { Loose, Header, Classes, Tables, Blocks, Entities, Objects, Other }; // 3 bits
 
+// A record's tags and marks, as RecList hands them out.
 struct Rec {
     std::uint32_t tb = 0, te = 0; // tags [tb, te)
     Sec sec = Sec::Loose;
@@ -93,6 +94,85 @@ struct Rec {
     // A sub-record (ATTRIB, VERTEX, SEQEND): sub-records take the ids right
     // after their parent's.
     bool child = false;
+};
+
+// The records, 5 bytes each: where its tags begin and a byte of marks. A
+// record read from the file ends where the next one begins, as the file's
+// tags never move; the tags of records given tags of their own since (to
+// change them) and of new records are kept aside, as they are few.
+class RecList {
+public:
+    std::uint32_t size() const { return static_cast<std::uint32_t>(marks_.size()); }
+    bool empty() const { return marks_.empty(); }
+    Rec operator[](std::uint32_t id) const
+    {
+        const std::uint8_t m = marks_[id];
+        Rec r;
+        r.sec = static_cast<Sec>(m & kSecMask);
+        r.deleted = (m & kDeleted) != 0;
+        r.child = (m & kChild) != 0;
+        if (m & kAside) {
+            const auto& range = aside_.find(id)->second;
+            r.tb = range.first;
+            r.te = range.second;
+        } else {
+            r.tb = start_[id];
+            r.te = id + 1 < read_ ? start_[id + 1] : readEnd_;
+        }
+        return r;
+    }
+    Rec back() const { return (*this)[size() - 1]; }
+    Sec sec(std::uint32_t id) const { return static_cast<Sec>(marks_[id] & kSecMask); }
+
+    void setSec(std::uint32_t id, Sec sec)
+    {
+        marks_[id] = static_cast<std::uint8_t>((marks_[id] & ~kSecMask) | static_cast<std::uint8_t>(sec));
+    }
+    void setDeleted(std::uint32_t id) { marks_[id] |= kDeleted; }
+    void setChild(std::uint32_t id) { marks_[id] |= kChild; }
+    // The record's tags are [tb, te) from now on.
+    void setTags(std::uint32_t id, std::uint32_t tb, std::uint32_t te)
+    {
+        marks_[id] |= kAside;
+        aside_[id] = {tb, te};
+    }
+
+    // Reading: the file's next record begins at this tag; after the last,
+    // endRead with the number of the file's tags.
+    void beginRead(std::uint32_t tb, Sec sec)
+    {
+        start_.push_back(tb);
+        marks_.push_back(static_cast<std::uint8_t>(sec));
+        read_ = size();
+    }
+    void endRead(std::uint32_t tagCount) { readEnd_ = tagCount; }
+    // A new record of tags [tb, te); its id.
+    std::uint32_t add(std::uint32_t tb, std::uint32_t te, Sec sec)
+    {
+        const std::uint32_t id = size();
+        start_.push_back(tb);
+        marks_.push_back(static_cast<std::uint8_t>(sec));
+        setTags(id, tb, te);
+        return id;
+    }
+    void reserve(std::size_t n)
+    {
+        start_.reserve(n);
+        marks_.reserve(n);
+    }
+    const void* startData() const { return start_.data(); }
+    const void* marksData() const { return marks_.data(); }
+    std::size_t capacity() const { return start_.capacity(); }
+
+private:
+    static constexpr std::uint8_t kSecMask = 0x07;
+    static constexpr std::uint8_t kDeleted = 0x08;
+    static constexpr std::uint8_t kChild = 0x10;
+    static constexpr std::uint8_t kAside = 0x20;
+    std::vector<std::uint32_t> start_;
+    std::vector<std::uint8_t> marks_;
+    std::uint32_t read_ = 0, readEnd_ = 0; // records read from the file, and their tags
+    std::unordered_map<std::uint32_t, std::pair<std::uint32_t, std::uint32_t>> aside_;
 };
 
 struct Section {
@@ -182,7 +262,7 @@ struct DocData {
     std::string arena; // text of changed and new groups
     TagList tags;
     std::uint32_t fileTags = 0; // tags [0, fileTags) are the file's, never changed
-    std::vector<Rec> recs;
+    RecList recs;
     std::vector<Section> sections;
     std::uint32_t prefixLen = 0; // a byte-order mark before the first group
     std::uint32_t trailerOff = 0; // bytes after the last group (after EOF)

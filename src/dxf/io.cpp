@@ -248,10 +248,11 @@ void DocData::parse(const std::function<bool(double)>* progress, double from)
     // least), so that the arrays never move while growing; pages of the
     // reserve that are never touched cost no memory.
     tags.reserve(buf.size() / 3 + 16);
-    recs.reserve(buf.size() / 16 + 16);
+    recs.reserve(buf.size() / 3 + 16);
     adviseHuge(tags.offData(), tags.capacity() * sizeof(std::uint32_t));
     adviseHuge(tags.codeData(), tags.capacity() * sizeof(std::int16_t));
-    adviseHuge(recs.data(), recs.capacity() * sizeof(Rec));
+    adviseHuge(recs.startData(), recs.capacity() * sizeof(std::uint32_t));
+    adviseHuge(recs.marksData(), recs.capacity());
 
     // Line end and code padding of new groups follow the file's first line.
     if (const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(e - p)))) {
@@ -268,7 +269,7 @@ void DocData::parse(const std::function<bool(double)>* progress, double from)
     // Sub-records take the ids right after their parent, so any other record
     // ends the parent's sequence.
     auto startRec = [&](std::uint32_t tagIndex, Sec sec) {
-        recs.push_back(Rec{tagIndex, tagIndex + 1, sec, false, false});
+        recs.beginRead(tagIndex, sec);
         openParent = kNone;
     };
 
@@ -418,7 +419,7 @@ void DocData::parse(const std::function<bool(double)>* progress, double from)
                 auto id = static_cast<std::uint32_t>(recs.size() - 1);
                 bool sub = val == "ATTRIB" || val == "VERTEX" || val == "SEQEND";
                 if (sub && parent != kNone) {
-                    recs[id].child = true;
+                    recs.setChild(id);
                     if (val != "SEQEND")
                         openParent = parent;
                 } else {
@@ -429,16 +430,15 @@ void DocData::parse(const std::function<bool(double)>* progress, double from)
         } else if (awaitingName) {
             if (code != 2)
                 throw DxfError(line, "section name expected after SECTION");
-            recs.back().te = ti + 1;
             cur->name = std::string(trim(valueText()));
             cur->kind = sectionKind(cur->name);
-            recs.back().sec = cur->kind;
+            recs.setSec(recs.size() - 1, cur->kind);
             awaitingName = false;
         } else if (code == 9 && cur && cur->kind == Sec::Header) {
             startRec(ti, Sec::Header);
             cur->readItem(static_cast<std::uint32_t>(recs.size() - 1));
         } else if (!cur
-                   && (recs.empty() || recs.back().sec != Sec::Loose || sections.empty()
+                   && (recs.empty() || recs.sec(recs.size() - 1) != Sec::Loose || sections.empty()
                        || sections.back().head != kNone)) {
             // groups outside any section (comments, a legacy writer's stray
             // header variables): kept as a record of their own
@@ -446,9 +446,7 @@ void DocData::parse(const std::function<bool(double)>* progress, double from)
                 sections.emplace_back();
             startRec(ti, Sec::Loose);
             sections.back().readItem(static_cast<std::uint32_t>(recs.size() - 1));
-        } else {
-            recs.back().te = ti + 1;
-        }
+        } // else the group belongs to the record before
         line += 2;
     }
     if (awaitingName)
@@ -466,6 +464,7 @@ void DocData::parse(const std::function<bool(double)>* progress, double from)
         throw DxfError(1, "no DXF groups found");
     trailerOff = static_cast<std::uint32_t>(p - b);
     fileTags = tags.size();
+    recs.endRead(fileTags);
 }
 
 std::uint32_t DocData::valueEnd(const Tag& t, std::uint32_t start) const

@@ -98,14 +98,13 @@ Tag DocData::makeTagLike(const Tag& like, std::string_view rawValue)
 
 void DocData::own(std::uint32_t id)
 {
-    Rec& r = recs[id];
+    const Rec r = recs[id];
     if (r.tb >= fileTags && r.te == tags.size())
         return;
     auto nb = tags.size();
     for (std::uint32_t t = r.tb; t < r.te; ++t)
         tags.push_back(tags[t]);
-    r.te = nb + (r.te - r.tb);
-    r.tb = nb;
+    recs.setTags(id, nb, nb + (r.te - r.tb));
 }
 
 void DocData::setRaw(std::uint32_t id, int code, std::string_view rawValue)
@@ -197,33 +196,30 @@ void DocData::setRaw(std::uint32_t id, int code, std::string_view rawValue)
 void DocData::insertTag(std::uint32_t id, std::uint32_t pos, int code, std::string_view rawValue)
 {
     own(id);
-    Rec& r = recs[id];
+    const Rec r = recs[id];
     tags.insert(r.tb + pos, makeTag(code, rawValue));
-    r.te++;
+    recs.setTags(id, r.tb, r.te + 1);
     touch();
 }
 
 void DocData::removeTag(std::uint32_t id, std::uint32_t pos)
 {
     own(id);
-    Rec& r = recs[id];
+    const Rec r = recs[id];
     tags.erase(r.tb + pos);
-    r.te--;
+    recs.setTags(id, r.tb, r.te - 1);
     touch();
 }
 
 std::uint32_t DocData::newRec(Sec sec, const std::vector<std::pair<int, std::string>>& groups)
 {
-    Rec r;
-    r.sec = sec;
-    r.tb = tags.size();
+    const std::uint32_t tb = tags.size();
     for (const auto& [c, v] : groups)
         tags.push_back(makeTag(c, v));
-    r.te = tags.size();
-    recs.push_back(r);
+    const std::uint32_t id = recs.add(tb, tags.size(), sec);
     touch();
     handleMapValid = false;
-    return static_cast<std::uint32_t>(recs.size() - 1);
+    return id;
 }
 
 std::string DocData::allocHandle()
@@ -365,7 +361,7 @@ void DocData::addTableEntry(std::string_view tableName, std::uint32_t rec)
     auto it = std::find(items(*s).begin(), items(*s).end(), t->endtab);
     items(*s).insert(it, rec);
     t->entries.push_back(rec);
-    recs[rec].sec = Sec::Tables;
+    recs.setSec(rec, Sec::Tables);
     // the count in the table head is a capacity; keep it at least the number of entries
     std::uint32_t ci = find(t->head, 70);
     if (ci != kNone) {
@@ -387,7 +383,7 @@ void DocData::appendToBlock(std::uint32_t blockRec, std::uint32_t rec)
         auto it = std::find(items(*s).begin(), items(*s).end(), b.endblk);
         items(*s).insert(it, rec);
         b.ents.push_back(rec);
-        recs[rec].sec = Sec::Blocks;
+        recs.setSec(rec, Sec::Blocks);
         touch();
         return;
     }
