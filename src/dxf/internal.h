@@ -14,12 +14,14 @@
 #include "dxf/document.h"
 #include "text/names.h"
 
+#include <atomic>
 #include <climits>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -257,6 +259,29 @@ private:
     std::size_t size_ = 0;
 };
 
+// A file that another thread is still reading while it is parsed: its
+// first done() bytes are there.
+class ReadAhead {
+public:
+    void advance(std::size_t done) { done_.store(done, std::memory_order_release); }
+    void fail() { failed_.store(true, std::memory_order_release); }
+    // Waits until at least the first `need` bytes are there, or the reading
+    // failed; how many are there.
+    std::size_t await(std::size_t need) const
+    {
+        for (;;) {
+            const std::size_t done = done_.load(std::memory_order_acquire);
+            if (done >= need || failed_.load(std::memory_order_acquire))
+                return done;
+            std::this_thread::yield();
+        }
+    }
+
+private:
+    std::atomic<std::size_t> done_{0};
+    std::atomic<bool> failed_{false};
+};
+
 struct DocData {
     Bytes buf; // the file as read
     std::string arena; // text of changed and new groups
@@ -288,7 +313,9 @@ struct DocData {
 
     // ---- reading
     // `progress` hears the share of the file parsed, scaled into [from, 1].
-    void parse(const std::function<bool(double)>* progress = nullptr, double from = 0);
+    // With `ahead`, the bytes come in while they are parsed.
+    void parse(const std::function<bool(double)>* progress = nullptr, double from = 0,
+               const ReadAhead* ahead = nullptr);
     void index(); // tables, blocks, version, handles after parse
 
     // ---- raw access

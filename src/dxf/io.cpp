@@ -3,6 +3,7 @@
 #include "dxf/internal.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <functional>
 #include <random>
+#include <thread>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -228,8 +230,20 @@ static std::string shown(std::string_view s)
     return out;
 }
 
-void DocData::parse(const std::function<bool(double)>* progress, double from)
+void DocData::parse(const std::function<bool(double)>* progress, double from, const ReadAhead* ahead)
 {
+    // The bytes known to be there: a group that reaches past them is
+    // parsed again once they are.
+    std::size_t readTo = ahead ? 0 : buf.size();
+    auto await = [&](std::size_t need) {
+        need = std::min(need, buf.size());
+        if (need <= readTo)
+            return;
+        readTo = ahead->await(need);
+        if (readTo < need)
+            throw DxfError(0, "cannot read the file to its end");
+    };
+    await(64);
     static const char kBinary[] = "AutoCAD Binary DXF";
     if (buf.size() >= sizeof kBinary - 1 && std::memcmp(buf.data(), kBinary, sizeof kBinary - 1) == 0)
         throw DxfError(1, "binary DXF is not supported; save the drawing as ASCII DXF");
@@ -255,7 +269,13 @@ void DocData::parse(const std::function<bool(double)>* progress, double from)
     adviseHuge(recs.marksData(), recs.capacity());
 
     // Line end and code padding of new groups follow the file's first line.
-    if (const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(e - p)))) {
+    await(buf.size() < (1u << 16) ? buf.size() : 1u << 16);
+    const char* firstNl = static_cast<const char*>(std::memchr(p, '\n', readTo - prefixLen));
+    if (!firstNl) {
+        await(buf.size());
+        firstNl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(e - p)));
+    }
+    if (const char* nl = firstNl) {
         eol = (nl > p && nl[-1] == '\r') ? "\r\n" : "\n";
         padCodes = *p == ' ';
     }
@@ -307,6 +327,13 @@ void DocData::parse(const std::function<bool(double)>* progress, double from)
                 ++q;
             nl = *q == '\n' ? q : nullptr;
         }
+        if (!ok || !nl) {
+            // (what seems wrong may lie past the bytes read so far)
+            if (readTo < buf.size()) {
+                await(buf.size());
+                continue;
+            }
+        }
         if (!ok || (!nl && q != e)) {
             const char* lineEnd
                 = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(e - p)));
@@ -338,6 +365,11 @@ void DocData::parse(const std::function<bool(double)>* progress, double from)
         const char* v = nl + 1;
         const char* vnl = findNewline(v, e);
         const char* vend = vnl ? vnl + 1 : e;
+        // (the code line lies before the value's end: both were read)
+        if (static_cast<std::size_t>(vend - b) > readTo) {
+            await(static_cast<std::size_t>(vend - b));
+            continue;
+        }
         auto ti = static_cast<std::uint32_t>(tags.size());
         tags.push_back(Tag{code, static_cast<std::uint32_t>(p - b)});
         p = vend;
@@ -584,6 +616,28 @@ Document Document::load(const std::string& path)
     return load(path, nullptr);
 }
 
+// Reads bytes [from, to) of the file into `into` + from, a chunk at a
+// time, telling `goOn` how many of them are read after each; false when the
+// file cannot be read so far or goOn says stop.
+static bool readPart(const std::string& path, char* into, std::size_t from, std::size_t to,
+                     const std::function<bool(std::size_t)>& goOn)
+{
+    constexpr std::size_t kChunk = std::size_t(1) << 22;
+    std::ifstream in(toPath(path), std::ios::binary);
+    if (!in || !in.seekg(static_cast<std::streamoff>(from)))
+        return false;
+    for (std::size_t done = from; done < to;) {
+        const std::size_t part = std::min(kChunk, to - done);
+        in.read(into + done, static_cast<std::streamsize>(part));
+        if (static_cast<std::size_t>(in.gcount()) != part)
+            return false;
+        done += part;
+        if (!goOn(done - from))
+            return false;
+    }
+    return true;
+}
+
 Document Document::load(const std::string& path, const LoadProgress& progress)
 {
     std::error_code ec;
@@ -597,26 +651,41 @@ Document Document::load(const std::string& path, const LoadProgress& progress)
     if (size < 0)
         throw DxfError(0, "cannot read " + path);
     in.seekg(0);
+    in.close();
     auto n = static_cast<std::size_t>(size);
     std::unique_ptr<char[]> bytes(new char[n + 1]);
     bytes[n] = '\0';
     adviseHuge(bytes.get(), n);
-    // Reading is the first fifth of the work, parsing the rest.
-    constexpr double kReadShare = 0.2;
-    constexpr std::size_t kChunk = std::size_t(1) << 24;
-    std::size_t done = 0;
-    do {
-        if (progress && !progress(n ? kReadShare * static_cast<double>(done) / static_cast<double>(n) : 0.0))
-            throw LoadCancelled();
-        const std::size_t part = std::min(kChunk, n - done);
-        in.read(bytes.get() + done, static_cast<std::streamsize>(part));
-        if (static_cast<std::size_t>(in.gcount()) != part)
-            throw DxfError(0, "cannot read " + path);
-        done += part;
-    } while (done < n);
+    if (progress && !progress(0.0))
+        throw LoadCancelled();
+    // Copying the file out of the system's cache takes a processor's time:
+    // a helper thread reads it while this one parses what is there.
     Document doc;
+    char* const into = bytes.get();
     doc.d_->buf.adopt(std::move(bytes), n);
-    doc.d_->parse(progress ? &progress : nullptr, kReadShare);
+    ReadAhead ahead;
+    std::atomic<bool> stop{false};
+    std::thread reader([&ahead, &stop, &path, into, n] {
+        if (!readPart(path, into, 0, n, [&](std::size_t done) {
+                ahead.advance(done);
+                return !stop.load();
+            }))
+            ahead.fail();
+    });
+    // (the reader is done with the bytes before they can go away)
+    struct Finish {
+        std::thread& reader;
+        std::atomic<bool>& stop;
+        ~Finish()
+        {
+            stop = true;
+            reader.join();
+        }
+    } finish{reader, stop};
+    doc.d_->parse(progress ? &progress : nullptr, 0.0, &ahead);
+    // the bytes after the last group too
+    if (ahead.await(n) < n)
+        throw DxfError(0, "cannot read " + path);
     doc.d_->index();
     if (progress)
         progress(1.0);

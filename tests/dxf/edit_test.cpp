@@ -366,6 +366,48 @@ TEST(DxfFile, LoadTellsItsProgressAndCanBeCancelled)
     fs::remove_all(file.parent_path());
 }
 
+// A file is parsed while another thread still reads it: whatever lies
+// across the chunks it reads, the outcome is the one of the same bytes in
+// memory.
+TEST(DxfFile, AFileReadWhileParsedEndsAsTheSameBytesInMemory)
+{
+    lumo::gen::CitySection o;
+    o.entities = 20000;
+    o.references = 500;
+    const std::string city = lumo::gen::generateCitySection(o);
+    const std::size_t eof = city.rfind("EOF");
+    const std::string body = city.substr(0, city.find("ENTITIES"));
+    std::string longValue = body + "ENTITIES\n  0\nTEXT\n  8\n0\n  1\n" + std::string(9'000'000, 'x') + "\n"
+        + city.substr(city.find("ENTITIES") + 9);
+    struct Case {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"whole", city},
+        {"a value longer than what is read at once", longValue},
+        {"cut inside its final EOF", city.substr(0, eof + 2)},
+        {"a bad group code near its end", city.substr(0, eof - 5) + "zz\n" + city.substr(eof - 5)},
+    };
+    const fs::path file = tempDir("read-ahead") / "drawing.dxf";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << c.bytes;
+        std::string inMemory, fromFile;
+        try {
+            inMemory = Document::fromMemory(c.bytes).toString();
+        } catch (const DxfError& e) {
+            inMemory = e.what();
+        }
+        try {
+            fromFile = Document::load(file.string()).toString();
+        } catch (const DxfError& e) {
+            fromFile = e.what();
+        }
+        EXPECT_TRUE(inMemory == fromFile) << inMemory.substr(0, 200) << " / " << fromFile.substr(0, 200);
+    }
+    fs::remove_all(file.parent_path());
+}
+
 TEST(DxfEditSmall, TablesAndEntitiesChange)
 {
     Document doc = Document::create("AC1015");
