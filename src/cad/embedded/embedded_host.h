@@ -124,6 +124,8 @@ public:
     void endRun();
     bool canUndo() const;
     bool canRedo() const;
+    // No run on and no command waiting: the designer's edits may go ahead.
+    bool canEdit() const;
     bool undo();
     bool redo();
     // On/off and frozen of the drawing's layers written into it and saved,
@@ -143,8 +145,6 @@ private:
     void closeStep();
     std::size_t historyBytes() const;
     bool restore(const std::shared_ptr<const std::string>& text);
-    // No run on and no command waiting: the designer's edits may go ahead.
-    bool canEdit() const;
     // Moves the last step of one history to the other, putting back the
     // drawing as before (undo) or after (redo) it.
     bool takeStep(std::vector<Step>& from, std::vector<Step>& to, bool forward);

@@ -309,6 +309,12 @@ TEST(LayersPanel, SwitchesShowOnlyUntilSavedAndUndoTakesTheSaveBack)
     EXPECT_EQ(panel->list()->findItems(QStringLiteral("ULICE"), Qt::MatchExactly)[0]->checkState(
                   LayersPanel::OnColumn),
               Qt::Checked);
+
+    // While the program runs the drawing is its own: the switches wait.
+    host->beginRun();
+    EXPECT_FALSE(panel->saveButton()->isEnabled());
+    host->endRun();
+    EXPECT_TRUE(panel->saveButton()->isEnabled());
 }
 
 } // namespace

@@ -136,6 +136,7 @@ HostWindow::HostWindow(std::shared_ptr<ce::EmbeddedApplication> host, bool takeI
             states.push_back({layer.name, layer.on, layer.frozen});
         return host_->saveLayerStates(states);
     });
+    showHistory();
     showDocument();
     // A drawing asked for that is not there: the designer may open another
     // or create it (a script has nobody to ask).
@@ -177,6 +178,7 @@ void HostWindow::showHistory()
 {
     window_->undoAction()->setEnabled(host_->canUndo());
     window_->redoAction()->setEnabled(host_->canRedo());
+    window_->layersPanel()->setSaveEnabled(host_->canEdit());
 }
 
 void HostWindow::showWhenVisible()
