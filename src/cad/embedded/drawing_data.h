@@ -82,7 +82,7 @@ struct DrawingData {
 
     void notify(HostChange change) const
     {
-        if (change == HostChange::Drawing)
+        if (change == HostChange::Drawing || change == HostChange::Updated)
             ++serial;
         if (listener && *listener)
             (*listener)(change);

@@ -49,7 +49,8 @@ struct DrawingData;
 enum class HostChange {
     Prompt, // the last prompt
     Command, // a command started waiting, moved on or ended
-    Drawing, // entities were added or updated
+    Drawing, // entities were added or erased
+    Updated, // entities were changed in place and told to show it (Update)
     Document, // a drawing was opened, closed, saved or renamed
     Visible, // the host was shown or hidden
 };

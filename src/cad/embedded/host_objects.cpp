@@ -197,7 +197,7 @@ public:
     void update() override
     {
         live();
-        data_->changed();
+        data_->notify(HostChange::Updated);
     }
     void erase() override
     {

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 #include <cstdio>
 #include <cstdlib>
 
@@ -73,6 +74,22 @@ protected:
     MainWindow* window = nullptr;
     std::shared_ptr<cad::Document> document;
 };
+
+TEST_F(HostWindowTest, AnEntityChangedInPlaceShowsWhenItIsUpdated)
+{
+    // The drawing's one line, red from now on: the count of entities stays.
+    const auto colours = [&] {
+        std::set<QRgb> seen;
+        for (const Item& item : window->view()->scene()->items())
+            seen.insert(item.colour);
+        return seen;
+    };
+    const auto before = colours();
+    document->modelSpace()->item(0)->setColor(1);
+    document->modelSpace()->item(0)->update();
+    QCoreApplication::processEvents();
+    EXPECT_NE(colours(), before);
+}
 
 TEST_F(HostWindowTest, InsertByClickThenRotationByTheMouse)
 {

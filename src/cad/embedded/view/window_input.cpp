@@ -8,6 +8,7 @@
 #include <QProgressDialog>
 
 #include <cmath>
+#include <utility>
 
 namespace lumo::view {
 
@@ -166,7 +167,8 @@ void HostWindow::hostChanged(ce::HostChange change)
     case ce::HostChange::Visible: showWhenVisible(); break;
     case ce::HostChange::Document: showDocument(); break;
     case ce::HostChange::Command: followCommand(); break;
-    case ce::HostChange::Drawing: scheduleRefresh(); break;
+    case ce::HostChange::Drawing: scheduleRefresh(false); break;
+    case ce::HostChange::Updated: scheduleRefresh(true); break;
     case ce::HostChange::Prompt:
         if (!window_->input()->current())
             window_->input()->showPrompt(QString::fromStdString(host_->lastPrompt()));
@@ -221,10 +223,11 @@ void HostWindow::followCommand()
     }
 }
 
-void HostWindow::scheduleRefresh()
+void HostWindow::scheduleRefresh(bool rebuild)
 {
     // Many changes in a row are drawn once, when the program lets the
-    // window breathe.
+    // window breathe; entities changed in place need the picture built anew.
+    rebuildScheduled_ = rebuildScheduled_ || rebuild;
     if (refreshScheduled_)
         return;
     refreshScheduled_ = true;
@@ -232,7 +235,10 @@ void HostWindow::scheduleRefresh()
         this,
         [this] {
             refreshScheduled_ = false;
-            window_->refresh();
+            if (std::exchange(rebuildScheduled_, false))
+                window_->rebuild();
+            else
+                window_->refresh();
             window_->setDrawingState(host_->modified(), host_->readOnly());
         },
         Qt::QueuedConnection);

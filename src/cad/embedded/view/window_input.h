@@ -59,7 +59,7 @@ private:
     void showWhenVisible();
     void showDocument();
     void followCommand();
-    void scheduleRefresh();
+    void scheduleRefresh(bool rebuild);
     bool openDrawing(const QString& path);
 
     std::shared_ptr<cad::embedded::EmbeddedApplication> host_;
@@ -68,6 +68,7 @@ private:
     std::function<void()> onClosed_;
     bool shown_ = false;
     bool refreshScheduled_ = false;
+    bool rebuildScheduled_ = false;
     std::string previewBlock_;
     double previewScale_ = 0.0;
 };
