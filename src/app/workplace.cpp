@@ -178,7 +178,9 @@ int RunWorkplace(Dialogs& dialogs, const QString& programFolder, const QString& 
             if (menu)
                 menu->setEnabled(false);
             program.pushButtonsAtStart = pushButtons;
+            provider.setProgramRunning(true);
             program.run(args);
+            provider.setProgramRunning(false);
             running = nullptr;
         }
         if (before && before != hostNow())

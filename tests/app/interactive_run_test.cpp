@@ -325,6 +325,7 @@ TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
     std::string afterFirstRun, afterSecondRun, undone, redone;
     QTimer scenario;
     bool undoWhileRunning = false;
+    bool editWhileRunning = false;
     QObject::connect(&scenario, &QTimer::timeout, [&] {
         if (designer.runsFinished == 1 && headsAfterFirstRun < 0 && !frmMainVisible()) {
             headsAfterFirstRun = Count(drawing, "110-SYGNALIZACJA_KOMORY", true);
@@ -339,9 +340,14 @@ TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
             QTreeWidget* tree = palette->tree();
             tree->scrollToItem(tool);
             QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(tool).center());
+        } else if (designer.runsFinished == 0 && provider.hostWindow()
+                   && provider.hostWindow()->window()->input()->current()) {
+            // the run that started the host is a run all the same (asking now)
+            editWhileRunning |= provider.hostWindow()->window()->layersPanel()->saveButton()->isEnabled();
         } else if (designer.runsFinished == 1 && frmMainVisible()) {
             shutWhileRunning = !provider.hostWindow()->window()->findChild<view::ToolPalette*>()->isEnabled();
             undoWhileRunning |= provider.hostWindow()->window()->undoAction()->isEnabled();
+            editWhileRunning |= provider.hostWindow()->window()->layersPanel()->saveButton()->isEnabled();
         } else if (designer.runsFinished == 2 && !frmMainVisible()) {
             auto* window = provider.hostWindow()->window();
             if (!window->undoAction()->isEnabled())
@@ -368,6 +374,7 @@ TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
     EXPECT_TRUE(shutWhileRunning);
     EXPECT_EQ(Count(drawing, "110-SYGNALIZACJA_KOMORY", true), 2);
     EXPECT_FALSE(undoWhileRunning);
+    EXPECT_FALSE(editWhileRunning);
     EXPECT_NE(afterFirstRun, afterSecondRun);
     EXPECT_TRUE(undone == afterFirstRun) << "the undone drawing differs from the one after the first run";
     EXPECT_TRUE(redone == afterSecondRun) << "the redone drawing differs from the one after the second run";

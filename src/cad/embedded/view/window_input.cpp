@@ -327,6 +327,10 @@ std::shared_ptr<cad::Application> WindowedHostProvider::create()
         window_->window()->setRecentStore(configFile_);
     }
     running_ = app;
+    // Started by a program's run: the rest of the run is one step, and the
+    // designer's own edits wait for its end.
+    if (programRunning_)
+        app->beginRun();
     return app;
 }
 

@@ -90,12 +90,16 @@ public:
     QString configFile() const { return configFile_; }
     // Called when the designer closes the host's window.
     void setOnWindowClosed(std::function<void()> onClosed) { onWindowClosed_ = std::move(onClosed); }
+    // Whether a program's run is on: a host started meanwhile begins in it
+    // (whoever runs the program ends the run on the host).
+    void setProgramRunning(bool running) { programRunning_ = running; }
 
 private:
     OptionsFn options_;
     std::function<void()> onWindowClosed_;
     QString configFile_;
     std::weak_ptr<cad::embedded::EmbeddedApplication> running_;
+    bool programRunning_ = false;
     std::unique_ptr<HostWindow> window_;
 };
 
