@@ -144,6 +144,14 @@ Box Scene::textBounds(const TextItem& t)
     return place.mapBox(local);
 }
 
+void Scene::reserveFor(std::size_t entities)
+{
+    // most entities are an item of a few vertices; circles and arcs take
+    // more, and references bring their attributes' texts
+    items_.reserve(entities * 2);
+    vertices_.reserve(entities * 16);
+}
+
 void Scene::finish()
 {
     cells_.clear();

@@ -124,6 +124,10 @@ public:
     void addCurve(const std::vector<Vec2>& points, bool closed, QRgb colour);
     void addSnapPoint(Vec2 at, SnapMark mark);
     void clear();
+    // Room for about this many entities before the first add: pages of the
+    // room never written cost no memory, while growing by doubling would
+    // hold the old and the new copy of all vertices at once.
+    void reserveFor(std::size_t entities);
     // Builds the spatial index; call after the last add and before drawing.
     // Items are regrouped by place, so their order is not the drawing order.
     void finish();

@@ -653,6 +653,7 @@ bool SceneBuilder::buildModelSpace(Scene& scene, const Progress& progress)
     scene.clear();
     d_->scene = &scene;
     const std::size_t total = d_->doc.modelSpaceCount();
+    scene.reserveFor(total);
     const Context top{{}, aciColour(7), {}, 0};
     const bool complete = d_->doc.forEachModelSpace(0, [&](std::size_t i, const ce::DrawingEntity& e) {
         if (progress && (i % 2048) == 0 && !progress(i, total))
