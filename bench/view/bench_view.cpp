@@ -384,7 +384,8 @@ int openChild(const char* path)
         return 1;
     QCoreApplication::processEvents();
     const QPixmap frame = window.window()->grab();
-    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    const double ms
+        = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::ifstream status("/proc/self/status");
     std::string line;
     double kb = 0;

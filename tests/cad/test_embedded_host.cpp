@@ -506,9 +506,9 @@ TEST_F(EmbeddedHost, TheInsertsRotationIsReadInTheDrawingsAngleUnits)
     defineBlock(session, "S-1");
     session.doc->sendCommand("_-insert\rS-1\r_R\r50\r3,4\r");
     ASSERT_EQ(session.modelSpace->count(), 1);
-    EXPECT_NEAR(std::remainder(session.modelSpace->item(0)->rotation() + std::numbers::pi / 4,
-                               2 * std::numbers::pi),
-                0.0, 1e-9);
+    EXPECT_NEAR(
+        std::remainder(session.modelSpace->item(0)->rotation() + std::numbers::pi / 4, 2 * std::numbers::pi),
+        0.0, 1e-9);
 }
 
 TEST_F(EmbeddedHost, BlockFilesGivenAsWindowsPathsInAnyCase)
