@@ -597,6 +597,18 @@ void DocData::write(const std::function<void(const char*, std::size_t)>& put) co
 
 // ---------------------------------------------------------------- Document
 
+// Renames the backup to the temporary name when it is a plain file of no
+// one else (a single link); false when it is not there or not to be taken.
+static bool reuseAsTemporary(const std::filesystem::path& bak, const std::filesystem::path& tmp)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(bak, ec))
+        || std::filesystem::hard_link_count(bak, ec) != 1 || ec)
+        return false;
+    std::filesystem::rename(bak, tmp, ec);
+    return !ec;
+}
+
 Document::Document() : d_(std::make_unique<DocData>()) { }
 Document::Document(Document&&) noexcept = default;
 Document& Document::operator=(Document&&) noexcept = default;
@@ -719,17 +731,38 @@ void Document::save(const std::string& path) const
     fs::path dir = target.parent_path();
     std::random_device rd;
     fs::path tmp = dir / (target.filename().string() + ".tmp" + std::to_string(rd() % 1000000));
+    fs::path bak = target;
+    bak += ".bak";
     {
-        std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
+        // The backup about to be replaced by the file there now lends its
+        // storage: the drawing is written over it rather than into fresh
+        // blocks (or pages) that the system would first clear.
+        std::fstream f;
+        std::error_code exists;
+        if (fs::exists(target, exists) && reuseAsTemporary(bak, tmp)) {
+            f.open(tmp, std::ios::binary | std::ios::in | std::ios::out);
+            if (!f) {
+                std::error_code ec;
+                fs::remove(tmp, ec);
+            }
+        }
+        if (!f.is_open())
+            f.open(tmp, std::ios::binary | std::ios::out | std::ios::trunc);
         if (!f)
             throw DxfError(0, "cannot write " + tmp.string());
         // streamed: large runs of untouched groups go straight from the
         // loaded buffer to the file, without a copy of the whole drawing
-        d_->write([&](const char* p, std::size_t n) { f.write(p, static_cast<std::streamsize>(n)); });
-        f.flush();
-        if (!f) {
-            f.close();
-            std::error_code ec;
+        std::uintmax_t written = 0;
+        d_->write([&](const char* p, std::size_t n) {
+            f.write(p, static_cast<std::streamsize>(n));
+            written += n;
+        });
+        f.close();
+        const bool wroteAll = !f.fail();
+        std::error_code ec;
+        if (wroteAll)
+            fs::resize_file(tmp, written, ec); // what is left of the backup goes
+        if (!wroteAll || ec) {
             fs::remove(tmp, ec);
             throw DxfError(0, "cannot write " + tmp.string());
         }
@@ -737,8 +770,6 @@ void Document::save(const std::string& path) const
     flushToDisk(tmp, false);
     std::error_code ec;
     if (fs::exists(target, ec)) {
-        fs::path bak = target;
-        bak += ".bak";
         fs::remove(bak, ec);
         ec.clear();
         fs::create_hard_link(target, bak, ec);

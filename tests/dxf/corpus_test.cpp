@@ -283,6 +283,17 @@ TEST(DxfFile, SaveReplacesAtomicallyAndKeepsABackup)
     a.save(target);
     EXPECT_EQ(readFile(target + ".bak"), first);
     EXPECT_TRUE(Document::load(target).findLayer("NOWA WARSTWA"));
+    // Saved over the storage of older backups, larger and smaller ones: the
+    // file is the drawing, the backup the one before.
+    std::string previous = readFile(target);
+    for (const std::size_t length : {400000, 20, 0, 150000}) {
+        Document text = Document::create("AC1015");
+        text.addText(std::string(length, 'x'), {0, 0, 0}, 1);
+        text.save(target);
+        EXPECT_EQ(readFile(target), text.toString()) << length;
+        EXPECT_EQ(readFile(target + ".bak"), previous) << length;
+        previous = readFile(target);
+    }
     std::size_t files = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir))
         ++files;
