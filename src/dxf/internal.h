@@ -14,14 +14,14 @@
 #include "dxf/document.h"
 #include "text/names.h"
 
-#include <atomic>
 #include <climits>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -260,26 +260,39 @@ private:
 };
 
 // A file that another thread is still reading while it is parsed: its
-// first done() bytes are there.
+// first bytes are there, as many as the reader last told.
 class ReadAhead {
 public:
-    void advance(std::size_t done) { done_.store(done, std::memory_order_release); }
-    void fail() { failed_.store(true, std::memory_order_release); }
-    // Waits until at least the first `need` bytes are there, or the reading
-    // failed; how many are there.
+    void advance(std::size_t done)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            done_ = done;
+        }
+        changed_.notify_all();
+    }
+    void fail()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            failed_ = true;
+        }
+        changed_.notify_all();
+    }
+    // Waits (asleep: a slow disk costs no processor) until at least the
+    // first `need` bytes are there, or the reading failed; how many are.
     std::size_t await(std::size_t need) const
     {
-        for (;;) {
-            const std::size_t done = done_.load(std::memory_order_acquire);
-            if (done >= need || failed_.load(std::memory_order_acquire))
-                return done;
-            std::this_thread::yield();
-        }
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] { return done_ >= need || failed_; });
+        return done_;
     }
 
 private:
-    std::atomic<std::size_t> done_{0};
-    std::atomic<bool> failed_{false};
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    std::size_t done_ = 0;
+    bool failed_ = false;
 };
 
 struct DocData {
