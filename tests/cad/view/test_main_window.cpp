@@ -133,21 +133,5 @@ TEST_F(Window, ChangesShowInTheTitleAndTheDrawingAndSaveClearsTheMark)
     EXPECT_EQ(saved.modelSpaceCount(), 2u);
 }
 
-TEST_F(Window, TheStatusBarShowsTheCursorsDrawingCoordinates)
-{
-    const QString path = copy("r2013_odafamily_attribs__qcad_flange.dxf", QStringLiteral("k.dxf"));
-    ASSERT_TRUE(window.openDrawing(path));
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    window.view()->setView({10, 20}, 4.0);
-    const QPoint at = window.view()->toWidget({12.5, 17.25}).toPoint();
-    QTest::mouseMove(window.view(), at);
-    const Vec2 expected = window.view()->toDrawing(at);
-    EXPECT_EQ(window.coordinates()->text(),
-              QStringLiteral("%1, %2").arg(expected.x, 0, 'f', 3).arg(expected.y, 0, 'f', 3));
-    EXPECT_NEAR(expected.x, 12.5, 0.25);
-    EXPECT_NEAR(expected.y, 17.25, 0.25);
-}
-
 } // namespace
 } // namespace lumo::view

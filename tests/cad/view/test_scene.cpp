@@ -46,23 +46,6 @@ bool blankNear(const QImage& image, int x, int y)
 // Drawing units to pixels: 2 pixels a unit, y up, the origin at the bottom left.
 const Affine kView{2.0, 0.0, 0.0, -2.0, 0.0, 200.0};
 
-TEST(AciColour, StandardColoursAndShades)
-{
-    struct Case {
-        int index;
-        QRgb rgb;
-    } cases[] = {
-        {1, qRgb(255, 0, 0)},      {3, qRgb(0, 255, 0)},       {5, qRgb(0, 0, 255)},
-        {7, qRgb(255, 255, 255)},  {8, qRgb(128, 128, 128)},   {10, qRgb(255, 0, 0)},
-        {11, qRgb(255, 127, 127)}, {12, qRgb(165, 0, 0)},      {19, qRgb(38, 19, 19)},
-        {20, qRgb(255, 63, 0)},    {21, qRgb(255, 159, 127)},  {30, qRgb(255, 127, 0)},
-        {130, qRgb(0, 255, 255)},  {250, qRgb(51, 51, 51)},    {255, qRgb(255, 255, 255)},
-        {0, qRgb(255, 255, 255)},  {256, qRgb(255, 255, 255)},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(aciColour(c.index) & 0xFFFFFF, c.rgb & 0xFFFFFF) << "ACI " << c.index;
-}
-
 TEST(AciColour, DarkColoursAreLightenedOnScreenOnly)
 {
     const auto brightness = [](QRgb c) { return 0.299 * qRed(c) + 0.587 * qGreen(c) + 0.114 * qBlue(c); };
