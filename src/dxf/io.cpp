@@ -628,23 +628,23 @@ Document Document::load(const std::string& path)
     return load(path, nullptr);
 }
 
-// Reads bytes [from, to) of the file into `into` + from, a chunk at a
-// time, telling `goOn` how many of them are read after each; false when the
-// file cannot be read so far or goOn says stop.
-static bool readPart(const std::string& path, char* into, std::size_t from, std::size_t to,
+// Reads the file's first n bytes into `into`, a chunk at a time, telling
+// `goOn` how many are read after each; false when the file cannot be read
+// so far or goOn says stop.
+static bool readFile(const std::string& path, char* into, std::size_t n,
                      const std::function<bool(std::size_t)>& goOn)
 {
     constexpr std::size_t kChunk = std::size_t(1) << 22;
     std::ifstream in(toPath(path), std::ios::binary);
-    if (!in || !in.seekg(static_cast<std::streamoff>(from)))
+    if (!in)
         return false;
-    for (std::size_t done = from; done < to;) {
-        const std::size_t part = std::min(kChunk, to - done);
+    for (std::size_t done = 0; done < n;) {
+        const std::size_t part = std::min(kChunk, n - done);
         in.read(into + done, static_cast<std::streamsize>(part));
         if (static_cast<std::size_t>(in.gcount()) != part)
             return false;
         done += part;
-        if (!goOn(done - from))
+        if (!goOn(done))
             return false;
     }
     return true;
@@ -678,7 +678,7 @@ Document Document::load(const std::string& path, const LoadProgress& progress)
     ReadAhead ahead;
     std::atomic<bool> stop{false};
     auto readAll = [&ahead, &stop, &path, into, n] {
-        if (!readPart(path, into, 0, n, [&](std::size_t done) {
+        if (!readFile(path, into, n, [&](std::size_t done) {
                 ahead.advance(done);
                 return !stop.load();
             }))
