@@ -434,6 +434,7 @@ public:
     std::string encode(std::string_view utf8) const;
 
 private:
+    friend struct Access;
     Document();
     std::unique_ptr<DocData> d_;
 };

@@ -14,9 +14,11 @@
 #include "dxf/document.h"
 #include "text/names.h"
 
+#include <atomic>
 #include <climits>
 #include <condition_variable>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -24,6 +26,10 @@
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace lumo::dxf {
 
@@ -40,6 +46,55 @@ struct Tag {
 // from the code line.
 inline constexpr std::int16_t kWideCode = INT16_MIN;
 
+// A growable array of plain values. Room reserved is not written (nor
+// zeroed) until used: a large reserve costs memory only where written, and
+// may be written ahead of the size (see TagList::placeAt).
+template <class T> class PodArray {
+public:
+    std::size_t size() const { return size_; }
+    std::size_t capacity() const { return capacity_; }
+    T* data() { return data_.get(); }
+    const T* data() const { return data_.get(); }
+    T& operator[](std::size_t i) { return data_[i]; }
+    const T& operator[](std::size_t i) const { return data_[i]; }
+    void reserve(std::size_t n)
+    {
+        if (n <= capacity_)
+            return;
+        std::unique_ptr<T[]> grown(new T[n]);
+        if (size_)
+            std::memcpy(grown.get(), data_.get(), size_ * sizeof(T));
+        data_ = std::move(grown);
+        capacity_ = n;
+    }
+    void push_back(T v)
+    {
+        if (size_ == capacity_)
+            reserve(capacity_ < 16 ? 16 : capacity_ * 2);
+        data_[size_++] = v;
+    }
+    void insert(std::size_t pos, T v)
+    {
+        push_back(v);
+        std::memmove(&data_[pos + 1], &data_[pos], (size_ - 1 - pos) * sizeof(T));
+        data_[pos] = v;
+    }
+    void erase(std::size_t pos)
+    {
+        std::memmove(&data_[pos], &data_[pos + 1], (size_ - 1 - pos) * sizeof(T));
+        --size_;
+    }
+    void resize(std::size_t n)
+    {
+        reserve(n);
+        size_ = n;
+    }
+
+private:
+    std::unique_ptr<T[]> data_;
+    std::size_t size_ = 0, capacity_ = 0;
+};
+
 // The tags as two parallel arrays: 6 bytes a group, where the text of an
 // average group takes 12 to 13.
 class TagList {
@@ -55,13 +110,13 @@ public:
     }
     void insert(std::uint32_t pos, const Tag& t)
     {
-        off_.insert(off_.begin() + pos, t.off);
-        code_.insert(code_.begin() + pos, narrow(t.code));
+        off_.insert(pos, t.off);
+        code_.insert(pos, narrow(t.code));
     }
     void erase(std::uint32_t pos)
     {
-        off_.erase(off_.begin() + pos);
-        code_.erase(code_.begin() + pos);
+        off_.erase(pos);
+        code_.erase(pos);
     }
     void set(std::uint32_t pos, const Tag& t)
     {
@@ -77,13 +132,53 @@ public:
     const void* codeData() const { return code_.data(); }
     std::size_t capacity() const { return off_.capacity(); }
 
-private:
+    // Reading in two parts: the later part's tags are written into the
+    // reserved room at some distance past the size (by another thread,
+    // through these pointers), then moved down to follow the earlier
+    // part's.
+    struct Room {
+        std::uint32_t* off;
+        std::int16_t* code;
+    };
+    Room roomAt(std::size_t pos) { return Room{off_.data() + pos, code_.data() + pos}; }
+    // Appends the tags placed at [from, from + n), from >= size(): their
+    // old place is given back to the system as they move.
+    void appendPlaced(std::size_t from, std::size_t n);
+    // Gives back the memory of tags placed at [from, from + n) and not
+    // taken.
+    void releasePlaced(std::size_t from, std::size_t n);
+    // The first tag of code 0 in [from, to), or to.
+    std::uint32_t nextOfCode0(std::uint32_t from, std::uint32_t to) const
+    {
+        const std::int16_t* c = code_.data();
+#ifdef __SSE2__
+        // eight at a time
+        const __m128i zero = _mm_setzero_si128();
+        for (; from + 8 <= to; from += 8) {
+            const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + from));
+            if (const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(eight, zero)))
+                return from + static_cast<std::uint32_t>(__builtin_ctz(static_cast<unsigned>(mask)) / 2);
+        }
+#endif
+        while (from < to && c[from] != 0)
+            ++from;
+        return from;
+    }
+    // Keeps the first n tags.
+    void truncate(std::uint32_t n)
+    {
+        off_.resize(n);
+        code_.resize(n);
+    }
+
     static std::int16_t narrow(std::int32_t c)
     {
         return c > INT16_MIN && c <= INT16_MAX ? static_cast<std::int16_t>(c) : kWideCode;
     }
-    std::vector<std::uint32_t> off_;
-    std::vector<std::int16_t> code_;
+
+private:
+    PodArray<std::uint32_t> off_;
+    PodArray<std::int16_t> code_;
 };
 
 enum class Sec : std::uint8_t { Loose, Header, Classes, Tables, Blocks, Entities, Objects, Other }; // 3 bits
@@ -281,11 +376,20 @@ public:
     }
     // Waits (asleep: a slow disk costs no processor) until at least the
     // first `need` bytes are there, or the reading failed; how many are.
-    std::size_t await(std::size_t need) const
+    // A waiter may also stop waiting when `giveUp` turns true (and wake
+    // is called).
+    std::size_t await(std::size_t need, const std::atomic<bool>* giveUp = nullptr) const
     {
         std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [&] { return done_ >= need || failed_; });
+        changed_.wait(lock, [&] { return done_ >= need || failed_ || (giveUp && giveUp->load()); });
         return done_;
+    }
+    void wake() const
+    {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+        }
+        changed_.notify_all();
     }
 
 private:
@@ -329,6 +433,11 @@ struct DocData {
     // With `ahead`, the bytes come in while they are parsed.
     void parse(const std::function<bool(double)>* progress = nullptr, double from = 0,
                const ReadAhead* ahead = nullptr);
+    // Where a large drawing's later part is handed to a second thread: by
+    // default (0) chosen as the reading goes; tests set a byte offset near
+    // which to split, whatever the size.
+    std::size_t splitNear = 0;
+    std::uint32_t tagsReadBySecondThread = 0; // (for tests: that it happened)
     void index(); // tables, blocks, version, handles after parse
 
     // ---- raw access
@@ -458,6 +567,10 @@ private:
 struct Access {
     static std::uint32_t id(const Record& r) { return r.id_; }
     template <class T> static T make(DocData* d, std::uint32_t id) { return T(d, id); }
+    // For tests: the bytes read with the later part handed to the second
+    // reader from the first record at or after `near`, whatever the size.
+    static Document fromMemorySplitNear(std::string bytes, std::size_t near);
+    static const DocData& data(const Document& d) { return *d.d_; }
 };
 
 // Formatting of numbers in new groups.

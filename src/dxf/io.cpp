@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <random>
 #include <thread>
 
@@ -230,6 +231,349 @@ static std::string shown(std::string_view s)
     return out;
 }
 
+// A code line: optional blanks, optional sign, digits, optional blanks and
+// the line end, scanned in one go (no search for the newline).
+struct CodeLine {
+    int code = 0;
+    bool ok = false; // digits found
+    const char* q = nullptr; // where the scan stopped
+    const char* nl = nullptr; // the line's '\n', or null
+};
+
+[[gnu::always_inline]] inline static CodeLine scanCodeLine(const char* p, const char* e)
+{
+    CodeLine c;
+    if (const int width = paddedCodeWidth(p, e); width > 0) {
+        c.code = paddedCode(p);
+        c.ok = true;
+        c.q = c.nl = p + width;
+        return c;
+    }
+    // (the buffer ends in a '\0' none of these loops goes past)
+    const char* q = p;
+    while (*q == ' ')
+        ++q;
+    const bool neg = *q == '-';
+    q += neg;
+    const char* digits = q;
+    int code = 0;
+    while (static_cast<unsigned>(*q - '0') < 10u && q - digits < 7)
+        code = code * 10 + (*q++ - '0');
+    c.ok = q > digits;
+    while (*q == ' ' || *q == '\r' || *q == '\t')
+        ++q;
+    c.nl = *q == '\n' ? q : nullptr;
+    c.q = q;
+    c.code = neg ? -code : code;
+    return c;
+}
+
+// Gives the whole pages within [p, p + n) back to the system; they read as
+// zeros if touched again.
+static void releasePages(void* p, std::size_t n)
+{
+#ifdef __linux__
+    constexpr std::uintptr_t page = 4096;
+    const auto a = reinterpret_cast<std::uintptr_t>(p);
+    const std::uintptr_t start = (a + page - 1) & ~(page - 1);
+    const std::uintptr_t end = (a + n) & ~(page - 1);
+    if (end > start)
+        madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED);
+#else
+    (void)p;
+    (void)n;
+#endif
+}
+
+void TagList::appendPlaced(std::size_t from, std::size_t n)
+{
+    const std::size_t to = off_.size();
+    const std::size_t end = to + n;
+    off_.resize(end);
+    code_.resize(end);
+    if (from == to)
+        return;
+    // a part at a time, so that the tags are never held twice
+    constexpr std::size_t kPart = std::size_t(1) << 18;
+    for (std::size_t i = 0; i < n; i += kPart) {
+        const std::size_t m = std::min(kPart, n - i);
+        std::memmove(&off_[to + i], &off_[from + i], m * sizeof(std::uint32_t));
+        std::memmove(&code_[to + i], &code_[from + i], m * sizeof(std::int16_t));
+        const std::size_t lo = std::max(from + i, end), hi = from + i + m;
+        if (hi > lo)
+            releasePlaced(lo, hi - lo);
+    }
+}
+
+void TagList::releasePlaced(std::size_t from, std::size_t n)
+{
+    releasePages(&off_[from], n * sizeof(std::uint32_t));
+    releasePages(&code_[from], n * sizeof(std::int16_t));
+}
+
+// What a record opened by "0" and this (trimmed) type name means to the
+// reading.
+enum class Opens : std::uint8_t { Record, Parent, Sub, SeqEnd, Section, EndSec, Eof };
+
+static Opens recordKind(std::string_view type)
+{
+    if (type == "SECTION")
+        return Opens::Section;
+    if (type == "ENDSEC")
+        return Opens::EndSec;
+    if (type == "EOF")
+        return Opens::Eof;
+    if (type == "ATTRIB" || type == "VERTEX")
+        return Opens::Sub;
+    if (type == "SEQEND")
+        return Opens::SeqEnd;
+    if (type == "INSERT" || type == "POLYLINE")
+        return Opens::Parent;
+    return Opens::Record;
+}
+
+// The trimmed value of a group whose value line is [v, vend).
+[[gnu::always_inline]] inline static std::string_view trimmedValue(const char* v, const char* vend)
+{
+    const char* t = vend;
+    while (t > v && (t[-1] == '\n' || t[-1] == '\r'))
+        --t;
+    return trim(std::string_view(v, static_cast<std::size_t>(t - v)));
+}
+
+// A handle's value (up to 16 hex digits at the start of [v, vend)); false
+// if there is none.
+[[gnu::always_inline]] inline static bool readHandle(const char* v, const char* vend, std::uint64_t& h)
+{
+    h = 0;
+    int nd = 0;
+    for (const char* hp = v; hp < vend && nd <= 16; ++hp, ++nd) {
+        const char ch = *hp;
+        const int dg = ch >= '0' && ch <= '9' ? ch - '0'
+            : ch >= 'A' && ch <= 'F'          ? ch - 'A' + 10
+            : ch >= 'a' && ch <= 'f'          ? ch - 'a' + 10
+                                              : -1;
+        if (dg < 0)
+            break;
+        h = (h << 4) | static_cast<std::uint64_t>(dg);
+    }
+    return nd > 0 && nd <= 16;
+}
+
+// Where a line that opens a record ("  0" and a type name, then another
+// group code) begins, at or after `from`, looked for in the next MB; 0 if
+// none.
+static std::size_t recordStartFrom(const char* b, std::size_t from, std::size_t size)
+{
+    const char* const e = b + size;
+    const char* line = static_cast<const char*>(std::memchr(b + from - 1, '\n', size - from + 1));
+    const char* const last = b + std::min(size, from + (std::size_t(1) << 20));
+    while (line && ++line < last) {
+        const CodeLine c = scanCodeLine(line, e);
+        if (c.ok && c.nl && c.code == 0) {
+            const char* name = c.nl + 1;
+            const char* q = name;
+            while ((*q >= 'A' && *q <= 'Z') || (*q >= '0' && *q <= '9') || *q == '_')
+                ++q;
+            q += *q == '\r';
+            if (q > name && *q == '\n' && q + 1 < e) {
+                const CodeLine next = scanCodeLine(q + 1, e);
+                if (next.ok && next.nl)
+                    return static_cast<std::size_t>(line - b);
+            }
+        }
+        line = static_cast<const char*>(std::memchr(line, '\n', static_cast<std::size_t>(e - line)));
+    }
+    return 0;
+}
+
+// The second reader of a large drawing, on a thread of its own. It picks a
+// record start in what the parser has not reached yet and offers it; once
+// the parser takes the offer, it reads the groups from there on into the
+// tag list's room past any the parser can reach first. On arriving at that
+// record the parser takes those tags over, with their records' bookkeeping
+// (a quick pass); a parser that arrives past it (what looked like a record
+// start was a value line) has it stop and goes on alone. Either way the
+// outcome is the one of a single reader.
+class SplitReader {
+public:
+    static constexpr std::size_t kNone = SIZE_MAX;
+
+    // `near`: the offset to split near, or 0 to split what is left in two
+    // once all bytes are there.
+    SplitReader(const char* b, std::size_t size, TagList& tags, const ReadAhead* ahead, std::size_t near)
+        : b_(b), size_(size), tags_(tags), ahead_(ahead), near_(near)
+    {
+        thread_ = std::thread([this] { run(); });
+    }
+    ~SplitReader() { stop(); }
+    SplitReader(const SplitReader&) = delete;
+    SplitReader& operator=(const SplitReader&) = delete;
+
+    // Told by the parser now and then: where it is and how many tags it
+    // has. The offset of the offer when taken just now, else kNone.
+    std::size_t poll(std::size_t parsedTo, std::uint32_t tagCount)
+    {
+        parsedTo_.store(parsedTo, std::memory_order_relaxed);
+        if (decided_)
+            return kNone;
+        const std::size_t offer = offer_.load(std::memory_order_acquire);
+        if (offer == 0)
+            return kNone; // not yet
+        decided_ = true;
+        if (offer == kNone || parsedTo >= offer) {
+            answer_.store(kRefused, std::memory_order_release);
+            return kNone;
+        }
+        // each group takes 3 bytes at least: the parser's own tags stay
+        // below this one
+        base_ = tagCount + (offer - parsedTo) / 3 + 16;
+        answer_.store(kTaken, std::memory_order_release);
+        return offer;
+    }
+    // For a split at a given offset: the parser waits for the offer.
+    std::size_t awaitOffer(std::size_t parsedTo, std::uint32_t tagCount)
+    {
+        while (offer_.load(std::memory_order_acquire) == 0)
+            std::this_thread::yield();
+        return poll(parsedTo, tagCount);
+    }
+    // The parser arrived at the offer: the helper's tags, moved to follow
+    // the parser's. Returns the offset where the helper stopped (at the
+    // end, or before a group it left to the parser).
+    std::size_t takeOver()
+    {
+        thread_.join();
+        tags_.appendPlaced(base_, count_);
+        count_ = 0;
+        return end_;
+    }
+    // Then what it saw. The records other than plain ones (Opens::Record):
+    // their first tags, counted from the helper's first, and what they
+    // open. And the handles: the largest of each segment, where segment 0
+    // begins at the helper's first record and each record that opens or
+    // ends a section or the file begins the next.
+    struct Handles {
+        bool any = false;
+        std::uint64_t most = 0;
+    };
+    static bool startsSegment(Opens kind)
+    {
+        return kind == Opens::Section || kind == Opens::EndSec || kind == Opens::Eof;
+    }
+    std::size_t specials() const { return specialAt_.size(); }
+    std::uint32_t specialAt(std::size_t k) const { return specialAt_[k]; }
+    Opens specialKind(std::size_t k) const { return specialKind_[k]; }
+    const Handles& segment(std::size_t g) const { return segments_[g]; }
+    // Stops the helper (if still running) and gives back what it read.
+    void stop()
+    {
+        stop_.store(true);
+        if (ahead_)
+            ahead_->wake();
+        if (thread_.joinable())
+            thread_.join();
+        if (count_)
+            tags_.releasePlaced(base_, count_);
+        count_ = 0;
+    }
+
+private:
+    static constexpr int kTaken = 1, kRefused = 2;
+
+    void run()
+    {
+        if (ahead_ && ahead_->await(size_, &stop_) < size_) {
+            offer_.store(kNone, std::memory_order_release);
+            return;
+        }
+        std::size_t from = near_;
+        if (!from) {
+            // the parser goes on meanwhile, and then takes the helper's
+            // groups over: it keeps a little less than half of what is left
+            const std::size_t at = parsedTo_.load(std::memory_order_relaxed);
+            from = at + (size_ - at) / 64 * 31;
+        }
+        const std::size_t offer = from > 0 && from < size_ ? recordStartFrom(b_, from, size_) : 0;
+        offer_.store(offer ? offer : kNone, std::memory_order_release);
+        if (!offer)
+            return;
+        int answer;
+        while ((answer = answer_.load(std::memory_order_acquire)) == 0
+               && !stop_.load(std::memory_order_relaxed))
+            std::this_thread::yield();
+        if (answer != kTaken)
+            return;
+        const char* const b = b_;
+        const char* const e = b + size_;
+        const char* p = b + offer;
+        std::size_t n = 0;
+        const std::size_t room = base_ < tags_.capacity() ? tags_.capacity() - base_ : 0;
+        // (the parser keeps changing the list's size next to where its
+        // storage is named: the storage is taken once)
+        const TagList::Room to = tags_.roomAt(base_);
+        // the groups the parser would read alike; anything else is left
+        // to it
+        while (p < e && n < room) {
+            if ((n & 4095) == 0 && stop_.load(std::memory_order_relaxed))
+                break;
+            const CodeLine c = scanCodeLine(p, e);
+            if (!c.ok || !c.nl)
+                break;
+            const char* vnl = findNewline(c.nl + 1, e);
+            if (!vnl)
+                break;
+            to.off[n] = static_cast<std::uint32_t>(p - b);
+            to.code[n] = TagList::narrow(c.code);
+            // what the parser will want to know: the records other than
+            // plain ones, and the largest handle between sections' ends
+            if (c.code == 0) {
+                const Opens kind = recordKind(trimmedValue(c.nl + 1, vnl + 1));
+                if (kind != Opens::Record) {
+                    // (a drawing of nothing else takes too much room this way)
+                    if (specialAt_.size() * 5 > static_cast<std::size_t>(p - b - offer) / 8 + 4096)
+                        break;
+                    specialAt_.push_back(static_cast<std::uint32_t>(n));
+                    specialKind_.push_back(kind);
+                    if (startsSegment(kind))
+                        segments_.push_back(Handles{});
+                }
+            } else if (c.code == 5 || c.code == 105) {
+                if (std::uint64_t h; readHandle(c.nl + 1, vnl + 1, h)) {
+                    segments_.back().most = std::max(segments_.back().most, h);
+                    segments_.back().any = true;
+                }
+            }
+            ++n;
+            p = vnl + 1;
+        }
+        count_ = n;
+        end_ = static_cast<std::size_t>(p - b);
+    }
+
+    const char* const b_;
+    const std::size_t size_;
+    TagList& tags_;
+    const ReadAhead* const ahead_;
+    const std::size_t near_;
+    alignas(64) std::atomic<std::size_t> parsedTo_{0}; // (told often: on a line of its own)
+    alignas(64) std::atomic<std::size_t> offer_{0}; // 0: none yet; kNone: none coming
+    std::atomic<int> answer_{0};
+    std::atomic<bool> stop_{false};
+    bool decided_ = false; // (the parser's)
+    std::size_t base_ = 0; // the helper's first tag, set before the answer
+    std::size_t count_ = 0, end_ = 0; // the helper's outcome, read after joining
+    // its records other than plain ones: their first tags, counted from
+    // its first, and what they open
+    PodArray<std::uint32_t> specialAt_;
+    PodArray<Opens> specialKind_;
+    std::vector<Handles> segments_{Handles{}};
+    std::thread thread_;
+};
+
+// Drawings from this size on are read by two threads.
+static constexpr std::size_t kSplitFrom = std::size_t(8) << 20;
+
 void DocData::parse(const std::function<bool(double)>* progress, double from, const ReadAhead* ahead)
 {
     // The bytes known to be there: a group that reaches past them is
@@ -261,8 +605,8 @@ void DocData::parse(const std::function<bool(double)>* progress, double from, co
     // Room for the most groups the file can hold (each takes 3 bytes at
     // least), so that the arrays never move while growing; pages of the
     // reserve that are never touched cost no memory.
-    tags.reserve(buf.size() / 3 + 16);
-    recs.reserve(buf.size() / 3 + 16);
+    tags.reserve(buf.size() / 3 + 64);
+    recs.reserve(buf.size() / 3 + 64);
     adviseHuge(tags.offData(), tags.capacity() * sizeof(std::uint32_t));
     adviseHuge(tags.codeData(), tags.capacity() * sizeof(std::int16_t));
     adviseHuge(recs.startData(), recs.capacity() * sizeof(std::uint32_t));
@@ -293,48 +637,230 @@ void DocData::parse(const std::function<bool(double)>* progress, double from, co
         openParent = kNone;
     };
 
-    // the progress is told every so many groups
-    constexpr std::uint32_t kProgressEvery = 1u << 16;
-    std::uint32_t untilProgress = kProgressEvery;
+    // A record of a section other than the header begins at tag ti.
+    auto openRecord = [&](std::uint32_t ti, Opens kind) __attribute__((always_inline))
+    {
+        const std::uint32_t parent = openParent;
+        startRec(ti, cur->kind);
+        const auto id = static_cast<std::uint32_t>(recs.size() - 1);
+        if ((kind == Opens::Sub || kind == Opens::SeqEnd) && parent != kNone) {
+            recs.setChild(id);
+            if (kind == Opens::Sub)
+                openParent = parent;
+        } else {
+            cur->readItem(id);
+            openParent = kind == Opens::Parent ? id : kNone;
+        }
+    };
+
+    // A group read, tag ti, from its code line at gp to vend: its record,
+    // its section, its handle. `v` is where its value begins, or null if
+    // not known yet. False after the end of file marker.
+    auto takeGroup = [&](std::uint32_t ti, int code, const char* gp, const char* v, const char* vend)
+                         __attribute__((always_inline))
+                             ->bool
+    {
+        auto valueBegin = [&] {
+            if (!v) {
+                v = gp; // (a code line is short, and ends in '\n')
+                while (*v != '\n')
+                    ++v;
+                ++v;
+            }
+            return v;
+        };
+
+        if ((code == 5 || code == 105) && cur && cur->kind != Sec::Header) {
+            // handles, for new ones to start above all of them
+            if (std::uint64_t h; readHandle(valueBegin(), vend, h)) {
+                maxHandle = std::max(maxHandle, h);
+                anyHandle = true;
+            }
+        }
+        if (code == 0) {
+            const Opens kind = recordKind(trimmedValue(valueBegin(), vend));
+            if (awaitingName)
+                throw DxfError(line, "section name expected after SECTION");
+            if (kind == Opens::Section) {
+                if (cur)
+                    throw DxfError(line, "section " + cur->name + " has no ENDSEC");
+                sections.emplace_back();
+                cur = &sections.back();
+                startRec(ti, Sec::Loose);
+                cur->head = static_cast<std::uint32_t>(recs.size() - 1);
+                awaitingName = true;
+                openParent = kNone;
+            } else if (kind == Opens::EndSec) {
+                if (!cur) {
+                    // an unmatched ENDSEC (seen in legacy writers' files) is kept as it is
+                    if (sections.empty() || sections.back().head != kNone)
+                        sections.emplace_back();
+                    startRec(ti, Sec::Loose);
+                    sections.back().readItem(static_cast<std::uint32_t>(recs.size() - 1));
+                } else {
+                    startRec(ti, cur->kind);
+                    cur->end = static_cast<std::uint32_t>(recs.size() - 1);
+                    cur = nullptr;
+                }
+            } else if (kind == Opens::Eof) {
+                if (cur)
+                    throw DxfError(line, "EOF inside section " + cur->name);
+                if (sections.empty() || sections.back().kind != Sec::Loose || sections.back().head != kNone)
+                    sections.emplace_back();
+                startRec(ti, Sec::Loose);
+                sections.back().readItem(static_cast<std::uint32_t>(recs.size() - 1));
+                sawEof = true;
+                return false;
+            } else if (!cur) {
+                // stray records between sections are kept as they are
+                if (sections.empty() || sections.back().head != kNone)
+                    sections.emplace_back();
+                startRec(ti, Sec::Loose);
+                sections.back().readItem(static_cast<std::uint32_t>(recs.size() - 1));
+            } else {
+                openRecord(ti, kind);
+            }
+        } else if (awaitingName) {
+            if (code != 2)
+                throw DxfError(line, "section name expected after SECTION");
+            cur->name = std::string(trimmedValue(valueBegin(), vend));
+            cur->kind = sectionKind(cur->name);
+            recs.setSec(recs.size() - 1, cur->kind);
+            awaitingName = false;
+        } else if (code == 9 && cur && cur->kind == Sec::Header) {
+            startRec(ti, Sec::Header);
+            cur->readItem(static_cast<std::uint32_t>(recs.size() - 1));
+        } else if (!cur
+                   && (recs.empty() || recs.sec(recs.size() - 1) != Sec::Loose || sections.empty()
+                       || sections.back().head != kNone)) {
+            // groups outside any section (comments, a legacy writer's stray
+            // header variables): kept as a record of their own
+            if (sections.empty() || sections.back().head != kNone)
+                sections.emplace_back();
+            startRec(ti, Sec::Loose);
+            sections.back().readItem(static_cast<std::uint32_t>(recs.size() - 1));
+        } // else the group belongs to the record before
+        line += 2;
+        return true;
+    };
+
+    // A large drawing's later part is read by a second thread.
+    std::optional<SplitReader> split;
+    std::size_t splitAt = SplitReader::kNone;
+    if (splitNear || (buf.size() >= kSplitFrom && std::thread::hardware_concurrency() > 1))
+        split.emplace(b, buf.size(), tags, ahead, splitNear);
+    if (splitNear)
+        splitAt = split->awaitOffer(static_cast<std::size_t>(p - b), tags.size());
+
+    // Every so many groups the helper hears where the parser is, and the
+    // progress (less often) how much is parsed.
+    constexpr std::uint32_t kCheckEvery = 1024, kChecksPerProgress = 64;
+    std::uint32_t untilCheck = 1, untilProgress = kChecksPerProgress;
     const double total = static_cast<double>(e - b);
-    while (p < e) {
+    auto check = [&](const char* at) {
+        untilCheck = kCheckEvery;
+        if (split) {
+            const std::size_t taken = split->poll(static_cast<std::size_t>(at - b), tags.size());
+            if (taken != SplitReader::kNone)
+                splitAt = taken;
+        }
         if (progress && --untilProgress == 0) {
-            untilProgress = kProgressEvery;
-            if (!(*progress)(from + (1 - from) * static_cast<double>(p - b) / total))
+            untilProgress = kChecksPerProgress;
+            if (!(*progress)(from + (1 - from) * static_cast<double>(at - b) / total))
                 throw LoadCancelled();
         }
-        // group code: optional blanks, optional sign, digits, optional blanks
-        // and the line end, scanned in one go (no search for the newline)
-        int code = 0;
-        bool ok = false, neg = false;
-        const char* nl = nullptr;
-        const char* q = p;
-        if (const int width = paddedCodeWidth(p, e); width > 0) {
-            code = paddedCode(p);
-            ok = true;
-            q = nl = p + width;
-        } else {
-            // (the buffer ends in a '\0' none of these loops goes past)
-            while (*q == ' ')
-                ++q;
-            neg = *q == '-';
-            q += neg;
-            const char* digits = q;
-            while (static_cast<unsigned>(*q - '0') < 10u && q - digits < 7)
-                code = code * 10 + (*q++ - '0');
-            ok = q > digits;
-            while (*q == ' ' || *q == '\r' || *q == '\t')
-                ++q;
-            nl = *q == '\n' ? q : nullptr;
+    };
+
+    // On arriving where the helper began: its groups taken over, up to
+    // where it stopped. False after the end of file marker.
+    auto takeOverSecondPart = [&]() -> bool {
+        const std::uint32_t first = tags.size();
+        const std::size_t helperEnd = split->takeOver();
+        const std::uint32_t last = tags.size();
+        tagsReadBySecondThread = last - first;
+        auto groupEnd
+            = [&](std::uint32_t ti) { return ti + 1 < last ? b + tags.off(ti + 1) : b + helperEnd; };
+        // Within a section other than the header the groups after a
+        // record's first count only as lines and by their handles, which
+        // the helper read: such records are taken whole. Any other group
+        // goes the long way, as read by this thread.
+        auto plain = [&] { return cur && cur->kind != Sec::Header && !awaitingName; };
+        std::size_t segment = 0, special = 0;
+        auto takeHandles = [&] {
+            if (split->segment(segment).any) {
+                maxHandle = std::max(maxHandle, split->segment(segment).most);
+                anyHandle = true;
+            }
+        };
+        // What the record at ti opens (the helper's specials are met in order).
+        auto opens = [&](std::uint32_t ti) {
+            if (special < split->specials() && first + split->specialAt(special) == ti) {
+                const Opens kind = split->specialKind(special++);
+                segment += SplitReader::startsSegment(kind);
+                return kind;
+            }
+            return Opens::Record;
+        };
+        bool plainNow = plain();
+        if (plainNow)
+            takeHandles();
+        std::uint32_t ti = first;
+        while (ti < last) {
+            if (--untilCheck == 0)
+                check(b + tags.off(ti));
+            if (plainNow) {
+                const std::uint32_t next = tags.nextOfCode0(ti, last);
+                line += 2 * (next - ti);
+                ti = next;
+                if (ti == last)
+                    break;
+                const Opens kind = opens(ti);
+                if (!SplitReader::startsSegment(kind)) {
+                    openRecord(ti, kind);
+                    line += 2;
+                    ++ti;
+                    continue;
+                }
+            } else if (tags.code(ti) == 0) {
+                opens(ti);
+            }
+            if (!takeGroup(ti, tags.code(ti), b + tags.off(ti), nullptr, groupEnd(ti))) {
+                p = groupEnd(ti);
+                tags.truncate(ti + 1);
+                return false;
+            }
+            ++ti;
+            const bool wasPlain = plainNow;
+            if ((plainNow = plain()) && !wasPlain)
+                takeHandles();
         }
-        if (!ok || !nl) {
+        p = b + helperEnd;
+        return true;
+    };
+
+    while (p < e) {
+        if (--untilCheck == 0)
+            check(p);
+        if (static_cast<std::size_t>(p - b) >= splitAt) {
+            const bool arrived = static_cast<std::size_t>(p - b) == splitAt;
+            splitAt = SplitReader::kNone;
+            if (!arrived) {
+                split->stop();
+                continue;
+            }
+            if (!takeOverSecondPart())
+                break;
+            continue;
+        }
+        const CodeLine c = scanCodeLine(p, e);
+        if (!c.ok || !c.nl) {
             // (what seems wrong may lie past the bytes read so far)
             if (readTo < buf.size()) {
                 await(buf.size());
                 continue;
             }
         }
-        if (!ok || (!nl && q != e)) {
+        if (!c.ok || (!c.nl && c.q != e)) {
             const char* lineEnd
                 = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(e - p)));
             const char* codeEnd = lineEnd ? lineEnd : e;
@@ -357,12 +883,10 @@ void DocData::parse(const std::function<bool(double)>* progress, double from, co
                            "group code expected, found \""
                                + shown(std::string_view(p, static_cast<std::size_t>(codeEnd - p))) + "\"");
         }
-        if (neg)
-            code = -code;
-        if (!nl)
+        if (!c.nl)
             throw DxfError(line,
-                           "the file ends after group code " + std::to_string(code) + " without its value");
-        const char* v = nl + 1;
+                           "the file ends after group code " + std::to_string(c.code) + " without its value");
+        const char* v = c.nl + 1;
         const char* vnl = findNewline(v, e);
         const char* vend = vnl ? vnl + 1 : e;
         // (the code line lies before the value's end: both were read)
@@ -371,115 +895,11 @@ void DocData::parse(const std::function<bool(double)>* progress, double from, co
             continue;
         }
         auto ti = static_cast<std::uint32_t>(tags.size());
-        tags.push_back(Tag{code, static_cast<std::uint32_t>(p - b)});
+        tags.push_back(Tag{c.code, static_cast<std::uint32_t>(p - b)});
+        const char* gp = p;
         p = vend;
-        // the value without its line end, where it is looked at
-        auto valueText = [v, vend] {
-            const char* t = vend;
-            while (t > v && (t[-1] == '\n' || t[-1] == '\r'))
-                --t;
-            return std::string_view(v, static_cast<std::size_t>(t - v));
-        };
-
-        if ((code == 5 || code == 105) && cur && cur->kind != Sec::Header) {
-            // handles, for new ones to start above all of them
-            std::uint64_t h = 0;
-            const char* hp = v;
-            int nd = 0;
-            for (; hp < vend && nd <= 16; ++hp, ++nd) {
-                char ch = *hp;
-                int dg = ch >= '0' && ch <= '9' ? ch - '0'
-                    : ch >= 'A' && ch <= 'F'    ? ch - 'A' + 10
-                    : ch >= 'a' && ch <= 'f'    ? ch - 'a' + 10
-                                                : -1;
-                if (dg < 0)
-                    break;
-                h = (h << 4) | static_cast<std::uint64_t>(dg);
-            }
-            if (nd > 0 && nd <= 16) {
-                maxHandle = std::max(maxHandle, h);
-                anyHandle = true;
-            }
-        }
-        if (code == 0) {
-            std::string_view val = trim(valueText());
-            if (awaitingName)
-                throw DxfError(line, "section name expected after SECTION");
-            if (val == "SECTION") {
-                if (cur)
-                    throw DxfError(line, "section " + cur->name + " has no ENDSEC");
-                sections.emplace_back();
-                cur = &sections.back();
-                startRec(ti, Sec::Loose);
-                cur->head = static_cast<std::uint32_t>(recs.size() - 1);
-                awaitingName = true;
-                openParent = kNone;
-            } else if (val == "ENDSEC") {
-                if (!cur) {
-                    // an unmatched ENDSEC (seen in legacy writers' files) is kept as it is
-                    if (sections.empty() || sections.back().head != kNone)
-                        sections.emplace_back();
-                    startRec(ti, Sec::Loose);
-                    sections.back().readItem(static_cast<std::uint32_t>(recs.size() - 1));
-                    line += 2;
-                    continue;
-                }
-                startRec(ti, cur->kind);
-                cur->end = static_cast<std::uint32_t>(recs.size() - 1);
-                cur = nullptr;
-            } else if (val == "EOF") {
-                if (cur)
-                    throw DxfError(line, "EOF inside section " + cur->name);
-                if (sections.empty() || sections.back().kind != Sec::Loose || sections.back().head != kNone)
-                    sections.emplace_back();
-                startRec(ti, Sec::Loose);
-                sections.back().readItem(static_cast<std::uint32_t>(recs.size() - 1));
-                sawEof = true;
-                break;
-            } else {
-                if (!cur) {
-                    // stray records between sections are kept as they are
-                    if (sections.empty() || sections.back().head != kNone)
-                        sections.emplace_back();
-                    startRec(ti, Sec::Loose);
-                    sections.back().readItem(static_cast<std::uint32_t>(recs.size() - 1));
-                    line += 2;
-                    continue;
-                }
-                std::uint32_t parent = openParent;
-                startRec(ti, cur->kind);
-                auto id = static_cast<std::uint32_t>(recs.size() - 1);
-                bool sub = val == "ATTRIB" || val == "VERTEX" || val == "SEQEND";
-                if (sub && parent != kNone) {
-                    recs.setChild(id);
-                    if (val != "SEQEND")
-                        openParent = parent;
-                } else {
-                    cur->readItem(id);
-                    openParent = (val == "INSERT" || val == "POLYLINE") ? id : kNone;
-                }
-            }
-        } else if (awaitingName) {
-            if (code != 2)
-                throw DxfError(line, "section name expected after SECTION");
-            cur->name = std::string(trim(valueText()));
-            cur->kind = sectionKind(cur->name);
-            recs.setSec(recs.size() - 1, cur->kind);
-            awaitingName = false;
-        } else if (code == 9 && cur && cur->kind == Sec::Header) {
-            startRec(ti, Sec::Header);
-            cur->readItem(static_cast<std::uint32_t>(recs.size() - 1));
-        } else if (!cur
-                   && (recs.empty() || recs.sec(recs.size() - 1) != Sec::Loose || sections.empty()
-                       || sections.back().head != kNone)) {
-            // groups outside any section (comments, a legacy writer's stray
-            // header variables): kept as a record of their own
-            if (sections.empty() || sections.back().head != kNone)
-                sections.emplace_back();
-            startRec(ti, Sec::Loose);
-            sections.back().readItem(static_cast<std::uint32_t>(recs.size() - 1));
-        } // else the group belongs to the record before
-        line += 2;
+        if (!takeGroup(ti, c.code, gp, v, vend))
+            break;
     }
     if (awaitingName)
         throw DxfError(line, "the file ends after SECTION: it is incomplete");
@@ -618,6 +1038,16 @@ Document Document::fromMemory(std::string bytes)
 {
     Document doc;
     doc.d_->buf.adopt(std::move(bytes));
+    doc.d_->parse();
+    doc.d_->index();
+    return doc;
+}
+
+Document Access::fromMemorySplitNear(std::string bytes, std::size_t near)
+{
+    Document doc;
+    doc.d_->buf.adopt(std::move(bytes));
+    doc.d_->splitNear = near;
     doc.d_->parse();
     doc.d_->index();
     return doc;

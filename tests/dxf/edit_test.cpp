@@ -1,6 +1,7 @@
 // Edits on real drawings of several versions: what is added reads back, what
 // was not touched stays byte for byte, and independent readers accept it.
 #include "dxf/document.h"
+#include "dxf/internal.h"
 #include "gen_drawing.h"
 #include "test_drawings.h"
 
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <set>
 #include <sstream>
@@ -406,6 +408,108 @@ TEST(DxfFile, AFileReadWhileParsedEndsAsTheSameBytesInMemory)
         EXPECT_TRUE(inMemory == fromFile) << inMemory.substr(0, 200) << " / " << fromFile.substr(0, 200);
     }
     fs::remove_all(file.parent_path());
+}
+
+// What reading a drawing comes to: its text, its model space (records,
+// their groups and attributes) and the handle a new entity gets; or the
+// error.
+static std::string readOutcome(const std::function<Document()>& read)
+{
+    try {
+        Document d = read();
+        std::string out = d.toString();
+        for (const Entity& e : d.modelSpace()) {
+            out += e.typeName() + "/" + e.handle() + "/" + std::to_string(e.groupCount());
+            if (e.isBlockReference())
+                out += "/" + std::to_string(e.asBlockReference().attributes().size());
+            out += ";";
+        }
+        d.addText("new", {}, 1.0);
+        return out + "->" + d.modelSpace().back().handle();
+    } catch (const DxfError& e) {
+        return e.what();
+    }
+}
+
+// A large drawing's later part is read by a second thread from a record
+// start it picks: wherever that falls (a sub-record, a section's end, past
+// the end of file, a value line that only looks like a record start), the
+// outcome is the one of a single reader.
+TEST(DxfFile, ReadingInTwoPartsEndsAsReadingInOne)
+{
+    lumo::gen::CitySection o;
+    o.entities = 3000;
+    o.references = 60;
+    std::string city = lumo::gen::generateCitySection(o);
+    // a polyline of R12's kind, and stray groups after the entities with a
+    // handle above all others (not one, being outside any section)
+    city.insert(city.find("ENDSEC", city.find("ENTITIES")) - 4,
+                "  0\nPOLYLINE\n  5\nAAA01\n  8\n0\n 66\n1\n  0\nVERTEX\n  5\nAAA02\n  8\n0\n"
+                "  0\nSEQEND\n  5\nAAA03\n  8\n0\n");
+    const std::size_t afterEntities = city.find("\n", city.find("ENDSEC", city.find("ENTITIES"))) + 1;
+    city.insert(afterEntities, "999\nstray\n  5\nFFFFF0\n");
+    // codes without blanks, where a value "0" followed by a code and a
+    // number reads like a record start
+    std::string unpadded;
+    std::size_t lookalike = std::string::npos;
+    {
+        std::istringstream in(city);
+        std::string code, value;
+        auto digits = [](const std::string& s) {
+            return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
+        };
+        std::string lastValue;
+        while (std::getline(in, code) && std::getline(in, value)) {
+            code = code.substr(code.find_first_not_of(' '));
+            if (lastValue == "0" && digits(code) && digits(value) && lookalike == std::string::npos
+                && unpadded.size() > city.size() / 2)
+                lookalike = unpadded.size() - 2;
+            unpadded += code + "\n" + value + "\n";
+            lastValue = value;
+        }
+    }
+    ASSERT_NE(lookalike, std::string::npos);
+    const std::size_t eof = city.rfind("EOF");
+    const std::size_t late = city.find("ATTRIB", city.size() / 2);
+    struct Case {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"whole", city},
+        {"codes without blanks", unpadded},
+        {"a bad group code late", city.substr(0, late) + "  0\nzz\n" + city.substr(late)},
+        {"a section opened inside another, late",
+         city.substr(0, late - 4) + "  0\nSECTION\n" + city.substr(late - 4)},
+        {"cut before its end", city.substr(0, city.size() * 3 / 4)},
+        {"groups after the end of file", city + "999\nafter the end\n  0\nLINE\n  8\n0\n"},
+    };
+    int split = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string single = readOutcome([&] { return Document::fromMemory(c.bytes); });
+        std::vector<std::size_t> near;
+        for (std::size_t k = 1; k < 24; ++k)
+            near.push_back(c.bytes.size() * k / 24);
+        for (const char* at : {"ATTRIB", "SEQEND", "VERTEX", "POLYLINE", "999", "OBJECTS", "\nEOF"})
+            if (std::size_t pos = c.bytes.find(at, c.bytes.size() / 3); pos != std::string::npos)
+                near.push_back(pos - 6);
+        if (c.bytes == unpadded)
+            near.push_back(lookalike);
+        near.push_back(eof + 1);
+        for (std::size_t at : near) {
+            SCOPED_TRACE(at);
+            int taken = 0;
+            const std::string twoParts = readOutcome([&] {
+                Document d = Access::fromMemorySplitNear(c.bytes, at);
+                taken = static_cast<int>(Access::data(d).tagsReadBySecondThread);
+                return d;
+            });
+            split += taken > 0;
+            ASSERT_TRUE(twoParts == single) << twoParts.substr(0, 300) << "\n / \n" << single.substr(0, 300);
+        }
+    }
+    // (when reading fails, whether it did is not seen)
+    EXPECT_GT(split, 40) << "the second reader took part";
 }
 
 TEST(DxfEditSmall, TablesAndEntitiesChange)
