@@ -3,6 +3,7 @@
 #include "dxf/internal.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <atomic>
 #include <charconv>
 #include <cstdio>
@@ -1029,6 +1030,121 @@ static bool reuseAsTemporary(const std::filesystem::path& bak, const std::filesy
     return !ec;
 }
 
+// The file a drawing is saved into. It is cut to the length written and
+// put on the disk at the end. On Linux each stretch written is handed to
+// the disk at once, so that the disk works while the rest is copied and
+// the final flush finds little left to do.
+class SaveFile {
+public:
+    SaveFile() = default;
+    SaveFile(const SaveFile&) = delete;
+    SaveFile& operator=(const SaveFile&) = delete;
+#ifdef _WIN32
+    // An existing file to write over, or else a new one; false if it
+    // cannot be opened.
+    bool open(const std::filesystem::path& path, bool overExisting)
+    {
+        path_ = path;
+        f_.open(path,
+                overExisting ? std::ios::binary | std::ios::in | std::ios::out
+                             : std::ios::binary | std::ios::out | std::ios::trunc);
+        return f_.is_open();
+    }
+    void put(const char* p, std::size_t n)
+    {
+        f_.write(p, static_cast<std::streamsize>(n));
+        written_ += n;
+    }
+    // False if anything failed on the way.
+    bool finish()
+    {
+        f_.close();
+        if (f_.fail())
+            return false;
+        std::error_code ec;
+        std::filesystem::resize_file(path_, written_, ec);
+        flushToDisk(path_, false);
+        return !ec;
+    }
+
+private:
+    std::fstream f_;
+    std::filesystem::path path_;
+    std::uintmax_t written_ = 0;
+#else
+    ~SaveFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    bool open(const std::filesystem::path& path, bool overExisting)
+    {
+        fd_ = ::open(path.c_str(), O_WRONLY | (overExisting ? 0 : O_CREAT | O_TRUNC), 0666);
+        return fd_ >= 0;
+    }
+    void put(const char* p, std::size_t n)
+    {
+        // small pieces (changed groups) are gathered, large runs go as they
+        // are (after what was gathered)
+        const bool large = n >= kBuffer / 4;
+        if (large || buffer_.size() + n > kBuffer)
+            drain();
+        if (large)
+            writeOut(p, n);
+        else
+            buffer_.append(p, n);
+    }
+    bool finish()
+    {
+        drain();
+        if (!failed_ && ::ftruncate(fd_, static_cast<off_t>(written_)) != 0)
+            failed_ = true;
+        if (!failed_ && ::fsync(fd_) != 0)
+            failed_ = true;
+        if (::close(fd_) != 0)
+            failed_ = true;
+        fd_ = -1;
+        return !failed_;
+    }
+
+private:
+    static constexpr std::size_t kBuffer = std::size_t(1) << 20, kStretch = std::size_t(8) << 20;
+
+    void drain()
+    {
+        writeOut(buffer_.data(), buffer_.size());
+        buffer_.clear();
+    }
+    void writeOut(const char* p, std::size_t n)
+    {
+        while (n > 0 && !failed_) {
+            const ssize_t w = ::write(fd_, p, std::min(n, kStretch));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0) {
+                failed_ = true;
+                return;
+            }
+            p += w;
+            n -= static_cast<std::size_t>(w);
+            written_ += static_cast<std::uint64_t>(w);
+#ifdef __linux__
+            if (written_ - handed_ >= kStretch) {
+                ::sync_file_range(fd_, static_cast<off_t>(handed_), static_cast<off_t>(written_ - handed_),
+                                  SYNC_FILE_RANGE_WRITE);
+                handed_ = written_;
+            }
+#endif
+        }
+    }
+
+    int fd_ = -1;
+    std::string buffer_;
+    std::uint64_t written_ = 0, handed_ = 0; // bytes written; of them, handed to the disk
+    bool failed_ = false;
+#endif
+};
+
 Document::Document() : d_(std::make_unique<DocData>()) { }
 Document::Document(Document&&) noexcept = default;
 Document& Document::operator=(Document&&) noexcept = default;
@@ -1176,37 +1292,27 @@ void Document::save(const std::string& path) const
         // The backup about to be replaced by the file there now lends its
         // storage: the drawing is written over it rather than into fresh
         // blocks (or pages) that the system would first clear.
-        std::fstream f;
+        SaveFile f;
+        bool opened = false;
         std::error_code exists;
         if (fs::exists(target, exists) && reuseAsTemporary(bak, tmp)) {
-            f.open(tmp, std::ios::binary | std::ios::in | std::ios::out);
-            if (!f) {
+            opened = f.open(tmp, true);
+            if (!opened) {
                 std::error_code ec;
                 fs::remove(tmp, ec);
             }
         }
-        if (!f.is_open())
-            f.open(tmp, std::ios::binary | std::ios::out | std::ios::trunc);
-        if (!f)
+        if (!opened && !f.open(tmp, false))
             throw DxfError(0, "cannot write " + tmp.string());
         // streamed: large runs of untouched groups go straight from the
         // loaded buffer to the file, without a copy of the whole drawing
-        std::uintmax_t written = 0;
-        d_->write([&](const char* p, std::size_t n) {
-            f.write(p, static_cast<std::streamsize>(n));
-            written += n;
-        });
-        f.close();
-        const bool wroteAll = !f.fail();
-        std::error_code ec;
-        if (wroteAll)
-            fs::resize_file(tmp, written, ec); // what is left of the backup goes
-        if (!wroteAll || ec) {
+        d_->write([&](const char* p, std::size_t n) { f.put(p, n); });
+        if (!f.finish()) {
+            std::error_code ec;
             fs::remove(tmp, ec);
             throw DxfError(0, "cannot write " + tmp.string());
         }
     }
-    flushToDisk(tmp, false);
     std::error_code ec;
     if (fs::exists(target, ec)) {
         fs::remove(bak, ec);
