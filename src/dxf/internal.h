@@ -48,7 +48,7 @@ inline constexpr std::int16_t kWideCode = INT16_MIN;
 
 // A growable array of plain values. Room reserved is not written (nor
 // zeroed) until used: a large reserve costs memory only where written, and
-// may be written ahead of the size (see TagList::placeAt).
+// may be written ahead of the size (see TagList::roomAt).
 template <class T> class PodArray {
 public:
     std::size_t size() const { return size_; }
@@ -568,8 +568,8 @@ struct Access {
     static std::uint32_t id(const Record& r) { return r.id_; }
     template <class T> static T make(DocData* d, std::uint32_t id) { return T(d, id); }
     // For tests: the bytes read with the later part handed to the second
-    // reader from the first record at or after `near`, whatever the size.
-    static Document fromMemorySplitNear(std::string bytes, std::size_t near);
+    // reader from the first record at or after `around`, whatever the size.
+    static Document fromMemorySplitNear(std::string bytes, std::size_t around);
     static const DocData& data(const Document& d) { return *d.d_; }
 };
 

@@ -32,6 +32,15 @@
 #include <unistd.h>
 #endif
 
+// The large lambdas of the parse loop are to be inlined into it, which
+// GCC and Clang must be told (a lambda takes the attribute in this form
+// only; MSVC has none).
+#if defined(__GNUC__)
+#define LUMO_ALWAYS_INLINE __attribute__((always_inline))
+#else
+#define LUMO_ALWAYS_INLINE
+#endif
+
 namespace lumo::dxf {
 
 // Asks for huge pages on a large buffer before it is first written: with
@@ -400,10 +409,11 @@ class SplitReader {
 public:
     static constexpr std::size_t kNone = SIZE_MAX;
 
-    // `near`: the offset to split near, or 0 to split what is left in two
+    // `around`: the offset to split at or after, or 0 to split what is
+    // left in two
     // once all bytes are there.
-    SplitReader(const char* b, std::size_t size, TagList& tags, const ReadAhead* ahead, std::size_t near)
-        : b_(b), size_(size), tags_(tags), ahead_(ahead), near_(near)
+    SplitReader(const char* b, std::size_t size, TagList& tags, const ReadAhead* ahead, std::size_t around)
+        : b_(b), size_(size), tags_(tags), ahead_(ahead), around_(around)
     {
         thread_ = std::thread([this] { run(); });
     }
@@ -488,7 +498,7 @@ private:
             offer_.store(kNone, std::memory_order_release);
             return;
         }
-        std::size_t from = near_;
+        std::size_t from = around_;
         if (!from) {
             // the parser goes on meanwhile, and then takes the helper's
             // groups over: it keeps a little less than half of what is left
@@ -556,7 +566,7 @@ private:
     const std::size_t size_;
     TagList& tags_;
     const ReadAhead* const ahead_;
-    const std::size_t near_;
+    const std::size_t around_;
     alignas(64) std::atomic<std::size_t> parsedTo_{0}; // (told often: on a line of its own)
     alignas(64) std::atomic<std::size_t> offer_{0}; // 0: none yet; kNone: none coming
     std::atomic<int> answer_{0};
@@ -639,8 +649,7 @@ void DocData::parse(const std::function<bool(double)>* progress, double from, co
     };
 
     // A record of a section other than the header begins at tag ti.
-    auto openRecord = [&](std::uint32_t ti, Opens kind) __attribute__((always_inline))
-    {
+    auto openRecord = [&](std::uint32_t ti, Opens kind) LUMO_ALWAYS_INLINE {
         const std::uint32_t parent = openParent;
         startRec(ti, cur->kind);
         const auto id = static_cast<std::uint32_t>(recs.size() - 1);
@@ -658,9 +667,7 @@ void DocData::parse(const std::function<bool(double)>* progress, double from, co
     // its section, its handle. `v` is where its value begins, or null if
     // not known yet. False after the end of file marker.
     auto takeGroup = [&](std::uint32_t ti, int code, const char* gp, const char* v, const char* vend)
-                         __attribute__((always_inline))
-                             ->bool
-    {
+                         LUMO_ALWAYS_INLINE -> bool {
         auto valueBegin = [&] {
             if (!v) {
                 v = gp; // (a code line is short, and ends in '\n')
@@ -1159,11 +1166,11 @@ Document Document::fromMemory(std::string bytes)
     return doc;
 }
 
-Document Access::fromMemorySplitNear(std::string bytes, std::size_t near)
+Document Access::fromMemorySplitNear(std::string bytes, std::size_t around)
 {
     Document doc;
     doc.d_->buf.adopt(std::move(bytes));
-    doc.d_->splitNear = near;
+    doc.d_->splitNear = around;
     doc.d_->parse();
     doc.d_->index();
     return doc;

@@ -487,16 +487,16 @@ TEST(DxfFile, ReadingInTwoPartsEndsAsReadingInOne)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const std::string single = readOutcome([&] { return Document::fromMemory(c.bytes); });
-        std::vector<std::size_t> near;
+        std::vector<std::size_t> splits;
         for (std::size_t k = 1; k < 24; ++k)
-            near.push_back(c.bytes.size() * k / 24);
+            splits.push_back(c.bytes.size() * k / 24);
         for (const char* at : {"ATTRIB", "SEQEND", "VERTEX", "POLYLINE", "999", "OBJECTS", "\nEOF"})
             if (std::size_t pos = c.bytes.find(at, c.bytes.size() / 3); pos != std::string::npos)
-                near.push_back(pos - 6);
+                splits.push_back(pos - 6);
         if (c.bytes == unpadded)
-            near.push_back(lookalike);
-        near.push_back(eof + 1);
-        for (std::size_t at : near) {
+            splits.push_back(lookalike);
+        splits.push_back(eof + 1);
+        for (std::size_t at : splits) {
             SCOPED_TRACE(at);
             int taken = 0;
             const std::string twoParts = readOutcome([&] {
