@@ -259,20 +259,19 @@ struct CodeLine {
         c.q = c.nl = p + width;
         return c;
     }
-    // (the buffer ends in a '\0' none of these loops goes past)
     const char* q = p;
-    while (*q == ' ')
+    while (q < e && *q == ' ')
         ++q;
-    const bool neg = *q == '-';
+    const bool neg = q < e && *q == '-';
     q += neg;
     const char* digits = q;
     int code = 0;
-    while (static_cast<unsigned>(*q - '0') < 10u && q - digits < 7)
+    while (q < e && static_cast<unsigned>(*q - '0') < 10u && q - digits < 7)
         code = code * 10 + (*q++ - '0');
     c.ok = q > digits;
-    while (*q == ' ' || *q == '\r' || *q == '\t')
+    while (q < e && (*q == ' ' || *q == '\r' || *q == '\t'))
         ++q;
-    c.nl = *q == '\n' ? q : nullptr;
+    c.nl = q < e && *q == '\n' ? q : nullptr;
     c.q = q;
     c.code = neg ? -code : code;
     return c;
@@ -860,13 +859,13 @@ void DocData::parse(const std::function<bool(double)>* progress, double from, co
                 break;
             continue;
         }
-        const CodeLine c = scanCodeLine(p, e);
-        if (!c.ok || !c.nl) {
-            // (what seems wrong may lie past the bytes read so far)
-            if (readTo < buf.size()) {
-                await(buf.size());
-                continue;
-            }
+        // (only the bytes read so far are looked at: a group that goes on
+        // past them is read again once more are there)
+        const char* const there = b + readTo;
+        const CodeLine c = scanCodeLine(p, there);
+        if ((!c.ok || !c.nl) && readTo < buf.size()) {
+            await(readTo + 1);
+            continue;
         }
         if (!c.ok || (!c.nl && c.q != e)) {
             const char* lineEnd
@@ -895,13 +894,12 @@ void DocData::parse(const std::function<bool(double)>* progress, double from, co
             throw DxfError(line,
                            "the file ends after group code " + std::to_string(c.code) + " without its value");
         const char* v = c.nl + 1;
-        const char* vnl = findNewline(v, e);
-        const char* vend = vnl ? vnl + 1 : e;
-        // (the code line lies before the value's end: both were read)
-        if (static_cast<std::size_t>(vend - b) > readTo) {
-            await(static_cast<std::size_t>(vend - b));
+        const char* vnl = findNewline(v, there);
+        if (!vnl && readTo < buf.size()) {
+            await(readTo + 1);
             continue;
         }
+        const char* vend = vnl ? vnl + 1 : e;
         auto ti = static_cast<std::uint32_t>(tags.size());
         tags.push_back(Tag{c.code, static_cast<std::uint32_t>(p - b)});
         const char* gp = p;
