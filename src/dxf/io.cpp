@@ -522,6 +522,14 @@ private:
         // (the parser keeps changing the list's size next to where its
         // storage is named: the storage is taken once)
         const TagList::Room to = tags_.roomAt(base_);
+        // What the parser will want to know: the records other than plain
+        // ones, and the largest handle between sections' ends. Gathered in
+        // this thread's own variables and memory, as anything written here
+        // on every group must not share a cache line with the parser's.
+        PodArray<std::uint32_t> specialAt;
+        PodArray<Opens> specialKind;
+        std::vector<Handles> segments;
+        Handles current;
         // the groups the parser would read alike; anything else is left
         // to it
         while (p < e && n < room) {
@@ -535,28 +543,32 @@ private:
                 break;
             to.off[n] = static_cast<std::uint32_t>(p - b);
             to.code[n] = TagList::narrow(c.code);
-            // what the parser will want to know: the records other than
-            // plain ones, and the largest handle between sections' ends
             if (c.code == 0) {
                 const Opens kind = recordKind(trimmedValue(c.nl + 1, vnl + 1));
                 if (kind != Opens::Record) {
                     // (a drawing of nothing else takes too much room this way)
-                    if (specialAt_.size() * 5 > static_cast<std::size_t>(p - b - offer) / 8 + 4096)
+                    if (specialAt.size() * 5 > static_cast<std::size_t>(p - b - offer) / 8 + 4096)
                         break;
-                    specialAt_.push_back(static_cast<std::uint32_t>(n));
-                    specialKind_.push_back(kind);
-                    if (startsSegment(kind))
-                        segments_.push_back(Handles{});
+                    specialAt.push_back(static_cast<std::uint32_t>(n));
+                    specialKind.push_back(kind);
+                    if (startsSegment(kind)) {
+                        segments.push_back(current);
+                        current = Handles{};
+                    }
                 }
             } else if (c.code == 5 || c.code == 105) {
                 if (std::uint64_t h; readHandle(c.nl + 1, vnl + 1, h)) {
-                    segments_.back().most = std::max(segments_.back().most, h);
-                    segments_.back().any = true;
+                    current.most = std::max(current.most, h);
+                    current.any = true;
                 }
             }
             ++n;
             p = vnl + 1;
         }
+        segments.push_back(current);
+        specialAt_ = std::move(specialAt);
+        specialKind_ = std::move(specialKind);
+        segments_ = std::move(segments);
         count_ = n;
         end_ = static_cast<std::size_t>(p - b);
     }
@@ -577,7 +589,7 @@ private:
     // its first, and what they open
     PodArray<std::uint32_t> specialAt_;
     PodArray<Opens> specialKind_;
-    std::vector<Handles> segments_{Handles{}};
+    std::vector<Handles> segments_;
     std::thread thread_;
 };
 
