@@ -567,9 +567,10 @@ private:
 struct Access {
     static std::uint32_t id(const Record& r) { return r.id_; }
     template <class T> static T make(DocData* d, std::uint32_t id) { return T(d, id); }
-    // For tests: the bytes read with the later part handed to the second
-    // reader from the first record at or after `around`, whatever the size.
-    static Document fromMemorySplitNear(std::string bytes, std::size_t around);
+    // The bytes read; with `around` (for tests) the later part is handed
+    // to the second reader from the first record at or after it, whatever
+    // the size.
+    static Document fromMemory(std::string bytes, std::size_t around);
     static const DocData& data(const Document& d) { return *d.d_; }
 };
 

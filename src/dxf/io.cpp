@@ -43,41 +43,23 @@
 
 namespace lumo::dxf {
 
-// Asks for huge pages (MADV_HUGEPAGE) on a large buffer before it is first
-// written: with 4 KB pages, faulting in a 100 MB drawing costs more than
-// parsing it. Or for none (MADV_NOHUGEPAGE). Only whole huge pages within
-// [p, p + n) are advised.
-static void advisePages(const void* p, std::size_t n, int advice)
+// Asks for huge pages on a large buffer before it is first written (with
+// 4 KB pages, faulting in a 100 MB drawing costs more than parsing it), or,
+// with huge false, for none. Only whole huge pages within [p, p + n) are
+// advised.
+static void advisePages(const void* p, std::size_t n, bool huge)
 {
 #ifdef __linux__
-    constexpr std::uintptr_t huge = 2u << 20;
+    constexpr std::uintptr_t hugePage = 2u << 20;
     auto a = reinterpret_cast<std::uintptr_t>(p);
-    std::uintptr_t start = (a + huge - 1) & ~(huge - 1);
-    std::uintptr_t end = (a + n) & ~(huge - 1);
+    std::uintptr_t start = (a + hugePage - 1) & ~(hugePage - 1);
+    std::uintptr_t end = (a + n) & ~(hugePage - 1);
     if (end > start)
-        madvise(reinterpret_cast<void*>(start), end - start, advice);
+        madvise(reinterpret_cast<void*>(start), end - start, huge ? MADV_HUGEPAGE : MADV_NOHUGEPAGE);
 #else
     (void)p;
     (void)n;
-    (void)advice;
-#endif
-}
-
-static void adviseHuge(const void* p, std::size_t n)
-{
-#ifdef __linux__
-    advisePages(p, n, MADV_HUGEPAGE);
-#else
-    advisePages(p, n, 0);
-#endif
-}
-
-static void adviseSmall(const void* p, std::size_t n)
-{
-#ifdef __linux__
-    advisePages(p, n, MADV_NOHUGEPAGE);
-#else
-    advisePages(p, n, 0);
+    (void)huge;
 #endif
 }
 
@@ -427,7 +409,7 @@ static std::size_t recordStartFrom(const char* b, std::size_t from, std::size_t 
 // outcome is the one of a single reader.
 class SplitReader {
 public:
-    static constexpr std::size_t kNone = SIZE_MAX;
+    static constexpr std::size_t kNoOffset = SIZE_MAX;
 
     // `around`: the offset to split at or after, or 0 to split what is
     // left in two
@@ -442,19 +424,19 @@ public:
     SplitReader& operator=(const SplitReader&) = delete;
 
     // Told by the parser now and then: where it is and how many tags it
-    // has. The offset of the offer when taken just now, else kNone.
+    // has. The offset of the offer when taken just now, else kNoOffset.
     std::size_t poll(std::size_t parsedTo, std::uint32_t tagCount)
     {
         parsedTo_.store(parsedTo, std::memory_order_relaxed);
         if (decided_)
-            return kNone;
+            return kNoOffset;
         const std::size_t offer = offer_.load(std::memory_order_acquire);
         if (offer == 0)
-            return kNone; // not yet
+            return kNoOffset; // not yet
         decided_ = true;
-        if (offer == kNone || parsedTo >= offer) {
+        if (offer == kNoOffset || parsedTo >= offer) {
             answer_.store(kRefused, std::memory_order_release);
-            return kNone;
+            return kNoOffset;
         }
         // each group takes 3 bytes at least: the parser's own tags stay
         // below this one
@@ -515,7 +497,7 @@ private:
     void run()
     {
         if (ahead_ && ahead_->await(size_, &stop_) < size_) {
-            offer_.store(kNone, std::memory_order_release);
+            offer_.store(kNoOffset, std::memory_order_release);
             return;
         }
         std::size_t from = around_;
@@ -526,7 +508,7 @@ private:
             from = at + (size_ - at) / 64 * 31;
         }
         const std::size_t offer = from > 0 && from < size_ ? recordStartFrom(b_, from, size_) : 0;
-        offer_.store(offer ? offer : kNone, std::memory_order_release);
+        offer_.store(offer ? offer : kNoOffset, std::memory_order_release);
         if (!offer)
             return;
         int answer;
@@ -547,8 +529,8 @@ private:
         // fault of a huge page may wait while the system compacts memory
         // for it (seen taking 70 ms of this thread's 120).
         const std::size_t most = std::min(room, (size_ - offer) / 3 + 16);
-        adviseSmall(to.off, most * sizeof(std::uint32_t));
-        adviseSmall(to.code, most * sizeof(std::int16_t));
+        advisePages(to.off, most * sizeof(std::uint32_t), false);
+        advisePages(to.code, most * sizeof(std::int16_t), false);
         // What the parser will want to know: the records other than plain
         // ones, and the largest handle between sections' ends. Gathered in
         // this thread's own variables and memory, as anything written here
@@ -606,7 +588,7 @@ private:
     const ReadAhead* const ahead_;
     const std::size_t around_;
     alignas(64) std::atomic<std::size_t> parsedTo_{0}; // (told often: on a line of its own)
-    alignas(64) std::atomic<std::size_t> offer_{0}; // 0: none yet; kNone: none coming
+    alignas(64) std::atomic<std::size_t> offer_{0}; // 0: none yet; kNoOffset: none coming
     std::atomic<int> answer_{0};
     std::atomic<bool> stop_{false};
     bool decided_ = false; // (the parser's)
@@ -656,10 +638,10 @@ void DocData::parse(const std::function<bool(double)>* progress, double from, co
     // reserve that are never touched cost no memory.
     tags.reserve(buf.size() / 3 + 64);
     recs.reserve(buf.size() / 3 + 64);
-    adviseHuge(tags.offData(), tags.capacity() * sizeof(std::uint32_t));
-    adviseHuge(tags.codeData(), tags.capacity() * sizeof(std::int16_t));
-    adviseHuge(recs.startData(), recs.capacity() * sizeof(std::uint32_t));
-    adviseHuge(recs.marksData(), recs.capacity());
+    advisePages(tags.offData(), tags.capacity() * sizeof(std::uint32_t), true);
+    advisePages(tags.codeData(), tags.capacity() * sizeof(std::int16_t), true);
+    advisePages(recs.startData(), recs.capacity() * sizeof(std::uint32_t), true);
+    advisePages(recs.marksData(), recs.capacity(), true);
 
     // Line end and code padding of new groups follow the file's first line.
     await(buf.size() < (1u << 16) ? buf.size() : 1u << 16);
@@ -792,7 +774,7 @@ void DocData::parse(const std::function<bool(double)>* progress, double from, co
 
     // A large drawing's later part is read by a second thread.
     std::optional<SplitReader> split;
-    std::size_t splitAt = SplitReader::kNone;
+    std::size_t splitAt = SplitReader::kNoOffset;
     if (splitNear || (buf.size() >= kSplitFrom && std::thread::hardware_concurrency() > 1))
         split.emplace(b, buf.size(), tags, ahead, splitNear);
     if (splitNear)
@@ -807,7 +789,7 @@ void DocData::parse(const std::function<bool(double)>* progress, double from, co
         untilCheck = kCheckEvery;
         if (split) {
             const std::size_t taken = split->poll(static_cast<std::size_t>(at - b), tags.size());
-            if (taken != SplitReader::kNone)
+            if (taken != SplitReader::kNoOffset)
                 splitAt = taken;
         }
         if (progress && --untilProgress == 0) {
@@ -889,7 +871,7 @@ void DocData::parse(const std::function<bool(double)>* progress, double from, co
             check(p);
         if (static_cast<std::size_t>(p - b) >= splitAt) {
             const bool arrived = static_cast<std::size_t>(p - b) == splitAt;
-            splitAt = SplitReader::kNone;
+            splitAt = SplitReader::kNoOffset;
             if (!arrived) {
                 split->stop();
                 continue;
@@ -1196,14 +1178,10 @@ Document::~Document() = default;
 
 Document Document::fromMemory(std::string bytes)
 {
-    Document doc;
-    doc.d_->buf.adopt(std::move(bytes));
-    doc.d_->parse();
-    doc.d_->index();
-    return doc;
+    return Access::fromMemory(std::move(bytes), 0);
 }
 
-Document Access::fromMemorySplitNear(std::string bytes, std::size_t around)
+Document Access::fromMemory(std::string bytes, std::size_t around)
 {
     Document doc;
     doc.d_->buf.adopt(std::move(bytes));
@@ -1257,7 +1235,7 @@ Document Document::load(const std::string& path, const LoadProgress& progress)
     auto n = static_cast<std::size_t>(size);
     std::unique_ptr<char[]> bytes(new char[n + 1]);
     bytes[n] = '\0';
-    adviseHuge(bytes.get(), n);
+    advisePages(bytes.get(), n, true);
     if (progress && !progress(0.0))
         throw LoadCancelled();
     // Copying the file out of the system's cache takes a processor's time:

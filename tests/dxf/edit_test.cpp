@@ -368,6 +368,12 @@ TEST(DxfFile, LoadTellsItsProgressAndCanBeCancelled)
     fs::remove_all(file.parent_path());
 }
 
+// Drawings' bytes, each with what is special about them.
+struct NamedBytes {
+    const char* what;
+    std::string bytes;
+};
+
 // A file is parsed while another thread still reads it: whatever lies
 // across the chunks it reads, the outcome is the one of the same bytes in
 // memory.
@@ -381,17 +387,14 @@ TEST(DxfFile, AFileReadWhileParsedEndsAsTheSameBytesInMemory)
     const std::string body = city.substr(0, city.find("ENTITIES"));
     std::string longValue = body + "ENTITIES\n  0\nTEXT\n  8\n0\n  1\n" + std::string(9'000'000, 'x') + "\n"
         + city.substr(city.find("ENTITIES") + 9);
-    struct Case {
-        const char* what;
-        std::string bytes;
-    } cases[] = {
+    const NamedBytes cases[] = {
         {"whole", city},
         {"a value longer than what is read at once", longValue},
         {"cut inside its final EOF", city.substr(0, eof + 2)},
         {"a bad group code near its end", city.substr(0, eof - 5) + "zz\n" + city.substr(eof - 5)},
     };
     const fs::path file = tempDir("read-ahead") / "drawing.dxf";
-    for (const Case& c : cases) {
+    for (const NamedBytes& c : cases) {
         SCOPED_TRACE(c.what);
         std::ofstream(file, std::ios::binary | std::ios::trunc) << c.bytes;
         std::string inMemory, fromFile;
@@ -471,10 +474,7 @@ TEST(DxfFile, ReadingInTwoPartsEndsAsReadingInOne)
     ASSERT_NE(lookalike, std::string::npos);
     const std::size_t eof = city.rfind("EOF");
     const std::size_t late = city.find("ATTRIB", city.size() / 2);
-    struct Case {
-        const char* what;
-        std::string bytes;
-    } cases[] = {
+    const NamedBytes cases[] = {
         {"whole", city},
         {"codes without blanks", unpadded},
         {"a bad group code late", city.substr(0, late) + "  0\nzz\n" + city.substr(late)},
@@ -484,7 +484,7 @@ TEST(DxfFile, ReadingInTwoPartsEndsAsReadingInOne)
         {"groups after the end of file", city + "999\nafter the end\n  0\nLINE\n  8\n0\n"},
     };
     int split = 0;
-    for (const Case& c : cases) {
+    for (const NamedBytes& c : cases) {
         SCOPED_TRACE(c.what);
         const std::string single = readOutcome([&] { return Document::fromMemory(c.bytes); });
         std::vector<std::size_t> splits;
@@ -500,7 +500,7 @@ TEST(DxfFile, ReadingInTwoPartsEndsAsReadingInOne)
             SCOPED_TRACE(at);
             int taken = 0;
             const std::string twoParts = readOutcome([&] {
-                Document d = Access::fromMemorySplitNear(c.bytes, at);
+                Document d = Access::fromMemory(c.bytes, at);
                 taken = static_cast<int>(Access::data(d).tagsReadBySecondThread);
                 return d;
             });

@@ -31,8 +31,7 @@ int main(int argc, char** argv)
         }
     };
     for (int i = 1; i < 6; ++i)
-        expect(Access::fromMemorySplitNear(city, city.size() * i / 6).toString() == single,
-               "split in memory");
+        expect(Access::fromMemory(city, city.size() * i / 6).toString() == single, "split in memory");
     std::filesystem::create_directories(argv[1]);
     const std::string file = (std::filesystem::path(argv[1]) / "city.dxf").string();
     std::ofstream(file, std::ios::binary | std::ios::trunc) << city;
