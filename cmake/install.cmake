@@ -18,6 +18,11 @@ install(DIRECTORY ${LUMO_DEMO_SUITE_INSTALL_DIR}/
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/help/
   DESTINATION ${LUMO_INSTALL_SUITE_DIR}/LUMO/Programy/pomoc)
 
+if(WIN32)
+  include(${PROJECT_SOURCE_DIR}/cmake/windows.cmake)
+  return()
+endif()
+
 install(PROGRAMS ${PROJECT_SOURCE_DIR}/cmake/launcher.sh
   DESTINATION bin RENAME lumo-sygnalizacja)
 install(FILES ${PROJECT_SOURCE_DIR}/cmake/lumo-sygnalizacja.desktop
