@@ -338,7 +338,10 @@ public:
     ~Document();
 
     // Atomic save: a temporary file in the same folder renamed over the
-    // target; an existing target is kept as "<target>.bak". Throws DxfError.
+    // target; an existing target is kept as "<target>.bak". At no moment is
+    // the target anything but a complete version, and once a .bak exists
+    // some complete earlier version is there as .bak. Throws SaveError
+    // (the target as it was).
     void save(const std::string& path) const;
     std::string toString() const;
     // True once anything was changed since load (or the last save).
@@ -438,5 +441,9 @@ private:
     Document();
     std::unique_ptr<DocData> d_;
 };
+
+// Removes the temporary files that an interrupted save of the drawing at
+// path left beside it (saving does so itself first).
+void RemoveSaveLeftovers(const std::string& path);
 
 } // namespace lumo::dxf

@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace lumo::dxf {
 
@@ -20,6 +21,21 @@ public:
 private:
     std::size_t line_;
     std::string reason_;
+};
+
+// A drawing that could not be saved: the system's error and the drawing's
+// file. The file there is as it was before the save (and so is its .bak, or
+// the .bak holds an earlier version).
+class SaveError : public DxfError {
+public:
+    SaveError(const std::string& path, std::error_code code);
+
+    const std::string& path() const noexcept { return path_; }
+    std::error_code code() const noexcept { return code_; }
+
+private:
+    std::string path_;
+    std::error_code code_;
 };
 
 // A load stopped by its progress callback.

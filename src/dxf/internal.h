@@ -572,6 +572,9 @@ struct Access {
     // the size.
     static Document fromMemory(std::string bytes, std::size_t around);
     static const DocData& data(const Document& d) { return *d.d_; }
+    // A save that calls `step` after each of its steps on disk (and each
+    // stretch written), so that tests can stop it there.
+    static void save(const Document& d, const std::string& path, const std::function<void()>& step);
 };
 
 // Formatting of numbers in new groups.

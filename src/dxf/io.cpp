@@ -29,6 +29,8 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -1042,60 +1044,187 @@ void DocData::write(const std::function<void(const char*, std::size_t)>& put) co
     put(buf.data() + trailerOff, buf.size() - trailerOff);
 }
 
-// ---------------------------------------------------------------- Document
+// ---------------------------------------------------------------- saving
+//
+// A save never leaves the drawing's name on anything but a complete file,
+// and never a moment without a complete .bak once there was one: the file
+// there now becomes the .bak by a link (or copy) renamed over the old .bak,
+// the new version is written under a temporary name and renamed over the
+// drawing. A save killed on the way leaves only its temporary files, which
+// the next save (or opening by the host) removes.
 
-// Renames the backup to the temporary name when it is a plain file of no
-// one else (a single link); false when it is not there or not to be taken.
-static bool reuseAsTemporary(const std::filesystem::path& bak, const std::filesystem::path& tmp)
+namespace fs = std::filesystem;
+
+// A save's own temporary files lie beside the drawing as
+// "<name>.lumo-save-<hex>.tmp"; earlier versions of the program left
+// "<name>.tmp<digits>". Nothing else is named so.
+constexpr std::string_view kTempMark = ".lumo-save-";
+constexpr std::string_view kTempEnd = ".tmp";
+
+// What the system said last, as an error code (a plain input/output error
+// where it said nothing).
+static std::error_code lastError()
 {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(bak, ec))
-        || std::filesystem::hard_link_count(bak, ec) != 1 || ec)
-        return false;
-    std::filesystem::rename(bak, tmp, ec);
-    return !ec;
+    return {errno ? errno : EIO, std::generic_category()};
 }
 
-// The file a drawing is saved into. It is cut to the length written and
-// put on the disk at the end. On Linux each stretch written is handed to
-// the disk at once, so that the disk works while the rest is copied and
-// the final flush finds little left to do.
+static std::string nameOf(const fs::path& p)
+{
+    const std::u8string name = p.filename().u8string();
+    return std::string(name.begin(), name.end());
+}
+
+static bool allDigits(std::string_view s, bool hex)
+{
+    if (s.empty())
+        return false;
+    return std::all_of(s.begin(), s.end(),
+                       [hex](char c) { return (c >= '0' && c <= '9') || (hex && c >= 'a' && c <= 'f'); });
+}
+
+static bool isSaveLeftover(std::string_view name, std::string_view drawing)
+{
+    if (name.size() <= drawing.size() || name.substr(0, drawing.size()) != drawing)
+        return false;
+    name.remove_prefix(drawing.size());
+    if (name.starts_with(kTempMark) && name.ends_with(kTempEnd)) {
+        name.remove_prefix(kTempMark.size());
+        name.remove_suffix(kTempEnd.size());
+        return name.size() <= 16 && allDigits(name, true);
+    }
+    if (name.starts_with(kTempEnd)) {
+        name.remove_prefix(kTempEnd.size());
+        return name.size() <= 6 && allDigits(name, false);
+    }
+    return false;
+}
+
+static fs::path temporaryBeside(const fs::path& target)
+{
+    std::random_device random;
+    const std::uint64_t tag = (std::uint64_t(random()) << 32) ^ random();
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(tag));
+    fs::path p = target;
+    p += std::string(kTempMark) + text + std::string(kTempEnd);
+    return p;
+}
+
+// A save still under way (in this program or another) holds a lock on its
+// temporary file; its file is left alone.
+static bool beingWritten(const fs::path& file)
+{
+#ifdef _WIN32
+    (void)file; // an open file cannot be removed there anyway
+    return false;
+#else
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    const bool locked = ::flock(fd, LOCK_SH | LOCK_NB) != 0;
+    ::close(fd);
+    return locked;
+#endif
+}
+
+static void removeLeftovers(const fs::path& target)
+{
+    const fs::path dir = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    const std::string drawing = nameOf(target);
+    std::vector<fs::path> found;
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+        if (isSaveLeftover(nameOf(it->path()), drawing))
+            found.push_back(it->path());
+    for (const fs::path& file : found) {
+        std::error_code ignore;
+        if (fs::is_regular_file(fs::symlink_status(file, ignore)) && !beingWritten(file))
+            fs::remove(file, ignore);
+    }
+}
+
+void RemoveSaveLeftovers(const std::string& path)
+{
+    removeLeftovers(toPath(path));
+}
+
+// The .bak's storage may be written over when it is a plain file of no one
+// else: a single link, so neither the drawing itself nor anyone's copy.
+// (Windows' C library counts no links, so there the storage is fresh.)
+static bool lendable(const fs::path& bak)
+{
+#ifdef _WIN32
+    (void)bak;
+    return false;
+#else
+    std::error_code ec;
+    return fs::is_regular_file(fs::symlink_status(bak, ec)) && fs::hard_link_count(bak, ec) == 1 && !ec;
+#endif
+}
+
+using SaveStep = std::function<void()>;
+
+// The file a drawing is saved into, cut to the length written and put on
+// the disk at the end. On Linux each stretch written is handed to the disk
+// at once, so that the disk works while the rest is copied and the final
+// flush finds little left to do.
 class SaveFile {
 public:
-    SaveFile() = default;
+    explicit SaveFile(const SaveStep* step) : step_(step) { }
     SaveFile(const SaveFile&) = delete;
     SaveFile& operator=(const SaveFile&) = delete;
+    std::error_code error() const { return error_; }
 #ifdef _WIN32
-    // An existing file to write over, or else a new one; false if it
-    // cannot be opened.
-    bool open(const std::filesystem::path& path, bool overExisting)
+    // A new file; false when it cannot be made.
+    bool create(const fs::path& path)
     {
-        path_ = path;
-        f_.open(path,
-                overExisting ? std::ios::binary | std::ios::in | std::ios::out
-                             : std::ios::binary | std::ios::out | std::ios::trunc);
-        return f_.is_open();
+        return openAs(path, std::ios::binary | std::ios::out | std::ios::trunc);
     }
+    // An existing file, written over from its start.
+    bool reuse(const fs::path& path)
+    {
+        return openAs(path, std::ios::binary | std::ios::in | std::ios::out);
+    }
+    void keepModeOf(const fs::path&) { }
     void put(const char* p, std::size_t n)
     {
-        f_.write(p, static_cast<std::streamsize>(n));
+        if (!error_) {
+            errno = 0;
+            if (!f_.write(p, static_cast<std::streamsize>(n)))
+                error_ = lastError();
+        }
         written_ += n;
     }
     // False if anything failed on the way.
     bool finish()
     {
+        errno = 0;
         f_.close();
-        if (f_.fail())
-            return false;
+        if (f_.fail() && !error_)
+            error_ = lastError();
         std::error_code ec;
-        std::filesystem::resize_file(path_, written_, ec);
-        flushToDisk(path_, false);
-        return !ec;
+        if (!error_)
+            fs::resize_file(path_, written_, ec);
+        if (ec)
+            error_ = ec;
+        if (!error_)
+            flushToDisk(path_, false);
+        return !error_;
     }
 
 private:
+    bool openAs(const fs::path& path, std::ios::openmode mode)
+    {
+        path_ = path;
+        errno = 0;
+        f_.open(path, mode);
+        if (!f_.is_open())
+            error_ = lastError();
+        return f_.is_open();
+    }
+
     std::fstream f_;
-    std::filesystem::path path_;
+    fs::path path_;
     std::uintmax_t written_ = 0;
 #else
     ~SaveFile()
@@ -1103,10 +1232,20 @@ private:
         if (fd_ >= 0)
             ::close(fd_);
     }
-    bool open(const std::filesystem::path& path, bool overExisting)
+    bool create(const fs::path& path)
     {
-        fd_ = ::open(path.c_str(), O_WRONLY | (overExisting ? 0 : O_CREAT | O_TRUNC), 0666);
-        return fd_ >= 0;
+        return openAs(path, O_WRONLY | O_CREAT | O_EXCL);
+    }
+    bool reuse(const fs::path& path)
+    {
+        return openAs(path, O_WRONLY | O_NOFOLLOW);
+    }
+    // The new file gets the permissions of the one it replaces.
+    void keepModeOf(const fs::path& original)
+    {
+        struct stat st;
+        if (::stat(original.c_str(), &st) == 0)
+            ::fchmod(fd_, st.st_mode & 07777);
     }
     void put(const char* p, std::size_t n)
     {
@@ -1123,19 +1262,30 @@ private:
     bool finish()
     {
         drain();
-        if (!failed_ && ::ftruncate(fd_, static_cast<off_t>(written_)) != 0)
-            failed_ = true;
-        if (!failed_ && ::fsync(fd_) != 0)
-            failed_ = true;
-        if (::close(fd_) != 0)
-            failed_ = true;
+        if (!error_ && ::ftruncate(fd_, static_cast<off_t>(written_)) != 0)
+            error_ = lastError();
+        if (!error_ && ::fsync(fd_) != 0)
+            error_ = lastError();
+        if (::close(fd_) != 0 && !error_)
+            error_ = lastError();
         fd_ = -1;
-        return !failed_;
+        return !error_;
     }
 
 private:
     static constexpr std::size_t kBuffer = std::size_t(1) << 20, kStretch = std::size_t(8) << 20;
 
+    bool openAs(const fs::path& path, int flags)
+    {
+        fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+        if (fd_ < 0) {
+            error_ = lastError();
+            return false;
+        }
+        // (see beingWritten)
+        ::flock(fd_, LOCK_EX | LOCK_NB);
+        return true;
+    }
     void drain()
     {
         writeOut(buffer_.data(), buffer_.size());
@@ -1143,12 +1293,12 @@ private:
     }
     void writeOut(const char* p, std::size_t n)
     {
-        while (n > 0 && !failed_) {
+        while (n > 0 && !error_) {
             const ssize_t w = ::write(fd_, p, std::min(n, kStretch));
             if (w < 0 && errno == EINTR)
                 continue;
             if (w <= 0) {
-                failed_ = true;
+                error_ = w < 0 ? lastError() : std::make_error_code(std::errc::io_error);
                 return;
             }
             p += w;
@@ -1161,15 +1311,123 @@ private:
                 handed_ = written_;
             }
 #endif
+            if (step_ && *step_)
+                (*step_)();
         }
     }
 
     int fd_ = -1;
     std::string buffer_;
     std::uint64_t written_ = 0, handed_ = 0; // bytes written; of them, handed to the disk
-    bool failed_ = false;
 #endif
+    const SaveStep* step_;
+    std::error_code error_;
 };
+
+// Makes the file there now the drawing's .bak in one step: a link to it (or,
+// where the file system has none, a copy) made under a temporary name is
+// renamed over the old .bak, so that some complete .bak is there at every
+// moment.
+static void keepAsBackup(const fs::path& target, const fs::path& bak, const std::string& path,
+                         const std::function<void()>& step)
+{
+    std::error_code ec;
+    if (fs::equivalent(target, bak, ec))
+        return; // it already is (a save stopped short of its end)
+    const fs::path link = temporaryBeside(target);
+    ec.clear();
+    fs::create_hard_link(target, link, ec);
+    if (ec) {
+        ec.clear();
+        fs::copy_file(target, link, ec);
+        if (!ec)
+            flushToDisk(link, false);
+    }
+    step();
+    if (!ec)
+        fs::rename(link, bak, ec);
+    if (ec) {
+        std::error_code ignore;
+        fs::remove(link, ignore);
+        throw SaveError(path, ec);
+    }
+}
+
+static void saveDocument(DocData& d, const std::string& path, const SaveStep* step)
+{
+    const auto stepDone = [step] {
+        if (step && *step)
+            (*step)();
+    };
+    d.syncHandseed();
+    const fs::path target = toPath(path);
+    fs::path bak = target;
+    bak += ".bak";
+    removeLeftovers(target);
+    std::error_code ec;
+    const auto status = fs::status(target, ec);
+    if (fs::is_directory(status))
+        throw SaveError(path, std::make_error_code(std::errc::is_a_directory));
+    const bool replacing = fs::exists(status);
+
+    // The storage of the .bak about to be replaced is written over when it
+    // may be (fresh blocks or pages would first be cleared by the system):
+    // it is linked under the temporary name before the .bak moves on.
+    SaveFile f(step);
+    fs::path tmp = temporaryBeside(target);
+    const auto dropTemporary = [&tmp] {
+        std::error_code ignore;
+        fs::remove(tmp, ignore);
+    };
+    bool lent = false;
+    if (replacing && lendable(bak)) {
+        fs::create_hard_link(bak, tmp, ec);
+        lent = !ec;
+        stepDone();
+    }
+    if (replacing) {
+        try {
+            keepAsBackup(target, bak, path, stepDone);
+        } catch (...) {
+            if (lent)
+                dropTemporary();
+            throw;
+        }
+    }
+    if (lent && !f.reuse(tmp)) {
+        dropTemporary();
+        lent = false;
+        tmp = temporaryBeside(target);
+    }
+    if (!lent && !f.create(tmp))
+        throw SaveError(path, f.error());
+    stepDone();
+    if (replacing)
+        f.keepModeOf(target);
+    // streamed: large runs of untouched groups go straight from the loaded
+    // buffer to the file, without a copy of the whole drawing
+    d.write([&f](const char* p, std::size_t n) { f.put(p, n); });
+    if (!f.finish()) {
+        dropTemporary();
+        throw SaveError(path, f.error());
+    }
+    stepDone();
+    fs::rename(tmp, target, ec);
+    if (ec) {
+        dropTemporary();
+        throw SaveError(path, ec);
+    }
+    stepDone();
+    flushToDisk(target.parent_path().empty() ? fs::path(".") : target.parent_path(), true);
+    d.modified = false;
+}
+
+SaveError::SaveError(const std::string& path, std::error_code code)
+    : DxfError(0, "cannot save " + path + ": " + code.message()), path_(path), code_(code)
+{
+}
+
+// ---------------------------------------------------------------- Document
 
 Document::Document() : d_(std::make_unique<DocData>()) { }
 Document::Document(Document&&) noexcept = default;
@@ -1302,61 +1560,12 @@ std::string_view Document::bytesRead() const
 
 void Document::save(const std::string& path) const
 {
-    namespace fs = std::filesystem;
-    d_->syncHandseed();
-    fs::path target = toPath(path);
-    fs::path dir = target.parent_path();
-    std::random_device rd;
-    fs::path tmp = dir / (target.filename().string() + ".tmp" + std::to_string(rd() % 1000000));
-    fs::path bak = target;
-    bak += ".bak";
-    {
-        // The backup about to be replaced by the file there now lends its
-        // storage: the drawing is written over it rather than into fresh
-        // blocks (or pages) that the system would first clear.
-        SaveFile f;
-        bool opened = false;
-        std::error_code exists;
-        if (fs::exists(target, exists) && reuseAsTemporary(bak, tmp)) {
-            opened = f.open(tmp, true);
-            if (!opened) {
-                std::error_code ec;
-                fs::remove(tmp, ec);
-            }
-        }
-        if (!opened && !f.open(tmp, false))
-            throw DxfError(0, "cannot write " + tmp.string());
-        // streamed: large runs of untouched groups go straight from the
-        // loaded buffer to the file, without a copy of the whole drawing
-        d_->write([&](const char* p, std::size_t n) { f.put(p, n); });
-        if (!f.finish()) {
-            std::error_code ec;
-            fs::remove(tmp, ec);
-            throw DxfError(0, "cannot write " + tmp.string());
-        }
-    }
-    std::error_code ec;
-    if (fs::exists(target, ec)) {
-        fs::remove(bak, ec);
-        ec.clear();
-        fs::create_hard_link(target, bak, ec);
-        if (ec) {
-            ec.clear();
-            fs::copy_file(target, bak, fs::copy_options::overwrite_existing, ec);
-            if (ec) {
-                fs::remove(tmp, ec);
-                throw DxfError(0, "cannot keep the previous file as " + bak.string());
-            }
-        }
-    }
-    fs::rename(tmp, target, ec);
-    if (ec) {
-        std::error_code ignore;
-        fs::remove(tmp, ignore);
-        throw DxfError(0, "cannot replace " + path + ": " + ec.message());
-    }
-    flushToDisk(dir.empty() ? fs::path(".") : dir, true);
-    d_->modified = false;
+    saveDocument(*d_, path, nullptr);
+}
+
+void Access::save(const Document& doc, const std::string& path, const std::function<void()>& step)
+{
+    saveDocument(*doc.d_, path, &step);
 }
 
 } // namespace lumo::dxf
