@@ -16,6 +16,17 @@
 #include <numbers>
 #include <sstream>
 
+#ifdef __linux__
+#include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace lumo::cad::embedded {
@@ -258,7 +269,7 @@ TEST_F(EmbeddedHost, ADrawingThatCannotBeWrittenWhereItIsIsSavedElsewhere)
              fs::remove_all(plan.parent_path());
              writeAll(plan.parent_path(), "a file where the folder was");
          },
-         "Nie można zapisać rysunku"},
+         "Folder rysunku nie istnieje."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -319,6 +330,127 @@ TEST_F(EmbeddedHost, WithNobodyToAskTheDrawingIsSavedBesideItsFile)
     EXPECT_NE(reports[0].find(kReadOnlyReason), std::string::npos);
     EXPECT_NE(reports[0].find("plan-2.dxf"), std::string::npos);
     EXPECT_EQ(readAll(folder / "plan-1.dxf"), "taken");
+}
+
+#ifdef __linux__
+// Runs body in a child process; its exit status.
+int inChild(const std::function<int()>& body)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(body());
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Makes a folder take no new entries (the immutable attribute: root ignores
+// permission bits), or takes that back; false when it cannot.
+bool setImmutable(const fs::path& dir, bool on)
+{
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return done;
+}
+#endif
+
+// A save that fails with nobody to ask says which drawing, why (in Polish)
+// and that the changes were not saved; the drawing stays open and changed,
+// its file as it was.
+TEST_F(EmbeddedHost, AFailedSaveSaysWhichDrawingWhyAndThatTheChangesWereNotSaved)
+{
+#ifndef __linux__
+    GTEST_SKIP() << "the faults are injected with Linux calls";
+#else
+    const auto nothing = [](const fs::path&) { return true; };
+    struct Case {
+        const char* what;
+        std::string reason;
+        std::function<bool(const fs::path&dir)> before, spoil, mend;
+        bool limitFileSize = false;
+    } cases[] = {
+        {"folder gone", "Folder rysunku nie istnieje.", nothing,
+         [](const fs::path& dir) {
+             fs::remove_all(dir);
+             writeAll(dir, "a file where the folder was");
+             return true;
+         },
+         [](const fs::path& dir) { return fs::remove(dir) && fs::create_directory(dir); }},
+        {"no rights", "Brak uprawnień do zapisu w folderze rysunku.", nothing,
+         [](const fs::path& dir) {
+             if (!setImmutable(dir, true))
+                 fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+             // (neither stops root on some file systems)
+             std::ofstream probe(dir / "probe");
+             return !probe.is_open();
+         },
+         [](const fs::path& dir) {
+             setImmutable(dir, false);
+             fs::permissions(dir, fs::perms::owner_all);
+             return true;
+         }},
+        {"disk full", "Brak miejsca na dysku.",
+         [](const fs::path& dir) {
+             return ::geteuid() == 0 && ::mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=1m") == 0;
+         },
+         [](const fs::path& dir) {
+             std::ofstream filler(dir / "filler", std::ios::binary);
+             const std::string block(4096, 'x');
+             while (filler.write(block.data(), block.size()) && filler.flush()) { }
+             return true;
+         },
+         [](const fs::path& dir) { return fs::remove(dir / "filler"); }},
+        {"file size limit", "Plik jest za duży", nothing, nothing, nothing, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path dir = folder / c.what;
+        fs::create_directories(dir);
+        if (!c.before(dir)) {
+            std::printf("[  SKIPPED ] %s: cannot be made here (not root?)\n", c.what);
+            continue;
+        }
+        const fs::path plan = dir / "plan.dxf";
+        dxf::Document::create("AC1032").save(plan.string());
+        const std::string before = readAll(plan);
+        reports.clear();
+        auto app = start(plan);
+        auto session = sessionOf(app);
+        SetDrawingProperty(session, "SKALA", "500");
+        const auto saveFailsAsItShould = [&] {
+            return !app->save() && app->modified() && reports.size() == 1
+                && reports[0].find("[" + plan.string() + "]") != std::string::npos
+                && reports[0].find(c.reason) != std::string::npos
+                && reports[0].find(kNotSavedNote) != std::string::npos;
+        };
+        if (!c.spoil(dir)) {
+            std::printf("[  SKIPPED ] %s: cannot be made here (not root?)\n", c.what);
+        } else if (c.limitFileSize) {
+            const auto limit = static_cast<rlim_t>(before.size() / 2);
+            EXPECT_EQ(inChild([&] {
+                          std::signal(SIGXFSZ, SIG_IGN);
+                          const rlimit limits{limit, limit};
+                          ::setrlimit(RLIMIT_FSIZE, &limits);
+                          return saveFailsAsItShould() ? 0 : 1;
+                      }),
+                      0);
+        } else {
+            EXPECT_TRUE(saveFailsAsItShould()) << (reports.empty() ? "no report" : reports[0]);
+        }
+        EXPECT_TRUE(c.mend(dir));
+        if (fs::is_regular_file(plan)) {
+            EXPECT_EQ(readAll(plan), before);
+        }
+        if (std::string(c.what) == "disk full")
+            ::umount(dir.c_str());
+    }
+#endif
 }
 
 // A drawing only read, or given values it already holds, is not rewritten.

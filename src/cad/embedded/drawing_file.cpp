@@ -1,9 +1,19 @@
 #include "cad/embedded/drawing_file.h"
 
+#include "dxf/error.h"
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <cerrno>
 #include <vector>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -109,6 +119,74 @@ std::string WhyNotWritable(const std::string& path, const std::optional<FileStam
     if (now && now->hash != asRead->hash)
         return kChangedOnDiskReason;
     return "";
+}
+
+namespace {
+
+enum class SaveFault { DiskFull, TooLarge, ReadOnlyDisk, Denied, NoFolder, FolderInTheWay, Disk, Other };
+
+SaveFault FaultOf(std::error_code code)
+{
+#ifdef _WIN32
+    // Windows' own codes, where a call gives those rather than the C library's.
+    if (code.category() == std::system_category()) {
+        switch (code.value()) {
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL: return SaveFault::DiskFull;
+        case ERROR_FILE_TOO_LARGE: return SaveFault::TooLarge;
+        case ERROR_WRITE_PROTECT: return SaveFault::ReadOnlyDisk;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION: return SaveFault::Denied;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND: return SaveFault::NoFolder;
+        default: break;
+        }
+    }
+#endif
+#ifdef EDQUOT
+    if (code.category() == std::generic_category() && code.value() == EDQUOT)
+        return SaveFault::DiskFull; // the user's share of the disk is used up
+#endif
+    using E = std::errc;
+    if (code == E::no_space_on_device)
+        return SaveFault::DiskFull;
+    if (code == E::file_too_large)
+        return SaveFault::TooLarge;
+    if (code == E::read_only_file_system)
+        return SaveFault::ReadOnlyDisk;
+    if (code == E::permission_denied || code == E::operation_not_permitted)
+        return SaveFault::Denied;
+    if (code == E::no_such_file_or_directory || code == E::not_a_directory)
+        return SaveFault::NoFolder;
+    if (code == E::is_a_directory)
+        return SaveFault::FolderInTheWay;
+    if (code == E::io_error)
+        return SaveFault::Disk;
+    return SaveFault::Other;
+}
+
+} // namespace
+
+std::string WhySaveFailed(std::error_code code)
+{
+    switch (FaultOf(code)) {
+    case SaveFault::DiskFull: return "Brak miejsca na dysku.";
+    case SaveFault::TooLarge: return "Plik jest za duży: system nie pozwala zapisać tak dużego pliku.";
+    case SaveFault::ReadOnlyDisk: return "Dysk jest tylko do odczytu.";
+    case SaveFault::Denied: return "Brak uprawnień do zapisu w folderze rysunku.";
+    case SaveFault::NoFolder: return "Folder rysunku nie istnieje.";
+    case SaveFault::FolderInTheWay: return "W miejscu pliku rysunku jest folder.";
+    case SaveFault::Disk: return "Błąd zapisu na dysku.";
+    case SaveFault::Other: break;
+    }
+    return "Błąd systemu: " + code.message() + " (" + std::to_string(code.value()) + ").";
+}
+
+std::string WhySaveFailed(const std::exception& error)
+{
+    if (const auto* failed = dynamic_cast<const dxf::SaveError*>(&error))
+        return WhySaveFailed(failed->code());
+    return error.what();
 }
 
 std::string SuggestedSaveAsPath(const std::string& path)

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace lumo::cad::embedded {
 
@@ -37,9 +39,17 @@ std::string WhyNotWritable(const std::string& path, const std::optional<FileStam
 // "plan-2.dxf", and so on.
 std::string SuggestedSaveAsPath(const std::string& path);
 
+// Why a drawing could not be saved, in the designer's words: the system's
+// reason ("Brak miejsca na dysku.") for an error of the system, else the
+// error's own text.
+std::string WhySaveFailed(std::error_code code);
+std::string WhySaveFailed(const std::exception& error);
+
 // The texts of the reasons.
 inline constexpr const char* kReadOnlyReason = "Rysunek jest tylko do odczytu.";
 inline constexpr const char* kChangedOnDiskReason
     = "Rysunek został zmieniony na dysku od chwili jego otwarcia.";
+// What became of the work when no save succeeded.
+inline constexpr const char* kNotSavedNote = "Zmiany w rysunku nie zostały zapisane.";
 
 } // namespace lumo::cad::embedded

@@ -97,6 +97,8 @@ bool EmbeddedApplication::open(const std::string& given)
         auto document = dxf::Document::load(path, readProgress_);
         const auto stamp = StampOf(path, document.bytesRead());
         adopt(std::make_shared<DrawingData>(std::move(document), path, stamp));
+        // what a save of it that was cut short left behind
+        dxf::RemoveSaveLeftovers(path);
     } catch (const dxf::LoadCancelled&) {
         return false; // the designer gave up waiting: nothing to say
     } catch (const std::exception& e) {
@@ -157,50 +159,73 @@ void EmbeddedApplication::setReadProgress(std::function<bool(double)> progress)
     readProgress_ = std::move(progress);
 }
 
-bool EmbeddedApplication::write(const std::string& path)
+std::string EmbeddedApplication::write(const std::string& path, bool makeFolder)
 {
     const fs::path file = pathOf(path);
     std::error_code ec;
     const auto status = fs::status(file, ec);
-    fs::create_directories(file.parent_path(), ec);
-    data_->doc.save(path);
+    // Only a new drawing's folder is made: a folder that went away (a disk
+    // taken out, a share gone) is not made again somewhere else.
+    if (makeFolder)
+        fs::create_directories(file.parent_path(), ec);
+    try {
+        data_->doc.save(path);
+    } catch (const std::exception& e) {
+        return WhySaveFailed(e);
+    }
     data_->restored = false;
     // The new file keeps the permissions the old one had.
     if (fs::exists(status))
         fs::permissions(file, status.permissions(), ec);
     data_->stamp = StampOf(path);
-    return true;
+    return "";
+}
+
+std::string EmbeddedApplication::moveTo(const std::string& path)
+{
+    if (std::string why = write(path, false); !why.empty())
+        return why;
+    data_->path = path;
+    remember(path);
+    notify(HostChange::Document);
+    return "";
 }
 
 bool EmbeddedApplication::save()
 {
     if (!modified())
         return true;
-    std::string reason = WhyNotWritable(data_->path, data_->stamp);
+    const std::string original = data_->path;
+    std::string reason = WhyNotWritable(original, data_->stamp);
     if (reason.empty()) {
-        try {
-            write(data_->path);
+        // (a drawing never written yet is new: its folder may be made)
+        reason = write(original, !data_->stamp);
+        if (reason.empty()) {
             notify(HostChange::Document);
             return true;
-        } catch (const std::exception& e) {
-            reason = std::string("Nie można zapisać rysunku: ") + e.what();
         }
     }
-    const std::string original = data_->path;
     if (!options_.askSaveAs) {
         // Nobody to ask: beside the original, under a name of its own.
         const std::string beside = SuggestedSaveAsPath(original);
-        if (saveAs(beside)) {
+        const std::string besideReason = moveTo(beside);
+        if (besideReason.empty()) {
             report("Rysunku nie zapisano w pliku:\r\n[" + original + "]\r\n" + reason
                    + "\r\nZapisano go jako:\r\n[" + beside + "]");
             return true;
         }
+        report("Nie można zapisać rysunku:\r\n[" + original + "]\r\n" + reason
+               + "\r\nNie można go też zapisać jako:\r\n[" + beside + "]\r\n" + besideReason + "\r\n"
+               + kNotSavedNote);
         return false;
     }
     while (const auto target = options_.askSaveAs(data_->path, reason)) {
-        if (saveAs(*target))
+        std::error_code ec;
+        const std::string path = textOf(fs::absolute(pathOf(NativePath(*target)), ec));
+        const std::string why = moveTo(path);
+        if (why.empty())
             return true;
-        reason = "Nie można zapisać rysunku w pliku [" + *target + "].";
+        reason = "Nie można go też zapisać jako:\r\n[" + path + "]\r\n" + why;
     }
     return false;
 }
@@ -211,16 +236,11 @@ bool EmbeddedApplication::saveAs(const std::string& given)
         return false;
     std::error_code ec;
     const std::string path = textOf(fs::absolute(pathOf(NativePath(given)), ec));
-    try {
-        write(path);
-    } catch (const std::exception& e) {
-        report("Nie można zapisać rysunku:\r\n[" + path + "]\r\n" + e.what());
-        return false;
-    }
-    data_->path = path;
-    remember(path);
-    notify(HostChange::Document);
-    return true;
+    const std::string why = moveTo(path);
+    if (why.empty())
+        return true;
+    report("Nie można zapisać rysunku:\r\n[" + path + "]\r\n" + why + "\r\n" + kNotSavedNote);
+    return false;
 }
 
 std::shared_ptr<HostState> EmbeddedApplication::getAcadState()

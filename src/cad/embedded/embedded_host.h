@@ -81,7 +81,8 @@ public:
     // Writes the drawing when it changed; when its file may not be written,
     // asks where else (see askSaveAs). False when changes are left unsaved.
     bool save();
-    // Writes the drawing to another file, which becomes its file.
+    // Writes the drawing to another file, which becomes its file; when
+    // that fails, says why and what became of the changes.
     bool saveAs(const std::string& path);
 
     // Opens a drawing in place of the current one, which is saved first when
@@ -151,7 +152,11 @@ private:
     bool takeStep(std::vector<Step>& from, std::vector<Step>& to, bool forward);
 
     bool adopt(std::shared_ptr<DrawingData> data);
-    bool write(const std::string& path);
+    // Writes the drawing to path: "" when done, else why not (in the
+    // designer's words). makeFolder: the folder is made when missing.
+    std::string write(const std::string& path, bool makeFolder);
+    // Writes the drawing to path, which becomes its file; "" or why not.
+    std::string moveTo(const std::string& path);
     void remember(const std::string& path) const;
     void report(const std::string& text) const;
     void notify(HostChange change) const;
