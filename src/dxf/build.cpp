@@ -9,6 +9,7 @@
 namespace lumo::dxf {
 
 bool isStringCode(int c);
+Table& ensureTable(Document& doc, DocData& d, std::string_view name);
 using Groups = std::vector<std::pair<int, std::string>>;
 
 // ------------------------------------------------------------ new drawings
@@ -434,6 +435,9 @@ struct Importer {
     {
         for (auto& [c, v] : g)
             if (c == 1001 && dst.findEntry("APPID", dst.codec.decode(v)) == kNone) {
+                ensureTable(dstDoc, dst, "APPID");
+                if (dst.findEntry("APPID", dst.codec.decode(v)) != kNone)
+                    continue; // ACAD comes with the table
                 Groups rec{{0, "APPID"}};
                 std::string h = dst.allocHandle();
                 if (!h.empty())
@@ -456,8 +460,9 @@ struct Importer {
         if (name.empty() || up == "BYLAYER" || up == "BYBLOCK" || dst.findEntry("LTYPE", name) != kNone)
             return;
         std::uint32_t s = src.findEntry("LTYPE", name);
-        if (s == kNone || !dst.table("LTYPE"))
+        if (s == kNone)
             return;
+        ensureTable(dstDoc, dst, "LTYPE");
         Groups rec{{0, "LTYPE"}};
         std::string h = dst.allocHandle();
         if (!h.empty())

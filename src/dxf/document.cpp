@@ -73,12 +73,33 @@ void Document::setHeaderText(std::string_view name, int code, std::string_view u
     d_->setHeaderRaw(name, code, d_->codec.encode(utf8));
 }
 
+// Handles turned on in an R12 drawing that kept none: every record gets
+// one, as handles were turned on in a CAD program of its time, and new
+// records get theirs.
+static void giveHandles(DocData& d)
+{
+    d.handles = true;
+    for (std::uint32_t id = 0; id < d.recs.size(); ++id) {
+        const Sec sec = d.recs.sec(id);
+        if (d.recs[id].deleted || (sec != Sec::Tables && sec != Sec::Blocks && sec != Sec::Entities))
+            continue;
+        const std::string_view type = d.type(id);
+        if (type == "TABLE" || type == "ENDTAB" || type == "SECTION" || type == "ENDSEC" || type == "EOF"
+            || d.find(id, 5) != kNone)
+            continue;
+        d.insertTag(id, 1, 5, d.allocHandle());
+    }
+    d.handleMapValid = false;
+}
+
 void Document::setHeaderNumber(std::string_view name, int code, double value)
 {
     std::string v = (code >= 60 && code < 100) || (code >= 270 && code < 290)
         ? std::to_string(static_cast<long long>(value))
         : formatNumber(value);
     d_->setHeaderRaw(name, code, v);
+    if (name == "$HANDLING" && value != 0 && d_->version <= 1009 && !d_->handles)
+        giveHandles(*d_);
 }
 
 void Document::setHeaderPoint(std::string_view name, const Point& p)
@@ -243,7 +264,18 @@ void Document::addCustomProperty(std::string_view name, std::string_view value)
     if (x == kNone) {
         // a new DWGPROPS xrecord under the root dictionary
         Section* o = d.section(Sec::Objects);
-        if (!o || d.items(*o).empty() || d.type(d.items(*o).front()) != "DICTIONARY")
+        if (!o || d.items(*o).empty()) {
+            // written without objects: the root dictionary a CAD program makes
+            o = &d.ensureSection(Sec::Objects, "OBJECTS");
+            d.items(*o).insert(d.items(*o).begin(),
+                               d.newRec(Sec::Objects,
+                                        {{0, "DICTIONARY"},
+                                         {5, d.allocHandle()},
+                                         {330, "0"},
+                                         {100, "AcDbDictionary"},
+                                         {281, "     1"}}));
+        }
+        if (d.type(d.items(*o).front()) != "DICTIONARY")
             throw DxfError("the drawing has no root dictionary for its properties");
         std::uint32_t root = d.items(*o).front();
         std::string rootH = d.handleOf(root);
@@ -314,10 +346,93 @@ static void checkName(const DocData& d, std::string_view name, const char* what)
         throw DxfError(std::string("invalid ") + what + " name \"" + std::string(name) + "\"");
 }
 
+// ------------------------------------------------------------ missing tables
+
+namespace {
+
+// The tables in the order drawings hold them.
+constexpr std::string_view kTableOrder[]
+    = {"VPORT", "LTYPE", "LAYER", "STYLE", "VIEW", "UCS", "APPID", "DIMSTYLE", "BLOCK_RECORD"};
+
+std::size_t tableRank(std::string_view name)
+{
+    return static_cast<std::size_t>(std::find(std::begin(kTableOrder), std::end(kTableOrder), name)
+                                    - std::begin(kTableOrder));
+}
+
+} // namespace
+
+static Groups tableRecordHead(Document& doc, DocData& d, std::string_view type, std::string_view table,
+                              std::string_view subclass);
+
+// Other programs write drawings without a TABLES section, or with only some
+// of the tables. A table such a drawing lacks is made when something goes
+// into it, as a CAD program makes it: in its place among the others, with
+// the records every drawing has (layer 0 and its line type, the standard
+// text style, the application ACAD, the block records of the spaces).
+Table& ensureTable(Document& doc, DocData& d, std::string_view name)
+{
+    if (Table* t = d.table(name))
+        return *t;
+    if (name == "LAYER")
+        ensureTable(doc, d, "LTYPE"); // layer 0 draws continuous lines
+    const bool r13 = d.version > 1009;
+    Section& s = d.ensureSection(Sec::Tables, "TABLES");
+    Groups head{{0, "TABLE"}, {2, std::string(name)}};
+    if (r13)
+        head.insert(head.end(), {{5, d.allocHandle()}, {330, "0"}, {100, "AcDbSymbolTable"}});
+    head.push_back({70, "     0"});
+    const std::uint32_t headId = d.newRec(Sec::Tables, head);
+    const std::uint32_t endId = d.newRec(Sec::Tables, {{0, "ENDTAB"}});
+    auto& items = d.items(s);
+    auto at = items.end();
+    for (const Table& t : d.tables)
+        if (tableRank(t.name) > tableRank(name))
+            at = std::min(at, std::find(items.begin(), items.end(), t.head));
+    items.insert(at, {headId, endId});
+    d.tables.push_back(Table{std::string(name), headId, endId, {}});
+
+    if (name == "LAYER") {
+        doc.addLayer("0");
+    } else if (name == "STYLE") {
+        doc.addTextStyle(r13 ? "Standard" : "STANDARD", 0.0, "txt");
+    } else if (name == "LTYPE") {
+        for (const char* type : {"ByBlock", "ByLayer", "Continuous"}) {
+            if (!r13 && type[0] == 'B')
+                continue; // R12 knows only the continuous one
+            Groups g = tableRecordHead(doc, d, "LTYPE", "LTYPE", "AcDbLinetypeTableRecord");
+            g.insert(g.end(),
+                     {{2, r13 ? std::string(type) : upper(type)},
+                      {70, "     0"},
+                      {3, type[0] == 'C' ? "Solid line" : ""},
+                      {72, "    65"},
+                      {73, "     0"},
+                      {40, "0.0"}});
+            d.addTableEntry("LTYPE", d.newRec(Sec::Tables, g));
+        }
+    } else if (name == "APPID") {
+        Groups g = tableRecordHead(doc, d, "APPID", "APPID", "AcDbRegAppTableRecord");
+        g.insert(g.end(), {{2, "ACAD"}, {70, "     0"}});
+        d.addTableEntry("APPID", d.newRec(Sec::Tables, g));
+    } else if (name == "BLOCK_RECORD" && r13) {
+        struct Guard {
+            DocData& d;
+            bool was;
+            ~Guard() { d.importing = was; }
+        } guard{d, d.importing};
+        d.importing = true; // (names with a star)
+        for (const char* space : {"*Model_Space", "*Paper_Space"})
+            if (!doc.findBlock(space))
+                doc.addBlock(space);
+    }
+    return *d.table(name);
+}
+
 // Head groups of a new table record for the drawing's version.
-static Groups tableRecordHead(DocData& d, std::string_view type, std::string_view table,
+static Groups tableRecordHead(Document& doc, DocData& d, std::string_view type, std::string_view table,
                               std::string_view subclass)
 {
+    ensureTable(doc, d, table);
     Groups g{{0, std::string(type)}};
     std::string h = d.allocHandle();
     if (!h.empty())
@@ -337,7 +452,7 @@ Layer Document::addLayer(std::string_view name, int colour, int lineWeight)
     if (findLayer(name))
         throw DxfError("layer \"" + std::string(name) + "\" exists");
     DocData& d = *d_;
-    Groups g = tableRecordHead(d, "LAYER", "LAYER", "AcDbLayerTableRecord");
+    Groups g = tableRecordHead(*this, d, "LAYER", "LAYER", "AcDbLayerTableRecord");
     g.push_back({2, d.codec.encode(name)});
     g.push_back({70, "     0"});
     g.push_back({62, std::to_string(std::clamp(colour, 1, 255))});
@@ -385,7 +500,7 @@ TextStyle Document::addTextStyle(std::string_view name, double height, std::stri
     if (findTextStyle(name))
         throw DxfError("text style \"" + std::string(name) + "\" exists");
     DocData& d = *d_;
-    Groups g = tableRecordHead(d, "STYLE", "STYLE", "AcDbTextStyleTableRecord");
+    Groups g = tableRecordHead(*this, d, "STYLE", "STYLE", "AcDbTextStyleTableRecord");
     g.insert(g.end(),
              {{2, d.codec.encode(name)},
               {70, "     0"},
@@ -435,7 +550,7 @@ Block Document::addBlock(std::string_view name, const Point& base)
     std::string enc = d.codec.encode(name);
     std::string brh;
     if (d.version > 1009) {
-        Groups g = tableRecordHead(d, "BLOCK_RECORD", "BLOCK_RECORD", "AcDbBlockTableRecord");
+        Groups g = tableRecordHead(*this, d, "BLOCK_RECORD", "BLOCK_RECORD", "AcDbBlockTableRecord");
         g.push_back({2, enc});
         if (d.version >= 1015)
             g.insert(g.end(), {{340, "0"}, {70, "     0"}, {280, "     1"}, {281, "     0"}});

@@ -643,3 +643,81 @@ TEST(DxfImport, EverythingABlockNeedsComesAlong)
         }
     }
 }
+
+// Drawings other programs write with only a header or only entities take
+// what a placement adds: the tables, blocks and objects it needs are made
+// as a CAD program makes them, and the result reads back here and in an
+// independent reader.
+TEST(DxfEditSmall, DrawingsWithoutTheirSectionsTakeWhatIsAdded)
+{
+    auto header = [](const std::string& version) {
+        return "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\n" + version + "\n0\nENDSEC\n0\nEOF\n";
+    };
+    struct Case {
+        const char* what;
+        std::string text;
+    } cases[] = {
+        {"r12-header", header("AC1009")},
+        {"r2000-header", header("AC1015")},
+        {"r2018-header", header("AC1032")},
+        {"entities",
+         "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0\n20\n0\n11\n1\n21\n1\n0\nENDSEC\n0\nEOF\n"},
+    };
+    Document blockFile = Document::create("AC1032");
+    blockFile.addEntity("LINE", "OBRYS", {{10, "0"}, {20, "0"}, {30, "0"}, {11, "1"}, {21, "3"}, {31, "0"}});
+    fs::path dir = tempDir("sections");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Document doc = Document::fromMemory(c.text);
+        const bool r12 = doc.versionNumber() <= 1009;
+        doc.addLayer("110-SYGN", 3);
+        doc.addTextStyle("OPISY", 0.0, "txt");
+        doc.importBlock(blockFile, "S-1");
+        doc.addBlockReference("S-1", {5, 5, 0}, 2.0, 30.0, "110-SYGN");
+        doc.addText("K1", {6, 6, 0}, 2.5, "OPISY", "110-SYGN");
+        if (!r12)
+            doc.addCustomProperty("NUMERSEKCJI", "26-15");
+        else
+            doc.setHeaderNumber("$HANDLING", 70, 1);
+
+        const std::string text = doc.toString();
+        Document back = Document::fromMemory(text);
+        EXPECT_EQ(back.toString(), text);
+        EXPECT_TRUE(back.findLayer("0"));
+        EXPECT_TRUE(back.findLayer("110-SYGN"));
+        EXPECT_TRUE(back.findLayer("OBRYS")) << "the block's layer came along";
+        EXPECT_TRUE(back.findTextStyle("OPISY"));
+        ASSERT_TRUE(back.findBlock("S-1"));
+        EXPECT_EQ(back.modelSpace().back().asText().value(), "K1");
+        EXPECT_EQ(back.customProperty("NUMERSEKCJI"),
+                  r12 ? std::nullopt : std::optional<std::string>("26-15"));
+        // the tables in their order, every entity with a handle of its own
+        EXPECT_LT(text.find("\nLTYPE\n"), text.find("\nLAYER\n"));
+        EXPECT_LT(text.find("\nLAYER\n"), text.find("\nSTYLE\n"));
+        std::set<std::string> handles;
+        for (const auto& e : back.modelSpace()) {
+            EXPECT_FALSE(e.handle().empty()) << e.typeName();
+            EXPECT_TRUE(handles.insert(e.handle()).second) << e.handle();
+            EXPECT_TRUE(back.findByHandle(e.handle()));
+        }
+
+        const fs::path out = dir / (std::string(c.what) + ".dxf");
+        doc.save(out.string());
+        std::string python;
+        for (const char* py : {"python3", "/usr/bin/python3"})
+            if (python.empty() && have((std::string(py) + " -c 'import ezdxf'").c_str()))
+                python = py;
+        if (!python.empty()) {
+            const std::string res
+                = run(python
+                      + " -c 'import ezdxf,sys; d=ezdxf.readfile(sys.argv[1]); "
+                        "a=d.audit(); print(\"ERRORS\", [str(e.message) for e in a.errors]); "
+                        "print(\"TEXT\", [t.dxf.text for t in d.modelspace().query(\"TEXT\")])' '"
+                      + out.string() + "' 2>&1");
+            EXPECT_NE(res.find("ERRORS []"), std::string::npos) << res;
+            EXPECT_NE(res.find("TEXT ['K1']"), std::string::npos) << res;
+        }
+    }
+    if (!std::getenv("LUMO_DXF_KEEP"))
+        fs::remove_all(dir);
+}
