@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <numbers>
@@ -79,6 +80,11 @@ struct DrawingData {
     };
     std::map<std::string, Selection> selections; // by upper-case name
     mutable std::uint64_t serial = 0; // changes told to the listener
+    // Tells the designer what the host cannot do as asked (none: nobody).
+    std::function<void(const std::string& text)> report;
+    // Custom properties of a drawing whose version has no place for them
+    // (R12), kept while it is open: upper-case name -> (name, value).
+    std::map<std::string, std::pair<std::string, std::string>> heldProperties;
 
     void notify(HostChange change) const
     {

@@ -62,6 +62,10 @@ bool EmbeddedApplication::adopt(std::shared_ptr<DrawingData> data)
 {
     data->input = options_.input;
     data->listener = listener_;
+    data->report = [report = options_.report](const std::string& text) {
+        if (report)
+            report(kMessageTitle, text, MessageIcon::Exclamation);
+    };
     data->commands.setPolish(options_.polish);
     data_ = std::move(data);
     base_.reset();

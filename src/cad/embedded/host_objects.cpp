@@ -149,7 +149,16 @@ public:
     EEntity(Data data, dxf::Entity entity) : data_(std::move(data)), entity_(entity) { }
 
     std::string typeName() const override { return entityTypeName(live().typeName()); }
-    std::string handle() const override { return live().handle(); }
+    std::string handle() const override
+    {
+        const dxf::Entity entity = live();
+        // An R12 drawing may keep no handles; the program finds what it
+        // placed by them. Once changed, the drawing gets them, every
+        // record its own, as a CAD program gives them.
+        if (entity.handle().empty() && data_->doc.isModified() && data_->doc.versionNumber() <= 1009)
+            guarded([&] { data_->doc.setHeaderNumber("$HANDLING", 70, 1); });
+        return entity.handle();
+    }
     std::string layer() const override { return live().layer(); }
     void setLayer(const std::string& layer) override
     {
@@ -514,6 +523,13 @@ public:
     std::string typeName() const override { return "IAcadSummaryInfo"; }
     void getCustomByKey(const std::string& key, std::string& value) const override
     {
+        if (heldOnly()) {
+            const auto it = data_->heldProperties.find(foldedKey(key));
+            if (it == data_->heldProperties.end())
+                throw HostError(kKeyNotFound);
+            value = it->second.second;
+            return;
+        }
         const auto found = guarded([&] { return data_->doc.customProperty(key); });
         if (!found)
             throw HostError(kKeyNotFound);
@@ -521,6 +537,13 @@ public:
     }
     void setCustomByKey(const std::string& key, const std::string& value) override
     {
+        if (heldOnly()) {
+            const auto it = data_->heldProperties.find(foldedKey(key));
+            if (it == data_->heldProperties.end())
+                throw HostError(kKeyNotFound);
+            it->second.second = value;
+            return;
+        }
         const auto current = guarded([&] { return data_->doc.customProperty(key); });
         if (!current)
             throw HostError(kKeyNotFound);
@@ -531,14 +554,31 @@ public:
     {
         if (key.empty())
             throw HostError("Invalid argument Key");
+        if (heldOnly()) {
+            if (data_->heldProperties.contains(foldedKey(key)))
+                throw HostError("custom property \"" + key + "\" exists");
+            // Said once: the run goes on with what it was told.
+            if (data_->heldProperties.empty() && data_->report)
+                data_->report("Rysunek w formacie R12 (" + data_->doc.version()
+                              + ") nie ma miejsca na właściwości rysunku.\r\nWłaściwość [" + key
+                              + "] i następne obowiązują do zamknięcia rysunku, ale nie zostaną w nim "
+                                "zapisane.\r\nAby je zachować, zapisz rysunek w nowszym formacie DXF.");
+            data_->heldProperties[foldedKey(key)] = {key, value};
+            return;
+        }
         guarded([&] { data_->doc.addCustomProperty(key, value); });
     }
     long numCustomInfo() const override
     {
+        if (heldOnly())
+            return static_cast<long>(data_->heldProperties.size());
         return guarded([&] { return static_cast<long>(data_->doc.customProperties().size()); });
     }
 
 private:
+    // A drawing of R12 has no place for custom properties.
+    bool heldOnly() const { return data_->doc.versionNumber() <= 1009; }
+
     Data data_;
 };
 
