@@ -73,6 +73,24 @@ RunEnvironment ReadRunEnvironment()
     return ReadRunEnvironment([](const char* name) { return std::getenv(name); }, onWindows);
 }
 
+void UseDemoDrawingWhenNone(RunEnvironment& env, const std::filesystem::path& suiteRoot)
+{
+    // Paths cross the host interface as UTF-8, whatever the system's code page.
+    const auto fromUtf8 = [](const std::string& text) {
+        return std::filesystem::path(std::u8string(text.begin(), text.end()));
+    };
+    std::error_code error;
+    if (env.drawing
+        || (!env.configFolder.empty()
+            && std::filesystem::exists(fromUtf8(env.configFolder) / cad::embedded::kLastDrawingFile, error)))
+        return;
+    const std::filesystem::path demo = suiteRoot / "Rysunki" / "skrzyzowanie.dxf";
+    if (std::filesystem::is_regular_file(demo, error)) {
+        const std::u8string utf8 = demo.u8string();
+        env.drawing = std::string(utf8.begin(), utf8.end());
+    }
+}
+
 cad::embedded::EmbeddedHostOptions EmbeddedOptions(const RunEnvironment& env, const cad::MessageFn& report)
 {
     cad::embedded::EmbeddedHostOptions options;

@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -35,6 +36,12 @@ using GetEnvFn = std::function<const char*(const char*)>;
 // %APPDATA%\lumo on Windows, else ~/.config/lumo.
 RunEnvironment ReadRunEnvironment(const GetEnvFn& getEnv, bool onWindows);
 RunEnvironment ReadRunEnvironment();
+
+// Without a drawing named (LUMO_CAD_DRAWING) or opened before (the host's
+// memory in configFolder), the suite's demo drawing Rysunki/skrzyzowanie.dxf
+// where it exists. On Linux the launcher chooses it; on Windows, where the
+// program is started directly, the program does.
+void UseDemoDrawingWhenNone(RunEnvironment& env, const std::filesystem::path& suiteRoot);
 
 // The embedded host's options; a script that cannot be read is reported and
 // answers nothing (every request is cancelled).

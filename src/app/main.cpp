@@ -9,6 +9,7 @@
 #include "util/files.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <memory>
@@ -25,7 +26,14 @@ int main(int argc, char* argv[])
         QApplication::installTranslator(&qtTexts);
 
     lumo::QtDialogs dialogs;
-    const lumo::RunEnvironment environment = lumo::ReadRunEnvironment();
+    lumo::RunEnvironment environment = lumo::ReadRunEnvironment();
+#ifdef _WIN32
+    // No launcher on Windows: the program finds the suite's demo drawing
+    // itself (the suite root is two folders above the program).
+    lumo::UseDemoDrawingWhenNone(
+        environment,
+        QDir(QApplication::applicationDirPath() + QStringLiteral("/../..")).absolutePath().toStdWString());
+#endif
     lumo::Program* running = nullptr;
     const auto provider = lumo::MakeHostProvider(environment, dialogs, [&running] {
         if (running)

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <optional>
 
 namespace lumo {
 namespace {
@@ -35,6 +38,40 @@ TEST(RunEnvironment, HostKindAndFoldersFromTheEnvironment)
             c.windows);
         EXPECT_EQ(env.hostKind, c.kind);
         EXPECT_EQ(env.registryFile, c.registryFile);
+    }
+}
+
+// The demo drawing stands in only where nothing else names a drawing.
+TEST(RunEnvironment, DemoDrawingOnlyWhenNoneIsNamedOrRemembered)
+{
+    namespace fs = std::filesystem;
+    const fs::path root = fs::path(::testing::TempDir()) / "demo-drawing-suite";
+    fs::remove_all(root);
+    fs::create_directories(root / "suite" / "Rysunki");
+    fs::create_directories(root / "config-remembering");
+    fs::create_directories(root / "config-new");
+    std::ofstream(root / "suite" / "Rysunki" / "skrzyzowanie.dxf") << "0\nEOF\n";
+    std::ofstream(root / "config-remembering" / cad::embedded::kLastDrawingFile) << "[Host]\n";
+    const std::string demo = (root / "suite" / "Rysunki" / "skrzyzowanie.dxf").string();
+
+    struct Case {
+        std::optional<std::string> named;
+        std::string config;
+        fs::path suite;
+        std::optional<std::string> expected;
+    } cases[] = {
+        {std::nullopt, "config-new", "suite", demo},
+        {std::nullopt, "", "suite", demo},
+        {"/d/mine.dxf", "config-new", "suite", "/d/mine.dxf"},
+        {std::nullopt, "config-remembering", "suite", std::nullopt},
+        {std::nullopt, "config-new", "no-suite", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        RunEnvironment env;
+        env.drawing = c.named;
+        env.configFolder = c.config.empty() ? "" : (root / c.config).string();
+        UseDemoDrawingWhenNone(env, root / c.suite);
+        EXPECT_EQ(env.drawing, c.expected) << c.config << " " << c.suite;
     }
 }
 
