@@ -204,7 +204,11 @@ int RunWorkplace(Dialogs& dialogs, const QString& programFolder, const QString& 
         idle.exec();
     }
     provider.setOnWindowClosed(nullptr);
-    return 0;
+    // The program ends with the drawing's changes unsaved (the save failed,
+    // or the designer kept them unsaved): whoever started it, a script
+    // above all, learns it from the exit code.
+    const view::HostWindow* last = provider.hostWindow();
+    return last && last->host() && last->host()->modified() ? 1 : 0;
 }
 
 } // namespace lumo

@@ -19,7 +19,8 @@ class WindowedHostProvider;
 // Runs the program with commandLineArgs (as GetCommandLineArgs gives them),
 // then, when stayOpen, keeps the window and its later runs going until the
 // designer closes the window. registryFile: read instead of the registry off
-// Windows. Returns the process exit code.
+// Windows. Returns the process exit code: 1 when the drawing's changes
+// were left unsaved, else 0.
 int RunWorkplace(Dialogs& dialogs, const QString& programFolder, const QString& registryFile,
                  view::WindowedHostProvider& provider, const QStringList& commandLineArgs, bool stayOpen);
 
