@@ -6,6 +6,7 @@
 #include "util/files.h"
 #include "util/text.h"
 
+#include <QFileInfo>
 #include <QStringList>
 
 #include <optional>
@@ -243,6 +244,19 @@ private:
     std::vector<Line> lines_;
 };
 
+// Whether a write may change what is there under the file's name: nothing
+// yet, or a file with a write permission bit. The bits are looked at, not
+// tried: the superuser could write over a read-only file, and a designer's
+// read-only settings must stay as they are all the same.
+bool MayWriteOver(const QString& file)
+{
+    const QFileInfo info(ToNativePath(file));
+    if (!info.exists())
+        return true;
+    constexpr auto kWriteBits = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return info.isFile() && (info.permissions() & kWriteBits);
+}
+
 } // namespace
 
 QString ReadIniString(const QString& file, const QString& section, const QString& key,
@@ -269,6 +283,10 @@ bool WriteIniString(const QString& file, const QString& section, const QString& 
     while (!written.isEmpty() && IsIniSpace(written.front()))
         written.remove(0, 1);
 
+    // A read-only file, or a folder of that name, stays as it is; the write
+    // fails silently, as Windows' does.
+    if (!MayWriteOver(file))
+        return false;
     int error = 0;
     std::optional<QByteArray> bytes = ReadFileBytes(file, &error);
     if (!bytes) {

@@ -5,6 +5,10 @@
 #include "util/files.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -209,13 +213,59 @@ TEST_F(IniFileTest, AWritableFileInAReadOnlyFolderIsChangedInPlace)
 }
 #endif
 
-TEST_F(IniFileTest, AFileThatCannotBeReadIsNotReplaced)
+// What may not be written stays exactly as it is, content and permissions,
+// whatever rights the program has (root's included), and nothing is left
+// beside it; the write fails silently.
+TEST_F(IniFileTest, WhatMayNotBeWrittenStaysAsItIs)
 {
-    // A folder where the file should be: neither read nor written over.
-    suite.makeFolder("LUMO\\Programy\\LUMO.ini");
-    EXPECT_EQ(ReadIniString(suite.settingsFile(), "OstatnioUzyte", "Orientacja00", "1"), "1");
-    EXPECT_FALSE(WriteIniString(suite.settingsFile(), "OstatnioUzyte", "Orientacja00", "2"));
-    EXPECT_TRUE(FolderExists(suite.settingsFile()));
+    using P = QFileDevice;
+    const auto readOnly = P::ReadOwner | P::ReadGroup | P::ReadOther;
+    struct Case {
+        const char* what;
+        bool folder; // LUMO.ini is a folder
+        QFileDevice::Permissions permissions;
+        bool inReadOnlyFolder;
+    } cases[] = {
+        {"read-only file", false, readOnly, false},
+        {"read-only for its owner only", false, P::ReadOwner, false},
+        {"no rights at all", false, {}, false},
+        {"read-only file in a read-only folder", false, readOnly, true},
+        {"folder", true, P::ReadOwner | P::WriteOwner | P::ExeOwner, false},
+        {"read-only folder", true, P::ReadOwner | P::ExeOwner, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString native = suite.nativePath(suite.settingsFile());
+        QDir(native).removeRecursively();
+        QFile::remove(native);
+        if (c.folder)
+            suite.makeFolder("LUMO\\Programy\\LUMO.ini");
+        else
+            writeSettings(kWindowsFile);
+        const QByteArray before = c.folder ? QByteArray() : settingsBytes();
+        QFile::setPermissions(native, c.permissions);
+        const auto permissions = QFileInfo(native).permissions();
+        const QStringList entries
+            = QDir(suite.nativePath(suite.programFolder())).entryList(QDir::AllEntries | QDir::Hidden);
+        {
+            std::optional<test::ReadOnlyFolder> folder;
+            if (c.inReadOnlyFolder)
+                folder.emplace(suite.nativePath(suite.programFolder()));
+            EXPECT_FALSE(WriteIniString(suite.settingsFile(), "OstatnioUzyte", "Orientacja00", "5"));
+            EXPECT_FALSE(WriteIniString(suite.settingsFile(), "Nowa", "Klucz", "1"));
+        }
+        EXPECT_EQ(QFileInfo(native).permissions(), permissions);
+        EXPECT_EQ(QFileInfo(native).isDir(), c.folder);
+        QFile::setPermissions(native, P::ReadOwner | P::WriteOwner | P::ExeOwner);
+        if (!c.folder) {
+            EXPECT_EQ(settingsBytes(), before);
+        }
+        EXPECT_EQ(QDir(suite.nativePath(suite.programFolder())).entryList(QDir::AllEntries | QDir::Hidden),
+                  entries);
+        if (c.folder) {
+            EXPECT_EQ(ReadIniString(suite.settingsFile(), "OstatnioUzyte", "Orientacja00", "1"), "1");
+        }
+    }
 }
 
 } // namespace
