@@ -2,6 +2,8 @@
 
 #include "dxf/document.h"
 
+#include <cmath>
+
 namespace lumo::cad::embedded {
 
 double DrawingGroup::number() const
@@ -11,7 +13,10 @@ double DrawingGroup::number() const
 
 long long DrawingGroup::integer() const
 {
-    return dxf::Group{code, value}.integer();
+    // A value beyond the integers ("1e300", "inf") counts nothing: 0.
+    const dxf::Group group{code, value};
+    const double asNumber = group.number();
+    return std::abs(asNumber) < 9e18 ? group.integer() : 0;
 }
 
 std::string DrawingEntity::text(int code) const

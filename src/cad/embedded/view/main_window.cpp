@@ -41,6 +41,7 @@ struct OpenJob {
     cad::embedded::DrawingReader drawing;
     std::shared_ptr<Scene> scene;
     QString error;
+    QString warning; // what the picture leaves out
 };
 
 void runOpenJob(OpenJob& job, const std::string& path,
@@ -64,6 +65,7 @@ void runOpenJob(OpenJob& job, const std::string& path,
         if (complete) {
             job.drawing = std::move(drawing);
             job.scene = std::move(scene);
+            job.warning = builder.warning();
         }
     } catch (const cad::embedded::DrawingReadError& e) {
         job.error = e.line() > 0
@@ -293,6 +295,7 @@ bool MainWindow::openDrawing(const QString& path)
     input_->clear();
     view_->setScene(scene_);
     view_->zoomExtents();
+    showBuildWarning(job.warning);
     addRecent(path_);
     updateTitle();
     emit drawingOpened(path_);
@@ -354,6 +357,8 @@ void MainWindow::refresh()
     SceneBuilder builder(drawing_);
     applyLayerSwitches(builder);
     builder.appendModelSpace(*scene, sceneEntities_);
+    if (const QString warning = builder.warning(); !warning.isEmpty())
+        showBuildWarning(warning);
     layers_->showLayers(drawing_); // the new entities may have brought layers
     scene_ = std::move(scene);
     sceneEntities_ = count;
@@ -380,14 +385,31 @@ void MainWindow::rebuildScene()
         else
             builder.buildModelSpace(*scene);
         sceneEntities_ = drawing_.modelSpaceCount();
+        showBuildWarning(builder.warning());
     } else {
         sceneEntities_ = 0;
+        showBuildWarning({});
     }
     layers_->showLayers(drawing_);
     scene_ = std::move(scene);
     view_->setScene(scene_);
     if (!previewBlock_.isEmpty())
         setInsertPreview(previewBlock_, previewScale_);
+}
+
+void MainWindow::showBuildWarning(const QString& text)
+{
+    // In the message line until the next picture; a label of its own, as
+    // the menus' status tips wipe the status bar's message.
+    if (!buildWarning_) {
+        if (text.isEmpty())
+            return;
+        buildWarning_ = new QLabel(this);
+        buildWarning_->setObjectName(QStringLiteral("drawingWarning"));
+        statusBar()->addWidget(buildWarning_, 1);
+    }
+    buildWarning_->setText(text);
+    buildWarning_->setToolTip(text);
 }
 
 void MainWindow::applyLayerSwitches(SceneBuilder& builder) const

@@ -133,6 +133,8 @@ private:
     void buildDraftingButtons();
     void rebuildScene();
     void applyLayerSwitches(SceneBuilder& builder) const;
+    // What the picture leaves out, in the message line ("" clears it).
+    void showBuildWarning(const QString& text);
     void saveLayerSwitches();
     void updateTitle();
     void addRecent(const QString& path);
@@ -145,6 +147,7 @@ private:
     QLabel* prompt_ = nullptr;
     QLineEdit* edit_ = nullptr;
     QLabel* coordinates_ = nullptr;
+    QLabel* buildWarning_ = nullptr; // made when first needed
     QMenu* recentMenu_ = nullptr;
     QAction* undo_ = nullptr;
     QAction* redo_ = nullptr;

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPolygonF>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -148,7 +149,8 @@ private:
             return;
         }
         const double fx = std::floor(p.x), fy = std::floor(p.y);
-        if (fx < dots_.left() || fx > dots_.right() || fy < dots_.top() || fy > dots_.bottom())
+        // (written so that a NaN stays out too)
+        if (!(fx >= dots_.left() && fx <= dots_.right() && fy >= dots_.top() && fy <= dots_.bottom()))
             return;
         reinterpret_cast<QRgb*>(image_->scanLine(int(fy)))[int(fx)] = 0xFF000000u | colour;
     }
@@ -174,7 +176,9 @@ private:
         const Vec2* v = scene_.vertices().data() + it.first;
         // A run a few pixels across needs no more than a vertex every two
         // pixels: small arcs and circles cost what they show.
-        const std::uint32_t wanted = std::uint32_t(std::max(2.0, size / 2.0));
+        // (the size is clamped before it becomes an integer: a run across
+        // the whole drawing seen close up is more pixels than any integer)
+        const std::uint32_t wanted = size / 2.0 < 1e6 ? std::uint32_t(std::max(2.0, size / 2.0)) : 1000000u;
         const std::uint32_t stride = it.count > wanted ? (it.count + wanted - 1) / wanted : 1;
         Vec2 s = m_.map(v[0]);
         const QPointF first(s.x, s.y);
@@ -227,7 +231,7 @@ private:
         const Vec2 anchor = m_.map(t.at);
         const Vec2 along = m_.map(t.at.x + std::cos(t.rotation), t.at.y + std::sin(t.rotation));
         const double angle = std::atan2(along.y - anchor.y, along.x - anchor.x);
-        if (pixels > 4000.0)
+        if (!(pixels <= 4000.0))
             return; // a glyph larger than any screen is only noise
         // Text height in a drawing is the height of capitals.
         const Font& f = font(std::max(1, int(std::lround(pixels / 0.73))));

@@ -38,6 +38,21 @@ Affine Affine::rotation(double radians)
     return {c, s, -s, c, 0, 0};
 }
 
+namespace {
+
+bool withinReach(double x, double y)
+{
+    // (a NaN fails both comparisons)
+    return std::abs(x) <= kFarAway && std::abs(y) <= kFarAway;
+}
+
+bool withinReach(const Box& b)
+{
+    return withinReach(b.minX, b.minY) && withinReach(b.maxX, b.maxY);
+}
+
+} // namespace
+
 void Scene::addPath(const std::vector<Vec2>& points, bool closed, QRgb colour)
 {
     if (points.empty())
@@ -52,8 +67,10 @@ void Scene::addPath(const std::vector<Vec2>& points, bool closed, QRgb colour)
     item.first = std::uint32_t(vertices_.size());
     item.count = std::uint32_t(points.size());
     for (const auto& p : points) {
-        if (!std::isfinite(p.x) || !std::isfinite(p.y))
-            return vertices_.resize(item.first); // a broken entity draws nothing
+        if (!withinReach(p.x, p.y)) {
+            ++refused_; // a broken entity draws nothing
+            return;
+        }
         item.bounds.add(p.x, p.y);
     }
     vertices_.insert(vertices_.end(), points.begin(), points.end());
@@ -79,14 +96,16 @@ void Scene::addCurve(const std::vector<Vec2>& points, bool closed, QRgb colour)
 
 void Scene::addSnapPoint(Vec2 at, SnapMark mark)
 {
-    if (std::isfinite(at.x) && std::isfinite(at.y))
+    if (withinReach(at.x, at.y))
         snapPoints_.push_back({at, mark});
 }
 
 void Scene::addPoint(Vec2 p, QRgb colour)
 {
-    if (!std::isfinite(p.x) || !std::isfinite(p.y))
+    if (!withinReach(p.x, p.y)) {
+        ++refused_;
         return;
+    }
     Item item;
     item.kind = ItemKind::Point;
     item.colour = colour;
@@ -100,16 +119,32 @@ void Scene::addPoint(Vec2 p, QRgb colour)
 
 void Scene::addText(TextItem text, QRgb colour)
 {
-    if (text.text.isEmpty() || !(text.height > 0.0) || !std::isfinite(text.at.x) || !std::isfinite(text.at.y))
+    if (text.text.isEmpty())
         return;
+    // Beyond these a text is no text anyone wrote, and the painter would
+    // choke on its size or turn.
+    const bool sane = text.height > 0.0 && text.height <= kFarAway && std::isfinite(text.rotation)
+        && text.widthFactor >= 1e-6 && text.widthFactor <= 1e6 && text.lineSpacing >= 0.0
+        && text.lineSpacing <= 1e3 && withinReach(text.at.x, text.at.y);
     Item item;
+    item.bounds = sane ? textBounds(text) : Box{};
+    if (!sane || !withinReach(item.bounds)) {
+        ++refused_;
+        return;
+    }
     item.kind = ItemKind::Text;
     item.colour = colour;
     item.first = std::uint32_t(texts_.size());
-    item.bounds = textBounds(text);
+    textBytes_ += std::size_t(text.text.size()) * sizeof(QChar);
     texts_.push_back(std::move(text));
     extents_.add(item.bounds);
     items_.push_back(item);
+}
+
+std::size_t Scene::memoryUse() const
+{
+    return items_.size() * sizeof(Item) + vertices_.size() * sizeof(Vec2) + texts_.size() * sizeof(TextItem)
+        + textBytes_ + snapPoints_.size() * sizeof(SnapPoint);
 }
 
 void Scene::clear()

@@ -12,6 +12,10 @@
 
 namespace lumo::view {
 
+// Farther from the origin than any real drawing reaches (a million
+// kilometres in millimetres): a number beyond it is a broken one.
+inline constexpr double kFarAway = 1e12;
+
 struct Vec2 {
     double x = 0.0;
     double y = 0.0;
@@ -139,6 +143,10 @@ public:
     const Box& extents() const { return extents_; }
     const std::vector<SnapPoint>& snapPoints() const { return snapPoints_; }
     bool isEmpty() const { return items_.empty(); }
+    // Items refused for vertices that are not finite or lie farther than kFarAway.
+    std::size_t refused() const { return refused_; }
+    // About what the picture takes in memory, in bytes.
+    std::size_t memoryUse() const;
 
     // Calls fn(const Item&) for every item whose bounds meet the box (each once).
     template <typename Fn> void forEachIn(const Box& box, Fn&& fn) const
@@ -177,6 +185,8 @@ private:
     std::vector<SnapPoint> snapPoints_;
     Box extents_;
     std::vector<Cell> cells_; // each a run of items_
+    std::size_t refused_ = 0;
+    std::size_t textBytes_ = 0;
 };
 
 } // namespace lumo::view

@@ -3,6 +3,8 @@
 #include "cad/embedded/view/aci.h"
 #include "cad/embedded/view/scene_curves.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -19,6 +21,10 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kMaxNesting = 16;
+// Progress is told, and a stop looked for, after this many entities.
+constexpr std::size_t kProgressStep = 2048;
+// Rows and columns of a reference are 16-bit numbers in every version.
+constexpr long long kMaxRepeat = 32767;
 
 double radians(double degrees)
 {
@@ -106,6 +112,31 @@ private:
     std::size_t pos_ = 0;
 };
 
+// Group codes whose values are real numbers: points, distances, scales,
+// angles, extrusions.
+bool isReal(int code)
+{
+    return (code >= 10 && code <= 59) || (code >= 110 && code <= 149) || (code >= 210 && code <= 239);
+}
+
+// Whether the entity (or one of its attributes or vertices) holds a number
+// no drawing means: one that is not finite or beyond kFarAway (an angle or
+// a scale too), or rows and columns of a reference beyond their 16 bits.
+// Drawing it would hang or blow up the picture; it is left out.
+bool isBroken(const ce::DrawingEntity& e)
+{
+    const bool reference = e.type() == "INSERT";
+    for (const auto& group : e.groups()) {
+        if (isReal(group.code) && !(std::abs(group.number()) <= kFarAway))
+            return true;
+        if (reference && (group.code == 70 || group.code == 71)
+            && (group.integer() < 0 || group.integer() > kMaxRepeat))
+            return true;
+    }
+    return std::any_of(e.children().begin(), e.children().end(),
+                       [](const ce::DrawingEntity& child) { return isBroken(child); });
+}
+
 // An entity's object coordinate system seen from above: the usual extrusion
 // (0,0,1) changes nothing, (0,0,-1) mirrors x.
 Affine ocsOf(const Groups& g)
@@ -126,14 +157,45 @@ struct Context {
     int depth = 0;
 };
 
+// A block as read once per build, with its broken entities marked.
+struct CachedBlock {
+    ce::DrawingBlock block;
+    std::vector<bool> broken;
+    bool brokenBase = false;
+};
+
 } // namespace
 
 struct SceneBuilder::Impl {
     ce::DrawingReader doc;
     std::unordered_map<std::string, LayerInfo> layers;
-    std::unordered_map<std::string, std::optional<ce::DrawingBlock>> blocks;
+    std::unordered_map<std::string, std::optional<CachedBlock>> blocks;
     std::unordered_set<std::string> expanding; // guards against blocks that contain themselves
     Scene* scene = nullptr;
+
+    Budget budget;
+    Report report;
+    std::size_t refusedBefore = 0; // the scene's refusals before this build
+    std::size_t fromBlocks = 0; // entities drawn from blocks
+    std::size_t blockBytes = 0; // the picture's memory they took, up to the reference at hand
+    std::size_t referenceStart = 0; // the picture's memory before the reference at hand
+    bool spent = false; // the budget ran out: no more block content
+    // progress: the model-space entity at hand, entities visited, the callback
+    const Progress* progress = nullptr;
+    std::size_t at = 0, total = 0, visited = 0;
+
+    void start(Scene& target, const Progress* told, std::size_t entities)
+    {
+        scene = &target;
+        progress = told;
+        total = entities;
+        at = visited = fromBlocks = blockBytes = 0;
+        referenceStart = target.memoryUse();
+        spent = false;
+        report = {};
+        refusedBefore = target.refused();
+    }
+    void end() { report.broken += scene->refused() - refusedBefore; }
 
     explicit Impl(ce::DrawingReader d) : doc(std::move(d))
     {
@@ -151,13 +213,45 @@ struct SceneBuilder::Impl {
     }
 
     // Blocks are read once per build; the pointer stays valid while the builder lives.
-    const ce::DrawingBlock* block(const std::string& name)
+    const CachedBlock* block(const std::string& name)
     {
         const std::string key = upperAscii(name);
         auto it = blocks.find(key);
-        if (it == blocks.end())
-            it = blocks.emplace(key, doc.findBlock(name)).first;
+        if (it == blocks.end()) {
+            std::optional<CachedBlock> cached;
+            if (auto found = doc.findBlock(name)) {
+                cached.emplace();
+                cached->brokenBase
+                    = !(std::abs(found->baseX) <= kFarAway && std::abs(found->baseY) <= kFarAway);
+                for (const auto& e : found->entities) {
+                    cached->broken.push_back(isBroken(e));
+                    report.broken += cached->broken.back();
+                }
+                report.broken += cached->brokenBase;
+                cached->block = std::move(*found);
+            }
+            it = blocks.emplace(key, std::move(cached)).first;
+        }
         return it->second ? &*it->second : nullptr;
+    }
+
+    // Counts an entity about to be drawn: tells progress now and then and
+    // keeps block content within the budget. False when it is not to be drawn.
+    bool visit(const Context& ctx)
+    {
+        if (report.stopped)
+            return false;
+        if (progress && ++visited % kProgressStep == 0 && !(*progress)(at, total)) {
+            report.stopped = true;
+            return false;
+        }
+        if (ctx.depth == 0)
+            return true;
+        if (!spent
+            && (++fromBlocks > budget.blockEntities
+                || blockBytes + (scene->memoryUse() - referenceStart) > budget.bytes))
+            spent = true;
+        return !spent;
     }
 
     // Layer 0 inside a block takes the layer of the reference.
@@ -191,10 +285,11 @@ struct SceneBuilder::Impl {
         scene->addCurve(mapAll(ctx.m * local, std::move(pts)), closed, colour);
     }
 
+    void modelSpaceEntity(const ce::DrawingEntity& e);
     void entity(const ce::DrawingEntity& e, const Context& ctx);
     void insert(const ce::DrawingEntity& e, const Groups& g, const std::string& layer, QRgb colour,
                 const Context& ctx);
-    void blockContent(const ce::DrawingBlock& b, const Context& ctx);
+    void blockContent(const CachedBlock& b, const Context& ctx);
     void lwpolyline(const Groups& g, const Context& ctx, QRgb colour);
     void polyline(const ce::DrawingEntity& e, const Groups& g, const Context& ctx, QRgb colour);
     void hatch(Groups& g, const Context& ctx, QRgb colour);
@@ -204,8 +299,26 @@ struct SceneBuilder::Impl {
     void addText(const Context& ctx, const Affine& ocs, TextItem t, QRgb colour);
 };
 
+void SceneBuilder::Impl::modelSpaceEntity(const ce::DrawingEntity& e)
+{
+    if (isBroken(e)) {
+        ++report.broken;
+        return;
+    }
+    referenceStart = scene->memoryUse();
+    entity(e, Context{{}, aciColour(7), {}, 0});
+    if (e.type() != "INSERT" && e.type() != "DIMENSION")
+        return;
+    blockBytes += scene->memoryUse() - referenceStart;
+    // a reference the budget ran out in, or found spent
+    if (spent && !report.stopped)
+        ++report.cut;
+}
+
 void SceneBuilder::Impl::entity(const ce::DrawingEntity& e, const Context& ctx)
 {
+    if (!visit(ctx))
+        return;
     Groups g(e.groups());
     if (g.integer(60) == 1)
         return; // invisible
@@ -231,9 +344,7 @@ void SceneBuilder::Impl::entity(const ce::DrawingEntity& e, const Context& ctx)
         scene->addSnapPoint((ctx.m * ocs).map(g.point(10)), SnapMark::Centre);
     } else if (type == "ARC") {
         const double start = radians(g.number(50));
-        double sweep = radians(g.number(51)) - start;
-        while (sweep <= 0.0)
-            sweep += 2 * kPi;
+        const double sweep = ccwSweep(start, radians(g.number(51)));
         std::vector<Vec2> pts;
         arcPoints(pts, g.point(10), g.number(40), start, sweep, true);
         curve(ctx, ocs, std::move(pts), false, colour);
@@ -273,7 +384,7 @@ void SceneBuilder::Impl::entity(const ce::DrawingEntity& e, const Context& ctx)
     } else if (type == "DIMENSION") {
         // The measured picture is an anonymous block in drawing coordinates.
         if (const auto name = g.first(2)) {
-            if (const auto b = block(e.text(2)); b && ctx.depth < kMaxNesting && layer.visible) {
+            if (const auto b = block(e.text(2)); b && ctx.depth < kMaxNesting && layer.visible && !spent) {
                 Context inner{ctx.m, colour, layerName, ctx.depth + 1};
                 blockContent(*b, inner);
             }
@@ -304,21 +415,25 @@ void SceneBuilder::Impl::insert(const ce::DrawingEntity& e, const Groups& g, con
         scene->addSnapPoint((ctx.m * ocs).map(g.point(10)), SnapMark::Insertion);
     const std::string name = e.text(2);
     const auto b = block(name);
-    if (b && ctx.depth < kMaxNesting && !expanding.contains(upperAscii(name))) {
-        const Vec2 base{b->baseX, b->baseY};
+    if (b && !b->brokenBase && !spent && ctx.depth < kMaxNesting && !expanding.contains(upperAscii(name))) {
+        const Vec2 base{b->block.baseX, b->block.baseY};
         const Vec2 at = g.point(10);
         const double sx = g.number(41, 1.0), sy = g.number(42, 1.0);
         const double rotation = radians(g.number(50));
-        const int columns = std::clamp(int(g.integer(70, 1)), 1, 1000);
-        const int rows = std::clamp(int(g.integer(71, 1)), 1, 1000);
+        // (a count of 0 means one; the budget bounds the copies)
+        const int columns = int(std::clamp(g.integer(70, 1), 1LL, kMaxRepeat));
+        const int rows = int(std::clamp(g.integer(71, 1), 1LL, kMaxRepeat));
         const double dc = g.number(44), dr = g.number(45);
         expanding.insert(upperAscii(name));
-        for (int r = 0; r < rows; ++r) {
-            for (int c = 0; c < columns; ++c) {
+        for (int r = 0; r < rows && !spent && !report.stopped; ++r) {
+            for (int c = 0; c < columns && !spent && !report.stopped; ++c) {
                 const Affine m = ctx.m * ocs * Affine::translation(at.x, at.y) * Affine::rotation(rotation)
                     * Affine::translation(c * dc, r * dr) * Affine::scaling(sx, sy)
                     * Affine::translation(-base.x, -base.y);
-                blockContent(*b, Context{m, colour, layerName, ctx.depth + 1});
+                const Context inner{m, colour, layerName, ctx.depth + 1};
+                // each copy counts, or those of an empty block would go on and on
+                if (visit(inner))
+                    blockContent(*b, inner);
             }
         }
         expanding.erase(upperAscii(name));
@@ -337,10 +452,11 @@ void SceneBuilder::Impl::insert(const ce::DrawingEntity& e, const Groups& g, con
     }
 }
 
-void SceneBuilder::Impl::blockContent(const ce::DrawingBlock& b, const Context& ctx)
+void SceneBuilder::Impl::blockContent(const CachedBlock& b, const Context& ctx)
 {
-    for (const auto& e : b.entities)
-        entity(e, ctx);
+    for (std::size_t i = 0; i < b.block.entities.size() && !spent && !report.stopped; ++i)
+        if (!b.broken[i])
+            entity(b.block.entities[i], ctx);
 }
 
 void SceneBuilder::Impl::lwpolyline(const Groups& g, const Context& ctx, QRgb colour)
@@ -467,17 +583,10 @@ void SceneBuilder::Impl::hatch(Groups& g, const Context& ctx, QRgb colour)
                     // Clockwise arcs keep their angles mirrored.
                     a0 = -a0;
                     a1 = -a1;
-                    double sweep = a1 - a0;
-                    while (sweep >= 0.0)
-                        sweep -= 2 * kPi;
                     if (c)
-                        arcPoints(pts, *c, r, a0, sweep, true);
-                } else {
-                    double sweep = a1 - a0;
-                    while (sweep <= 0.0)
-                        sweep += 2 * kPi;
-                    if (c)
-                        arcPoints(pts, *c, r, a0, sweep, true);
+                        arcPoints(pts, *c, r, a0, -ccwSweep(a1, a0), true);
+                } else if (c) {
+                    arcPoints(pts, *c, r, a0, ccwSweep(a0, a1), true);
                 }
                 break;
             }
@@ -648,49 +757,79 @@ void SceneBuilder::setLayerState(std::string_view name, bool on, bool frozen)
     d_->layers[key] = layer;
 }
 
+void SceneBuilder::setBudget(const Budget& budget)
+{
+    d_->budget = budget;
+}
+
+const SceneBuilder::Report& SceneBuilder::report() const
+{
+    return d_->report;
+}
+
+QString SceneBuilder::warning() const
+{
+    const Report& r = d_->report;
+    QStringList parts;
+    if (r.broken > 0)
+        parts << QStringLiteral("Pominięto obiekty o niepoprawnych wartościach (kąty, promienie, skale, "
+                                "liczby powtórzeń, współrzędne): %1.")
+                     .arg(r.broken);
+    if (r.cut > 0)
+        parts << QStringLiteral("Bloków nie narysowano w całości: zawierają więcej, niż okno może pokazać "
+                                "(wstawienia narysowane częściowo lub wcale: %1).")
+                     .arg(r.cut);
+    if (r.stopped)
+        parts << QStringLiteral("Rysowanie przerwano: widać tylko część rysunku.");
+    return parts.join(QLatin1Char(' '));
+}
+
 bool SceneBuilder::buildModelSpace(Scene& scene, const Progress& progress)
 {
     scene.clear();
-    d_->scene = &scene;
     const std::size_t total = d_->doc.modelSpaceCount();
+    d_->start(scene, progress ? &progress : nullptr, total);
     scene.reserveFor(total);
-    const Context top{{}, aciColour(7), {}, 0};
-    const bool complete = d_->doc.forEachModelSpace(0, [&](std::size_t i, const ce::DrawingEntity& e) {
-        if (progress && (i % 2048) == 0 && !progress(i, total))
-            return false;
-        d_->entity(e, top);
-        return true;
+    d_->doc.forEachModelSpace(0, [&](std::size_t i, const ce::DrawingEntity& e) {
+        d_->at = i;
+        if (progress && (i % kProgressStep) == 0 && !progress(i, total))
+            d_->report.stopped = true;
+        else
+            d_->modelSpaceEntity(e);
+        return !d_->report.stopped;
     });
-    if (!complete)
+    d_->end();
+    scene.finish();
+    if (d_->report.stopped)
         return false;
     if (progress)
         progress(total, total);
-    scene.finish();
     return true;
 }
 
 void SceneBuilder::appendModelSpace(Scene& scene, std::size_t first)
 {
-    d_->scene = &scene;
-    const Context top{{}, aciColour(7), {}, 0};
+    d_->start(scene, nullptr, 0);
     d_->doc.forEachModelSpace(first, [&](std::size_t, const ce::DrawingEntity& e) {
-        d_->entity(e, top);
+        d_->modelSpaceEntity(e);
         return true;
     });
+    d_->end();
     scene.finish();
 }
 
 bool SceneBuilder::buildBlock(Scene& scene, std::string_view name, double scale)
 {
     scene.clear();
-    d_->scene = &scene;
+    d_->start(scene, nullptr, 0);
     const auto b = d_->block(std::string(name));
     if (!b)
         return false;
-    const Vec2 base{b->baseX, b->baseY};
+    const Vec2 base{b->block.baseX, b->block.baseY};
     const Context ctx{Affine::scaling(scale, scale) * Affine::translation(-base.x, -base.y), aciColour(7),
                       "0", 1};
     d_->blockContent(*b, ctx);
+    d_->end();
     scene.finish();
     return true;
 }

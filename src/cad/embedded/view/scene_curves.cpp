@@ -9,13 +9,28 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kSegmentsPerCircle = 72;
+// Higher degrees are no curve anyone drew, and cost the square of the degree a point.
+constexpr int kMaxSplineDegree = 25;
+
+// Segments for a turn of this many radians: a full circle's at most, two at least.
+int segmentsFor(double sweep)
+{
+    const double segments = std::ceil(std::abs(sweep) / (2 * kPi) * kSegmentsPerCircle);
+    // (compared before the conversion: a NaN or a huge turn takes the most)
+    return segments < kSegmentsPerCircle ? std::max(2, int(segments)) : kSegmentsPerCircle;
+}
 
 } // namespace
 
+double ccwSweep(double from, double to)
+{
+    const double sweep = std::fmod(to - from, 2 * kPi);
+    return sweep <= 0.0 ? sweep + 2 * kPi : sweep;
+}
+
 void arcPoints(std::vector<Vec2>& out, Vec2 c, double r, double start, double sweep, bool withFirst)
 {
-    const int n
-        = std::clamp(int(std::ceil(std::abs(sweep) / (2 * kPi) * kSegmentsPerCircle)), 2, kSegmentsPerCircle);
+    const int n = segmentsFor(sweep);
     for (int i = withFirst ? 0 : 1; i <= n; ++i) {
         const double a = start + sweep * double(i) / n;
         out.push_back({c.x + r * std::cos(a), c.y + r * std::sin(a)});
@@ -58,10 +73,9 @@ std::vector<Vec2> bulgePolyline(const std::vector<Vec2>& v, const std::vector<do
 
 void ellipsePoints(std::vector<Vec2>& out, Vec2 c, Vec2 major, Vec2 minor, double t0, double t1)
 {
-    if (t1 <= t0)
-        t1 += 2 * kPi;
-    const double sweep = t1 - t0;
-    const int n = std::clamp(int(std::ceil(sweep / (2 * kPi) * kSegmentsPerCircle)), 2, kSegmentsPerCircle);
+    // At most one turn; equal ends make a whole ellipse.
+    const double sweep = t1 - t0 > 0.0 && t1 - t0 <= 2 * kPi ? t1 - t0 : ccwSweep(t0, t1);
+    const int n = segmentsFor(sweep);
     for (int i = 0; i <= n; ++i) {
         const double t = t0 + sweep * double(i) / n;
         const double ct = std::cos(t), st = std::sin(t);
@@ -75,7 +89,8 @@ std::vector<Vec2> bspline(int degree, const std::vector<double>& knots, const st
                           const std::vector<double>& weights)
 {
     const std::size_t n = ctrl.size();
-    if (degree < 1 || n < std::size_t(degree) + 1 || knots.size() != n + std::size_t(degree) + 1)
+    if (degree < 1 || degree > kMaxSplineDegree || n < std::size_t(degree) + 1
+        || knots.size() != n + std::size_t(degree) + 1)
         return ctrl;
     const bool rational = weights.size() == n;
     struct H {

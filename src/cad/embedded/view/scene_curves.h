@@ -8,6 +8,8 @@
 
 namespace lumo::view {
 
+// The counter-clockwise turn from one angle to another (radians), in (0, 2π].
+double ccwSweep(double from, double to);
 // The points of an arc of radius r around c from angle start (radians) over
 // sweep (negative = clockwise); the first point only when withFirst.
 void arcPoints(std::vector<Vec2>& out, Vec2 c, double r, double start, double sweep, bool withFirst);

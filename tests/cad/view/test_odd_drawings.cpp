@@ -1,0 +1,330 @@
+// Drawings the engine reads but that no one meant: numbers beyond reason
+// and blocks that multiply into more than any picture can hold. The picture
+// leaves them out and says so, in bounded time and memory, and the window
+// opens and paints each of them.
+#include "cad/embedded/view/main_window.h"
+#include "cad/embedded/view/renderer.h"
+#include "cad/embedded/view/scene_builder.h"
+#include "cad/embedded/view/scene_curves.h"
+#include "dxf/document.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <numbers>
+#include <sstream>
+#include <string>
+
+namespace lumo::view {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+std::string groups(std::initializer_list<std::pair<int, std::string>> list)
+{
+    std::string out;
+    for (const auto& [code, value] : list)
+        out += std::to_string(code) + "\n" + value + "\n";
+    return out;
+}
+
+// An R12 drawing with these blocks and entities, and always one plain line
+// from (0, 0) to (10, 10) that must be drawn whatever else is there.
+std::string drawing(const std::string& blocks, const std::string& entities)
+{
+    return groups({{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, "AC1009"}, {0, "ENDSEC"}})
+        + groups({{0, "SECTION"}, {2, "BLOCKS"}}) + blocks + groups({{0, "ENDSEC"}})
+        + groups({{0, "SECTION"}, {2, "ENTITIES"}})
+        + groups({{0, "LINE"}, {8, "0"}, {10, "0"}, {20, "0"}, {11, "10"}, {21, "10"}}) + entities
+        + groups({{0, "ENDSEC"}, {0, "EOF"}});
+}
+
+std::string arc(const std::string& start, const std::string& end)
+{
+    return groups({{0, "ARC"}, {8, "0"}, {10, "5"}, {20, "5"}, {40, "2"}, {50, start}, {51, end}});
+}
+
+std::string circle(const std::string& radius)
+{
+    return groups({{0, "CIRCLE"}, {8, "0"}, {10, "5"}, {20, "5"}, {40, radius}});
+}
+
+// A hatch whose one boundary is an arc edge.
+std::string hatchArc(const std::string& start, const std::string& end)
+{
+    return groups({{0, "HATCH"}, {8, "0"},     {10, "0"}, {20, "0"}, {30, "0"},   {210, "0"}, {220, "0"},
+                   {230, "1"},   {2, "SOLID"}, {70, "1"}, {71, "0"}, {91, "1"},   {92, "1"},  {93, "1"},
+                   {72, "2"},    {10, "5"},    {20, "5"}, {40, "2"}, {50, start}, {51, end},  {73, "1"},
+                   {97, "0"},    {75, "0"},    {76, "1"}, {98, "0"}});
+}
+
+std::string block(const std::string& name, const std::string& content)
+{
+    return groups({{0, "BLOCK"}, {8, "0"}, {2, name}, {70, "0"}, {10, "0"}, {20, "0"}, {3, name}}) + content
+        + groups({{0, "ENDBLK"}, {8, "0"}});
+}
+
+std::string insert(const std::string& name, const std::string& columns = "1", const std::string& rows = "1",
+                   const std::string& scale = "1")
+{
+    return groups({{0, "INSERT"},
+                   {8, "0"},
+                   {2, name},
+                   {10, "20"},
+                   {20, "20"},
+                   {41, scale},
+                   {42, scale},
+                   {70, columns},
+                   {71, rows},
+                   {44, "3"},
+                   {45, "3"}});
+}
+
+// Blocks B1..B10, each holding ten references to the next (B10 a line):
+// ten thousand million lines in all, from a drawing of a few kilobytes.
+std::string nestedBlocks()
+{
+    std::string blocks;
+    for (int level = 1; level <= 10; ++level) {
+        std::string content;
+        if (level == 10)
+            content = groups({{0, "LINE"}, {8, "0"}, {10, "0"}, {20, "0"}, {11, "1"}, {21, "1"}});
+        else
+            for (int i = 0; i < 10; ++i)
+                content += groups({{0, "INSERT"},
+                                   {8, "0"},
+                                   {2, "B" + std::to_string(level + 1)},
+                                   {10, std::to_string(i)},
+                                   {20, "0"}});
+        blocks += block("B" + std::to_string(level), content);
+    }
+    return blocks;
+}
+
+struct OddDrawing {
+    const char* name;
+    std::string text;
+    bool broken; // numbers left out
+    bool cut; // blocks stopped by the budget
+};
+
+std::vector<OddDrawing> oddDrawings()
+{
+    const std::string bigCircle = block("K", circle("1"));
+    return {
+        {"arc-start-1e15", drawing({}, arc("1e15", "90")), true, false},
+        {"arc-end-minus-1e15", drawing({}, arc("0", "-1e15")), true, false},
+        {"arc-start-1e308", drawing({}, arc("1e308", "90")), true, false},
+        {"arc-end-minus-1e308", drawing({}, arc("0", "-1e308")), true, false},
+        {"arc-start-inf", drawing({}, arc("inf", "90")), true, false},
+        {"arc-end-minus-inf", drawing({}, arc("0", "-inf")), true, false},
+        {"arc-nan", drawing({}, arc("nan", "90")), true, false},
+        {"hatch-arc-inf", drawing({}, hatchArc("0", "inf")), true, false},
+        {"hatch-arc-minus-1e308", drawing({}, hatchArc("-1e308", "90")), true, false},
+        {"circle-1e308", drawing({}, circle("1e308")), true, false},
+        {"circle-minus-1e308", drawing({}, circle("-1e308")), true, false},
+        {"insert-scale-inf", drawing(bigCircle, insert("K", "1", "1", "inf")), true, false},
+        {"insert-rows-1e9", drawing(bigCircle, insert("K", "1", "1000000000")), true, false},
+        {"insert-scale-1e11", drawing(block("F", circle("1e11")), insert("F", "1", "1", "1e11")), true,
+         false},
+        {"minsert-1000x1000", drawing(bigCircle, insert("K", "1000", "1000")), false, true},
+        {"nested-10-deep", drawing(nestedBlocks(), insert("B1")), false, true},
+        {"minsert-empty-block", drawing(block("E", {}), insert("E", "32767", "32767")), false, true},
+    };
+}
+
+// A picture of the scene fitted into 200 x 200 pixels: the pixels lit.
+int paintedPixels(const Scene& scene)
+{
+    QImage image(200, 200, QImage::Format_RGB32);
+    QPainter painter(&image);
+    const Box& e = scene.extents();
+    const double scale = 180.0 / std::max({e.width(), e.height(), 1e-9});
+    const Affine fit{scale, 0, 0, -scale, 10 - scale * e.minX, 190 + scale * e.minY};
+    RenderOptions options;
+    options.background = QColor(0, 0, 0);
+    render(painter, scene, fit, image.rect(), options);
+    painter.end();
+    int lit = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            lit += (image.pixel(x, y) & 0xFFFFFF) != 0;
+    return lit;
+}
+
+TEST(OddDrawings, ThePictureLeavesOutWhatNoDrawingMeansWithinItsBudget)
+{
+    SceneBuilder::Budget budget;
+    budget.blockEntities = 200'000;
+    budget.bytes = std::size_t(32) << 20;
+    for (const auto& odd : oddDrawings()) {
+        SCOPED_TRACE(odd.name);
+        const auto doc = dxf::Document::fromMemory(odd.text);
+        SceneBuilder builder(cad::embedded::DrawingReader::Borrowed(doc));
+        builder.setBudget(budget);
+        Scene scene;
+        std::size_t told = 0;
+        ASSERT_TRUE(builder.buildModelSpace(scene, [&](std::size_t, std::size_t) { return ++told > 0; }));
+        EXPECT_EQ(builder.report().broken > 0, odd.broken);
+        EXPECT_EQ(builder.report().cut > 0, odd.cut);
+        EXPECT_FALSE(builder.warning().isEmpty());
+        // (one entity more than the budget may get in before it is seen spent)
+        EXPECT_LE(scene.memoryUse(), budget.bytes + 4096);
+        if (odd.cut) {
+            EXPECT_GT(told, 10u) << "a long expansion tells its progress";
+            EXPECT_TRUE(builder.warning().contains(QStringLiteral("Bloków nie narysowano w całości")));
+        }
+        // The plain line is there and everything in the picture is near.
+        ASSERT_FALSE(scene.isEmpty());
+        EXPECT_LE(scene.extents().minX, 0.0);
+        EXPECT_LE(std::max(std::abs(scene.extents().maxX), std::abs(scene.extents().maxY)), kFarAway);
+        EXPECT_GT(paintedPixels(scene), 50);
+    }
+}
+
+TEST(OddDrawings, ABuildCanBeStoppedInsideOneLongReference)
+{
+    const auto doc = dxf::Document::fromMemory(drawing(nestedBlocks(), insert("B1")));
+    SceneBuilder builder(cad::embedded::DrawingReader::Borrowed(doc));
+    Scene scene;
+    int calls = 0;
+    EXPECT_FALSE(builder.buildModelSpace(scene, [&](std::size_t, std::size_t) { return ++calls < 3; }));
+    EXPECT_EQ(calls, 3);
+    EXPECT_TRUE(builder.report().stopped);
+    EXPECT_LT(scene.items().size(), 3 * 2048u);
+    EXPECT_TRUE(builder.warning().contains(QStringLiteral("Rysowanie przerwano")));
+}
+
+TEST(OddDrawings, HugeButFiniteAnglesTurnOnce)
+{
+    // Angles far beyond a turn (but not beyond reason) are drawn as the arc they name.
+    struct Case {
+        double from, to, sweep;
+    } cases[] = {
+        {0, kPi / 2, kPi / 2},
+        {kPi / 2, 0, 1.5 * kPi},
+        {1.0, 1.0, 2 * kPi},
+        {1e9 * 2 * kPi, 1e9 * 2 * kPi + 1.0, 1.0},
+        {-1e10, 1e10, std::fmod(2e10, 2 * kPi)},
+    };
+    for (const auto& c : cases)
+        EXPECT_NEAR(ccwSweep(c.from, c.to), c.sweep, 1e-5) << c.from << " " << c.to;
+    const auto doc = dxf::Document::fromMemory(drawing({}, arc("1e11", "1e11")));
+    SceneBuilder builder(cad::embedded::DrawingReader::Borrowed(doc));
+    Scene scene;
+    ASSERT_TRUE(builder.buildModelSpace(scene));
+    EXPECT_EQ(builder.report().broken, 0u);
+    // the whole circle of radius 2 around (5, 5)
+    const auto arc
+        = std::find_if(scene.items().begin(), scene.items().end(), [](const Item& i) { return i.curve; });
+    ASSERT_NE(arc, scene.items().end());
+    EXPECT_NEAR(arc->bounds.minX, 3.0, 0.01);
+    EXPECT_NEAR(arc->bounds.maxX, 7.0, 0.01);
+    EXPECT_NEAR(arc->bounds.minY, 3.0, 0.01);
+    EXPECT_NEAR(arc->bounds.maxY, 7.0, 0.01);
+}
+
+TEST(OddDrawings, ASplineOfAbsurdDegreeShowsItsControlPolygon)
+{
+    // De Boor's algorithm costs the square of the degree at every point.
+    std::vector<std::pair<int, std::string>> spline{{0, "SPLINE"}, {8, "0"}, {70, "8"}, {71, "12000"}};
+    for (int i = 0; i < 12001 + 12001; ++i)
+        spline.push_back({40, std::to_string(i)});
+    for (int i = 0; i < 12001; ++i) {
+        spline.push_back({10, std::to_string(i)});
+        spline.push_back({20, std::to_string(i % 2)});
+    }
+    std::string entities;
+    for (const auto& [code, value] : spline)
+        entities += std::to_string(code) + "\n" + value + "\n";
+    const auto doc = dxf::Document::fromMemory(drawing({}, entities));
+    Scene scene;
+    ASSERT_TRUE(SceneBuilder(cad::embedded::DrawingReader::Borrowed(doc)).buildModelSpace(scene));
+    EXPECT_NEAR(scene.extents().maxX, 12000.0, 1e-9);
+    EXPECT_NEAR(scene.extents().maxY, 10.0, 1e-9); // the plain line's end
+}
+
+QString warningOf(const MainWindow& window)
+{
+    const auto* label = window.findChild<QLabel*>(QStringLiteral("drawingWarning"));
+    return label && label->isVisibleTo(&window) ? label->text() : QString();
+}
+
+// The real window on each of them: opened from a file (read and drawn
+// apart from the window) and shown by a host, it paints and says what it
+// left out in its message line.
+TEST(OddDrawings, TheWindowOpensAndPaintsEachOfThem)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    for (const auto& odd : oddDrawings()) {
+        SCOPED_TRACE(odd.name);
+        const QString path = folder.filePath(QString::fromLatin1(odd.name) + QStringLiteral(".dxf"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray::fromStdString(odd.text));
+        file.close();
+
+        MainWindow window;
+        QStringList messages;
+        window.setMessageSink([&](const QString& text) { messages << text; });
+        window.resize(400, 300);
+        window.show();
+        ASSERT_TRUE(window.openDrawing(path));
+        EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
+        EXPECT_FALSE(warningOf(window).isEmpty());
+        EXPECT_GT(window.view()->renderImage().size().width(), 0);
+        const QImage shown = window.view()->grab().toImage();
+        int lit = 0;
+        for (int y = 0; y < shown.height(); y += 2)
+            for (int x = 0; x < shown.width(); x += 2)
+                lit += shown.pixel(x, y) != shown.pixel(0, 0);
+        EXPECT_GT(lit, 10);
+
+        const auto doc = dxf::Document::fromMemory(odd.text);
+        window.showDrawing(cad::embedded::DrawingReader::Borrowed(doc), path);
+        EXPECT_FALSE(warningOf(window).isEmpty());
+        EXPECT_FALSE(window.view()->grab().isNull());
+        window.showDrawing({}, {});
+    }
+}
+
+// Inputs the fuzzer found once: each reads or is refused, and what reads
+// gives a picture within the budget.
+TEST(OddDrawings, FuzzFindingsStayFixed)
+{
+    const std::filesystem::path folder(LUMO_SCENE_REGRESSIONS);
+    int replayed = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        ++replayed;
+        std::unique_ptr<dxf::Document> doc;
+        try {
+            doc = std::make_unique<dxf::Document>(dxf::Document::fromMemory(bytes.str()));
+        } catch (const dxf::DxfError&) {
+            continue;
+        }
+        SceneBuilder builder(cad::embedded::DrawingReader::Borrowed(*doc));
+        Scene scene;
+        builder.buildModelSpace(scene);
+        EXPECT_LE(scene.memoryUse(), SceneBuilder::Budget{}.bytes + 65536);
+        paintedPixels(scene);
+    }
+    EXPECT_GT(replayed, 0);
+}
+
+} // namespace
+} // namespace lumo::view
