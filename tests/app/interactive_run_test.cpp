@@ -7,6 +7,7 @@
 #include "cad/embedded/embedded_host.h"
 #include "cad/embedded/view/tool_palette.h"
 #include "cad/embedded/view/window_input.h"
+#include "forms/frm_atrybuty_sygnalizatora.h"
 #include "signal_run.h"
 #include "ui_frmMain.h"
 
@@ -30,6 +31,8 @@
 #include <iterator>
 #include <string>
 #include <cstdlib>
+#include <functional>
+#include <vector>
 
 namespace lumo::test {
 namespace {
@@ -414,6 +417,209 @@ TEST(Workplace, PushButtonStartsAPedestrianHeadWithItsButtonsTicked)
     EXPECT_TRUE(ticked);
     EXPECT_TRUE(pushButtons);
 }
+
+// Calls act each time a window of type T is shown: at once, or once the code
+// that showed it has given the event loop back (a form loads on after it
+// shows), so that a dialog is answered from inside its own loop.
+template <class T> class WhenShown : public QObject {
+public:
+    enum class When { Shown, Settled };
+    WhenShown(When when, std::function<void(T*)> act) : when_(when), act_(std::move(act))
+    {
+        qApp->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = event->type() == QEvent::Show ? qobject_cast<T*>(watched) : nullptr;
+        if (window && when_ == When::Shown)
+            act_(window);
+        else if (window)
+            later([this, w = QPointer<T>(window)] { later([this, w] { act(w); }); });
+        return false;
+    }
+
+private:
+    // Events posted while the loop delivers others wait for its next round:
+    // the second hop comes after a processEvents() the showing code runs.
+    void later(std::function<void()> fn)
+    {
+        QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
+    }
+    void act(const QPointer<T>& w)
+    {
+        if (w && w->isVisible())
+            act_(w);
+    }
+
+    When when_;
+    std::function<void(T*)> act_;
+};
+
+enum class ClickAfter { OptionsForm, DescriptionForm };
+
+struct ClickGapCase {
+    ClickAfter after;
+    int gapMs;
+};
+
+std::string ClickGapName(const ::testing::TestParamInfo<ClickGapCase>& info)
+{
+    return std::string(info.param.after == ClickAfter::OptionsForm ? "OptionsForm" : "DescriptionForm")
+        + std::to_string(info.param.gapMs) + "ms";
+}
+
+class EveryClickCounts : public ::testing::TestWithParam<ClickGapCase> { };
+
+// A quick designer clicks before the window has caught up with the program:
+// the first click after accepting the options form belongs to the insertion
+// point, and a click after the description form, with no run asking, is not
+// swallowed without a word nor handed to the next run's question. Two runs
+// on one window; each head must land where it was clicked, turned towards
+// the rotation click, its description where that was clicked.
+TEST_P(EveryClickCounts, AClickSoonAfterAFormGoesToItsQuestion)
+{
+    const ClickGapCase c = GetParam();
+    TempSuite suite;
+    BuildSuite(suite);
+    const std::string drawing = WriteDrawing(suite, {});
+    view::WindowedHostProvider provider(OpenDrawing(drawing));
+    RecordingDialogs dialogs;
+    dialogs.answerMessage(DialogAnswer::Yes); // the second head has the same designation
+    HangGuard guard;
+
+    QPoint insertion, rotation, description;
+    view::MainWindow* window = nullptr;
+    int run = 0;
+    bool insertionClicked = false;
+    bool insertionAskedAgain = false;
+    QString afterStrayClick;
+    // Where each click was in the drawing when it was made (the view follows
+    // the drawing as it grows).
+    std::vector<view::Vec2> insertions, descriptions;
+    auto click = [&](QPoint at, std::vector<view::Vec2>* where) {
+        QTimer::singleShot(0, window, [&window, at, where] {
+            if (where)
+                where->push_back(window->view()->toDrawing(at));
+            QTest::mouseClick(window->view(), Qt::LeftButton, {}, at);
+        });
+    };
+    auto clickInsertion = [&] {
+        insertionClicked = true;
+        insertions.push_back(window->view()->toDrawing(insertion));
+        QTest::mouseClick(window->view(), Qt::LeftButton, {}, insertion);
+    };
+    std::function<void()> startNextRun = [&] {
+        // The palette opens once the run has ended (its step can be undone).
+        if (!window->undoAction()->isEnabled()) {
+            // (from the loop the window waits in, once the palette is open)
+            QObject::connect(
+                window->undoAction(), &QAction::enabledChanged, window,
+                [&](bool) { QTimer::singleShot(0, window, startNextRun); }, Qt::SingleShotConnection);
+            return;
+        }
+        auto* palette = window->findChild<view::ToolPalette*>();
+        QTreeWidget* tree = palette->tree();
+        QTreeWidgetItem* tool = palette->tool(QStringLiteral("S-3wp"));
+        tree->scrollToItem(tool);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(tool).center());
+    };
+
+    QPointer<frmMain> accepted;
+    WhenShown<frmMain> optionsForm(WhenShown<frmMain>::When::Settled, [&](frmMain* form) {
+        // The options form shows again while its head is described.
+        if (form == accepted)
+            return;
+        accepted = form;
+        ++run;
+        insertionClicked = false;
+        if (!window) {
+            window = provider.hostWindow()->window();
+            window->view()->setSnapsEnabled(false);
+            const QPoint centre = window->view()->rect().center();
+            insertion = centre;
+            rotation = centre - QPoint(0, 60);
+            description = centre + QPoint(40, 40);
+            QObject::connect(window->input(), &view::DrawingInput::asked, window,
+                             [&](const view::Question& question) {
+                                 if (question.kind == view::Question::Kind::Angle) {
+                                     click(rotation, nullptr);
+                                 } else if (!provider.hostWindow()->host()->pendingInsert()) {
+                                     AnswerDescriptionForm({});
+                                     click(description, &descriptions);
+                                 } else if (insertionClicked) {
+                                     // The click given was lost: end the program instead of hanging.
+                                     insertionAskedAgain = true;
+                                     QTimer::singleShot(0, window, [&] { window->close(); });
+                                 } else if (c.after != ClickAfter::OptionsForm || run > 1) {
+                                     QTimer::singleShot(0, window, clickInsertion);
+                                 }
+                             });
+        }
+        form->ui().cmbNumSkrzyz->setCurrentIndex(0);
+        form->ui().cmdAccept->click();
+        if (c.after == ClickAfter::OptionsForm && run == 1)
+            QTimer::singleShot(c.gapMs, window, clickInsertion);
+    });
+    using DescriptionShown = WhenShown<frmAtrybutySygnalizatora>;
+    DescriptionShown descriptionForm(DescriptionShown::When::Shown, [&](frmAtrybutySygnalizatora* form) {
+        // After the form: the first run ends, the window stays for the next.
+        const bool first = run == 1;
+        QObject::connect(form, &QDialog::finished, window, [&, first] {
+            if (!first || insertionAskedAgain) {
+                QTimer::singleShot(0, window, [&] { window->close(); });
+                return;
+            }
+            QTimer::singleShot(c.after == ClickAfter::DescriptionForm ? c.gapMs : 0, window, [&] {
+                if (c.after == ClickAfter::DescriptionForm) {
+                    QTest::mouseClick(window->view(), Qt::LeftButton, {}, insertion + QPoint(-70, 30));
+                    afterStrayClick = window->promptLabel()->text();
+                }
+                startNextRun();
+            });
+        });
+    });
+    RunWorkplace(dialogs, suite.programFolder(), SuiteRegistryFile(suite), provider,
+                 {QString(), QStringLiteral("S-1")}, true);
+
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(insertionAskedAgain) << "the insertion point was asked again after its click";
+    const auto doc = dxf::Document::load(drawing);
+    std::vector<dxf::BlockReference> heads;
+    for (const auto& entity : doc.modelSpace()) {
+        if (entity.layer() == "110-SYGNALIZACJA_KOMORY" && entity.isBlockReference())
+            heads.push_back(entity.asBlockReference());
+    }
+    const auto texts = TextsOf(doc);
+    ASSERT_EQ(heads.size(), 2u);
+    ASSERT_EQ(texts.size(), 2u);
+    ASSERT_EQ(insertions.size(), 2u);
+    ASSERT_EQ(descriptions.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_NEAR(heads[i].insertionPoint().x, insertions[i].x, 1e-6) << "run " << i + 1;
+        EXPECT_NEAR(heads[i].insertionPoint().y, insertions[i].y, 1e-6) << "run " << i + 1;
+        EXPECT_NEAR(heads[i].rotation(), 90.0, 1e-6) << "run " << i + 1;
+        EXPECT_NEAR(texts[i].insertionPoint().x, descriptions[i].x, 1e-6) << "run " << i + 1;
+        EXPECT_NEAR(texts[i].insertionPoint().y, descriptions[i].y, 1e-6) << "run " << i + 1;
+    }
+    // A click no question waits for is refused, or kept until the run
+    // ends, where the designer looks.
+    if (c.after == ClickAfter::DescriptionForm) {
+        EXPECT_TRUE(afterStrayClick.contains(QStringLiteral("pominięte"))
+                    || afterStrayClick.contains(QStringLiteral("Zapamiętano")))
+            << afterStrayClick.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Gaps, EveryClickCounts,
+                         ::testing::Values(ClickGapCase{ClickAfter::OptionsForm, 0},
+                                           ClickGapCase{ClickAfter::OptionsForm, 20},
+                                           ClickGapCase{ClickAfter::OptionsForm, 100},
+                                           ClickGapCase{ClickAfter::OptionsForm, 300},
+                                           ClickGapCase{ClickAfter::DescriptionForm, 0},
+                                           ClickGapCase{ClickAfter::DescriptionForm, 20},
+                                           ClickGapCase{ClickAfter::DescriptionForm, 100},
+                                           ClickGapCase{ClickAfter::DescriptionForm, 300}),
+                         ClickGapName);
 
 } // namespace
 } // namespace lumo::test

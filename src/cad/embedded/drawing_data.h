@@ -115,6 +115,10 @@ struct DrawingData {
                 data_.notify(HostChange::Prompt);
             if (data_.doc.modelSpaceCount() != count_)
                 data_.changed();
+            // The designer sees the question as soon as the command waits,
+            // not only when the program next looks at the host.
+            if (waiting && data_.input)
+                data_.input->ask(*data_.commands.currentRequest());
         }
 
     private:

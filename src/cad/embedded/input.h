@@ -49,6 +49,9 @@ public:
     virtual InputAnswer poll(const InputRequest& request) = 0;
     // Blocks until the designer answers; never Nothing.
     virtual InputAnswer wait(const InputRequest& request) = 0;
+    // A command waits for this: the designer is asked at once, though the
+    // answer is looked for later (by poll).
+    virtual void ask(const InputRequest&) { }
     // What was asked last is no longer asked (its command ended without
     // the answer: cancelled by the program or replaced by another).
     virtual void withdraw() { }

@@ -7,7 +7,7 @@
 #include "dxf/document.h"
 
 #include <QAction>
-
+#include <QEventLoop>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <set>
 #include <cstdio>
 #include <cstdlib>
@@ -185,10 +186,13 @@ TEST_F(HostWindowTest, GetPointWaitsForAClickAndEscapeRaises)
 }
 
 // The designer stops to look before the next click; whatever the window does
-// meanwhile must not lose what is asked.
+// meanwhile must not lose what is asked. What it does is what it has queued
+// by now (its refresh, a rebuild): the pause lasts until that has run.
 void DesignerPause()
 {
-    QTest::qWait(300);
+    QEventLoop loop;
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    loop.exec();
 }
 
 // Ends the test process when a wait for the designer never ends, so that a
@@ -236,6 +240,115 @@ TEST_F(HostWindowTest, APauseAfterTheRotationLosesNoClickAtTheNextPrompt)
         }
     }
 }
+
+// What the designer gives while nothing is asked: during a run it is kept
+// for the next question (a click, a typed point, Escape), unless another
+// window took over or the run ended meanwhile; with no run it is refused on
+// the prompt line. Never is it lost without a word.
+struct NothingAskedCase {
+    const char* name;
+    bool run; // a program's run is on
+    enum class Give { Click, Typed, Escape } give;
+    enum class Then { Nothing, Deactivate, EndRun, Insert } then;
+    const char* prompt; // shown once given (and after `then`)
+    enum class Outcome { KeptPoint, LaterClick, Cancelled, KeptInsertion } outcome;
+};
+
+class NothingAsked : public HostWindowTest, public ::testing::WithParamInterface<NothingAskedCase> { };
+
+TEST_P(NothingAsked, KeptForTheNextQuestionOrRefusedVisibly)
+{
+    using C = NothingAskedCase;
+    const C c = GetParam();
+    HangGuard guard;
+    if (c.run)
+        host->beginRun();
+    const QPoint given = at({80, 40});
+    const QPoint later = at({140, 70});
+    if (c.then == C::Then::Deactivate) {
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    }
+    switch (c.give) {
+    case C::Give::Click: QTest::mouseClick(window->view(), Qt::LeftButton, {}, given); break;
+    case C::Give::Typed:
+        QTest::keyClicks(window->promptEdit(), QStringLiteral("12,34"));
+        QTest::keyClick(window->promptEdit(), Qt::Key_Return);
+        break;
+    case C::Give::Escape: QTest::keyClick(window->view(), Qt::Key_Escape); break;
+    }
+    QWidget other;
+    switch (c.then) {
+    case C::Then::Nothing: break;
+    case C::Then::Deactivate:
+        other.show();
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+        break;
+    case C::Then::EndRun: host->endRun(); break;
+    case C::Then::Insert:
+        document->sendCommand("_-insert\rGLOWICA\rS\r2\r");
+        EXPECT_FALSE(host->isQuiescent());
+        const auto pending = host->pendingInsert();
+        ASSERT_TRUE(pending && pending->insertionPoint);
+        EXPECT_DOUBLE_EQ(pending->insertionPoint->x, window->view()->toDrawing(given).x);
+        EXPECT_DOUBLE_EQ(pending->insertionPoint->y, window->view()->toDrawing(given).y);
+        EXPECT_EQ(window->view()->asking(), DrawingView::Ask::Angle);
+        return;
+    }
+    EXPECT_TRUE(window->promptLabel()->text().contains(QString::fromUtf8(c.prompt)))
+        << window->promptLabel()->text().toStdString();
+
+    // The next question. Should it wait, the designer clicks once more, or
+    // presses Escape where the kept answer should have done.
+    const bool keptAnswers = c.outcome != C::Outcome::LaterClick;
+    QTimer::singleShot(0, window, [&] {
+        if (keptAnswers && c.outcome != C::Outcome::Cancelled)
+            QTest::keyClick(window->view(), Qt::Key_Escape);
+        else
+            QTest::mouseClick(window->view(), Qt::LeftButton, {}, later);
+    });
+    std::optional<cad::Point3> point;
+    try {
+        point = document->utility()->getPoint("Wskaż położenie opisu ...");
+    } catch (const cad::HostError&) {
+    }
+    switch (c.outcome) {
+    case C::Outcome::Cancelled: EXPECT_FALSE(point.has_value()); break;
+    case C::Outcome::KeptPoint:
+    case C::Outcome::LaterClick:
+    case C::Outcome::KeptInsertion: {
+        ASSERT_TRUE(point.has_value());
+        const Vec2 expected = c.give == C::Give::Typed && keptAnswers
+            ? Vec2{12, 34}
+            : window->view()->toDrawing(keptAnswers ? given : later);
+        EXPECT_DOUBLE_EQ(point->x, expected.x);
+        EXPECT_DOUBLE_EQ(point->y, expected.y);
+        break;
+    }
+    }
+}
+
+using NA = NothingAskedCase;
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NothingAsked,
+    ::testing::Values(NA{"ClickWithoutARunIsRefused", false, NA::Give::Click, NA::Then::Nothing, "pominięte",
+                         NA::Outcome::LaterClick},
+                      NA{"TypedWithoutARunIsRefused", false, NA::Give::Typed, NA::Then::Nothing, "pominięte",
+                         NA::Outcome::LaterClick},
+                      NA{"ClickInARunIsKept", true, NA::Give::Click, NA::Then::Nothing, "Zapamiętano",
+                         NA::Outcome::KeptPoint},
+                      NA{"TypedPointInARunIsKept", true, NA::Give::Typed, NA::Then::Nothing, "Zapamiętano",
+                         NA::Outcome::KeptPoint},
+                      NA{"EscapeInARunCancelsTheNextQuestion", true, NA::Give::Escape, NA::Then::Nothing,
+                         "Zapamiętano", NA::Outcome::Cancelled},
+                      NA{"KeptClickIsTheNextInsertionPoint", true, NA::Give::Click, NA::Then::Insert, "",
+                         NA::Outcome::KeptInsertion},
+                      NA{"KeptClickGoesWhenAnotherWindowTakesOver", true, NA::Give::Click,
+                         NA::Then::Deactivate, "Pominięto", NA::Outcome::LaterClick},
+                      NA{"KeptClickGoesWithTheRun", true, NA::Give::Click, NA::Then::EndRun, "Pominięto",
+                         NA::Outcome::LaterClick}),
+    [](const ::testing::TestParamInfo<NothingAskedCase>& info) { return std::string(info.param.name); });
 
 TEST_F(HostWindowTest, ClosingTheWindowCancelsEveryWait)
 {

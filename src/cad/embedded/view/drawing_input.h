@@ -1,9 +1,12 @@
 // The designer's answers to what the host asks: a question shows its prompt
 // on the prompt line and arms the drawing view; a click, a typed value, Enter
-// or Escape becomes the answer. The host either polls (never blocking) or
-// waits, which runs a local event loop until the designer answers. While a
-// wait runs its question stays asked, and once the input is closed every
-// question is answered with a cancel, so a wait always ends.
+// or Escape becomes the answer to that question and to no other. The host
+// either polls (never blocking) or waits, which runs a local event loop until
+// the designer answers. While a wait runs its question stays asked, and once
+// the input is closed every question is answered with a cancel, so a wait
+// always ends. A click, typed value or Escape that comes while nothing is
+// asked is kept for the next question while a run goes on and the window
+// stays active; otherwise it is refused on the prompt line.
 #pragma once
 
 #include "cad/embedded/view/scene.h"
@@ -12,6 +15,7 @@
 #include <QString>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -39,6 +43,11 @@ struct Answer {
 
 // What the prompt line shows after Escape, as the host has it.
 inline constexpr const char* kCancelPrompt = "*Cancel*";
+// What it shows for a click or a value kept for the next question, and for
+// one refused as nothing is asked.
+inline constexpr const char* kKeptPrompt = "Zapamiętano wskazanie – dla następnego pytania.";
+inline constexpr const char* kRefusedPrompt = "Wskazanie pominięte: program o nic teraz nie pyta.";
+inline constexpr const char* kDroppedPrompt = "Pominięto zapamiętane wskazania.";
 
 // Reads typed input: a point "x,y" (decimal point, optional blanks), or a
 // number (an angle in degrees, or a value such as a scale); for an angle a
@@ -52,8 +61,12 @@ public:
     DrawingInput(DrawingView* view, QLabel* prompt, QLineEdit* edit, QObject* parent = nullptr);
 
     // Shows the question (when it is new) and returns an answer given to it,
-    // if any.
+    // if any; answers given to another question are dropped, as that
+    // question is asked no more.
     std::optional<Answer> poll(const Question& question);
+    // Shows the question without taking an answer (the host asks it before
+    // it looks for the answer).
+    void ask(const Question& question);
     // Shows the question and waits for the answer.
     Answer wait(const Question& question);
     // Nothing is asked any more (the command ended); answers not taken are dropped.
@@ -68,20 +81,51 @@ public:
     // Text on the prompt line without a question (the host's own prompt).
     void showPrompt(const QString& text);
     QString promptText() const;
+    // Whether what the designer gives while nothing is asked is kept for the
+    // next question (a run goes on); without it, it is refused.
+    void setKeepsAhead(std::function<bool()> keepsAhead) { keepsAhead_ = std::move(keepsAhead); }
+    // Kept for the next question: clicks, typed values, Escape.
+    std::size_t keptAhead() const { return ahead_.size(); }
+    // Forgets what was kept, saying so on the prompt line.
+    void dropAhead();
 
 signals:
+    // A question is put to the designer (the prompt shows it, the view is armed).
+    void asked(const lumo::view::Question& question);
     void answered();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
-    void ask(const Question& question);
+    // What the designer gave while nothing was asked.
+    struct Ahead {
+        enum class Kind { Click, Typed, Cancel };
+        Kind kind = Kind::Click;
+        Vec2 point;
+        QString text;
+    };
+    struct Given {
+        Question question;
+        Answer answer;
+    };
+
+    void arm(const Question& question);
     void give(const Answer& answer);
+    // Given while nothing is asked: kept (true) or refused.
+    bool giveAhead(const Ahead& ahead);
     void submitTyped();
+    // An answer to this question given already or kept from before it.
+    std::optional<Answer> take(const Question& question);
+    std::optional<Answer> takeAhead(const Question& question);
 
     DrawingView* view_;
     QLabel* prompt_;
     QLineEdit* edit_;
     std::optional<Question> current_;
-    std::deque<Answer> answers_;
+    std::deque<Given> answers_;
+    std::deque<Ahead> ahead_;
+    std::function<bool()> keepsAhead_;
     int waiting_ = 0; // nested waits running
     bool closed_ = false;
 };

@@ -320,6 +320,9 @@ void DrawingView::mousePressEvent(QMouseEvent* event)
         emit pointPicked(p.x, p.y);
     } else if (ask_ == Ask::Angle) {
         emit anglePicked(cursorAngle());
+    } else {
+        const Vec2 p = toDrawing(event->position());
+        emit clickedUnasked(p.x, p.y);
     }
 }
 

@@ -74,6 +74,8 @@ signals:
     void cursorMoved(double x, double y);
     void pointPicked(double x, double y);
     void anglePicked(double degrees);
+    // A left click while nothing is asked, where it was in the drawing.
+    void clickedUnasked(double x, double y);
     void cancelled();
     // Printable keys typed while the drawing has the focus (they belong to
     // the prompt line).

@@ -89,6 +89,12 @@ ce::InputAnswer WindowInputSource::wait(const ce::InputRequest& request)
     return toHostAnswer(window_->input()->wait(toQuestion(request)));
 }
 
+void WindowInputSource::ask(const ce::InputRequest& request)
+{
+    if (window_)
+        window_->input()->ask(toQuestion(request));
+}
+
 void WindowInputSource::withdraw()
 {
     if (window_)
@@ -114,8 +120,12 @@ HostWindow::HostWindow(std::shared_ptr<ce::EmbeddedApplication> host, bool takeI
     });
     // An answer moves the waiting command on at once, so its next question
     // is asked before the designer's next click.
-    if (takeInput)
+    if (takeInput) {
         connect(window_->input(), &DrawingInput::answered, this, [this] { host_->takeInput(); });
+        // While a run goes on the designer may click ahead of the program's
+        // next question; between runs nothing is asked and a click is refused.
+        window_->input()->setKeepsAhead([this] { return !host_->canEdit(); });
+    }
     connect(window_.get(), &MainWindow::closing, this, [this] {
         emit closed();
         if (onClosed_)
@@ -178,6 +188,9 @@ void HostWindow::hostChanged(ce::HostChange change)
 
 void HostWindow::showHistory()
 {
+    // The run is over: what the designer gave ahead has no question left.
+    if (host_->canEdit())
+        window_->input()->dropAhead();
     window_->undoAction()->setEnabled(host_->canUndo());
     window_->redoAction()->setEnabled(host_->canRedo());
     window_->layersPanel()->setSaveEnabled(host_->canEdit());

@@ -23,6 +23,7 @@ public:
     explicit WindowInputSource(MainWindow* window);
     cad::embedded::InputAnswer poll(const cad::embedded::InputRequest& request) override;
     cad::embedded::InputAnswer wait(const cad::embedded::InputRequest& request) override;
+    void ask(const cad::embedded::InputRequest& request) override;
     void withdraw() override;
 
 private:
