@@ -570,9 +570,15 @@ TEST_F(EmbeddedHost, ReopensTheDrawingItHadLastTime)
 TEST_F(EmbeddedHost, PlacesAHeadInDrawingsOfEveryVersion)
 {
     struct Case {
-        const char* file;
+        const char* file; // a test drawing, or one written here from text
         bool holdsProperties; // R12 drawings have no place for them
+        const char* text = nullptr;
     } cases[] = {
+        // as other programs write them: a header only, entities only
+        {"header-r12.dxf", false, "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1009\n0\nENDSEC\n0\nEOF\n"},
+        {"header-r2000.dxf", true, "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n0\nENDSEC\n0\nEOF\n"},
+        {"header-r2018.dxf", true, "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1032\n0\nENDSEC\n0\nEOF\n"},
+        {"awkward_entities_only_trailing_spaces_noEOF__ezdxf_recover01.dxf", false},
         {"r12_acad_attribs__ACadSharp_sample_AC1009_ascii.dxf", false},
         {"r14_pl_cp1250_attribs__KreatorKoszy_GotoweKosze.dxf", true},
         {"r2000_acad_attribs_dwgprops__ACadSharp_sample_AC1015_ascii.dxf", true},
@@ -585,11 +591,13 @@ TEST_F(EmbeddedHost, PlacesAHeadInDrawingsOfEveryVersion)
     std::string notFound;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        if (lumo::test::TestDrawing(c.file).empty()) {
+        if (c.text)
+            std::ofstream(folder / c.file, std::ios::binary) << c.text;
+        else if (lumo::test::TestDrawing(c.file).empty()) {
             notFound += std::string(" ") + c.file;
             continue;
         }
-        const auto plan = copyOf(c.file, (std::string("v-") + c.file).c_str());
+        const auto plan = c.text ? folder / c.file : copyOf(c.file, (std::string("v-") + c.file).c_str());
         long entities = 0;
         {
             auto app = start(plan,
@@ -604,6 +612,10 @@ TEST_F(EmbeddedHost, PlacesAHeadInDrawingsOfEveryVersion)
             ASSERT_TRUE(session.state->isQuiescent());
             ASSERT_EQ(session.modelSpace->count(), entities + 1);
             session.modelSpace->item(entities)->getAttributes().at(0)->setTextString("ŁÓDŹ-1");
+            // the program finds what it placed by its handle, in every drawing
+            const std::string handle = session.modelSpace->item(entities)->handle();
+            ASSERT_FALSE(handle.empty());
+            EXPECT_EQ(session.doc->handleToObject(handle)->insertionPoint(), (Point3{1, 2, 0}));
             // An R12 drawing holds them while it is open, and the designer is
             // told once that its file will not.
             reports.clear();
@@ -613,9 +625,10 @@ TEST_F(EmbeddedHost, PlacesAHeadInDrawingsOfEveryVersion)
             EXPECT_EQ(GetDrawingProperty(session, "ONUMERSKRZYZ"), "988");
             EXPECT_EQ(GetDrawingProperty(session, "OSTULICA"), "Długa");
             EXPECT_EQ(reports.size(), c.holdsProperties ? 0u : 1u);
-            if (!c.holdsProperties && !reports.empty())
+            if (!c.holdsProperties && !reports.empty()) {
                 EXPECT_NE(reports[0].find("nie ma miejsca na właściwości rysunku"), std::string::npos)
                     << reports[0];
+            }
             EXPECT_TRUE(app->save());
         }
         ASSERT_TRUE(fs::exists(plan.string() + ".bak"));

@@ -41,6 +41,12 @@ void paint(const view::Scene& scene, QImage& image)
 
 } // namespace
 
+// The font library keeps what it read of the fonts until the process ends.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig\n";
+}
+
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     // Text needs fonts, fonts need an application.
