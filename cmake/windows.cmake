@@ -28,11 +28,13 @@ if(CMAKE_CROSSCOMPILING)
   foreach(_module IN LISTS _lumo_qt_dlls)
     install(FILES ${_lumo_qt_bin}/Qt6${_module}.dll DESTINATION ${_lumo_programy})
   endforeach()
-  foreach(_plugins platforms styles imageformats)
-    if(EXISTS ${_lumo_qt_prefix}/plugins/${_plugins})
-      install(DIRECTORY ${_lumo_qt_prefix}/plugins/${_plugins}/
-        DESTINATION ${_lumo_programy}/${_plugins} FILES_MATCHING PATTERN "*.dll")
-    endif()
+  # The windows platform (offscreen too, for a run without a screen).
+  install(FILES ${_lumo_qt_prefix}/plugins/platforms/qwindows.dll
+                ${_lumo_qt_prefix}/plugins/platforms/qoffscreen.dll
+    DESTINATION ${_lumo_programy}/platforms)
+  foreach(_plugins styles imageformats)
+    install(DIRECTORY ${_lumo_qt_prefix}/plugins/${_plugins}/
+      DESTINATION ${_lumo_programy}/${_plugins} FILES_MATCHING PATTERN "*.dll")
   endforeach()
   install(FILES ${PROJECT_SOURCE_DIR}/cmake/qt.conf DESTINATION ${_lumo_programy})
 

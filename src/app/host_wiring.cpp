@@ -135,6 +135,27 @@ std::shared_ptr<cad::Application> FallbackHostProvider::create()
     return embedded_->create();
 }
 
+bool AskForEmbeddedHost(Dialogs& dialogs)
+{
+    const auto answer
+        = dialogs.message(QStringLiteral("LUMO_Sygnalizacja"),
+                          QStringLiteral("Nie znaleziono programu AutoCAD ani innego programu CAD,")
+                              + QStringLiteral(" który odpowiada jako \"AutoCAD.Application\".\r\n")
+                              + QStringLiteral("Czy użyć wbudowanego programu CAD (rysunki DXF)?"),
+                          DialogIcon::Question, DialogButtons::YesNo, DialogAnswer::Yes);
+    return answer == DialogAnswer::Yes;
+}
+
+void ChooseHostWhenNoCadProgram(RunEnvironment& env, Dialogs& dialogs, bool cadProgramRegistered)
+{
+    if (env.hostKind != HostKind::Automation || cadProgramRegistered)
+        return;
+    if (AskForEmbeddedHost(dialogs))
+        env.hostKind = HostKind::Embedded;
+    else
+        env.offerEmbedded = false;
+}
+
 std::unique_ptr<cad::HostProvider> MakeHostProvider(const RunEnvironment& env, Dialogs& dialogs,
                                                     std::function<void()> onWindowClosed)
 {
@@ -153,16 +174,10 @@ std::unique_ptr<cad::HostProvider> MakeHostProvider(const RunEnvironment& env, D
     if (env.hostKind == HostKind::Embedded)
         return makeEmbedded();
 #ifdef _WIN32
+    const bool offer = env.offerEmbedded;
     return std::make_unique<FallbackHostProvider>(
-        cad::MakeAutomationHostProvider(), makeEmbedded, [&dialogs] {
-            const auto answer
-                = dialogs.message(QStringLiteral("LUMO_Sygnalizacja"),
-                                  QStringLiteral("Nie znaleziono programu AutoCAD ani innego programu CAD,")
-                                      + QStringLiteral(" który odpowiada jako \"AutoCAD.Application\".\r\n")
-                                      + QStringLiteral("Czy użyć wbudowanego programu CAD (rysunki DXF)?"),
-                                  DialogIcon::Question, DialogButtons::YesNo, DialogAnswer::Yes);
-            return answer == DialogAnswer::Yes;
-        });
+        cad::MakeAutomationHostProvider(), makeEmbedded,
+        [&dialogs, offer] { return offer && AskForEmbeddedHost(dialogs); });
 #else
     std::fputs("lumo-sygnalizacja: the automation host exists only on Windows; "
                "using the embedded host.\n",

@@ -22,6 +22,9 @@ enum class HostKind { Embedded, Automation };
 
 struct RunEnvironment {
     HostKind hostKind = HostKind::Embedded;
+    // Whether a failed connection to the automation host offers the
+    // embedded host (once the designer said no, it is not asked again).
+    bool offerEmbedded = true;
     std::optional<std::string> drawing; // the embedded host's drawing
     std::string inputScript; // its designer script ("" none)
     std::string configFolder; // where it remembers its last drawing
@@ -46,6 +49,16 @@ void UseDemoDrawingWhenNone(RunEnvironment& env, const std::filesystem::path& su
 // The embedded host's options; a script that cannot be read is reported and
 // answers nothing (every request is cancelled).
 cad::embedded::EmbeddedHostOptions EmbeddedOptions(const RunEnvironment& env, const cad::MessageFn& report);
+
+// Asks whether to use the embedded host as no CAD program answers as
+// "AutoCAD.Application"; true for yes.
+bool AskForEmbeddedHost(Dialogs& dialogs);
+
+// On a machine with no CAD program registered for automation the designer is
+// asked at once: yes makes the run the embedded host's, with its drawing
+// window staying as on every platform; no is remembered so that the
+// connection's own failure message follows without a second question.
+void ChooseHostWhenNoCadProgram(RunEnvironment& env, Dialogs& dialogs, bool cadProgramRegistered);
 
 // Tries the automation host first; when no CAD program answers, the user is
 // told so and offered the embedded host instead.

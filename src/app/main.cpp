@@ -5,6 +5,9 @@
 #include "app/program.h"
 #include "app/qt_dialogs.h"
 #include "app/workplace.h"
+#ifdef _WIN32
+#include "cad/com/automation_host.h"
+#endif
 #include "cad/embedded/view/window_input.h"
 #include "util/files.h"
 
@@ -28,6 +31,7 @@ int main(int argc, char* argv[])
     lumo::QtDialogs dialogs;
     lumo::RunEnvironment environment = lumo::ReadRunEnvironment();
 #ifdef _WIN32
+    lumo::ChooseHostWhenNoCadProgram(environment, dialogs, lumo::cad::AutomationHostRegistered());
     // No launcher on Windows: the program finds the suite's demo drawing
     // itself (the suite root is two folders above the program).
     lumo::UseDemoDrawingWhenNone(

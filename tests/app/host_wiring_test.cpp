@@ -1,4 +1,5 @@
 #include "app/host_wiring.h"
+#include "recording_dialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -72,6 +73,39 @@ TEST(RunEnvironment, DemoDrawingOnlyWhenNoneIsNamedOrRemembered)
         env.configFolder = c.config.empty() ? "" : (root / c.config).string();
         UseDemoDrawingWhenNone(env, root / c.suite);
         EXPECT_EQ(env.drawing, c.expected) << c.config << " " << c.suite;
+    }
+}
+
+// No CAD program registered: the question comes before any run; yes makes
+// the embedded host the run's (and its window the workplace), no is not
+// asked again when the connection fails.
+TEST(RunEnvironment, AsksAtOnceWhenNoCadProgramIsRegistered)
+{
+    struct Case {
+        HostKind kind;
+        bool registered;
+        std::optional<DialogAnswer> answer; // none: not asked
+        HostKind expectedKind;
+        bool expectedOffer;
+    } cases[] = {
+        {HostKind::Automation, false, DialogAnswer::Yes, HostKind::Embedded, true},
+        {HostKind::Automation, false, DialogAnswer::No, HostKind::Automation, false},
+        {HostKind::Automation, true, std::nullopt, HostKind::Automation, true},
+        {HostKind::Embedded, false, std::nullopt, HostKind::Embedded, true},
+    };
+    for (const auto& c : cases) {
+        test::RecordingDialogs dialogs;
+        if (c.answer)
+            dialogs.answerMessage(*c.answer);
+        RunEnvironment env;
+        env.hostKind = c.kind;
+        ChooseHostWhenNoCadProgram(env, dialogs, c.registered);
+        EXPECT_EQ(env.hostKind, c.expectedKind);
+        EXPECT_EQ(env.offerEmbedded, c.expectedOffer);
+        ASSERT_EQ(dialogs.calls().size(), c.answer ? 1U : 0U);
+        if (c.answer) {
+            EXPECT_TRUE(dialogs.calls()[0].text.contains(QStringLiteral("\"AutoCAD.Application\"")));
+        }
     }
 }
 

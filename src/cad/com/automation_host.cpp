@@ -510,4 +510,10 @@ std::unique_ptr<HostProvider> MakeAutomationHostProvider()
     return std::make_unique<com::AutomationHostProvider>();
 }
 
+bool AutomationHostRegistered()
+{
+    CLSID clsid{};
+    return SUCCEEDED(CLSIDFromProgID(com::kHostProgId, &clsid));
+}
+
 } // namespace lumo::cad

@@ -26,4 +26,8 @@ namespace lumo::cad {
 // The running host, else a new one (attachRunningHost, createHost).
 std::unique_ptr<HostProvider> MakeAutomationHostProvider();
 
+// True when some CAD program has registered itself as kHostProgId; false on
+// a machine that has none installed.
+bool AutomationHostRegistered();
+
 } // namespace lumo::cad
