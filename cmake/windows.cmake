@@ -56,7 +56,12 @@ endif()
 
 # Qt's own Polish texts (buttons, standard dialogs): the .qm files do not
 # depend on the platform, so Debian's serve.
-set(LUMO_QT_TRANSLATIONS /usr/share/qt6/translations CACHE PATH "Where qtbase_pl.qm lies")
+if(CMAKE_CROSSCOMPILING)
+  set(_lumo_translations /usr/share/qt6/translations)
+else()
+  set(_lumo_translations "$ENV{QTDIR}/translations")
+endif()
+set(LUMO_QT_TRANSLATIONS ${_lumo_translations} CACHE PATH "Where qtbase_pl.qm lies")
 if(EXISTS ${LUMO_QT_TRANSLATIONS}/qtbase_pl.qm)
   install(FILES ${LUMO_QT_TRANSLATIONS}/qtbase_pl.qm DESTINATION ${_lumo_programy}/translations)
 elseif(CMAKE_CROSSCOMPILING)
