@@ -1218,8 +1218,7 @@ private:
         path_ = path;
         errno = 0;
         f_.open(path, mode);
-        if (!f_.is_open())
-            error_ = lastError();
+        error_ = f_.is_open() ? std::error_code() : lastError();
         return f_.is_open();
     }
 
@@ -1282,6 +1281,7 @@ private:
             error_ = lastError();
             return false;
         }
+        error_.clear(); // (a first file that could not be opened is forgotten)
         // (see beingWritten)
         ::flock(fd_, LOCK_EX | LOCK_NB);
         return true;

@@ -12,6 +12,7 @@
 #include <functional>
 #include <set>
 #include <sstream>
+#include <vector>
 
 #ifndef _WIN32
 #include <csignal>
@@ -229,6 +230,31 @@ TEST(Save, AKillAtAnyStepLosesNoVersion)
     // the five steps on disk and several stretches of the large drawing
     EXPECT_GE(steps, 8);
 #endif
+}
+
+// When the old .bak's storage cannot be had after all (its link gone before
+// it was opened: another program tidied up), a new file is written.
+TEST(Save, WithoutTheOld_bakStorageANewFileIsWritten)
+{
+    const fs::path folder = freshFolder("storage");
+    const fs::path plan = folder / "plan.dxf";
+    const Document v1 = version(200, "v1"), v2 = version(200, "v2");
+    v1.save(plan.string());
+    v2.save(plan.string());
+    int step = 0;
+    Access::save(v1, plan.string(), [&] {
+        if (++step != 1)
+            return;
+        std::vector<fs::path> temporary;
+        for (const auto& entry : fs::directory_iterator(folder))
+            if (entry.path().filename().string().find(".lumo-save-") != std::string::npos)
+                temporary.push_back(entry.path());
+        ASSERT_EQ(temporary.size(), 1u);
+        fs::remove(temporary[0]);
+    });
+    EXPECT_EQ(readAll(plan), v1.toString());
+    EXPECT_EQ(readAll(folder / "plan.dxf.bak"), v2.toString());
+    EXPECT_EQ(namesIn(folder), (std::set<std::string>{"plan.dxf", "plan.dxf.bak"}));
 }
 
 // Only the temporary files of a save of this drawing go, and not one that a
