@@ -152,26 +152,58 @@ dxf::Document SignalRun::savedDrawing() const
     return dxf::Document::load(drawingPath);
 }
 
-void AnswerDescriptionForm(const DescriptionAnswers& answers, int attempts)
-{
-    QTimer::singleShot(10, [answers, attempts] {
-        auto* form = qobject_cast<frmAtrybutySygnalizatora*>(QApplication::activeModalWidget());
-        if (!form) {
-            // The form is not up yet: try again a little later.
-            if (attempts > 0)
-                AnswerDescriptionForm(answers, attempts - 1);
-            return;
+namespace {
+
+// Waits for the description form to be shown and answers it from inside the
+// form's own loop, once its activation has filled it. One form each.
+class DescriptionFormAnswer : public QObject {
+public:
+    explicit DescriptionFormAnswer(const DescriptionAnswers& answers) : QObject(qApp), answers_(answers)
+    {
+        qApp->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* form
+            = event->type() == QEvent::Show ? qobject_cast<frmAtrybutySygnalizatora*>(watched) : nullptr;
+        // A form another answer has taken is left to it.
+        if (!form || form->property(kTaken).toBool())
+            return false;
+        // Armed by a test whose run ended before its form: not this test's answer.
+        if (test_ != ::testing::UnitTest::GetInstance()->current_test_info()) {
+            qApp->removeEventFilter(this);
+            deleteLater();
+            return false;
         }
-        // Answer from inside the form's own event loop, once it has settled.
-        QTimer::singleShot(50, form, [form, answers] {
-            form->findChild<QLineEdit*>(QStringLiteral("fldKtoNaniosl"))->setText(answers.ktoNaniosl);
-            form->findChild<QLineEdit*>(QStringLiteral("fldNrZlecenia"))->setText(answers.nrZlecenia);
-            form->findChild<QLineEdit*>(QStringLiteral("fldUwagi"))->setText(answers.uwagi);
-            form->findChild<QComboBox*>(QStringLiteral("cmbUlica"))->setCurrentText(answers.ulica);
-            const auto* button = answers.accept ? "cmdAccept" : "cmdCancel";
-            form->findChild<QPushButton*>(QString::fromLatin1(button))->click();
-        });
-    });
+        form->setProperty(kTaken, true);
+        qApp->removeEventFilter(this);
+        QMetaObject::invokeMethod(
+            form,
+            [form, answers = answers_] {
+                form->findChild<QLineEdit*>(QStringLiteral("fldKtoNaniosl"))->setText(answers.ktoNaniosl);
+                form->findChild<QLineEdit*>(QStringLiteral("fldNrZlecenia"))->setText(answers.nrZlecenia);
+                form->findChild<QLineEdit*>(QStringLiteral("fldUwagi"))->setText(answers.uwagi);
+                form->findChild<QComboBox*>(QStringLiteral("cmbUlica"))->setCurrentText(answers.ulica);
+                const auto* button = answers.accept ? "cmdAccept" : "cmdCancel";
+                form->findChild<QPushButton*>(QString::fromLatin1(button))->click();
+            },
+            Qt::QueuedConnection);
+        deleteLater();
+        return false;
+    }
+
+private:
+    static constexpr const char* kTaken = "lumoTestAnswerTaken";
+    DescriptionAnswers answers_;
+    const ::testing::TestInfo* test_ = ::testing::UnitTest::GetInstance()->current_test_info();
+};
+
+} // namespace
+
+void AnswerDescriptionForm(const DescriptionAnswers& answers)
+{
+    new DescriptionFormAnswer(answers);
 }
 
 std::map<std::string, std::string> AttributesOf(const dxf::BlockReference& reference)

@@ -89,8 +89,8 @@ struct DescriptionAnswers {
     QString nrZlecenia = QStringLiteral("ZL/7/2024");
     QString uwagi = QStringLiteral("uwagi żółte");
 };
-// Arms a one-shot that fills and closes the next modal description form.
-void AnswerDescriptionForm(const DescriptionAnswers& answers, int attempts = 300);
+// Arms a one-shot that fills and closes the next description form shown.
+void AnswerDescriptionForm(const DescriptionAnswers& answers);
 
 // Reading the saved drawing back.
 std::map<std::string, std::string> AttributesOf(const dxf::BlockReference& reference);
