@@ -370,8 +370,13 @@ void DrawingView::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Enter: emit entered(); return;
     default: break;
     }
+    // With Alt or Ctrl held a key is an accelerator or a shortcut (a form's
+    // Alt+Z pressed a moment late), not text for the prompt line; both held
+    // are AltGr on Windows, which types letters.
+    const auto held = event->modifiers() & (Qt::AltModifier | Qt::ControlModifier);
+    const bool shortcut = held == Qt::AltModifier || held == Qt::ControlModifier;
     const QString text = event->text();
-    if (!text.isEmpty() && text[0].isPrint()) {
+    if (!shortcut && !text.isEmpty() && text[0].isPrint()) {
         emit typed(text);
         return;
     }
