@@ -5,6 +5,7 @@
 #include "cad/drawing.h"
 #include "cad/embedded/embedded_host.h"
 #include "dxf/document.h"
+#include "test_files.h"
 #include "test_drawings.h"
 
 #include "cad/embedded/drawing_file.h"
@@ -61,19 +62,9 @@ INSTANTIATE_TEST_SUITE_P(Embedded, HostContract,
 namespace lumo::cad::embedded {
 namespace {
 
-std::string readAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeAll(const fs::path& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
+using test::inChild;
+using test::readAll;
+using test::writeAll;
 
 class EmbeddedHost : public ::testing::Test {
 protected:
@@ -333,16 +324,6 @@ TEST_F(EmbeddedHost, WithNobodyToAskTheDrawingIsSavedBesideItsFile)
 }
 
 #ifdef __linux__
-// Runs body in a child process; its exit status.
-int inChild(const std::function<int()>& body)
-{
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(body());
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
 
 // Makes a folder take no new entries (the immutable attribute: root ignores
 // permission bits), or takes that back; false when it cannot.

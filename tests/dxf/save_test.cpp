@@ -2,6 +2,7 @@
 // folder gone or the process killed at any step, the drawing is a complete
 // version and so is its .bak; what an interrupted save left is tidied away.
 #include "dxf/document.h"
+#include "test_files.h"
 #include "dxf/internal.h"
 #include "gen_drawing.h"
 
@@ -29,18 +30,11 @@ using namespace lumo::dxf;
 
 namespace {
 
-std::string readAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeAll(const fs::path& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using lumo::test::readAll;
+using lumo::test::writeAll;
+#ifndef _WIN32
+using lumo::test::inChild;
+#endif
 
 std::set<std::string> namesIn(const fs::path& folder)
 {
@@ -75,17 +69,6 @@ struct Versions {
 };
 
 #ifndef _WIN32
-// Runs body in a child process; its exit status (or 128 + the signal that
-// ended it).
-int inChild(const std::function<int()>& body)
-{
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(body());
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
-}
 
 // A save's error code as an exit status: 0 for the one expected, 1 when it
 // saved, 2 for another error.
