@@ -329,7 +329,8 @@ bool MainWindow::saveAs(const QString& path)
         cad::embedded::WriteDrawing(drawing_, QFileInfo(path).absoluteFilePath().toStdString());
     } catch (const std::exception& e) {
         tell(QStringLiteral("Nie można zapisać rysunku\r\n[%1]\r\n%2")
-                 .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(e.what())));
+                 .arg(QDir::toNativeSeparators(path),
+                      QString::fromStdString(cad::embedded::WhySaveFailed(e))));
         return false;
     }
     path_ = QFileInfo(path).absoluteFilePath();
