@@ -4,7 +4,7 @@
 // saved drawing, which reads back. (Its description goes on the layer
 // 112-OPIS_SYGNALIZACJI, which the program expects in the designer's
 // drawing and does not make; without it the run stops there, as it does
-// in a CAD program.)
+// in a CAD program, and the host says why.)
 #include "signal_run.h"
 
 #include "scoped_env.h"
@@ -70,6 +70,7 @@ TEST(DrawingsWithoutTables, AHeadIsPlacedAndSaved)
             run->dialogs.answerInput(QStringLiteral("26-15"));
             if (!c.keepsProperties)
                 run->dialogs.answerMessage(DialogAnswer::Ok); // why the section number is not kept
+            run->dialogs.acceptMessages(1); // why the description cannot go on its layer
             run->start({"S-3wp"});
         }
         ASSERT_TRUE(run->endReasons.isEmpty()) << run->endReasons.join(';').toStdString();
@@ -87,6 +88,9 @@ TEST(DrawingsWithoutTables, AHeadIsPlacedAndSaved)
             told << call.text;
         EXPECT_EQ(told.filter(QStringLiteral("nie ma miejsca na właściwości rysunku")).size(),
                   c.keepsProperties ? 0 : 1)
+            << told.join('|').toStdString();
+        // The run stops at the description's layer, but not without a word.
+        EXPECT_EQ(told.filter(QStringLiteral("W rysunku nie ma warstwy \"112-OPIS_SYGNALIZACJI\"")).size(), 1)
             << told.join('|').toStdString();
 
         const auto doc = run->savedDrawing();

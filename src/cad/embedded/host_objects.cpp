@@ -164,8 +164,14 @@ public:
     {
         live();
         const auto found = data_->doc.findLayer(layer);
-        if (!found)
+        if (!found) {
+            // The caller gets the automation host's error; the designer is
+            // told why, in case the caller stops there without a word.
+            if (data_->report)
+                data_->report("W rysunku nie ma warstwy \"" + layer
+                              + "\": obiektu nie można na nią przenieść.");
             throw HostError(kKeyNotFound);
+        }
         guarded([&] {
             if (entity_.layer() != found->name())
                 entity_.setLayer(found->name());
