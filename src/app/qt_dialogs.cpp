@@ -1,9 +1,11 @@
 #include "app/qt_dialogs.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QShortcutEvent>
 
 namespace lumo {
 
@@ -53,6 +55,22 @@ DialogAnswer fromQt(int button)
     }
 }
 
+// A button's accelerator (Alt+T for "Tak") clicks it at once. Qt shows the
+// press for a tenth of a second first, and the box, still modal meanwhile,
+// swallows a click the designer already made on the drawing.
+class ImmediateAccelerators : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        if (!button || event->type() != QEvent::Shortcut
+            || static_cast<QShortcutEvent*>(event)->isAmbiguous())
+            return false;
+        button->click();
+        return true;
+    }
+};
+
 } // namespace
 
 DialogAnswer QtDialogs::message(const QString& title, const QString& text, DialogIcon icon,
@@ -63,6 +81,9 @@ DialogAnswer QtDialogs::message(const QString& title, const QString& text, Dialo
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox box(toQt(icon), title, shown, toQt(buttons), QApplication::activeWindow());
     box.setDefaultButton(toQt(defaultButton));
+    ImmediateAccelerators accelerators;
+    for (QAbstractButton* button : box.buttons())
+        button->installEventFilter(&accelerators);
     // Escape answers with the box's escape button (No, Cancel or OK).
     return fromQt(box.exec());
 }
