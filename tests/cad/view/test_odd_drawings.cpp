@@ -7,6 +7,7 @@
 #include "cad/embedded/view/scene_builder.h"
 #include "cad/embedded/view/scene_curves.h"
 #include "dxf/document.h"
+#include "odd_drawings.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,88 +29,9 @@
 namespace lumo::view {
 namespace {
 
+using namespace lumo::test;
+
 constexpr double kPi = std::numbers::pi;
-
-std::string groups(std::initializer_list<std::pair<int, std::string>> list)
-{
-    std::string out;
-    for (const auto& [code, value] : list)
-        out += std::to_string(code) + "\n" + value + "\n";
-    return out;
-}
-
-// An R12 drawing with these blocks and entities, and always one plain line
-// from (0, 0) to (10, 10) that must be drawn whatever else is there.
-std::string drawing(const std::string& blocks, const std::string& entities)
-{
-    return groups({{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, "AC1009"}, {0, "ENDSEC"}})
-        + groups({{0, "SECTION"}, {2, "BLOCKS"}}) + blocks + groups({{0, "ENDSEC"}})
-        + groups({{0, "SECTION"}, {2, "ENTITIES"}})
-        + groups({{0, "LINE"}, {8, "0"}, {10, "0"}, {20, "0"}, {11, "10"}, {21, "10"}}) + entities
-        + groups({{0, "ENDSEC"}, {0, "EOF"}});
-}
-
-std::string arc(const std::string& start, const std::string& end)
-{
-    return groups({{0, "ARC"}, {8, "0"}, {10, "5"}, {20, "5"}, {40, "2"}, {50, start}, {51, end}});
-}
-
-std::string circle(const std::string& radius)
-{
-    return groups({{0, "CIRCLE"}, {8, "0"}, {10, "5"}, {20, "5"}, {40, radius}});
-}
-
-// A hatch whose one boundary is an arc edge.
-std::string hatchArc(const std::string& start, const std::string& end)
-{
-    return groups({{0, "HATCH"}, {8, "0"},     {10, "0"}, {20, "0"}, {30, "0"},   {210, "0"}, {220, "0"},
-                   {230, "1"},   {2, "SOLID"}, {70, "1"}, {71, "0"}, {91, "1"},   {92, "1"},  {93, "1"},
-                   {72, "2"},    {10, "5"},    {20, "5"}, {40, "2"}, {50, start}, {51, end},  {73, "1"},
-                   {97, "0"},    {75, "0"},    {76, "1"}, {98, "0"}});
-}
-
-std::string block(const std::string& name, const std::string& content)
-{
-    return groups({{0, "BLOCK"}, {8, "0"}, {2, name}, {70, "0"}, {10, "0"}, {20, "0"}, {3, name}}) + content
-        + groups({{0, "ENDBLK"}, {8, "0"}});
-}
-
-std::string insert(const std::string& name, const std::string& columns = "1", const std::string& rows = "1",
-                   const std::string& scale = "1")
-{
-    return groups({{0, "INSERT"},
-                   {8, "0"},
-                   {2, name},
-                   {10, "20"},
-                   {20, "20"},
-                   {41, scale},
-                   {42, scale},
-                   {70, columns},
-                   {71, rows},
-                   {44, "3"},
-                   {45, "3"}});
-}
-
-// Blocks B1..B10, each holding ten references to the next (B10 a line):
-// ten thousand million lines in all, from a drawing of a few kilobytes.
-std::string nestedBlocks()
-{
-    std::string blocks;
-    for (int level = 1; level <= 10; ++level) {
-        std::string content;
-        if (level == 10)
-            content = groups({{0, "LINE"}, {8, "0"}, {10, "0"}, {20, "0"}, {11, "1"}, {21, "1"}});
-        else
-            for (int i = 0; i < 10; ++i)
-                content += groups({{0, "INSERT"},
-                                   {8, "0"},
-                                   {2, "B" + std::to_string(level + 1)},
-                                   {10, std::to_string(i)},
-                                   {20, "0"}});
-        blocks += block("B" + std::to_string(level), content);
-    }
-    return blocks;
-}
 
 struct OddDrawing {
     const char* name;
@@ -122,24 +44,24 @@ std::vector<OddDrawing> oddDrawings()
 {
     const std::string bigCircle = block("K", circle("1"));
     return {
-        {"arc-start-1e15", drawing({}, arc("1e15", "90")), true, false},
-        {"arc-end-minus-1e15", drawing({}, arc("0", "-1e15")), true, false},
-        {"arc-start-1e308", drawing({}, arc("1e308", "90")), true, false},
-        {"arc-end-minus-1e308", drawing({}, arc("0", "-1e308")), true, false},
-        {"arc-start-inf", drawing({}, arc("inf", "90")), true, false},
-        {"arc-end-minus-inf", drawing({}, arc("0", "-inf")), true, false},
-        {"arc-nan", drawing({}, arc("nan", "90")), true, false},
-        {"hatch-arc-inf", drawing({}, hatchArc("0", "inf")), true, false},
-        {"hatch-arc-minus-1e308", drawing({}, hatchArc("-1e308", "90")), true, false},
-        {"circle-1e308", drawing({}, circle("1e308")), true, false},
-        {"circle-minus-1e308", drawing({}, circle("-1e308")), true, false},
-        {"insert-scale-inf", drawing(bigCircle, insert("K", "1", "1", "inf")), true, false},
-        {"insert-rows-1e9", drawing(bigCircle, insert("K", "1", "1000000000")), true, false},
-        {"insert-scale-1e11", drawing(block("F", circle("1e11")), insert("F", "1", "1", "1e11")), true,
+        {"arc-start-1e15", oddDrawing({}, arc("1e15", "90")), true, false},
+        {"arc-end-minus-1e15", oddDrawing({}, arc("0", "-1e15")), true, false},
+        {"arc-start-1e308", oddDrawing({}, arc("1e308", "90")), true, false},
+        {"arc-end-minus-1e308", oddDrawing({}, arc("0", "-1e308")), true, false},
+        {"arc-start-inf", oddDrawing({}, arc("inf", "90")), true, false},
+        {"arc-end-minus-inf", oddDrawing({}, arc("0", "-inf")), true, false},
+        {"arc-nan", oddDrawing({}, arc("nan", "90")), true, false},
+        {"hatch-arc-inf", oddDrawing({}, hatchArc("0", "inf")), true, false},
+        {"hatch-arc-minus-1e308", oddDrawing({}, hatchArc("-1e308", "90")), true, false},
+        {"circle-1e308", oddDrawing({}, circle("1e308")), true, false},
+        {"circle-minus-1e308", oddDrawing({}, circle("-1e308")), true, false},
+        {"insert-scale-inf", oddDrawing(bigCircle, insert("K", "1", "1", "inf")), true, false},
+        {"insert-rows-1e9", oddDrawing(bigCircle, insert("K", "1", "1000000000")), true, false},
+        {"insert-scale-1e11", oddDrawing(block("F", circle("1e11")), insert("F", "1", "1", "1e11")), true,
          false},
-        {"minsert-1000x1000", drawing(bigCircle, insert("K", "1000", "1000")), false, true},
-        {"nested-10-deep", drawing(nestedBlocks(), insert("B1")), false, true},
-        {"minsert-empty-block", drawing(block("E", {}), insert("E", "32767", "32767")), false, true},
+        {"minsert-1000x1000", oddDrawing(bigCircle, insert("K", "1000", "1000")), false, true},
+        {"nested-10-deep", oddDrawing(nestedBlocks(), insert("B1")), false, true},
+        {"minsert-empty-block", oddDrawing(block("E", {}), insert("E", "32767", "32767")), false, true},
     };
 }
 
@@ -194,7 +116,7 @@ TEST(OddDrawings, ThePictureLeavesOutWhatNoDrawingMeansWithinItsBudget)
 
 TEST(OddDrawings, ABuildCanBeStoppedInsideOneLongReference)
 {
-    const auto doc = dxf::Document::fromMemory(drawing(nestedBlocks(), insert("B1")));
+    const auto doc = dxf::Document::fromMemory(oddDrawing(nestedBlocks(), insert("B1")));
     SceneBuilder builder(cad::embedded::DrawingReader::Borrowed(doc));
     Scene scene;
     int calls = 0;
@@ -219,7 +141,7 @@ TEST(OddDrawings, HugeButFiniteAnglesTurnOnce)
     };
     for (const auto& c : cases)
         EXPECT_NEAR(ccwSweep(c.from, c.to), c.sweep, 1e-5) << c.from << " " << c.to;
-    const auto doc = dxf::Document::fromMemory(drawing({}, arc("1e11", "1e11")));
+    const auto doc = dxf::Document::fromMemory(oddDrawing({}, arc("1e11", "1e11")));
     SceneBuilder builder(cad::embedded::DrawingReader::Borrowed(doc));
     Scene scene;
     ASSERT_TRUE(builder.buildModelSpace(scene));
@@ -247,7 +169,7 @@ TEST(OddDrawings, ASplineOfAbsurdDegreeShowsItsControlPolygon)
     std::string entities;
     for (const auto& [code, value] : spline)
         entities += std::to_string(code) + "\n" + value + "\n";
-    const auto doc = dxf::Document::fromMemory(drawing({}, entities));
+    const auto doc = dxf::Document::fromMemory(oddDrawing({}, entities));
     Scene scene;
     ASSERT_TRUE(SceneBuilder(cad::embedded::DrawingReader::Borrowed(doc)).buildModelSpace(scene));
     EXPECT_NEAR(scene.extents().maxX, 12000.0, 1e-9);
