@@ -1,5 +1,7 @@
 #include "cad/embedded/drawing_file.h"
 
+#include "cad/embedded/polish_reasons.h"
+
 #include "dxf/error.h"
 
 #include <cstring>
@@ -179,14 +181,14 @@ std::string WhySaveFailed(std::error_code code)
     case SaveFault::Disk: return "Błąd zapisu na dysku.";
     case SaveFault::Other: break;
     }
-    return "Błąd systemu: " + code.message() + " (" + std::to_string(code.value()) + ").";
+    return PolishSystemReason(code);
 }
 
 std::string WhySaveFailed(const std::exception& error)
 {
     if (const auto* failed = dynamic_cast<const dxf::SaveError*>(&error))
         return WhySaveFailed(failed->code());
-    return error.what();
+    return PolishReason(error);
 }
 
 std::string SuggestedSaveAsPath(const std::string& path)

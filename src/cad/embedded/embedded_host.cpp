@@ -1,6 +1,7 @@
 // The embedded host's application: its drawings on disk (opened, created,
 // saved without ever losing work), its listener, and the provider.
 #include "cad/embedded/drawing_data.h"
+#include "cad/embedded/polish_reasons.h"
 
 #include <filesystem>
 #include <fstream>
@@ -107,7 +108,7 @@ bool EmbeddedApplication::open(const std::string& given)
         return false; // the designer gave up waiting: nothing to say
     } catch (const std::exception& e) {
         // Not opened, so nothing can ever write over it.
-        report("Nie można odczytać rysunku:\r\n[" + path + "]\r\n" + e.what());
+        report("Nie można odczytać rysunku:\r\n[" + path + "]\r\n" + PolishReason(e));
         return false;
     }
     // read, but with something the designer should know (an unknown code page, ...)
@@ -401,7 +402,7 @@ bool EmbeddedApplication::restore(const std::shared_ptr<const std::string>& text
     try {
         data_->doc = dxf::Document::fromMemory(*text);
     } catch (const std::exception& e) {
-        report(std::string("Nie można cofnąć zmian rysunku: ") + e.what());
+        report(std::string("Nie można cofnąć zmian rysunku: ") + PolishReason(e));
         return false;
     }
     // Entities kept in selections belonged to the drawing as it was.

@@ -1,6 +1,7 @@
 #include "cad/embedded/view/main_window.h"
 
 #include "cad/embedded/drawing_file.h"
+#include "cad/embedded/polish_reasons.h"
 #include "cad/embedded/view/scene_builder.h"
 
 #include <QAction>
@@ -67,12 +68,8 @@ void runOpenJob(OpenJob& job, const std::string& path,
             job.scene = std::move(scene);
             job.warning = builder.warning();
         }
-    } catch (const cad::embedded::DrawingReadError& e) {
-        job.error = e.line() > 0
-            ? QStringLiteral("%1 (wiersz %2)").arg(QString::fromStdString(e.reason())).arg(e.line())
-            : QString::fromStdString(e.reason());
     } catch (const std::exception& e) {
-        job.error = QString::fromLocal8Bit(e.what());
+        job.error = QString::fromStdString(cad::embedded::PolishReason(e));
     }
 }
 
