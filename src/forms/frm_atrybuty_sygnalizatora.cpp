@@ -53,9 +53,9 @@ frmAtrybutySygnalizatora::frmAtrybutySygnalizatora(RunContext& ctx, bool& onTopF
     lblPrompt = {ui->lblPrompt0, ui->lblPrompt1, ui->lblPrompt2, ui->lblPrompt3, ui->lblPrompt4,
                  ui->lblPrompt5, ui->lblPrompt6, ui->lblPrompt7, ui->lblPrompt8};
 
-    // The pickers show dates the way the system writes short dates; the
+    // The pickers show dates the way the program writes short dates; the
     // label beside them tells the designer that pattern.
-    const QString shortFormat = QLocale::system().dateFormat(QLocale::ShortFormat);
+    const QString shortFormat = ShortDateFormat();
     for (QDateEdit* picker : {ui->dtpDataRealizacji, ui->dtpDataZlecenia, ui->dtpDataInwent})
         picker->setDisplayFormat(shortFormat);
 

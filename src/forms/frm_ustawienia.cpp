@@ -25,7 +25,7 @@ const QString kScaleProperty = QStringLiteral("SKALA");
 QString LocalNumber(double value)
 {
     QString text = FormatNumber(value);
-    return text.replace(QLatin1Char('.'), QLocale::system().decimalPoint());
+    return text.replace(QLatin1Char('.'), QLocale().decimalPoint());
 }
 
 // A value read from a hand-edited file may be no item of its list; the

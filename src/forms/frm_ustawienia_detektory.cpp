@@ -16,7 +16,7 @@ namespace lumo {
 QString SystemNumberText(double value)
 {
     QString text = FormatNumber(value);
-    return text.replace(QLatin1Char('.'), QLocale::system().decimalPoint());
+    return text.replace(QLatin1Char('.'), QLocale().decimalPoint());
 }
 
 frmUstawieniaDetektory::frmUstawieniaDetektory(RunContext& ctx, short drawingScale, QWidget* parent)

@@ -3,6 +3,7 @@
 #include "util/text.h"
 
 #include <QDate>
+#include <QRegularExpression>
 
 namespace lumo {
 
@@ -26,12 +27,27 @@ const QDate kSampleDate(1999, 12, 30);
 
 QString ShortDatePattern()
 {
-    return ShortDatePattern(QLocale::system());
+    return ShortDatePattern(QLocale());
 }
 
 QString ShortDatePattern(const QLocale& locale)
 {
     return NameDateParts(locale.toString(kSampleDate, QLocale::ShortFormat));
+}
+
+QString ShortDateFormat()
+{
+    return ShortDateFormat(QLocale());
+}
+
+QString ShortDateFormat(const QLocale& locale)
+{
+    static const QRegularExpression singleDay(QStringLiteral("(?<!d)d(?!d)"));
+    static const QRegularExpression singleMonth(QStringLiteral("(?<!M)M(?!M)"));
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    format.replace(singleDay, QStringLiteral("dd"));
+    format.replace(singleMonth, QStringLiteral("MM"));
+    return format;
 }
 
 QString ShortDatePatternOfFormat(const QString& qtDateFormat)
