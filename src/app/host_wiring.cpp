@@ -3,12 +3,14 @@
 #include "cad/embedded/input.h"
 #include "cad/embedded/view/window_input.h"
 #include "util/dialogs.h"
+#include "util/files.h"
 #include "util/text.h"
 
 #ifdef _WIN32
 #include "cad/com/automation_host.h"
 #endif
 
+#include <QDir>
 #include <QString>
 
 #include <cstdio>
@@ -60,7 +62,16 @@ RunEnvironment ReadRunEnvironment(const GetEnvFn& getEnv, bool onWindows)
     env.registryFile = QString::fromStdString(valueOf(getEnv, "LUMO_REGISTRY_FILE"));
     if (env.registryFile.isEmpty() && !env.configFolder.empty())
         env.registryFile = QString::fromStdString(env.configFolder) + QStringLiteral("/registry.reg");
+    env.suite = QString::fromStdString(valueOf(getEnv, "LUMO_SUITE"));
     return env;
+}
+
+QString WorkingProgramFolder(const RunEnvironment& env, const QString& installedProgramFolder)
+{
+    if (env.suite.isEmpty())
+        return installedProgramFolder;
+    QString root = QDir::cleanPath(QDir(env.suite).absolutePath());
+    return FromNativePath(root + QStringLiteral("/LUMO/Programy"));
 }
 
 RunEnvironment ReadRunEnvironment()

@@ -1,6 +1,7 @@
 // The host of a run as the environment asks for it. This is the one place
-// that reads LUMO_CAD_HOST, LUMO_CAD_DRAWING, LUMO_CAD_INPUT and
-// LUMO_REGISTRY_FILE; everything below gets the values handed down.
+// that reads LUMO_CAD_HOST, LUMO_CAD_DRAWING, LUMO_CAD_INPUT,
+// LUMO_REGISTRY_FILE and LUMO_SUITE; everything below gets the values handed
+// down.
 #pragma once
 
 #include "cad/embedded/embedded_host.h"
@@ -29,6 +30,10 @@ struct RunEnvironment {
     std::string inputScript; // its designer script ("" none)
     std::string configFolder; // where it remembers its last drawing
     QString registryFile; // the registry file off Windows
+    // The suite the program works in (LUMO_SUITE, "" for the one around the
+    // program): the launcher names the user's own when the program is
+    // installed read-only.
+    QString suite;
 };
 
 // name -> value, nullptr when unset (std::getenv in the program).
@@ -39,6 +44,12 @@ using GetEnvFn = std::function<const char*(const char*)>;
 // %APPDATA%\lumo on Windows, else ~/.config/lumo.
 RunEnvironment ReadRunEnvironment(const GetEnvFn& getEnv, bool onWindows);
 RunEnvironment ReadRunEnvironment();
+
+// The folder that stands for the program's own in the suite: LUMO.ini lies
+// there and the suite root is two folders above it. It is the installed
+// program's folder, unless the environment names a suite of the user's
+// (then its LUMO/Programy, whose read-only parts link to the installation).
+QString WorkingProgramFolder(const RunEnvironment& env, const QString& installedProgramFolder);
 
 // Without a drawing named (LUMO_CAD_DRAWING) or opened before (the host's
 // memory in configFolder), the suite's demo drawing Rysunki/skrzyzowanie.dxf

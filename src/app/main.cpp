@@ -2,6 +2,8 @@
 // to, and one Program whose options form starts everything.
 #include "app/command_line.h"
 #include "app/host_wiring.h"
+#include "app/polish.h"
+#include "app/program_icon.h"
 #include "app/program.h"
 #include "app/qt_dialogs.h"
 #include "app/workplace.h"
@@ -13,8 +15,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QLibraryInfo>
-#include <QTranslator>
 #include <memory>
 
 int main(int argc, char* argv[])
@@ -23,10 +23,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("LUMO_Sygnalizatory"));
     // The program ends through Program::end, not when a window closes.
     QApplication::setQuitOnLastWindowClosed(false);
-    // The program speaks Polish, Qt's own buttons and dialogs too.
-    QTranslator qtTexts;
-    if (qtTexts.load(QStringLiteral("qtbase_pl"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    lumo::SpeakPolish();
+    lumo::UseProgramIcon();
 
     lumo::QtDialogs dialogs;
     lumo::RunEnvironment environment = lumo::ReadRunEnvironment();
@@ -43,7 +41,8 @@ int main(int argc, char* argv[])
         if (running)
             running->end(QStringLiteral("drawing window closed"));
     });
-    const QString programFolder = lumo::FromNativePath(QApplication::applicationDirPath());
+    const QString programFolder
+        = lumo::WorkingProgramFolder(environment, lumo::FromNativePath(QApplication::applicationDirPath()));
     QStringList args = lumo::GetCommandLineArgs(lumo::RawCommandLineTail(argc, argv), 11);
     const bool exitAfterRun = lumo::TakeExitAfterRun(args);
     if (args.size() > 11)

@@ -137,6 +137,24 @@ private:
     std::function<void(const QString&)> choose_;
 };
 
+// A symbol given on the command line (its second word, as GetCommandLineArgs
+// gives them).
+bool HasSymbol(const QStringList& args)
+{
+    return args.size() > 1 && !args[1].trimmed().isEmpty();
+}
+
+// Starts the host (its window not shown yet); null when it cannot start
+// (the run that follows then says so as always).
+std::shared_ptr<cad::Application> StartHost(view::WindowedHostProvider& provider)
+{
+    try {
+        return provider.create();
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
 } // namespace
 
 bool TakeExitAfterRun(QStringList& words)
@@ -159,9 +177,8 @@ int RunWorkplace(Dialogs& dialogs, const QString& programFolder, const QString& 
 
     std::optional<QStringList> next = commandLineArgs;
     std::unique_ptr<SignalMenu> menu;
-    while (next) {
-        QStringList args = *next;
-        next.reset();
+    // Runs the program once; the symbol to remember as the last one.
+    const auto runOnce = [&](QStringList args) -> QString {
         const bool pushButtons = args.size() > 1 && args[1] == kPushButtonTool;
         if (pushButtons)
             args[1] = kPushButtonHead;
@@ -187,19 +204,45 @@ int RunWorkplace(Dialogs& dialogs, const QString& programFolder, const QString& 
             before->endRun();
         if (const auto after = hostNow())
             after->endRun();
+        return args.size() > 1 ? (pushButtons ? kPushButtonTool : args[1]) : QString();
+    };
+    const auto makeMenu = [&] {
+        view::HostWindow* hostWindow = provider.hostWindow();
+        if (menu || !hostWindow)
+            return;
+        menu = std::make_unique<SignalMenu>(*hostWindow->window(), provider.configFile(), programFolder,
+                                            [&](const QString& symbol) {
+                                                next = QStringList{QString(), symbol};
+                                                idle.quit();
+                                            });
+    };
+    // The workplace: the window with its palette and menu shows before the
+    // first run (greyed out during it), so nothing moves when a run ends; a
+    // start without a symbol only opens it.
+    std::shared_ptr<cad::Application> workplace;
+    if (stayOpen) {
+        workplace = StartHost(provider);
+        makeMenu();
+        if (workplace)
+            workplace->setVisible(true);
+        if (!HasSymbol(commandLineArgs))
+            next = workplace ? std::nullopt : std::optional<QStringList>(commandLineArgs);
+    }
+    bool waitForDesigner = workplace && !next;
+    while (next || waitForDesigner) {
+        QString used;
+        if (next) {
+            QStringList args = *next;
+            next.reset();
+            used = runOnce(args);
+        }
+        waitForDesigner = false;
         view::HostWindow* hostWindow = provider.hostWindow();
         if (!stayOpen || windowClosed || !hostWindow || !hostWindow->window()->isVisible())
             break;
-        if (!menu) {
-            menu = std::make_unique<SignalMenu>(*hostWindow->window(), provider.configFile(), programFolder,
-                                                [&](const QString& symbol) {
-                                                    next = QStringList{QString(), symbol};
-                                                    idle.quit();
-                                                });
-        }
+        makeMenu();
         menu->setEnabled(true);
-        if (args.size() > 1)
-            menu->remember(pushButtons ? kPushButtonTool : args[1]);
+        menu->remember(used);
         // The designer looks at the result, places again or closes the window.
         idle.exec();
     }

@@ -42,6 +42,29 @@ TEST(RunEnvironment, HostKindAndFoldersFromTheEnvironment)
     }
 }
 
+// The user's suite (named by the launcher) takes the program folder's place,
+// so LUMO.ini and the lists are never looked for in the installation.
+TEST(RunEnvironment, WorkingProgramFolderIsTheUsersSuiteWhenNamed)
+{
+#ifndef _WIN32
+    const QString installed = QStringLiteral("\\usr\\lib\\lumo-sygnalizacja\\LUMO\\Programy");
+    struct Case {
+        QString suite;
+        QString expected;
+    } cases[] = {
+        {QString(), installed},
+        {QStringLiteral("/home/ala/.local/share/lumo-sygnalizacja/"),
+         QStringLiteral("\\home\\ala\\.local\\share\\lumo-sygnalizacja\\LUMO\\Programy")},
+        {QStringLiteral("/home/ala//suite/../suite"), QStringLiteral("\\home\\ala\\suite\\LUMO\\Programy")},
+    };
+    for (const auto& c : cases) {
+        RunEnvironment env;
+        env.suite = c.suite;
+        EXPECT_EQ(WorkingProgramFolder(env, installed), c.expected) << c.suite.toStdString();
+    }
+#endif
+}
+
 // The demo drawing stands in only where nothing else names a drawing.
 TEST(RunEnvironment, DemoDrawingOnlyWhenNoneIsNamedOrRemembered)
 {

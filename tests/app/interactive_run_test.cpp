@@ -329,6 +329,7 @@ TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
     QTimer scenario;
     bool undoWhileRunning = false;
     bool editWhileRunning = false;
+    bool shutDuringFirstRun = false;
     QObject::connect(&scenario, &QTimer::timeout, [&] {
         if (designer.runsFinished == 1 && headsAfterFirstRun < 0 && !frmMainVisible()) {
             headsAfterFirstRun = Count(drawing, "110-SYGNALIZACJA_KOMORY", true);
@@ -347,6 +348,9 @@ TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
                    && provider.hostWindow()->window()->input()->current()) {
             // the run that started the host is a run all the same (asking now)
             editWhileRunning |= provider.hostWindow()->window()->layersPanel()->saveButton()->isEnabled();
+            // the palette is there from the start, shut
+            const auto* palette = provider.hostWindow()->window()->findChild<view::ToolPalette*>();
+            shutDuringFirstRun = palette && palette->isVisible() && !palette->isEnabled();
         } else if (designer.runsFinished == 1 && frmMainVisible()) {
             shutWhileRunning = !provider.hostWindow()->window()->findChild<view::ToolPalette*>()->isEnabled();
             undoWhileRunning |= provider.hostWindow()->window()->undoAction()->isEnabled();
@@ -374,6 +378,7 @@ TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
 
     EXPECT_EQ(headsAfterFirstRun, 1);
     EXPECT_TRUE(iconDrawn);
+    EXPECT_TRUE(shutDuringFirstRun);
     EXPECT_TRUE(shutWhileRunning);
     EXPECT_EQ(Count(drawing, "110-SYGNALIZACJA_KOMORY", true), 2);
     EXPECT_FALSE(undoWhileRunning);
@@ -383,6 +388,41 @@ TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
     EXPECT_TRUE(redone == afterSecondRun) << "the redone drawing differs from the one after the second run";
     EXPECT_EQ(QSettings(config + QStringLiteral("/cad-window.ini"), QSettings::IniFormat).value("lastSymbol"),
               QStringLiteral("S-3wp"));
+}
+
+// Started without a symbol (from the desktop menu), the program opens the
+// window with the drawing, its palette and menu ready; nothing is asked.
+TEST(Workplace, AStartWithoutASymbolOpensTheWindowReadyToPlace)
+{
+    TempSuite suite;
+    BuildSuite(suite);
+    const std::string drawing = WriteDrawing(suite, {});
+    view::WindowedHostProvider provider(OpenDrawing(drawing));
+    RecordingDialogs dialogs;
+    HangGuard guard;
+    bool ready = false;
+    bool optionsShown = false;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        optionsShown |= VisibleOptionsForm() != nullptr;
+        view::HostWindow* host = provider.hostWindow();
+        if (!host || !host->window()->isVisible())
+            return;
+        auto* window = host->window();
+        const auto* palette = window->findChild<view::ToolPalette*>();
+        if (!palette || !palette->isEnabled())
+            return;
+        look.stop();
+        ready = palette->tool(QStringLiteral("S-3wp")) != nullptr && host->host()->documentsCount() == 1;
+        window->close();
+    });
+    look.start(20);
+    const int code = RunWorkplace(dialogs, suite.programFolder(), SuiteRegistryFile(suite), provider,
+                                  {QString(), QString()}, true);
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(ready);
+    EXPECT_FALSE(optionsShown);
+    EXPECT_TRUE(dialogs.calls().empty()) << dialogs.calls().front().text.toStdString();
 }
 
 // "Przycisk" in the palette starts a pedestrian head's run with "Ustaw
