@@ -1,6 +1,7 @@
 // The program's entry: a Qt application, the dialogs, the host the run talks
 // to, and one Program whose options form starts everything.
 #include "app/command_line.h"
+#include "app/event_guard.h"
 #include "app/host_wiring.h"
 #include "app/polish.h"
 #include "app/program_icon.h"
@@ -11,6 +12,7 @@
 #include "cad/com/automation_host.h"
 #endif
 #include "cad/embedded/view/window_input.h"
+#include "util/dialogs.h"
 #include "util/files.h"
 
 #include <QApplication>
@@ -19,7 +21,7 @@
 
 int main(int argc, char* argv[])
 {
-    QApplication application(argc, argv);
+    lumo::GuardedApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("LUMO_Sygnalizatory"));
     // The program ends through Program::end, not when a window closes.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -27,6 +29,13 @@ int main(int argc, char* argv[])
     lumo::UseProgramIcon();
 
     lumo::QtDialogs dialogs;
+    // Between runs (the drawing window on its own) nothing is half-done: the
+    // designer is told and goes on. A run installs its own handler.
+    const lumo::EscapedErrorScope betweenRuns([&dialogs](const QString& what) {
+        dialogs.show(QStringLiteral("LUMO_Sygnalizacja"),
+                     QStringLiteral("Wystąpił nieoczekiwany błąd programu:\r\n[") + what + QStringLiteral("]"),
+                     lumo::DialogIcon::Exclamation);
+    });
     lumo::RunEnvironment environment = lumo::ReadRunEnvironment();
 #ifdef _WIN32
     lumo::ChooseHostWhenNoCadProgram(environment, dialogs, lumo::cad::AutomationHostRegistered());

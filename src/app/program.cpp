@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "app/command_line.h"
+#include "app/event_guard.h"
 #include "detectors/push_button_stage.h"
 #include "signal/frm_main.h"
 #include "util/dialogs.h"
@@ -35,19 +36,36 @@ Program::~Program()
 
 int Program::run(const QStringList& commandLineArgs)
 {
+    const EscapedErrorScope guard([this](const QString& what) { abandon(what); });
     m_form = std::make_unique<frmMain>(m_context, m_provider);
     m_form->placement().setOnTopFlag(descriptionOnTop);
     if (pushButtonsAtStart)
         m_form->tickPushButtonsAtLoad();
     m_pushButtons = std::make_unique<PushButtonStage>(m_context, *m_form, GetVersionText());
-    m_form->Form_Load(commandLineArgs, GetVersionText());
+    try {
+        m_form->Form_Load(commandLineArgs, GetVersionText());
+    } catch (const std::exception& error) {
+        abandon(QString::fromUtf8(error.what()));
+    }
     if (!m_ended) {
         m_running = true;
         m_loop.exec();
         m_running = false;
     }
     saveDrawing();
-    return 0;
+    return m_abandoned ? 1 : 0;
+}
+
+void Program::abandon(const QString& what)
+{
+    const bool first = !m_abandoned;
+    m_abandoned = true;
+    if (first)
+        m_dialogs.show(QStringLiteral("LUMO_Sygnalizacja"),
+                       QStringLiteral("Wystąpił nieoczekiwany błąd programu:\r\n[") + what
+                           + QStringLiteral("]\r\nUstawianie zostało przerwane, a zmiany w rysunku nie zostały zapisane."),
+                       DialogIcon::Exclamation);
+    end(QStringLiteral("unexpected error"));
 }
 
 void Program::end(const QString& reason)
@@ -70,7 +88,7 @@ void Program::saveDrawing()
 {
     // Once per end: a designer who kept the changes unsaved is not asked again.
     m_drawingSaved = true;
-    if (!host.app)
+    if (!host.app || m_abandoned)
         return;
     try {
         host.app->saveIfChanged();

@@ -29,7 +29,8 @@ public:
 
     // Loads the options form (its load is the program's start-up), then
     // waits until the program ends. commandLineArgs as GetCommandLineArgs
-    // gives them. Returns the process exit code.
+    // gives them. Returns the process exit code: 1 when the run was
+    // abandoned, else 0.
     int run(const QStringList& commandLineArgs);
 
     // Ends the program: stops the follow-up timer, closes every form and
@@ -40,8 +41,13 @@ public:
     const QString& endReason() const { return m_endReason; }
 
     // Writes the drawing back when it changed (the embedded host keeps it
-    // in a file). Runs once, at the end.
+    // in a file). Runs once, at the end; never after abandon.
     void saveDrawing();
+
+    // What a handler threw and nobody caught: the designer is told in
+    // Polish, the run ends and its half-done changes are not saved.
+    void abandon(const QString& what);
+    bool abandoned() const { return m_abandoned; }
 
     frmMain* form() { return m_form.get(); }
     RunContext& context() { return m_context; }
@@ -65,6 +71,7 @@ private:
     bool m_ended = false;
     bool m_running = false;
     bool m_drawingSaved = false;
+    bool m_abandoned = false;
     QString m_endReason;
 };
 

@@ -26,7 +26,8 @@ public:
         try {
             set_->erase();
         } catch (const std::exception&) {
-            // Nothing more can be done about it here.
+            // A destructor cannot pass it on; the search's own result or
+            // failure is what the caller needs.
         }
     }
     SelectionSetGuard(const SelectionSetGuard&) = delete;
@@ -54,7 +55,9 @@ bool BlockExists(HostSession& session, const std::string& name)
     try {
         auto block = requireDoc(session)->blocks()->item(name);
         return block && startsWith(block->typeName(), "IAcadBlock");
-    } catch (const std::exception&) {
+    } catch (const HostBusy&) {
+        throw;
+    } catch (const HostError&) {
         return false;
     }
 }
@@ -64,7 +67,9 @@ bool LayerExists(HostSession& session, const std::string& name)
     try {
         auto layer = requireDoc(session)->layers()->item(name);
         return layer && startsWith(layer->typeName(), "IAcadLayer");
-    } catch (const std::exception&) {
+    } catch (const HostBusy&) {
+        throw;
+    } catch (const HostError&) {
         return false;
     }
 }
@@ -105,7 +110,9 @@ bool GetTextStyle(HostSession& session, const std::string& name, std::shared_ptr
             doc->setActiveTextStyle(found);
         style = std::move(found);
         return true;
-    } catch (const std::exception&) {
+    } catch (const HostBusy&) {
+        throw;
+    } catch (const HostError&) {
         return false;
     }
 }
@@ -117,7 +124,9 @@ std::string GetDrawingProperty(HostSession& session, const std::string& key)
         std::string value;
         summary->getCustomByKey(key, value);
         return value;
-    } catch (const std::exception&) {
+    } catch (const HostBusy&) {
+        throw;
+    } catch (const HostError&) {
         return "";
     }
 }
@@ -129,6 +138,8 @@ void SetDrawingProperty(HostSession& session, const std::string& key, const std:
         return;
     try {
         summary->setCustomByKey(key, value);
+    } catch (const HostBusy&) {
+        throw;
     } catch (const HostError&) {
         // Not in the drawing yet.
         summary->addCustomInfo(key, value);
@@ -148,6 +159,8 @@ std::string FindBlockByAttribute(HostSession& session, const std::string& namePa
     // would make every later search fail: it goes first.
     try {
         sets->item(kSearchSelectionSet)->erase();
+    } catch (const HostBusy&) {
+        throw;
     } catch (const HostError&) {
         // None there: the usual case.
     }

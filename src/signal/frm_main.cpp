@@ -425,6 +425,11 @@ bool frmMain::LookUpSymbol(const QString& symbol)
         if (!st.intersectionChosen)
             st.designation.intersectionNumber
                 = QStringFromUtf8(cad::GetDrawingProperty(host, U8(kIntersectionProperty)));
+    } catch (const cad::HostBusy&) {
+        // Not a drawing without a scale: a head placed now would get the wrong size.
+        ReportHostNotResponding(m_ctx.dialogs);
+        endProgram(QStringLiteral("host not responding"));
+        return false;
     } catch (const cad::HostError&) {
         endProgram(QStringLiteral("host failure during the lookup"));
         return false;

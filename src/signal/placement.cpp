@@ -110,6 +110,10 @@ void SignalPlacement::InsertSignalHead(const QString&, const QString& blockPath)
     try {
         duplicate = cad::FindBlockByAttribute(host, "S-*", "INWENT_NUMER",
                                               U8(st.designation.SignalDesignation), U8(kHeadLayer));
+    } catch (const cad::HostBusy&) {
+        ReportHostNotResponding(m_ctx.dialogs);
+        m_form.endPlacement(QStringLiteral("host not responding"));
+        return;
     } catch (const cad::HostError&) {
         return; // a host that cannot search cannot insert either
     }
@@ -173,7 +177,7 @@ void SignalPlacement::InsertSignalHead(const QString&, const QString& blockPath)
         doc->sendCommand("_-insert\r" + name + "\rS\r" + U8(scale) + "\r");
         m_tRunNext.start();
     } catch (const cad::HostBusy&) {
-        reportHostNotResponding();
+        ReportHostNotResponding(m_ctx.dialogs);
         m_form.endPlacement(QStringLiteral("host not responding"));
     } catch (const cad::HostError&) {
         // The placement stops here without a word; nothing follows.
@@ -202,7 +206,7 @@ void SignalPlacement::tRunNext_Timer()
         case cad::FollowUpPoll::NotYet: return;
         case cad::FollowUpPoll::Unreachable:
             m_tRunNext.stop();
-            reportHostNotResponding();
+            ReportHostNotResponding(m_ctx.dialogs);
             stopFollowUp(QStringLiteral("host not responding"));
             return;
         case cad::FollowUpPoll::Cancelled: stopFollowUp(QStringLiteral("cancelled in the host")); return;
@@ -230,7 +234,7 @@ void SignalPlacement::tRunNext_Timer()
         }
     } catch (const cad::HostBusy&) {
         m_tRunNext.stop();
-        reportHostNotResponding();
+        ReportHostNotResponding(m_ctx.dialogs);
         stopFollowUp(QStringLiteral("host not responding"));
     } catch (const cad::HostError&) {
         stopFollowUp(QStringLiteral("host failure"));
@@ -239,13 +243,13 @@ void SignalPlacement::tRunNext_Timer()
 
 // A host that went on refusing every call: the designer must know why the
 // placement stopped halfway.
-void SignalPlacement::reportHostNotResponding()
+void ReportHostNotResponding(Dialogs& dialogs)
 {
-    m_ctx.dialogs.show(kMessageTitle,
-                       QStringLiteral("Program ") + QString::fromLatin1(cad::kHostName)
-                           + QStringLiteral(" nie odpowiada.") + kCrLf
-                           + QStringLiteral("Ustawianie zostało przerwane."),
-                       DialogIcon::Exclamation);
+    dialogs.show(kMessageTitle,
+                 QStringLiteral("Program ") + QString::fromLatin1(cad::kHostName)
+                     + QStringLiteral(" nie odpowiada.") + kCrLf
+                     + QStringLiteral("Ustawianie zostało przerwane."),
+                 DialogIcon::Exclamation);
 }
 
 void SignalPlacement::placeDescription(const QString& prompt, const QString& text, double height)

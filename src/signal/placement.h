@@ -17,6 +17,7 @@
 
 namespace lumo {
 
+class Dialogs;
 struct RunContext;
 
 // The value a head block's attribute gets from the placement and the
@@ -26,6 +27,10 @@ QString HeadAttributeValue(const QString& tag, const SignalPlacementState& st, b
                            const HeadDescription& d);
 // The same for the contrast screen, which carries only ScreenAttributeTags().
 QString ScreenAttributeValue(const QString& tag, const SignalPlacementState& st, const HeadDescription& d);
+
+// Tells the designer that the host went on refusing every call and the
+// placement stopped.
+void ReportHostNotResponding(Dialogs& dialogs);
 
 // What the placement needs of the form that started it.
 class PlacementForm {
@@ -86,7 +91,6 @@ public:
 
 private:
     void stopFollowUp(const QString& reason);
-    void reportHostNotResponding();
     bool finishHead(const std::shared_ptr<cad::Entity>& entity);
     void placeDescription(const QString& prompt, const QString& text, double height);
 

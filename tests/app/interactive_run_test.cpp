@@ -352,7 +352,12 @@ TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
             const auto* palette = provider.hostWindow()->window()->findChild<view::ToolPalette*>();
             shutDuringFirstRun = palette && palette->isVisible() && !palette->isEnabled();
         } else if (designer.runsFinished == 1 && frmMainVisible()) {
-            shutWhileRunning = !provider.hostWindow()->window()->findChild<view::ToolPalette*>()->isEnabled();
+            // The designer may count the first run as done while its
+            // description form closes: no palette before that run has ended.
+            const auto* palette = provider.hostWindow()->window()->findChild<view::ToolPalette*>();
+            if (!palette)
+                return;
+            shutWhileRunning = !palette->isEnabled();
             undoWhileRunning |= provider.hostWindow()->window()->undoAction()->isEnabled();
             editWhileRunning |= provider.hostWindow()->window()->layersPanel()->saveButton()->isEnabled();
         } else if (designer.runsFinished == 2 && !frmMainVisible()) {

@@ -2,6 +2,7 @@
 // rules and the lookup's selections.
 #include "signal_run.h"
 
+#include "failing_host.h"
 #include "settings/ini_file.h"
 #include "ui_frmMain.h"
 #include "util/files.h"
@@ -156,6 +157,39 @@ TEST_F(OptionsForm, WithoutAHostTheFormStaysAsDesigned)
     EXPECT_TRUE(form().isVisible());
     EXPECT_EQ(form().windowTitle(), QStringLiteral("Rodzaj i oznaczenie sygnalizatora"));
     EXPECT_EQ(label(), QStringLiteral("Sygnalizator: /???") + QStringLiteral("/?0"));
+}
+
+// A host that goes on refusing calls at start-up: its drawing's scale is
+// unknown, not 1, so the run stops and says why instead of placing the head
+// at the wrong size.
+class BusyHost : public cad::HostProvider {
+public:
+    explicit BusyHost(cad::HostProvider& real) : real_(real) { }
+    std::shared_ptr<cad::Application> attach() override { return busy(real_.attach()); }
+    std::shared_ptr<cad::Application> create() override { return busy(real_.create()); }
+
+private:
+    static std::shared_ptr<cad::Application> busy(std::shared_ptr<cad::Application> app)
+    {
+        return std::make_shared<FailingApplication>(
+            std::move(app), [] { throw cad::HostBusy("Call was rejected by callee."); });
+    }
+    cad::HostProvider& real_;
+};
+
+TEST_F(OptionsForm, ABusyHostAtStartUpIsReportedNotReadAsScaleOne)
+{
+    run = std::make_unique<SignalRun>(suite, drawing);
+    BusyHost busy(*run->provider);
+    run->form = std::make_unique<frmMain>(*run->ctx, busy);
+    run->dialogs.acceptMessages(1);
+    run->start({"S-1"});
+    const auto messages = run->dialogs.messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, QStringLiteral("LUMO_Sygnalizacja"));
+    EXPECT_EQ(messages[0].text, QStringLiteral("Program AutoCAD nie odpowiada.\r\nUstawianie zostało przerwane."));
+    EXPECT_EQ(messages[0].icon, DialogIcon::Exclamation);
+    EXPECT_EQ(run->endReasons, QStringList{QStringLiteral("host not responding")});
 }
 
 TEST_F(OptionsForm, TheRememberedOrientationIsSelected)
