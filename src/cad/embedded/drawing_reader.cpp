@@ -107,7 +107,7 @@ std::vector<DrawingLayer> DrawingReader::layers() const
     if (!doc_)
         return out;
     for (const auto& layer : doc_->layers())
-        out.push_back({layer.name(), layer.colour(), layer.isOn(), layer.isFrozen()});
+        out.push_back({layer.name(), layer.colour(), layer.isOn(), layer.isFrozen(), layer.lineWeight()});
     return out;
 }
 
@@ -115,6 +115,43 @@ std::string DrawingReader::currentLayer() const
 {
     const auto layer = doc_ ? doc_->headerText("$CLAYER") : std::nullopt;
     return layer && !layer->empty() ? *layer : "0";
+}
+
+int DrawingReader::defaultLineWeight() const
+{
+    const auto value = doc_ ? doc_->headerText("$LWDEFAULT") : std::nullopt;
+    if (!value)
+        return 25;
+    try {
+        const int weight = std::stoi(*value);
+        return weight >= 0 && weight <= 211 ? weight : 25;
+    } catch (const std::exception&) {
+        return 25;
+    }
+}
+
+double DrawingReader::unitInMillimetres() const
+{
+    const auto value = doc_ ? doc_->headerText("$INSUNITS") : std::nullopt;
+    int units = 0;
+    try {
+        units = value ? std::stoi(*value) : 0;
+    } catch (const std::exception&) {
+    }
+    switch (units) {
+    case 1: return 25.4; // inches
+    case 2: return 304.8; // feet
+    case 5: return 10.0;
+    case 6: return 1000.0;
+    case 7: return 1000000.0;
+    case 14: return 100.0; // decimetres
+    default: return 1.0;
+    }
+}
+
+std::optional<std::string> DrawingReader::customProperty(std::string_view name) const
+{
+    return doc_ ? doc_->customProperty(name) : std::nullopt;
 }
 
 std::string DrawingReader::decode(std::string_view raw) const

@@ -24,6 +24,11 @@ namespace lumo::cad::embedded {
 // Colour numbers as entities store them (group 62).
 inline constexpr int kDrawColourByBlock = 0;
 inline constexpr int kDrawColourByLayer = 256;
+// Line weights as entities and layers store them (group 370, else
+// hundredths of a millimetre).
+inline constexpr int kDrawWeightByLayer = -1;
+inline constexpr int kDrawWeightByBlock = -2;
+inline constexpr int kDrawWeightDefault = -3;
 // Attribute flags (group 70 of ATTDEF and ATTRIB).
 inline constexpr int kDrawAttInvisible = 1;
 inline constexpr int kDrawAttConstant = 2;
@@ -74,6 +79,7 @@ struct DrawingLayer {
     int colour = 7; // 1..255, also when the layer is off
     bool on = true;
     bool frozen = false;
+    int lineWeight = kDrawWeightDefault;
 };
 
 // A drawing failed to read: why, with the line of the file when known.
@@ -113,6 +119,13 @@ public:
     std::vector<DrawingLayer> layers() const;
     // The layer new entities go on ("0" when the drawing names none).
     std::string currentLayer() const;
+    // What a "default" line weight stands for, in hundredths of a millimetre.
+    int defaultLineWeight() const;
+    // How many millimetres one drawing unit is (the drawing's own units;
+    // millimetres when it names none).
+    double unitInMillimetres() const;
+    // A custom drawing property as UTF-8 text (nullopt when absent).
+    std::optional<std::string> customProperty(std::string_view name) const;
     // File bytes (a group's value) as UTF-8 text, escapes resolved.
     std::string decode(std::string_view raw) const;
     // Changed since it was read or last written.

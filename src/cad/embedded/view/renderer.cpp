@@ -19,23 +19,24 @@ namespace {
 // One pen: everything of one colour goes to the painter in a few large calls.
 struct Batch {
     QRgb colour = 0;
+    int weight = 0; // hundredths of a millimetre; 0: one pixel
     std::vector<QLineF> lines;
     std::vector<QPointF> points;
 };
 
 class Batches {
 public:
-    Batch& of(QRgb colour)
+    Batch& of(QRgb colour, int weight)
     {
-        if (last_ < batches_.size() && batches_[last_].colour == colour)
+        if (last_ < batches_.size() && batches_[last_].colour == colour && batches_[last_].weight == weight)
             return batches_[last_];
         for (std::size_t i = 0; i < batches_.size(); ++i) {
-            if (batches_[i].colour == colour) {
+            if (batches_[i].colour == colour && batches_[i].weight == weight) {
                 last_ = i;
                 return batches_[i];
             }
         }
-        batches_.push_back({colour, {}, {}});
+        batches_.push_back({colour, weight, {}, {}});
         batches_.back().lines.reserve(4096);
         last_ = batches_.size() - 1;
         return batches_.back();
@@ -106,7 +107,10 @@ public:
 
     void item(const Item& it)
     {
-        const QRgb colour = options_.colour ? *options_.colour : it.colour;
+        QRgb colour = options_.colour ? *options_.colour : it.colour;
+        if (options_.paper && qRed(colour) >= 0xF0 && qGreen(colour) >= 0xF0 && qBlue(colour) >= 0xF0)
+            colour = qRgb(0, 0, 0);
+        weight_ = options_.weightScale > 0.0 ? it.weight : 0;
         const Box& b = it.bounds;
         const double size = std::max(b.width(), b.height()) / pixel_; // in pixels
         if (size < 1.0 && it.kind != ItemKind::Point) {
@@ -117,7 +121,7 @@ public:
             // A couple of pixels across: its box says as much as its vertices
             // and costs no trip to them.
             const Vec2 p = m_.map(b.minX, b.minY), q = m_.map(b.maxX, b.maxY);
-            segment(batches_.of(colour).lines, QPointF(p.x, p.y), QPointF(q.x, q.y));
+            segment(batches_.of(colour, weight_).lines, QPointF(p.x, p.y), QPointF(q.x, q.y));
             return;
         }
         switch (it.kind) {
@@ -133,7 +137,9 @@ public:
     {
         painter_.setBrush(Qt::NoBrush);
         for (auto& batch : batches_.all()) {
-            painter_.setPen(QPen(QColor::fromRgb(batch.colour), 0));
+            QPen pen(QColor::fromRgb(batch.colour), batch.weight * 0.01 * options_.weightScale, Qt::SolidLine,
+                     Qt::RoundCap, Qt::RoundJoin);
+            painter_.setPen(pen);
             if (!batch.lines.empty())
                 painter_.drawLines(batch.lines.data(), int(batch.lines.size()));
             if (!batch.points.empty())
@@ -145,7 +151,7 @@ private:
     void dot(Vec2 p, QRgb colour)
     {
         if (!image_) {
-            batches_.of(colour).points.emplace_back(p.x, p.y);
+            batches_.of(colour, weight_).points.emplace_back(p.x, p.y);
             return;
         }
         const double fx = std::floor(p.x), fy = std::floor(p.y);
@@ -172,7 +178,7 @@ private:
 
     void path(const Item& it, QRgb colour, double size)
     {
-        auto& lines = batches_.of(colour).lines;
+        auto& lines = batches_.of(colour, weight_).lines;
         const Vec2* v = scene_.vertices().data() + it.first;
         // A run a few pixels across needs no more than a vertex every two
         // pixels: small arcs and circles cost what they show.
@@ -225,7 +231,7 @@ private:
             const double mx = (it.bounds.minX + it.bounds.maxX) / 2,
                          my = (it.bounds.minY + it.bounds.maxY) / 2;
             const Vec2 l = m_.map(mx - c * half, my - s * half), r = m_.map(mx + c * half, my + s * half);
-            segment(batches_.of(colour).lines, QPointF(l.x, l.y), QPointF(r.x, r.y));
+            segment(batches_.of(colour, weight_).lines, QPointF(l.x, l.y), QPointF(r.x, r.y));
             return;
         }
         const Vec2 anchor = m_.map(t.at);
@@ -292,6 +298,7 @@ private:
     const QRectF safe_;
     const QRectF inner_;
     double pixel_ = 1.0;
+    int weight_ = 0; // of the item at hand, as batched
     Batches batches_;
 };
 
@@ -312,7 +319,26 @@ void render(QPainter& painter, const Scene& scene, const Affine& toScreen, const
     visible.add(target.right() + 2.0, target.bottom() + 2.0);
     const Box world = toScreen.inverted().mapBox(visible);
     Painter p(painter, scene, toScreen, target, options);
-    scene.forEachIn(world, [&](const Item& item) { p.item(item); });
+    if (!options.progress) {
+        scene.forEachIn(world, [&](const Item& item) { p.item(item); });
+    } else {
+        const std::size_t total = scene.items().size();
+        std::size_t done = 0;
+        bool stopped = false;
+        scene.forEachIn(world, [&](const Item& item) {
+            if (stopped)
+                return;
+            if (++done % 32768 == 0 && !options.progress(done, total)) {
+                stopped = true;
+                return;
+            }
+            p.item(item);
+        });
+        if (stopped) {
+            painter.restore();
+            return;
+        }
+    }
     p.flush();
     painter.restore();
 }

@@ -8,6 +8,8 @@
 #include <QColor>
 #include <QRect>
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 
 class QPainter;
@@ -19,6 +21,13 @@ struct RenderOptions {
     std::optional<QColor> background = QColor(33, 40, 48);
     // Draws everything in this colour (the rubber-band block) when set.
     std::optional<QRgb> colour;
+    // On paper lines are as wide as their weight: device units to the
+    // millimetre (0: every line one pixel wide, as on the screen).
+    double weightScale = 0.0;
+    // White lines and texts (the screen's default colour) come out black.
+    bool paper = false;
+    // Told (items done, items in all) now and then; false stops the drawing.
+    std::function<bool(std::size_t, std::size_t)> progress;
 };
 
 // toScreen maps drawing coordinates to the painter's device pixels; target is

@@ -64,6 +64,7 @@ void Scene::addPath(const std::vector<Vec2>& points, bool closed, QRgb colour)
     Item item;
     item.kind = closed ? ItemKind::Closed : ItemKind::Path;
     item.colour = colour;
+    item.weight = weight_;
     item.first = std::uint32_t(vertices_.size());
     item.count = std::uint32_t(points.size());
     for (const auto& p : points) {
@@ -109,6 +110,7 @@ void Scene::addPoint(Vec2 p, QRgb colour)
     Item item;
     item.kind = ItemKind::Point;
     item.colour = colour;
+    item.weight = weight_;
     item.first = std::uint32_t(vertices_.size());
     item.count = 1;
     item.bounds.add(p.x, p.y);
@@ -134,6 +136,7 @@ void Scene::addText(TextItem text, QRgb colour)
     }
     item.kind = ItemKind::Text;
     item.colour = colour;
+    item.weight = weight_;
     item.first = std::uint32_t(texts_.size());
     textBytes_ += std::size_t(text.text.size()) * sizeof(QChar);
     texts_.push_back(std::move(text));

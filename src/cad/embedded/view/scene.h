@@ -89,6 +89,9 @@ enum class ItemKind : std::uint8_t {
 struct Item {
     ItemKind kind = ItemKind::Path;
     bool curve = false; // the vertex run stands for a circle, arc or ellipse
+    // Line weight in hundredths of a millimetre, as resolved from the
+    // drawing (paper only: the screen draws every line one pixel wide).
+    std::int16_t weight = 0;
     QRgb colour = 0;
     std::uint32_t first = 0; // first vertex, or the text's index
     std::uint32_t count = 0; // vertex count
@@ -127,6 +130,8 @@ public:
     // A vertex run that approximates a curve (no ends or midpoints inside it).
     void addCurve(const std::vector<Vec2>& points, bool closed, QRgb colour);
     void addSnapPoint(Vec2 at, SnapMark mark);
+    // The line weight of the items added from now on (hundredths of a mm).
+    void setWeight(int weight) { weight_ = std::int16_t(weight); }
     void clear();
     // Room for about this many entities before the first add: pages of the
     // room never written cost no memory, while growing by doubling would
@@ -187,6 +192,7 @@ private:
     std::vector<Cell> cells_; // each a run of items_
     std::size_t refused_ = 0;
     std::size_t textBytes_ = 0;
+    std::int16_t weight_ = 0;
 };
 
 } // namespace lumo::view

@@ -25,6 +25,8 @@ constexpr int kMaxNesting = 16;
 constexpr std::size_t kProgressStep = 2048;
 // Rows and columns of a reference are 16-bit numbers in every version.
 constexpr long long kMaxRepeat = 32767;
+// The heaviest line weight a drawing stores (2.11 mm).
+constexpr int kMaxWeight = 211;
 
 double radians(double degrees)
 {
@@ -146,6 +148,7 @@ Affine ocsOf(const Groups& g)
 
 struct LayerInfo {
     QRgb colour = 0;
+    int weight = 25; // hundredths of a millimetre, "default" resolved
     bool visible = true; // on and not frozen
     bool frozen = false;
 };
@@ -155,6 +158,7 @@ struct Context {
     QRgb byBlock = 0; // what BYBLOCK resolves to here
     std::string layer; // the inserting reference's layer (upper case), "" in model space
     int depth = 0;
+    int byBlockWeight = 25; // what a BYBLOCK line weight resolves to here
 };
 
 // A block as read once per build, with its broken entities marked.
@@ -197,11 +201,15 @@ struct SceneBuilder::Impl {
     }
     void end() { report.broken += scene->refused() - refusedBefore; }
 
-    explicit Impl(ce::DrawingReader d) : doc(std::move(d))
+    int defaultWeight = 25;
+
+    explicit Impl(ce::DrawingReader d) : doc(std::move(d)), defaultWeight(doc.defaultLineWeight())
     {
         for (const auto& layer : doc.layers())
             layers[upperAscii(layer.name)]
-                = {screenColour(layer.colour), layer.on && !layer.frozen, layer.frozen};
+                = {screenColour(layer.colour),
+                   layer.lineWeight >= 0 && layer.lineWeight <= kMaxWeight ? layer.lineWeight : defaultWeight,
+                   layer.on && !layer.frozen, layer.frozen};
     }
 
     LayerInfo layerInfo(const std::string& upperName) const
@@ -209,7 +217,7 @@ struct SceneBuilder::Impl {
         const auto it = layers.find(upperName);
         if (it != layers.end())
             return it->second;
-        return {aciColour(7), true, false}; // a layer missing from the table draws in white
+        return {aciColour(7), defaultWeight, true, false}; // a layer missing from the table draws in white
     }
 
     // Blocks are read once per build; the pointer stays valid while the builder lives.
@@ -276,6 +284,19 @@ struct SceneBuilder::Impl {
         return screenColour(aci);
     }
 
+    int weightOf(const Groups& g, const LayerInfo& layer, const Context& ctx) const
+    {
+        const int weight = int(g.integer(370, ce::kDrawWeightByLayer));
+        if (weight == ce::kDrawWeightByBlock)
+            return ctx.byBlockWeight;
+        if (weight == ce::kDrawWeightDefault || weight > kMaxWeight)
+            return defaultWeight;
+        if (weight < 0)
+            return layer.weight;
+        return weight;
+    }
+    Context modelSpace() const { return Context{{}, aciColour(7), {}, 0, defaultWeight}; }
+
     void path(const Context& ctx, const Affine& local, std::vector<Vec2> pts, bool closed, QRgb colour)
     {
         scene->addPath(mapAll(ctx.m * local, std::move(pts)), closed, colour);
@@ -288,7 +309,7 @@ struct SceneBuilder::Impl {
     void modelSpaceEntity(const ce::DrawingEntity& e);
     void entity(const ce::DrawingEntity& e, const Context& ctx);
     void insert(const ce::DrawingEntity& e, const Groups& g, const std::string& layer, QRgb colour,
-                const Context& ctx);
+                int weight, const Context& ctx);
     void blockContent(const CachedBlock& b, const Context& ctx);
     void lwpolyline(const Groups& g, const Context& ctx, QRgb colour);
     void polyline(const ce::DrawingEntity& e, const Groups& g, const Context& ctx, QRgb colour);
@@ -306,7 +327,7 @@ void SceneBuilder::Impl::modelSpaceEntity(const ce::DrawingEntity& e)
         return;
     }
     referenceStart = scene->memoryUse();
-    entity(e, Context{{}, aciColour(7), {}, 0});
+    entity(e, modelSpace());
     if (e.type() != "INSERT" && e.type() != "DIMENSION")
         return;
     blockBytes += scene->memoryUse() - referenceStart;
@@ -328,6 +349,8 @@ void SceneBuilder::Impl::entity(const ce::DrawingEntity& e, const Context& ctx)
     if (!layer.visible && type != "INSERT")
         return;
     const QRgb colour = colourOf(g, layer, ctx);
+    const int weight = weightOf(g, layer, ctx);
+    scene->setWeight(weight);
     const Affine ocs = ocsOf(g);
 
     if (type == "LINE") {
@@ -380,12 +403,12 @@ void SceneBuilder::Impl::entity(const ce::DrawingEntity& e, const Context& ctx)
     } else if (type == "MTEXT") {
         mtext(e, g, ctx, colour);
     } else if (type == "INSERT") {
-        insert(e, g, layerName, colour, ctx);
+        insert(e, g, layerName, colour, weight, ctx);
     } else if (type == "DIMENSION") {
         // The measured picture is an anonymous block in drawing coordinates.
         if (const auto name = g.first(2)) {
             if (const auto b = block(e.text(2)); b && ctx.depth < kMaxNesting && layer.visible && !spent) {
-                Context inner{ctx.m, colour, layerName, ctx.depth + 1};
+                Context inner{ctx.m, colour, layerName, ctx.depth + 1, weight};
                 blockContent(*b, inner);
             }
         }
@@ -403,7 +426,7 @@ void SceneBuilder::Impl::entity(const ce::DrawingEntity& e, const Context& ctx)
 }
 
 void SceneBuilder::Impl::insert(const ce::DrawingEntity& e, const Groups& g, const std::string& layerName,
-                                QRgb colour, const Context& ctx)
+                                QRgb colour, int weight, const Context& ctx)
 {
     // A frozen reference hides all of the block; one on a switched-off
     // layer hides only what takes that layer (layer 0 and the attributes).
@@ -430,7 +453,7 @@ void SceneBuilder::Impl::insert(const ce::DrawingEntity& e, const Groups& g, con
                 const Affine m = ctx.m * ocs * Affine::translation(at.x, at.y) * Affine::rotation(rotation)
                     * Affine::translation(c * dc, r * dr) * Affine::scaling(sx, sy)
                     * Affine::translation(-base.x, -base.y);
-                const Context inner{m, colour, layerName, ctx.depth + 1};
+                const Context inner{m, colour, layerName, ctx.depth + 1, weight};
                 // each copy counts, or those of an empty block would go on and on
                 if (visit(inner))
                     blockContent(*b, inner);
@@ -448,7 +471,9 @@ void SceneBuilder::Impl::insert(const ce::DrawingEntity& e, const Groups& g, con
         const LayerInfo info = layerInfo(childLayer);
         if (!info.visible)
             continue;
-        text(child, cg, ctx, colourOf(cg, info, Context{ctx.m, colour, ctx.layer, ctx.depth}), false);
+        const Context own{ctx.m, colour, ctx.layer, ctx.depth, weight};
+        scene->setWeight(weightOf(cg, info, own));
+        text(child, cg, ctx, colourOf(cg, info, own), false);
     }
 }
 
@@ -827,7 +852,7 @@ bool SceneBuilder::buildBlock(Scene& scene, std::string_view name, double scale)
         return false;
     const Vec2 base{b->block.baseX, b->block.baseY};
     const Context ctx{Affine::scaling(scale, scale) * Affine::translation(-base.x, -base.y), aciColour(7),
-                      "0", 1};
+                      "0", 1, d_->defaultWeight};
     d_->blockContent(*b, ctx);
     d_->end();
     scene.finish();
