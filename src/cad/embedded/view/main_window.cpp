@@ -2,6 +2,7 @@
 
 #include "cad/embedded/drawing_file.h"
 #include "cad/embedded/polish_reasons.h"
+#include "cad/embedded/view/plot_dialog.h"
 #include "cad/embedded/view/scene_builder.h"
 
 #include <QAction>
@@ -158,6 +159,14 @@ void MainWindow::buildMenus()
     QAction* save = file->addAction(QStringLiteral("&Zapisz"), this, [this] { this->save(); });
     save->setShortcut(QKeySequence::Save);
     file->addAction(QStringLiteral("Zapisz &jako..."), this, &MainWindow::chooseAndSaveAs);
+    file->addSeparator();
+    QAction* plot = file->addAction(QStringLiteral("&Drukuj / Eksportuj do PDF…"), this, [this] {
+        showPlotDialog(this,
+                       {drawing_, scene_, path_, view_, input_, [this](const QString& t) { tell(t); },
+                        [this](const QString& t) { statusBar()->showMessage(t, 10000); }});
+    });
+    plot->setObjectName(QStringLiteral("plot"));
+    plot->setShortcut(QKeySequence::Print);
     file->addSeparator();
     recentMenu_ = file->addMenu(QStringLiteral("Ostatnie &rysunki"));
     fillRecentMenu();
