@@ -410,6 +410,7 @@ TEST_F(PlotWindow, AWindowPickedInTheDrawingIsAllThatIsPlotted)
     QTest::mouseClick(child<QPushButton>(dialog, "pickWindow"), Qt::LeftButton);
     ASSERT_TRUE(dialog && dialog->isVisible());
     EXPECT_TRUE(child<QRadioButton>(dialog, "areaWindow")->isChecked());
+    EXPECT_TRUE(window.promptLabel()->text().isEmpty());
     const PlotSettings s = dialog->settings();
     EXPECT_EQ(s.area, PlotArea::Window);
     EXPECT_NEAR(s.window.minX, -5000, 200);

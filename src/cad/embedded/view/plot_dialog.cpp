@@ -313,6 +313,8 @@ bool PlotDialog::pickWindow()
         second = input->wait(Question{Question::Kind::Point,
                                       QStringLiteral("Wskaż drugi narożnik okna wydruku:"), first.point});
     input->clear();
+    if (second && second->kind == Answer::Kind::Point)
+        input->showPrompt(QString()); // asked and answered: nothing more to read there
     if (!self)
         return false; // the window went away meanwhile
     show();
