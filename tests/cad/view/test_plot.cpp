@@ -4,6 +4,7 @@
 #include "cad/embedded/view/main_window.h"
 #include "cad/embedded/view/plot_dialog.h"
 #include "cad/embedded/view/plot_settings.h"
+#include "cad/embedded/view/plot_writer.h"
 #include "cad/embedded/view/scene_builder.h"
 #include "dxf/document.h"
 
@@ -248,6 +249,44 @@ TEST(PlotWeights, EachLineTakesItsWeightFromTheDrawing)
         {300, 200}, {301, 200}, {302, 13}, // a reference by layer gives its blocks the layer's
     };
     EXPECT_EQ(weightAt, expected);
+}
+
+TEST(PlotPdf, ACancelledPlotLeavesTheEarlierFileAsItWas)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("plan.pdf"));
+    QFile earlier(path);
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("poprzedni");
+    earlier.close();
+    // Enough lines for progress to be asked a few times.
+    Scene scene;
+    for (int i = 0; i < 100000; ++i)
+        scene.addPath({{double(i % 400), double(i / 400)}, {double(i % 400) + 0.5, double(i / 400)}}, false,
+                      qRgb(255, 255, 255));
+    scene.finish();
+    const PlotSettings settings = sheet(Paper::A4, false, true, 1);
+    const auto layout = layOutPlot(settings, scene.extents(), 1.0);
+    ASSERT_TRUE(layout);
+    int asked = 0;
+    const PlotOutcome outcome = writePlotPdf(scene, settings, *layout, path, QStringLiteral("plan"),
+                                             [&](std::size_t done, std::size_t total) {
+                                                 EXPECT_LE(done, total);
+                                                 return ++asked < 2;
+                                             });
+    EXPECT_TRUE(outcome.cancelled);
+    EXPECT_FALSE(outcome.written);
+    EXPECT_EQ(asked, 2);
+    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+    EXPECT_EQ(earlier.readAll(), QByteArray("poprzedni"));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("plan.pdf")});
+
+    // Let through, the same plot replaces it.
+    EXPECT_TRUE(writePlotPdf(scene, settings, *layout, path, QStringLiteral("plan")).written);
+    earlier.close();
+    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(earlier.readAll().startsWith("%PDF-"));
 }
 
 // ---- through the window to the PDF
