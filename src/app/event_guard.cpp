@@ -32,7 +32,8 @@ void GuardedApplication::handle(const QString& what)
 }
 
 EscapedErrorScope::EscapedErrorScope(GuardedApplication::Handler handler)
-    : m_handler(std::move(handler)), m_application(qobject_cast<GuardedApplication*>(QCoreApplication::instance()))
+    : m_handler(std::move(handler)),
+      m_application(qobject_cast<GuardedApplication*>(QCoreApplication::instance()))
 {
     if (m_application)
         m_application->m_handlers.push_back(&m_handler);

@@ -33,7 +33,8 @@ int main(int argc, char* argv[])
     // designer is told and goes on. A run installs its own handler.
     const lumo::EscapedErrorScope betweenRuns([&dialogs](const QString& what) {
         dialogs.show(QStringLiteral("LUMO_Sygnalizacja"),
-                     QStringLiteral("Wystąpił nieoczekiwany błąd programu:\r\n[") + what + QStringLiteral("]"),
+                     QStringLiteral("Wystąpił nieoczekiwany błąd programu:\r\n[") + what
+                         + QStringLiteral("]"),
                      lumo::DialogIcon::Exclamation);
     });
     lumo::RunEnvironment environment = lumo::ReadRunEnvironment();

@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/event_guard.h"
 #include "detectors/push_button_stage.h"
+#include "run/placement_run.h"
 #include "signal/frm_main.h"
 #include "util/dialogs.h"
 #include "util/text.h"
@@ -20,7 +21,8 @@ DialogIcon toDialogIcon(cad::MessageIcon icon)
 
 Program::Program(Dialogs& dialogs, const QString& programFolder, cad::HostProvider& provider)
     : m_dialogs(dialogs), m_provider(provider), m_context{dialogs, host, settings, startup,
-                                                          [this](const QString& reason) { end(reason); }}
+                                                          [this](const QString& reason) { end(reason); }},
+      m_run(std::make_unique<PlacementRun>(m_context))
 {
     startup.programFolder = programFolder;
     host.message = [this](const std::string& title, const std::string& text, cad::MessageIcon icon) {
@@ -37,11 +39,11 @@ Program::~Program()
 int Program::run(const QStringList& commandLineArgs)
 {
     const EscapedErrorScope guard([this](const QString& what) { abandon(what); });
-    m_form = std::make_unique<frmMain>(m_context, m_provider);
-    m_form->placement().setOnTopFlag(descriptionOnTop);
+    m_run->setOnTopFlag(descriptionOnTop);
+    m_form = std::make_unique<frmMain>(m_context, m_provider, *m_run);
     if (pushButtonsAtStart)
         m_form->tickPushButtonsAtLoad();
-    m_pushButtons = std::make_unique<PushButtonStage>(m_context, *m_form, GetVersionText());
+    m_pushButtons = std::make_unique<PushButtonStage>(m_context, *m_run, *m_form, GetVersionText());
     try {
         m_form->Form_Load(commandLineArgs, GetVersionText());
     } catch (const std::exception& error) {
@@ -63,7 +65,8 @@ void Program::abandon(const QString& what)
     if (first)
         m_dialogs.show(QStringLiteral("LUMO_Sygnalizacja"),
                        QStringLiteral("Wystąpił nieoczekiwany błąd programu:\r\n[") + what
-                           + QStringLiteral("]\r\nUstawianie zostało przerwane, a zmiany w rysunku nie zostały zapisane."),
+                           + QStringLiteral(
+                               "]\r\nUstawianie zostało przerwane, a zmiany w rysunku nie zostały zapisane."),
                        DialogIcon::Exclamation);
     end(QStringLiteral("unexpected error"));
 }
@@ -74,10 +77,9 @@ void Program::end(const QString& reason)
         return;
     m_ended = true;
     m_endReason = reason;
-    if (m_form) {
-        m_form->placement().tRunNext().stop();
+    m_run->stop();
+    if (m_form)
         m_form->hide();
-    }
     if (m_pushButtons)
         m_pushButtons->unload();
     if (m_running)

@@ -1,7 +1,8 @@
 // One run of the program: everything the run shares (start-up values, the
-// settings values the readers keep, the host session, the dialogs) and the
-// options form that starts it. No globals: a test may build as many Programs
-// in one process as it likes, each with its own suite, dialogs and host.
+// settings values the readers keep, the host session, the dialogs), the
+// placement run (run/placement_run.h) and the two forms that show it: the
+// options form, which starts it, and the detector form behind it. No globals: a test may build as many
+// Programs in one process as it likes, each with its own suite, dialogs and host.
 #pragma once
 
 #include "cad/session.h"
@@ -16,6 +17,7 @@
 namespace lumo {
 
 class Dialogs;
+class PlacementRun;
 class PushButtonStage;
 class frmMain;
 
@@ -50,6 +52,7 @@ public:
     bool abandoned() const { return m_abandoned; }
 
     frmMain* form() { return m_form.get(); }
+    PlacementRun& placementRun() { return *m_run; }
     RunContext& context() { return m_context; }
 
     StartupValues startup;
@@ -64,6 +67,8 @@ private:
     Dialogs& m_dialogs;
     cad::HostProvider& m_provider;
     RunContext m_context;
+    // Before the forms: they show it until they go.
+    std::unique_ptr<PlacementRun> m_run;
     std::unique_ptr<frmMain> m_form;
     // The detector form behind the options form; goes before it.
     std::unique_ptr<PushButtonStage> m_pushButtons;

@@ -8,7 +8,6 @@
 #include "settings/keys.h"
 #include "util/run_context.h"
 #include "settings/settings_values.h"
-#include "signal/placement.h"
 #include "util/dialogs.h"
 #include "util/help.h"
 #include "util/numbers.h"
@@ -25,9 +24,8 @@ namespace lumo {
 
 const QString frmDetektory::kDesignedCaption = QStringLiteral("LUMO Detektory");
 
-frmDetektory::frmDetektory(RunContext& ctx, SignalPlacement& placement, const QString& versionText,
-                           QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), m_placement(placement), m_versionText(versionText),
+frmDetektory::frmDetektory(RunContext& ctx, PlacementRun& run, const QString& versionText, QWidget* parent)
+    : QDialog(parent), m_ctx(ctx), m_run(run), m_versionText(versionText),
       m_ui(std::make_unique<Ui::frmDetektory>())
 {
     m_ui->setupUi(this);
@@ -45,9 +43,13 @@ frmDetektory::frmDetektory(RunContext& ctx, SignalPlacement& placement, const QS
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::WindowShortcut);
     connect(help, &QShortcut::activated, this, [this] { btnHlp_Click(); });
+    m_run.attachPushButtonForm(this);
 }
 
-frmDetektory::~frmDetektory() = default;
+frmDetektory::~frmDetektory()
+{
+    m_run.detachPushButtonForm(this);
+}
 
 // ---------------------------------------------------------------- load
 
@@ -68,8 +70,6 @@ bool frmDetektory::Form_Load()
     setWindowTitle(kDesignedCaption);
 
     ReadDetectorFont(startup.settingsFilePath, m_ctx.settings);
-    detectorFontHeight = ValDot(m_ctx.settings.detectorFontHeight);
-    detectorFontWidth = ValDot(m_ctx.settings.detectorFontWidth);
 
     // A stored shape that names neither option counts as the first.
     const auto shape = ReadLoopShape(startup.settingsFilePath);
@@ -146,7 +146,7 @@ void frmDetektory::EdytujLitereOpisuDetektora()
 
 QString frmDetektory::ComposeDetectorDescription(const QString& letter)
 {
-    const DesignationState& head = m_placement.state().designation;
+    const DesignationState& head = m_run.state().designation;
     DetectorDescription = DetectorDescriptionOf(letter, head.stopLineText, head.orientationCode, head.suffix);
     m_ui->edtOpis->setText(DetectorDescription);
     return DetectorDescription;
@@ -174,7 +174,7 @@ void frmDetektory::cmdUstUstDet_Click()
         m_settingsDialog->raise();
         return;
     }
-    m_settingsDialog = new frmUstawieniaDetektory(m_ctx, m_placement.state().drawingScale, this);
+    m_settingsDialog = new frmUstawieniaDetektory(m_ctx, m_run.state().drawingScale, this);
     m_settingsDialog->Form_Load();
 }
 

@@ -1,11 +1,11 @@
 // The detector form: after a pedestrian head it places the head's push
 // buttons, each with its description, one "&Ustaw" at a time. Of its four
-// tabs only "Przyciski" is ever available. The options form stays loaded
-// (hidden) meanwhile: its placement's follow-up timer finishes every push
-// button.
+// tabs only "Przyciski" is ever available. The run (run/placement_run.h)
+// places each button and finishes it when its follow-up timer sees it.
 #pragma once
 
 #include "forms/frm_ustawienia_detektory.h"
+#include "run/placement_run.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -24,7 +24,6 @@ class frmDetektory;
 namespace lumo {
 
 struct RunContext;
-class SignalPlacement;
 
 namespace cad {
 class Entity;
@@ -38,19 +37,13 @@ enum DetectorTab : int {
     TabPrzyciski = 3,
 };
 
-// Where the push button's block file lies under the suite root, its block
-// name and the attribute tags the program gives it.
-inline const QString kPushButtonFolder = QStringLiteral("aZasoby\\Symbole\\");
-inline const QString kPushButtonBlock = QStringLiteral("sygnprzycisk");
-
-class frmDetektory : public QDialog {
+class frmDetektory : public QDialog, private PushButtonForm {
     Q_OBJECT
 
 public:
-    // placement: the placement of the head the buttons belong to, whose
-    // follow-up timer places them. versionText "1.0.5".
-    frmDetektory(RunContext& ctx, SignalPlacement& placement, const QString& versionText,
-                 QWidget* parent = nullptr);
+    // run: the run of the head the buttons belong to, which places them.
+    // versionText "1.0.5".
+    frmDetektory(RunContext& ctx, PlacementRun& run, const QString& versionText, QWidget* parent = nullptr);
     ~frmDetektory() override;
 
     // The load, run once when the form is first touched. False when there is
@@ -72,14 +65,9 @@ public:
     // Selects a tab from code; tabs 0-2 stay out of reach.
     void selectTab(int index);
 
-    // Follow-up step 2: the push button the host has just inserted gets its
-    // layer and attributes, then its description; then the form comes back.
-    // Host failures (a cancelled point included) reach the caller.
-    void FinishPushButton(const std::shared_ptr<cad::Entity>& button);
-
     // Shows the form again in front of the drawing window, where the
     // designer has just been picking points.
-    void showAgain();
+    void showAgain() override;
 
     // Closes the form as part of the program's end, without running the
     // rules of "&Zakończ" again.
@@ -97,9 +85,6 @@ public:
     QString DetectorDescription;
     // The producers read at load, in list order.
     QStringList PushButtonProducers;
-    // The detector description font, as numbers.
-    double detectorFontHeight = 0.0;
-    double detectorFontWidth = 0.0;
 
     static const QString kDesignedCaption;
 
@@ -111,10 +96,13 @@ protected:
 
 private:
     void onTabChanged(int index);
-    QString blockFileExtension() const;
+    // What the run reads back once a button is placed.
+    QString pushButtonType() const override;
+    QString pushButtonProducer() const override;
+    QString detectorDescription() const override;
 
     RunContext& m_ctx;
-    SignalPlacement& m_placement;
+    PlacementRun& m_run;
     QString m_versionText;
     std::unique_ptr<Ui::frmDetektory> m_ui;
     int m_helpContext = 0;

@@ -1,56 +1,21 @@
-// The placement of one push button: "&Ustaw" makes sure the drawing has the
-// button's block, sends the host its insert command and hands over to the
-// options form's follow-up timer, which comes back to FinishPushButton once
-// the designer has placed the button.
+// "&Ustaw": the checks of the detector form before a push button is placed
+// (a description, an open drawing, the button's block file); the run's
+// push-button stage (run/push_button_stage.cpp) places it, and reads the
+// button's type, producer and description back from here when it is done.
 #include "detectors/frm_detektory.h"
 
 #include "ui_frmDetektory.h"
 
-#include "cad/drawing.h"
 #include "cad/session.h"
-#include "util/run_context.h"
-#include "settings/settings_values.h"
-#include "signal/placement.h"
-#include "signal/head_attributes.h"
+#include "run/head_attributes.h"
+#include "run/placement_run.h"
 #include "util/dialogs.h"
 #include "util/files.h"
-#include "util/numbers.h"
 #include "util/paths.h"
-#include "util/text.h"
+#include "util/run_context.h"
 #include "util/titles.h"
 
 namespace lumo {
-
-namespace {
-
-constexpr double kPi = 3.14159265358979;
-
-std::string U8(const QString& text)
-{
-    return Utf8FromQString(text);
-}
-
-const QStringList& PushButtonTags()
-{
-    static const QStringList tags{QStringLiteral("RODZAJ"), QStringLiteral("TYP"),
-                                  QStringLiteral("PRODUCENT")};
-    return tags;
-}
-
-// A number for the host's command line: general form, decimal point.
-QString CommandNumber(double value)
-{
-    return FormatNumber(value).replace(QLatin1Char(','), QLatin1Char('.'));
-}
-
-} // namespace
-
-QString frmDetektory::blockFileExtension() const
-{
-    if (m_ctx.host.app)
-        return QStringFromUtf8(m_ctx.host.app->blockFileExtension());
-    return QStringLiteral(".dwg");
-}
 
 void frmDetektory::cbUstaw_Click(int)
 {
@@ -73,7 +38,7 @@ void frmDetektory::cbUstaw_Click(int)
 
     const QString folder
         = JoinPath(ParentFolder(ParentFolder(m_ctx.startup.programFolder)), kPushButtonFolder);
-    const QString path = JoinPath(folder, kPushButtonBlock + blockFileExtension());
+    const QString path = JoinPath(folder, kPushButtonBlock + m_run.blockFileExtension());
     if (!FileExists(path)) {
         m_ctx.dialogs.message(kMessageTitle,
                               QStringLiteral("Nie znaleziono pliku z symbolem przycisku - ")
@@ -85,74 +50,23 @@ void frmDetektory::cbUstaw_Click(int)
     }
 
     hide();
-    SignalPlacementState& placement = m_placement.state();
-    const std::string block = U8(kPushButtonBlock);
-    try {
-        if (!cad::BlockExists(host, block)) {
-            // The host loads the definition from the file with a temporary
-            // reference, which goes once the definition has its tags.
-            auto temporary
-                = host.modelSpace->insertBlock(cad::Point3{}, U8(ToNativePath(path)), 1.0, 1.0, 1.0, 0.0);
-            if (cad::BlockExists(host, block)) {
-                auto definition = host.doc->blocks()->item(block);
-                for (const QString& tag : PushButtonTags())
-                    cad::AddBlockAttribute(*definition, U8(tag), "", 0.0, 0.0);
-                temporary->erase();
-            }
-        }
-
-        const QString scale = CommandNumber(placement.drawingScale * 10 / 2000.0);
-        const QString rotation = CommandNumber(placement.m_dRotation * 180 / kPi);
-        placement.countBefore = host.modelSpace->count();
-        placement.followUpStep = 2;
-        m_placement.followUpWatch().arm(host);
-        host.doc->sendCommand("_-insert\r" + block + "\r_R\r" + U8(rotation) + "\rX\r" + U8(scale) + "\rY\r"
-                              + U8(scale) + "\r");
-        m_placement.tRunNext().start();
-    } catch (const cad::HostError&) {
-        // Nothing was placed; the designer may try again.
-        placement.followUpStep = 0;
-        show();
-    }
+    if (!m_run.InsertPushButton(path))
+        show(); // nothing was placed; the designer may try again
 }
 
-void frmDetektory::FinishPushButton(const std::shared_ptr<cad::Entity>& button)
+QString frmDetektory::pushButtonType() const
 {
-    auto& host = m_ctx.host;
-    const SignalPlacementState& placement = m_placement.state();
+    return m_ui->cmbTypPrzycisku->currentText();
+}
 
-    button->setLayer(U8(kPushButtonLayer));
-    if (button->hasAttributes()) {
-        for (const auto& attribute : button->getAttributes()) {
-            const QString tag = QStringFromUtf8(attribute->tagString()).toUpper();
-            QString value;
-            if (tag == QLatin1String("RODZAJ"))
-                value = QStringLiteral("Przycisk");
-            else if (tag == QLatin1String("TYP"))
-                value = m_ui->cmbTypPrzycisku->currentText();
-            else if (tag == QLatin1String("PRODUCENT"))
-                value = m_ui->cmbProdPrzycisku->currentText();
-            if (!value.isEmpty())
-                attribute->setTextString(U8(value));
-        }
-        button->update();
-    }
+QString frmDetektory::pushButtonProducer() const
+{
+    return m_ui->cmbProdPrzycisku->currentText();
+}
 
-    // The font may have changed in the settings dialog since the last button.
-    ReadDetectorFont(m_ctx.startup.settingsFilePath, m_ctx.settings);
-    detectorFontHeight = ValDot(m_ctx.settings.detectorFontHeight);
-    const double height
-        = m_ctx.startup.textScaling ? placement.drawingScale * detectorFontHeight : detectorFontHeight;
-
-    cad::EnsureLayer(host, U8(kDetectorDescriptionLayer), false);
-    const auto point = host.doc->utility()->getPoint("Wskaż położenie opisu ...");
-    auto text = host.modelSpace->addText(U8(m_ui->edtOpis->text()), point, height);
-    text->setColor(1);
-    text->setLayer(U8(kDetectorDescriptionLayer));
-    text->setRotation(placement.m_dRotation);
-    text->update();
-
-    showAgain();
+QString frmDetektory::detectorDescription() const
+{
+    return m_ui->edtOpis->text();
 }
 
 } // namespace lumo

@@ -2,35 +2,30 @@
 
 #include "ui_frmDetektory.h"
 
-#include "cad/host.h"
 #include "detectors/frm_detektory.h"
+#include "run/placement_run.h"
 #include "util/run_context.h"
-#include "signal/frm_main.h"
 
 #include <QStringList>
 
 namespace lumo {
 
-PushButtonStage::PushButtonStage(RunContext& ctx, frmMain& options, const QString& versionText)
-    : m_ctx(ctx), m_options(options), m_versionText(versionText)
+PushButtonStage::PushButtonStage(RunContext& ctx, PlacementRun& run, QWidget& options,
+                                 const QString& versionText)
+    : m_ctx(ctx), m_run(run), m_options(options), m_versionText(versionText)
 {
-    m_options.placement().setPushButtonHandOver([this] { HandOver(); });
-    m_options.placement().setPushButtonFollowUp([this](const std::shared_ptr<cad::Entity>& button) {
-        if (m_form)
-            m_form->FinishPushButton(button);
-    });
+    m_run.setPushButtonHandOver([this] { HandOver(); });
 }
 
 PushButtonStage::~PushButtonStage()
 {
-    m_options.placement().setPushButtonHandOver({});
-    m_options.placement().setPushButtonFollowUp({});
+    m_run.setPushButtonHandOver({});
 }
 
 void PushButtonStage::HandOver()
 {
     if (!m_form) {
-        m_form = std::make_unique<frmDetektory>(m_ctx, m_options.placement(), m_versionText);
+        m_form = std::make_unique<frmDetektory>(m_ctx, m_run, m_versionText);
         if (!m_form->Form_Load()) {
             // Without a host there is nothing to place buttons in.
             if (m_ctx.end)
@@ -44,7 +39,7 @@ void PushButtonStage::HandOver()
     // The pedestrian heads: the push-button boxes are made available.
     static const QStringList pedestrianHeads{QStringLiteral("S-5plk"), QStringLiteral("S-5"),
                                              QStringLiteral("S-5pr")};
-    if (pedestrianHeads.contains(m_options.state().signalSymbol)) {
+    if (pedestrianHeads.contains(m_run.state().signalSymbol)) {
         form.selectTab(TabPrzyciski);
         form.ui().cmbTypPrzycisku->setEnabled(true);
         form.ui().cmbProdPrzycisku->setEnabled(true);

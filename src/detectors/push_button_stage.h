@@ -1,23 +1,25 @@
-// The second half of a run: after a pedestrian head, the options form hands
-// over to the detector form, which places the head's push buttons. This
-// connects the two forms: the hand-over and the finishing of each push
-// button (follow-up step 2) go into the options form's hooks, and the
-// detector form is made and loaded on its first use.
+// The hand-over of a run to the detector form: after a pedestrian head the
+// run (run/placement_run.h) calls HandOver instead of ending, and the
+// detector form, made and loaded on its first use, takes the options form's
+// place. The form then places the push buttons through the run.
 #pragma once
 
 #include <QString>
 #include <memory>
 
+class QWidget;
+
 namespace lumo {
 
 struct RunContext;
+class PlacementRun;
 class frmDetektory;
-class frmMain;
 
 class PushButtonStage {
 public:
-    // Installs the hooks into options; versionText for the form's caption.
-    PushButtonStage(RunContext& ctx, frmMain& options, const QString& versionText);
+    // Installs the hand-over into run; options: the options form, hidden
+    // at the hand-over. versionText for the form's caption.
+    PushButtonStage(RunContext& ctx, PlacementRun& run, QWidget& options, const QString& versionText);
     ~PushButtonStage();
     PushButtonStage(const PushButtonStage&) = delete;
     PushButtonStage& operator=(const PushButtonStage&) = delete;
@@ -34,7 +36,8 @@ public:
 
 private:
     RunContext& m_ctx;
-    frmMain& m_options;
+    PlacementRun& m_run;
+    QWidget& m_options;
     QString m_versionText;
     std::unique_ptr<frmDetektory> m_form;
 };

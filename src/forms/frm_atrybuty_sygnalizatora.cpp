@@ -86,9 +86,9 @@ void frmAtrybutySygnalizatora::showEvent(QShowEvent* event)
 
 void frmAtrybutySygnalizatora::Form_Activate()
 {
-    m_fZaakceptowano = false;
-    ui->fldKtoNaniosl->setText(m_KtoNaniosl);
-    ui->fldNrZlecenia->setText(m_NrZlecenia);
+    description.m_fZaakceptowano = false;
+    ui->fldKtoNaniosl->setText(description.m_KtoNaniosl);
+    ui->fldNrZlecenia->setText(description.m_NrZlecenia);
 
     LoadApplicantList(ctx_, ui->cmbNaWniosek);
     LoadContractorList(ctx_, ui->cmbKtoWykonal);
@@ -112,18 +112,18 @@ void frmAtrybutySygnalizatora::Form_Activate()
 
 void frmAtrybutySygnalizatora::cmdAccept_Click()
 {
-    m_KtoNaniosl = ui->fldKtoNaniosl->text();
-    m_Ulica = ui->cmbUlica->currentText();
-    m_NaWniosek = ui->cmbNaWniosek->currentText();
-    m_KtoWykonał = ui->cmbKtoWykonal->currentText();
-    m_NrZlecenia = ui->fldNrZlecenia->text();
-    m_Uwagi = ui->fldUwagi->text();
+    description.m_KtoNaniosl = ui->fldKtoNaniosl->text();
+    description.m_Ulica = ui->cmbUlica->currentText();
+    description.m_NaWniosek = ui->cmbNaWniosek->currentText();
+    description.m_KtoWykonal = ui->cmbKtoWykonal->currentText();
+    description.m_NrZlecenia = ui->fldNrZlecenia->text();
+    description.m_Uwagi = ui->fldUwagi->text();
 
-    m_DataRealizacji = ui->dtpDataRealizacji->date().toString(kDescriptionDateFormat);
-    m_DataZlecenia = ui->dtpDataZlecenia->date().toString(kDescriptionDateFormat);
-    m_DataInwent = ui->dtpDataInwent->date().toString(kDescriptionDateFormat);
+    description.m_DataRealizacji = ui->dtpDataRealizacji->date().toString(kDescriptionDateFormat);
+    description.m_DataZlecenia = ui->dtpDataZlecenia->date().toString(kDescriptionDateFormat);
+    description.m_DataInwent = ui->dtpDataInwent->date().toString(kDescriptionDateFormat);
 
-    m_fZaakceptowano = true;
+    description.m_fZaakceptowano = true;
     accept();
 }
 

@@ -28,8 +28,7 @@ struct RunContext;
 // The fixed form in which dates are handed to the caller.
 inline const QString kDescriptionDateFormat = QStringLiteral("yyyy.MM.dd");
 
-// What the description form collects for one head; the form's public
-// members of the same names.
+// What the description form collects for one head.
 struct HeadDescription {
     bool m_fZaakceptowano = false;
     QString m_KtoNaniosl;
@@ -61,17 +60,9 @@ public:
     // Shows the form modally and returns when it has been closed.
     void showModal();
 
-    // Read by the caller after the form has closed.
-    bool m_fZaakceptowano = false;
-    QString m_KtoNaniosl;
-    QString m_Ulica;
-    QString m_NaWniosek;
-    QString m_KtoWykonał;
-    QString m_DataRealizacji;
-    QString m_DataZlecenia;
-    QString m_NrZlecenia;
-    QString m_DataInwent;
-    QString m_Uwagi;
+    // Filled in by the caller before the form shows (operator, order
+    // number), read by the caller after it has closed.
+    HeadDescription description;
 
     // The controls, for the rules and for whoever drives the form.
     std::array<QToolButton*, 2> cmdOnTop{};

@@ -3,6 +3,8 @@
 // the rule that builds a head's designation ("30-18/987/K1p").
 #pragma once
 
+#include "run/placement_state.h"
+
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -52,19 +54,6 @@ short SetListPoz(QString& sDanSymb);
 // The caption of chkUstawDetektory.
 QString PushButtonCaption();
 
-// The parts of a head's designation and what is built from them.
-struct DesignationState {
-    QString sectionNumber;
-    QString intersectionNumber = QStringLiteral("???");
-    QString kindCode = QStringLiteral("?");
-    QString stopLineText;
-    short orientationCode = 0;
-    QString suffix;
-
-    QString SignalDesignation;
-    QString SignalCode;
-    QString SignalCodeS; // "S" & SignalCode; kept from before in the "PxxRxx" form
-};
 
 // Rebuilds SignalDesignation, SignalCode and SignalCodeS and returns the
 // caption of Label3 ("Sygnalizator: " & designation). formatPR is the kept

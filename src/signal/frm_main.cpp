@@ -5,14 +5,13 @@
 #include "cad/drawing.h"
 #include "cad/session.h"
 #include "forms/frm_atrybuty_sygnalizatora.h"
-#include "cad/session.h"
 #include "lists/drawing_values.h"
 #include "settings/ini_file.h"
 #include "settings/keys.h"
 #include "util/run_context.h"
 #include "settings/settings_values.h"
 #include "settings/suite.h"
-#include "signal/head_attributes.h"
+#include "run/head_attributes.h"
 #include "util/booleans.h"
 #include "util/dialogs.h"
 #include "util/files.h"
@@ -74,9 +73,8 @@ QPixmap CompassPicture()
 
 } // namespace
 
-frmMain::frmMain(RunContext& ctx, cad::HostProvider& provider, QWidget* parent)
-    : QWidget(parent), m_ctx(ctx), m_provider(provider), m_ui(std::make_unique<Ui::frmMain>()),
-      m_placement(ctx, *this)
+frmMain::frmMain(RunContext& ctx, cad::HostProvider& provider, PlacementRun& run, QWidget* parent)
+    : QWidget(parent), m_ctx(ctx), m_provider(provider), m_run(run), m_ui(std::make_unique<Ui::frmMain>())
 {
     m_ui->setupUi(this);
     chkRodzSyg = {m_ui->chkRodzSyg0, m_ui->chkRodzSyg1, m_ui->chkRodzSyg2,
@@ -94,26 +92,19 @@ frmMain::frmMain(RunContext& ctx, cad::HostProvider& provider, QWidget* parent)
 
     connectRules();
 
-    m_placement.setDescriptionForm([this](HeadDescription& d) {
-        frmAtrybutySygnalizatora form(m_ctx, m_placement.onTopFlag(), state().designation.SignalDesignation,
-                                      this);
-        form.m_KtoNaniosl = d.m_KtoNaniosl;
-        form.m_NrZlecenia = d.m_NrZlecenia;
+    m_run.attachOptionsForm(this);
+    m_run.setDescriptionForm([this](HeadDescription& d) {
+        frmAtrybutySygnalizatora form(m_ctx, m_run.onTopFlag(), state().designation.SignalDesignation, this);
+        form.description = d;
         form.showModal();
-        d.m_fZaakceptowano = form.m_fZaakceptowano;
-        d.m_KtoNaniosl = form.m_KtoNaniosl;
-        d.m_Ulica = form.m_Ulica;
-        d.m_NaWniosek = form.m_NaWniosek;
-        d.m_KtoWykonal = form.m_KtoWykonał;
-        d.m_DataRealizacji = form.m_DataRealizacji;
-        d.m_DataZlecenia = form.m_DataZlecenia;
-        d.m_NrZlecenia = form.m_NrZlecenia;
-        d.m_DataInwent = form.m_DataInwent;
-        d.m_Uwagi = form.m_Uwagi;
+        d = form.description;
     });
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    m_run.detachOptionsForm(this);
+}
 
 // Rules run on signals that code changes raise too, so that a selection made
 // by the program chains into the same rule as a click.
@@ -183,8 +174,6 @@ void frmMain::Form_Load(const QStringList& commandLineArgs, const QString& versi
     m_ui->cmbStrum->setEnabled(false);
     m_ui->cmbPowt->setEnabled(false);
     m_ui->cmbPowtStrum->setEnabled(false);
-
-    st.sectionNumberValid = true;
 
     if (startup.suiteMarkerMode) {
         startup.helpFile = JoinPath(startup.programFolder, QStringLiteral("BrevHelp.chm>MAIN"));
@@ -292,8 +281,8 @@ void frmMain::Form_Load(const QStringList& commandLineArgs, const QString& versi
 
 bool frmMain::LookUpSymbol(const QString& symbol)
 {
-    auto& st = m_placement.state();
-    const QString fileName = symbol + m_placement.blockFileExtension();
+    auto& st = m_run.state();
+    const QString fileName = symbol + m_run.blockFileExtension();
     st.blockFolder = GetSuiteSubfolder(
         GetSuiteFolder(QStringLiteral("TARN_FOLDER"), m_ctx.startup.programFolder), kSubfolderSygnalizatory);
     st.blockPath = JoinPath(st.blockFolder, fileName);
@@ -396,10 +385,7 @@ bool frmMain::LookUpSymbol(const QString& symbol)
         st.designation.sectionNumber = section;
         m_ui->Label3->setText(section);
 
-        if (IsSectionNumber(section)) {
-            st.sectionNumberValid = true;
-        } else {
-            st.sectionNumberValid = false;
+        if (!IsSectionNumber(section)) {
             const auto answer = m_ctx.dialogs.message(
                 kQuestionTitle,
                 QStringLiteral("Zawarty w aktywnym dokumencie numer sekcji") + kCrLf + QStringLiteral("[")
@@ -419,7 +405,6 @@ bool frmMain::LookUpSymbol(const QString& symbol)
             }
             cad::SetDrawingProperty(host, U8(kSectionProperty), U8(typed));
             st.designation.sectionNumber = typed;
-            st.sectionNumberValid = true;
         }
 
         if (!st.intersectionChosen)
@@ -473,7 +458,7 @@ void frmMain::endProgram(const QString& reason)
         return;
     m_ended = true;
     m_endReason = reason;
-    m_placement.tRunNext().stop();
+    m_run.stop();
     if (m_ctx.end)
         m_ctx.end(reason);
 }
@@ -683,7 +668,6 @@ void frmMain::chkLinZatrz_Click()
     m_ui->cmbLinZatrz->setEnabled(on);
     m_ui->Label2->setEnabled(on);
     state().designation.stopLineText = on ? m_ui->cmbLinZatrz->currentText() : QString();
-    state().stopLine = on;
     Rebuild();
 }
 
@@ -722,16 +706,6 @@ void frmMain::cmdUstawienia_Click()
     m_frmUstawienia->show();
     m_frmUstawienia->raise();
     m_frmUstawienia->activateWindow();
-}
-
-bool frmMain::acousticChecked() const
-{
-    return m_ui->chkSygnAkust->isChecked();
-}
-
-bool frmMain::screensChecked() const
-{
-    return m_ui->chkEkrany->isChecked();
 }
 
 void frmMain::setPushButtonCaption()
@@ -795,7 +769,7 @@ void frmMain::cmdAccept_Click()
     WriteCzyUstawPetle(m_ctx.startup.settingsFilePath, m_ctx.settings);
 
     hide();
-    m_placement.InsertSignalHead(st.signalSymbol, st.blockPath);
+    m_run.InsertSignalHead(st.blockPath);
 }
 
 } // namespace lumo

@@ -1,14 +1,15 @@
 // The options form of a signal head: start-up of the whole program (the
 // form's load), the click rules that keep the designation up to date and the
-// section number and symbol lookup. Its acceptance starts the placement
-// (signal/placement.h), which the form keeps for the run.
+// section number and symbol lookup. Its acceptance starts the head stage of
+// the run (run/placement_run.h), which the Program owns; the form shows the
+// run's state and keeps none of its own.
 #pragma once
 
 #include "cad/host.h"
 #include "forms/frm_ustawienia.h"
 #include "lists/list_files.h"
 #include "signal/catalogue.h"
-#include "signal/placement.h"
+#include "run/placement_run.h"
 
 #include <QPointer>
 #include <QString>
@@ -39,8 +40,9 @@ class frmMain : public QWidget, public OptionsFormLink, private PlacementForm {
     Q_OBJECT
 
 public:
-    // The provider is where start-up gets its host from.
-    frmMain(RunContext& ctx, cad::HostProvider& provider, QWidget* parent = nullptr);
+    // The provider is where start-up gets its host from; run is the run the
+    // form shows and starts.
+    frmMain(RunContext& ctx, cad::HostProvider& provider, PlacementRun& run, QWidget* parent = nullptr);
     ~frmMain() override;
 
     // The start-up of the program. commandLineArgs as GetCommandLineArgs
@@ -73,11 +75,10 @@ public:
     // The section number and symbol lookup. False when it ended the program.
     bool LookUpSymbol(const QString& symbol);
 
-    // The placement the accepted form starts; the options form keeps it
-    // for the whole run.
-    SignalPlacement& placement() { return m_placement; }
-    // One tick of the placement's follow-up timer.
-    void tRunNext_Timer() { m_placement.tRunNext_Timer(); }
+    // The run the form shows and starts.
+    PlacementRun& placement() { return m_run; }
+    // One tick of the run's follow-up timer.
+    void tRunNext_Timer() { m_run.tRunNext_Timer(); }
 
     // The help file fixed at start-up, at the form's help context.
     void ShowHelp();
@@ -91,9 +92,9 @@ public:
     // The open drawing settings dialog; null while none is open.
     frmUstawienia* settingsDialog() const { return m_frmUstawienia; }
 
-    SignalPlacementState& state() { return m_placement.state(); }
-    const SignalPlacementState& state() const { return m_placement.state(); }
-    QTimer& tRunNext() { return m_placement.tRunNext(); }
+    SignalPlacementState& state() { return m_run.state(); }
+    const SignalPlacementState& state() const { return m_run.state(); }
+    QTimer& tRunNext() { return m_run.tRunNext(); }
     Ui::frmMain& ui() { return *m_ui; }
     // Has the load tick "Ustaw przyciski" as the designer would, where the
     // head's kind allows push buttons. Call before Form_Load.
@@ -113,8 +114,6 @@ public:
 protected:
     void showOptions() override { show(); }
     void endPlacement(const QString& reason) override { endProgram(reason); }
-    bool acousticChecked() const override;
-    bool screensChecked() const override;
 
     // Closing the options form ends the program.
     void closeEvent(QCloseEvent* event) override;
@@ -129,12 +128,12 @@ private:
 
     RunContext& m_ctx;
     cad::HostProvider& m_provider;
+    PlacementRun& m_run;
     std::unique_ptr<Ui::frmMain> m_ui;
     bool m_ended = false;
     bool m_tickPushButtonsAtLoad = false;
     QString m_endReason;
     QPointer<frmUstawienia> m_frmUstawienia;
-    SignalPlacement m_placement; // last: its timer calls back into the form
 };
 
 } // namespace lumo

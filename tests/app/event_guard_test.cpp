@@ -21,7 +21,8 @@ TEST(EventGuard, WhatAHandlerThrowsEndsTheRunAndSavesNothing)
         std::function<void()> fault; // empty: the designer cancels
         QString shown;
     };
-    const QString tail = QStringLiteral("]\r\nUstawianie zostało przerwane, a zmiany w rysunku nie zostały zapisane.");
+    const QString tail
+        = QStringLiteral("]\r\nUstawianie zostało przerwane, a zmiany w rysunku nie zostały zapisane.");
     const QString head = QStringLiteral("Wystąpił nieoczekiwany błąd programu:\r\n[");
     const Case cases[] = {
         {"a standard exception", [] { throw std::out_of_range("vector::at"); }, head + "vector::at" + tail},

@@ -30,7 +30,7 @@ void DetectorRun::placeHead(const HeadChoice& choice, std::vector<cad::embedded:
     run = std::make_unique<SignalRun>(suite, drawing, std::move(script));
     if (messages > 0)
         run->dialogs.acceptMessages(messages);
-    stage = std::make_unique<PushButtonStage>(*run->ctx, *run->form, QStringLiteral("1.0.5"));
+    stage = std::make_unique<PushButtonStage>(*run->ctx, *run->placement, *run->form, QStringLiteral("1.0.5"));
     run->start(choice.words);
     ASSERT_TRUE(run->endReasons.isEmpty()) << run->endReasons.join(';').toStdString();
     auto& ui = run->form->ui();

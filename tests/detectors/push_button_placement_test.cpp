@@ -60,7 +60,7 @@ TEST(PushButtonPlacement, TwoButtonsAfterAPedestrianHeadEndToEnd)
     r.placeButton();
     EXPECT_TRUE(form.isVisible());
     EXPECT_FALSE(r.run->form->tRunNext().isActive());
-    EXPECT_EQ(r.run->form->state().followUpStep, 0);
+    EXPECT_EQ(r.run->form->state().followUpStep, FollowUpStep::Idle);
 
     // A larger font for the next description, then a second button with
     // its own description and type.

@@ -73,10 +73,10 @@ TEST(WholeRuns, SaveWhatTheyAlwaysSaved)
     const Case cases[] = {
         {"head-with-screen",
          [](DetectorRun& r) {
-             r.run = std::make_unique<SignalRun>(r.suite, r.drawing,
-                                                 std::vector<InputAnswer>{
-                                                     InputAnswer::pointAt(100, 200), InputAnswer::angle(30),
-                                                     InputAnswer::pointAt(110, 215), InputAnswer::pointAt(120, 230)});
+             r.run = std::make_unique<SignalRun>(
+                 r.suite, r.drawing,
+                 std::vector<InputAnswer>{InputAnswer::pointAt(100, 200), InputAnswer::angle(30),
+                                          InputAnswer::pointAt(110, 215), InputAnswer::pointAt(120, 230)});
              r.run->start({QStringLiteral("S-2p")});
              auto& ui = r.run->form->ui();
              ui.cmbNumSkrzyz->setCurrentIndex(0);
@@ -92,9 +92,10 @@ TEST(WholeRuns, SaveWhatTheyAlwaysSaved)
         {"pedestrian-head-two-buttons",
          [](DetectorRun& r) {
              r.placeHead({{"S-5"}, 0, 7},
-                         {InputAnswer::pointAt(100, 200), InputAnswer::angle(90), InputAnswer::pointAt(110, 215),
-                          InputAnswer::pointAt(95, 190), InputAnswer::pointAt(90, 185),
-                          InputAnswer::pointAt(105, 190), InputAnswer::pointAt(108, 185)});
+                         {InputAnswer::pointAt(100, 200), InputAnswer::angle(90),
+                          InputAnswer::pointAt(110, 215), InputAnswer::pointAt(95, 190),
+                          InputAnswer::pointAt(90, 185), InputAnswer::pointAt(105, 190),
+                          InputAnswer::pointAt(108, 185)});
              r.placeButton();
              r.form().ui().edtOpis->setText(QStringLiteral("D18b"));
              r.form().ui().cmbTypPrzycisku->setCurrentIndex(1);

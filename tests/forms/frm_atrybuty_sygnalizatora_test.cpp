@@ -38,8 +38,8 @@ protected:
     {
         auto form
             = std::make_unique<frmAtrybutySygnalizatora>(suite.ctx, onTop, QStringLiteral("30-18/987/K1p"));
-        form->m_KtoNaniosl = QStringLiteral("Jan Kowalski");
-        form->m_NrZlecenia = QStringLiteral("Z/12/2024");
+        form->description.m_KtoNaniosl = QStringLiteral("Jan Kowalski");
+        form->description.m_NrZlecenia = QStringLiteral("Z/12/2024");
         return form;
     }
 
@@ -94,11 +94,11 @@ protected:
 TEST_F(DescriptionForm, ActivationFillsTheForm)
 {
     auto form = makeForm();
-    form->m_fZaakceptowano = true; // left over: activation clears it
+    form->description.m_fZaakceptowano = true; // left over: activation clears it
     // The test may cross midnight: the form's date is one of the two.
     const QDate dayBefore = QDate::currentDate();
     showAndDo(*form, [&] {
-        EXPECT_FALSE(form->m_fZaakceptowano);
+        EXPECT_FALSE(form->description.m_fZaakceptowano);
         EXPECT_EQ(child<QLineEdit>(*form, "fldKtoNaniosl")->text(), "Jan Kowalski");
         EXPECT_EQ(child<QLineEdit>(*form, "fldNrZlecenia")->text(), "Z/12/2024");
         EXPECT_EQ(child<QLabel>(*form, "Label2")->text(), "Sygnalizator: 30-18/987/K1p");
@@ -149,23 +149,23 @@ TEST_F(DescriptionForm, AcceptAndCancel)
             child<QDateEdit>(*form, "dtpDataInwent")->setDate(QDate(2025, 1, 9));
             click(child<QPushButton>(*form, c.accept ? "cmdAccept" : "cmdCancel"));
         });
-        EXPECT_EQ(form->m_fZaakceptowano, c.accept) << c.name;
+        EXPECT_EQ(form->description.m_fZaakceptowano, c.accept) << c.name;
         if (c.accept) {
-            EXPECT_EQ(form->m_KtoNaniosl, c.operatorName) << c.name;
-            EXPECT_EQ(form->m_Ulica, c.street) << c.name;
-            EXPECT_EQ(form->m_NaWniosek, "Gmina") << c.name;
-            EXPECT_EQ(form->m_KtoWykonał, "Inna firma") << c.name;
-            EXPECT_EQ(form->m_NrZlecenia, "Z/13") << c.name;
-            EXPECT_EQ(form->m_Uwagi, c.remarks) << c.name;
-            EXPECT_EQ(form->m_DataRealizacji, "2023.12.31") << c.name;
-            EXPECT_EQ(form->m_DataZlecenia, "2024.03.05") << c.name;
-            EXPECT_EQ(form->m_DataInwent, "2025.01.09") << c.name;
+            EXPECT_EQ(form->description.m_KtoNaniosl, c.operatorName) << c.name;
+            EXPECT_EQ(form->description.m_Ulica, c.street) << c.name;
+            EXPECT_EQ(form->description.m_NaWniosek, "Gmina") << c.name;
+            EXPECT_EQ(form->description.m_KtoWykonal, "Inna firma") << c.name;
+            EXPECT_EQ(form->description.m_NrZlecenia, "Z/13") << c.name;
+            EXPECT_EQ(form->description.m_Uwagi, c.remarks) << c.name;
+            EXPECT_EQ(form->description.m_DataRealizacji, "2023.12.31") << c.name;
+            EXPECT_EQ(form->description.m_DataZlecenia, "2024.03.05") << c.name;
+            EXPECT_EQ(form->description.m_DataInwent, "2025.01.09") << c.name;
         } else {
             // The caller's values stay; nothing typed reaches the fields.
-            EXPECT_EQ(form->m_KtoNaniosl, "Jan Kowalski") << c.name;
-            EXPECT_EQ(form->m_NrZlecenia, "Z/12/2024") << c.name;
-            EXPECT_EQ(form->m_Ulica, "") << c.name;
-            EXPECT_EQ(form->m_Uwagi, "") << c.name;
+            EXPECT_EQ(form->description.m_KtoNaniosl, "Jan Kowalski") << c.name;
+            EXPECT_EQ(form->description.m_NrZlecenia, "Z/12/2024") << c.name;
+            EXPECT_EQ(form->description.m_Ulica, "") << c.name;
+            EXPECT_EQ(form->description.m_Uwagi, "") << c.name;
         }
     }
 }
@@ -174,7 +174,7 @@ TEST_F(DescriptionForm, EscapeClosesWithoutAccepting)
 {
     auto form = makeForm();
     showAndDo(*form, [&] { QTest::keyClick(form.get(), Qt::Key_Escape); });
-    EXPECT_FALSE(form->m_fZaakceptowano);
+    EXPECT_FALSE(form->description.m_fZaakceptowano);
 }
 
 // The list file's bytes are the list tests'; here the button and the form.
@@ -221,7 +221,7 @@ TEST_F(DescriptionForm, MissingSharedListsLeaveTheFormUsable)
         EXPECT_EQ(child<QComboBox>(form, "cmbNaWniosek")->count(), 0);
         click(child<QPushButton>(form, "cmdAccept"));
     });
-    EXPECT_TRUE(form.m_fZaakceptowano);
+    EXPECT_TRUE(form.description.m_fZaakceptowano);
     EXPECT_EQ(local.dialogs.messages().size(), 2u); // their wording is the list tests'
 }
 
@@ -255,7 +255,7 @@ TEST_F(DescriptionForm, OnTopToggle)
     });
     form->showModal();
     EXPECT_TRUE(lastStepRan);
-    EXPECT_TRUE(form->m_fZaakceptowano);
+    EXPECT_TRUE(form->description.m_fZaakceptowano);
     EXPECT_TRUE(onTop);
 
     auto next = makeForm();

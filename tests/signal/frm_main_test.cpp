@@ -146,7 +146,7 @@ TEST_F(OptionsForm, WithoutAHostTheFormStaysAsDesigned)
 {
     run = std::make_unique<SignalRun>(suite, drawing);
     NoHost noHost;
-    run->form = std::make_unique<frmMain>(*run->ctx, noHost);
+    run->form = std::make_unique<frmMain>(*run->ctx, noHost, *run->placement);
     run->dialogs.acceptMessages(1);
     run->start({"S-3wp"});
     const auto messages = run->dialogs.messages();
@@ -181,7 +181,7 @@ TEST_F(OptionsForm, ABusyHostAtStartUpIsReportedNotReadAsScaleOne)
 {
     run = std::make_unique<SignalRun>(suite, drawing);
     BusyHost busy(*run->provider);
-    run->form = std::make_unique<frmMain>(*run->ctx, busy);
+    run->form = std::make_unique<frmMain>(*run->ctx, busy, *run->placement);
     run->dialogs.acceptMessages(1);
     run->start({"S-1"});
     const auto messages = run->dialogs.messages();

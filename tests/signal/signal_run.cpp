@@ -114,7 +114,8 @@ SignalRun::SignalRun(TempSuite& suite_, const std::string& drawing,
         options.report = host.message;
         return options;
     });
-    form = std::make_unique<frmMain>(*ctx, *provider);
+    placement = std::make_unique<PlacementRun>(*ctx);
+    form = std::make_unique<frmMain>(*ctx, *provider, *placement);
 }
 
 SignalRun::SignalRun(TempSuite& suite_, FromEnvironment)
@@ -122,7 +123,7 @@ SignalRun::SignalRun(TempSuite& suite_, FromEnvironment)
 {
     provider = std::make_unique<cad::embedded::EmbeddedHostProvider>(
         [this] { return EmbeddedOptions(ReadRunEnvironment(), host.message); });
-    form = std::make_unique<frmMain>(*ctx, *provider);
+    form = std::make_unique<frmMain>(*ctx, *provider, *placement);
 }
 
 SignalRun::~SignalRun()

@@ -10,6 +10,7 @@
 #include "recording_dialogs.h"
 #include "util/run_context.h"
 #include "settings/settings_values.h"
+#include "run/placement_run.h"
 #include "signal/frm_main.h"
 #include "temp_suite.h"
 
@@ -75,6 +76,7 @@ public:
     std::unique_ptr<RunContext> ctx;
     std::shared_ptr<cad::embedded::ScriptedInputSource> input;
     std::unique_ptr<cad::embedded::EmbeddedHostProvider> provider;
+    std::unique_ptr<PlacementRun> placement; // the run the form shows; outlives it
     std::unique_ptr<frmMain> form;
     std::string drawingPath;
     bool polishHost = false; // the host's prompts and cancel marker in Polish

@@ -2,7 +2,7 @@
 
 #include "dxf/document.h"
 #include "signal/catalogue.h"
-#include "signal/head_attributes.h"
+#include "run/head_attributes.h"
 #include "util/encoding.h"
 #include "util/files.h"
 

@@ -1,4 +1,4 @@
-#include "signal/head_attributes.h"
+#include "run/head_attributes.h"
 
 #include <QHash>
 
@@ -66,6 +66,13 @@ const QStringList& ScreenAttributeTags()
         "INWENT_NUMER",   "NUMER_SKRZYZ",    "KTO_NANIOSL",   "NAZWA_ULICY",    "ZLECENIE_WNIOS",
         "REALIZACJA_WYK", "REALIZACJA_DATA", "ZLECENIE_DATA", "ZLECENIE_NUMER", "INWENT_DATA",
     };
+    return tags;
+}
+
+const QStringList& PushButtonTags()
+{
+    static const QStringList tags{QStringLiteral("RODZAJ"), QStringLiteral("TYP"),
+                                  QStringLiteral("PRODUCENT")};
     return tags;
 }
 

@@ -1,31 +1,49 @@
-// The state of one head's placement: what the options form's rules choose,
-// what the lookup finds and what the insertion and the follow-up steps leave
-// behind for the next step and for the detector form.
+// The state of one placement run: what the options form's rules choose,
+// what the lookup finds, and what the insertion and the follow-up steps
+// leave behind for the next step and for the push buttons. The run
+// (run/placement_run.h) keeps it; the forms show it.
 #pragma once
 
 #include "cad/host.h"
 #include "lists/list_files.h"
-#include "signal/catalogue.h"
 
 #include <QString>
 
 namespace lumo {
 
-// The state of one head's placement, shared by the form's rules, the lookup,
-// the insertion and the follow-up steps.
+// The parts of a head's designation and what is built from them
+// (signal/catalogue.h builds it).
+struct DesignationState {
+    QString sectionNumber;
+    QString intersectionNumber = QStringLiteral("???");
+    QString kindCode = QStringLiteral("?");
+    QString stopLineText;
+    short orientationCode = 0;
+    QString suffix;
+
+    QString SignalDesignation;
+    QString SignalCode;
+    QString SignalCodeS; // "S" & SignalCode; kept from before in the "PxxRxx" form
+};
+
+// What the follow-up timer is waiting for.
+enum class FollowUpStep {
+    Idle,
+    Head, // the head the options form accepted
+    PushButton, // a push button of the detector form
+};
+
 struct SignalPlacementState {
     DesignationState designation;
     QString signalSymbol; // catalogue symbol of the chosen head type
-    bool sectionNumberValid = true;
 
     short lensIndex = 0;
     short lensDiameter = 0; // 0 until a lens is chosen
     bool placementStarted = false; // set by the first acceptance
-    bool stopLine = false;
-    bool acoustic = false;
+    bool acoustic = false; // the acoustic signal box
     bool antiGlare = false;
     short antiGlareCount = 0;
-    bool screens = false;
+    bool screens = false; // the contrast screen box
     QString screenSymbol;
     bool intersectionChosen = false;
     bool pushButtons = false;
@@ -40,7 +58,7 @@ struct SignalPlacementState {
     short drawingScale = 1;
 
     // Set by the insertion and the follow-up steps.
-    short followUpStep = 0; // 0 idle, 1 head, 2 push button
+    FollowUpStep followUpStep = FollowUpStep::Idle;
     long countBefore = 0;
     double signalTextHeight = 0.0;
     double m_dRotation = 0.0; // radians, of the entity just placed

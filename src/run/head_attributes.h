@@ -15,6 +15,11 @@ inline const QString kPushButtonLayer = QStringLiteral("109-SYGNALIZACJA_PRZYCIS
 inline const QString kDetectorDescriptionLayer = QStringLiteral("256-OPISY_DETEKTOROW");
 inline const QString kDescriptionTextStyle = QStringLiteral("SYGN_OPISY_TXT");
 
+// Where the push button's block file lies under the suite root, and its
+// block name.
+inline const QString kPushButtonFolder = QStringLiteral("aZasoby\\Symbole\\");
+inline const QString kPushButtonBlock = QStringLiteral("sygnprzycisk");
+
 // Drawing properties the placement reads and writes.
 inline const QString kScaleProperty = QStringLiteral("SKALA");
 inline const QString kSectionProperty = QStringLiteral("NUMERSEKCJI");
@@ -33,5 +38,7 @@ std::optional<SymbolDefaults> SymbolTableRow(const QString& upperBlockName);
 const QStringList& HeadAttributeTags();
 // The ten of them a contrast screen gets.
 const QStringList& ScreenAttributeTags();
+// The tags a push button's block gets.
+const QStringList& PushButtonTags();
 
 } // namespace lumo

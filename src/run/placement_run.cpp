@@ -1,14 +1,17 @@
-#include "signal/placement.h"
+// The run's stages and the steps they share. The order of the host calls,
+// the command texts and the attribute values are what drawings made by
+// earlier versions hold; tests/detectors/whole_runs_test.cpp keeps them.
+#include "run/placement_run.h"
 
 #include "cad/drawing.h"
 #include "cad/session.h"
 #include "lists/drawing_values.h"
 #include "settings/ini_file.h"
 #include "settings/keys.h"
-#include "util/run_context.h"
+#include "run/head_attributes.h"
 #include "settings/settings_values.h"
 #include "settings/suite.h"
-#include "signal/head_attributes.h"
+#include "util/run_context.h"
 #include "util/dialogs.h"
 #include "util/files.h"
 #include "util/numbers.h"
@@ -19,6 +22,7 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <utility>
 
 namespace lumo {
 
@@ -40,8 +44,7 @@ std::string HostFilePath(const QString& path)
 
 } // namespace
 
-QString HeadAttributeValue(const QString& tag, const SignalPlacementState& st, bool acoustic,
-                           const HeadDescription& d)
+QString HeadAttributeValue(const QString& tag, const SignalPlacementState& st, const HeadDescription& d)
 {
     if (tag == QLatin1String("INWENT_NUMER"))
         return st.designation.SignalDesignation;
@@ -56,7 +59,7 @@ QString HeadAttributeValue(const QString& tag, const SignalPlacementState& st, b
     if (tag == QLatin1String("WKLADY_ANTYZL"))
         return QString::number(st.antiGlareCount);
     if (tag == QLatin1String("SYGN_AKUST"))
-        return acoustic ? QStringLiteral("TAK") : QString();
+        return st.acoustic ? QStringLiteral("TAK") : QString();
     if (tag == QLatin1String("KTO_NANIOSL"))
         return d.m_KtoNaniosl;
     if (tag == QLatin1String("NAZWA_ULICY"))
@@ -82,26 +85,79 @@ QString ScreenAttributeValue(const QString& tag, const SignalPlacementState& st,
 {
     if (!ScreenAttributeTags().contains(tag))
         return {};
-    return HeadAttributeValue(tag, st, false, d);
+    // The screen carries no acoustic signal.
+    auto screen = st;
+    screen.acoustic = false;
+    return HeadAttributeValue(tag, screen, d);
 }
 
-SignalPlacement::SignalPlacement(RunContext& ctx, PlacementForm& form) : m_ctx(ctx), m_form(form)
+PlacementRun::PlacementRun(RunContext& ctx) : m_ctx(ctx)
 {
     m_tRunNext.setInterval(100);
     m_tRunNext.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_tRunNext, &QTimer::timeout, &m_tRunNext, [this] { tRunNext_Timer(); });
 }
 
-QString SignalPlacement::blockFileExtension() const
+QString PlacementRun::blockFileExtension() const
 {
     if (m_ctx.host.app)
         return QStringFromUtf8(m_ctx.host.app->blockFileExtension());
     return QStringLiteral(".dwg");
 }
 
+void PlacementRun::showOptions()
+{
+    if (m_form)
+        m_form->showOptions();
+}
+
+void PlacementRun::endRun(const QString& reason)
+{
+    if (m_form)
+        m_form->endPlacement(reason);
+    else if (m_ctx.end)
+        m_ctx.end(reason);
+}
+
+// ---------------------------------------------------------------- shared steps
+
+void PlacementRun::loadBlockDefinition(const std::string& name, const QString& file, const cad::Point3& at,
+                                       const std::function<void(cad::Block&)>& addTags)
+{
+    auto& host = m_ctx.host;
+    if (cad::BlockExists(host, name))
+        return;
+    auto temporary = host.modelSpace->insertBlock(at, HostFilePath(file), 1.0, 1.0, 1.0, 0.0);
+    if (cad::BlockExists(host, name))
+        addTags(*host.doc->blocks()->item(name));
+    if (temporary)
+        temporary->erase();
+}
+
+cad::Point3 PlacementRun::placeDescriptionText(const QString& prompt, const QString& text, double height,
+                                               const QString& layer)
+{
+    auto& host = m_ctx.host;
+    const cad::Point3 point = host.doc->utility()->getPoint(U8(prompt));
+    auto label = host.modelSpace->addText(U8(text), point, height);
+    label->setColor(1);
+    label->setLayer(U8(layer));
+    label->setRotation(m_state.m_dRotation);
+    label->update();
+    return point;
+}
+
+void PlacementRun::readBackPlaced(cad::Entity& entity)
+{
+    m_state.m_dRotation = entity.rotation();
+    m_state.placedHandle = QStringFromUtf8(entity.handle());
+    m_state.placedInsertionPoint = entity.insertionPoint();
+    entity.update();
+}
+
 // ---------------------------------------------------------------- insertion
 
-void SignalPlacement::InsertSignalHead(const QString&, const QString& blockPath)
+void PlacementRun::InsertSignalHead(const QString& blockPath)
 {
     auto& st = m_state;
     auto& host = m_ctx.host;
@@ -112,7 +168,7 @@ void SignalPlacement::InsertSignalHead(const QString&, const QString& blockPath)
                                               U8(st.designation.SignalDesignation), U8(kHeadLayer));
     } catch (const cad::HostBusy&) {
         ReportHostNotResponding(m_ctx.dialogs);
-        m_form.endPlacement(QStringLiteral("host not responding"));
+        endRun(QStringLiteral("host not responding"));
         return;
     } catch (const cad::HostError&) {
         return; // a host that cannot search cannot insert either
@@ -125,7 +181,7 @@ void SignalPlacement::InsertSignalHead(const QString&, const QString& blockPath)
                 + QStringLiteral("Czy kontynuować ustawianie sygnalizatora?"),
             DialogIcon::Question, DialogButtons::YesNo, DialogAnswer::No);
         if (answer != DialogAnswer::Yes) {
-            m_form.endPlacement(QStringLiteral("duplicate inventory number"));
+            endRun(QStringLiteral("duplicate inventory number"));
             return;
         }
     }
@@ -138,21 +194,15 @@ void SignalPlacement::InsertSignalHead(const QString&, const QString& blockPath)
             host.app->bringToFront();
         auto& doc = host.doc;
         auto& modelSpace = host.modelSpace;
-        if (!cad::BlockExists(host, name)) {
-            auto temporary
-                = modelSpace->insertBlock(cad::Point3{}, HostFilePath(blockPath), 1.0, 1.0, 1.0, 0.0);
-            if (cad::BlockExists(host, name)) {
-                auto block = doc->blocks()->item(name);
-                if (const auto row = SymbolTableRow(blockName.toUpper())) {
-                    cad::AddBlockAttribute(*block, "OBIEKT", U8(row->obiekt), 0.0, 0.0);
-                    cad::AddBlockAttribute(*block, "RODZAJ", U8(row->rodzaj), 0.0, 0.0);
-                    cad::AddBlockAttribute(*block, "SYMBOL", U8(row->symbol), 0.0, 0.0);
-                }
-                for (const QString& tag : HeadAttributeTags())
-                    cad::AddBlockAttribute(*block, U8(tag), "", 0.0, 0.0);
-                temporary->erase();
+        loadBlockDefinition(name, blockPath, cad::Point3{}, [&blockName](cad::Block& block) {
+            if (const auto row = SymbolTableRow(blockName.toUpper())) {
+                cad::AddBlockAttribute(block, "OBIEKT", U8(row->obiekt), 0.0, 0.0);
+                cad::AddBlockAttribute(block, "RODZAJ", U8(row->rodzaj), 0.0, 0.0);
+                cad::AddBlockAttribute(block, "SYMBOL", U8(row->symbol), 0.0, 0.0);
             }
-        }
+            for (const QString& tag : HeadAttributeTags())
+                cad::AddBlockAttribute(block, U8(tag), "", 0.0, 0.0);
+        });
         if (!cad::BlockExists(host, name))
             return;
 
@@ -169,7 +219,7 @@ void SignalPlacement::InsertSignalHead(const QString&, const QString& blockPath)
         }
         doc->setActiveTextStyle(style);
 
-        st.followUpStep = 1;
+        st.followUpStep = FollowUpStep::Head;
         cad::EnsureLayer(host, U8(kHeadLayer), false);
         doc->setActiveLayer(doc->layers()->item(U8(kHeadLayer)));
 
@@ -178,7 +228,7 @@ void SignalPlacement::InsertSignalHead(const QString&, const QString& blockPath)
         m_tRunNext.start();
     } catch (const cad::HostBusy&) {
         ReportHostNotResponding(m_ctx.dialogs);
-        m_form.endPlacement(QStringLiteral("host not responding"));
+        endRun(QStringLiteral("host not responding"));
     } catch (const cad::HostError&) {
         // The placement stops here without a word; nothing follows.
     }
@@ -186,17 +236,17 @@ void SignalPlacement::InsertSignalHead(const QString&, const QString& blockPath)
 
 // ---------------------------------------------------------------- follow-up
 
-void SignalPlacement::stopFollowUp(const QString& reason)
+void PlacementRun::stopFollowUp(const QString& reason)
 {
     m_tRunNext.stop();
-    m_form.endPlacement(reason);
+    endRun(reason);
 }
 
-void SignalPlacement::tRunNext_Timer()
+void PlacementRun::tRunNext_Timer()
 {
     auto& st = m_state;
     auto& host = m_ctx.host;
-    if (st.followUpStep == 0) {
+    if (st.followUpStep == FollowUpStep::Idle) {
         m_tRunNext.stop();
         return;
     }
@@ -217,18 +267,14 @@ void SignalPlacement::tRunNext_Timer()
         m_tRunNext.stop();
         QCoreApplication::processEvents();
         auto entity = host.modelSpace->item(count - 1);
-        st.m_dRotation = entity->rotation();
-        st.placedHandle = QStringFromUtf8(entity->handle());
-        st.placedInsertionPoint = entity->insertionPoint();
-        entity->update();
+        readBackPlaced(*entity);
 
-        if (st.followUpStep == 1) {
-            st.followUpStep = 0;
-            finishHead(entity);
-        } else if (st.followUpStep == 2) {
-            st.followUpStep = 0;
-            if (m_pushButtonFollowUp)
-                m_pushButtonFollowUp(entity);
+        const FollowUpStep step = std::exchange(st.followUpStep, FollowUpStep::Idle);
+        if (step == FollowUpStep::Head) {
+            finishHead();
+        } else if (step == FollowUpStep::PushButton) {
+            if (m_pushButtonForm)
+                FinishPushButton(entity);
             else
                 stopFollowUp(QStringLiteral("no detector form"));
         }
@@ -252,89 +298,79 @@ void ReportHostNotResponding(Dialogs& dialogs)
                  DialogIcon::Exclamation);
 }
 
-void SignalPlacement::placeDescription(const QString& prompt, const QString& text, double height)
-{
-    auto& st = m_state;
-    auto& host = m_ctx.host;
-    st.lastPickedPoint = host.doc->utility()->getPoint(U8(prompt));
-    auto label = host.modelSpace->addText(U8(text), st.lastPickedPoint, height);
-    label->setColor(1);
-    label->setLayer(U8(kHeadDescriptionLayer));
-    label->setRotation(st.m_dRotation);
-    label->update();
-}
-
 // The head is in the drawing: its descriptions, the screen, the drawing's
 // intersection number and the inventory description follow.
-bool SignalPlacement::finishHead(const std::shared_ptr<cad::Entity>&)
+void PlacementRun::finishHead()
 {
     auto& st = m_state;
-    auto& host = m_ctx.host;
     const double height
         = m_ctx.startup.textScaling ? st.drawingScale * st.signalTextHeight : st.signalTextHeight;
 
-    placeDescription(QStringLiteral("Wskaż położenie opisu ..."), st.designation.SignalCode, height);
+    st.lastPickedPoint = placeDescriptionText(QStringLiteral("Wskaż położenie opisu ..."),
+                                              st.designation.SignalCode, height, kHeadDescriptionLayer);
     static const QStringList conditional{"S-2p", "S-2l", "S-2lp"};
     if (conditional.contains(st.signalSymbol) && ReadConditionalDescriptions(m_ctx.startup.settingsFilePath))
-        placeDescription(QStringLiteral("Wskaż położenie opisu sygnalizacji jazdy warunkowej ..."),
-                         st.designation.SignalCodeS, height);
+        st.lastPickedPoint
+            = placeDescriptionText(QStringLiteral("Wskaż położenie opisu sygnalizacji jazdy warunkowej ..."),
+                                   st.designation.SignalCodeS, height, kHeadDescriptionLayer);
 
-    if (st.screens) {
-        const QString folder = JoinPath(ParentFolder(ParentFolder(m_ctx.startup.programFolder)),
-                                        QStringLiteral("aZasoby\\Sygnalizacja\\Sygnalizatory"));
-        const QString file = JoinPath(folder, st.screenSymbol + blockFileExtension());
-        if (!FileExists(file)) {
-            m_form.showOptions();
-            m_ctx.dialogs.message(kMessageTitle,
-                                  QStringLiteral("Nie znaleziono ekranu ") + st.screenSymbol + kCrLf
-                                      + QStringLiteral("w folderze [") + DisplayPath(folder)
-                                      + QStringLiteral("]."),
-                                  DialogIcon::Exclamation, DialogButtons::Ok, DialogAnswer::Ok);
-            stopFollowUp(QStringLiteral("screen block file missing"));
-            return false;
-        }
-        const std::string screen = U8(st.screenSymbol);
-        if (!cad::BlockExists(host, screen)) {
-            auto temporary
-                = host.modelSpace->insertBlock(st.lastPickedPoint, HostFilePath(file), 1.0, 1.0, 1.0, 0.0);
-            if (cad::BlockExists(host, screen)) {
-                auto block = host.doc->blocks()->item(screen);
-                for (const QString& tag : ScreenAttributeTags())
-                    cad::AddBlockAttribute(*block, U8(tag), "", 0.0, 0.0);
-            }
-            if (temporary)
-                temporary->erase();
-        }
-        if (cad::BlockExists(host, screen)) {
-            const double s = st.drawingScale * 10 / 1000.0;
-            auto reference = host.modelSpace->insertBlock(st.placedInsertionPoint, screen, s, s, s, 0.0);
-            reference->setRotation(st.m_dRotation);
-            reference->setLayer(U8(kHeadLayer));
-            reference->update();
-            st.screenHandle = QStringFromUtf8(reference->handle());
-        }
-    }
+    if (st.screens && !placeScreen())
+        return;
 
-    cad::SetDrawingProperty(host, U8(kIntersectionProperty), U8(st.designation.intersectionNumber));
-    m_form.showOptions();
+    cad::SetDrawingProperty(m_ctx.host, U8(kIntersectionProperty), U8(st.designation.intersectionNumber));
+    showOptions();
 
-    const bool accepted = DescribePlacedHead(st.placedHandle, st.designation.kindCode);
+    const bool accepted = DescribePlacedHead(st.placedHandle);
     if (!accepted || !st.pushButtons) {
         stopFollowUp(accepted ? QStringLiteral("head placed") : QStringLiteral("description not accepted"));
-        return accepted;
+        return;
     }
     // Push buttons go on in the detector form, when the program has one.
     if (!m_pushButtonHandOver) {
         stopFollowUp(QStringLiteral("head placed"));
-        return true;
+        return;
     }
     m_pushButtonHandOver();
+}
+
+// The contrast screen behind the head: from its block file, at the head's
+// insertion point. False when its file is missing: the run has stopped.
+bool PlacementRun::placeScreen()
+{
+    auto& st = m_state;
+    auto& host = m_ctx.host;
+    const QString folder = JoinPath(ParentFolder(ParentFolder(m_ctx.startup.programFolder)),
+                                    QStringLiteral("aZasoby\\Sygnalizacja\\Sygnalizatory"));
+    const QString file = JoinPath(folder, st.screenSymbol + blockFileExtension());
+    if (!FileExists(file)) {
+        showOptions();
+        m_ctx.dialogs.message(kMessageTitle,
+                              QStringLiteral("Nie znaleziono ekranu ") + st.screenSymbol + kCrLf
+                                  + QStringLiteral("w folderze [") + DisplayPath(folder)
+                                  + QStringLiteral("]."),
+                              DialogIcon::Exclamation, DialogButtons::Ok, DialogAnswer::Ok);
+        stopFollowUp(QStringLiteral("screen block file missing"));
+        return false;
+    }
+    const std::string screen = U8(st.screenSymbol);
+    loadBlockDefinition(screen, file, st.lastPickedPoint, [](cad::Block& block) {
+        for (const QString& tag : ScreenAttributeTags())
+            cad::AddBlockAttribute(block, U8(tag), "", 0.0, 0.0);
+    });
+    if (cad::BlockExists(host, screen)) {
+        const double s = st.drawingScale * 10 / 1000.0;
+        auto reference = host.modelSpace->insertBlock(st.placedInsertionPoint, screen, s, s, s, 0.0);
+        reference->setRotation(st.m_dRotation);
+        reference->setLayer(U8(kHeadLayer));
+        reference->update();
+        st.screenHandle = QStringFromUtf8(reference->handle());
+    }
     return true;
 }
 
 // ---------------------------------------------------------------- description
 
-bool SignalPlacement::DescribePlacedHead(const QString& placedHandle, const QString&)
+bool PlacementRun::DescribePlacedHead(const QString& placedHandle)
 {
     auto& st = m_state;
     auto& host = m_ctx.host;
@@ -348,7 +384,6 @@ bool SignalPlacement::DescribePlacedHead(const QString& placedHandle, const QStr
     if (!d.m_fZaakceptowano)
         return false;
 
-    const bool acoustic = m_form.acousticChecked();
     const auto fill = [&](const QString& handle, const QStringList* only) {
         auto reference = host.doc->handleToObject(U8(handle));
         if (reference->hasAttributes()) {
@@ -357,7 +392,7 @@ bool SignalPlacement::DescribePlacedHead(const QString& placedHandle, const QStr
                 if (only && !only->contains(tag))
                     continue;
                 const QString value
-                    = only ? ScreenAttributeValue(tag, st, d) : HeadAttributeValue(tag, st, acoustic, d);
+                    = only ? ScreenAttributeValue(tag, st, d) : HeadAttributeValue(tag, st, d);
                 if (!value.isEmpty())
                     attribute->setTextString(U8(value));
             }
@@ -366,7 +401,7 @@ bool SignalPlacement::DescribePlacedHead(const QString& placedHandle, const QStr
     };
 
     fill(placedHandle, nullptr);
-    if (m_form.screensChecked() && !st.screenHandle.isEmpty())
+    if (st.screens && !st.screenHandle.isEmpty())
         fill(st.screenHandle, &ScreenAttributeTags());
 
     WriteLastStreet(host, d.m_Ulica);
