@@ -1,5 +1,6 @@
 #include "app/host_wiring.h"
 
+#include "base/paths.h"
 #include "cad/embedded/input.h"
 #include "cad/embedded/view/window_input.h"
 #include "util/dialogs.h"
@@ -87,19 +88,14 @@ RunEnvironment ReadRunEnvironment()
 void UseDemoDrawingWhenNone(RunEnvironment& env, const std::filesystem::path& suiteRoot)
 {
     // Paths cross the host interface as UTF-8, whatever the system's code page.
-    const auto fromUtf8 = [](const std::string& text) {
-        return std::filesystem::path(std::u8string(text.begin(), text.end()));
-    };
     std::error_code error;
     if (env.drawing
         || (!env.configFolder.empty()
-            && std::filesystem::exists(fromUtf8(env.configFolder) / cad::embedded::kLastDrawingFile, error)))
+            && std::filesystem::exists(base::PathOf(env.configFolder) / cad::embedded::kLastDrawingFile, error)))
         return;
     const std::filesystem::path demo = suiteRoot / "Rysunki" / "skrzyzowanie.dxf";
-    if (std::filesystem::is_regular_file(demo, error)) {
-        const std::u8string utf8 = demo.u8string();
-        env.drawing = std::string(utf8.begin(), utf8.end());
-    }
+    if (std::filesystem::is_regular_file(demo, error))
+        env.drawing = base::TextOf(demo);
 }
 
 cad::embedded::EmbeddedHostOptions EmbeddedOptions(const RunEnvironment& env, const cad::MessageFn& report)

@@ -18,7 +18,7 @@ std::string Record::handle() const
 }
 std::string Record::ownerHandle() const
 {
-    return upper(trim(doc_->get(id_, 330)));
+    return base::UpperAscii(trim(doc_->get(id_, 330)));
 }
 
 std::size_t Record::groupCount() const
@@ -416,7 +416,7 @@ int Block::flags() const
 }
 bool Block::isLayout() const
 {
-    std::string n = upper(name());
+    std::string n = base::UpperAscii(name());
     return n.rfind("*MODEL_SPACE", 0) == 0 || n.rfind("*PAPER_SPACE", 0) == 0 || n == "$MODEL_SPACE"
         || n == "$PAPER_SPACE";
 }
@@ -450,23 +450,7 @@ Record Block::blockRecord() const
 
 bool sameName(std::string_view a, std::string_view b)
 {
-    if (a.size() == b.size()) {
-        bool ascii = true, eq = true;
-        for (std::size_t i = 0; i < a.size(); ++i) {
-            auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-            if ((x | y) & 0x80) {
-                ascii = false;
-                break;
-            }
-            if (x != y && foldCase(char32_t(x)) != foldCase(char32_t(y))) {
-                eq = false;
-                break;
-            }
-        }
-        if (ascii)
-            return eq;
-    }
-    return foldCase(a) == foldCase(b);
+    return base::SameName(a, b);
 }
 
 // The general walk: folded UTF-8 text against one folded alternative.
@@ -506,7 +490,7 @@ static bool walkMatch(std::string_view p, std::string_view t)
 }
 
 FoldedPattern::FoldedPattern(std::string_view folded)
-    : full_(text::HasFullWildcards(folded)), pattern_(folded)
+    : full_(base::HasFullWildcards(folded)), pattern_(folded)
 {
     std::size_t start = 0;
     while (true) {
@@ -537,7 +521,7 @@ bool FoldedPattern::matches(std::string_view t) const
     // Digits, letters, sets, negation and escapes: the selection filters'
     // own matcher, so there is one dialect of wildcards.
     if (full_)
-        return text::WildcardMatch(pattern_, t);
+        return base::WildcardMatch(pattern_, t);
     for (const Alternative& a : alternatives_) {
         const std::string_view core = a.core;
         bool hit;
@@ -559,9 +543,9 @@ bool FoldedPattern::matches(std::string_view t) const
 
 bool wildcardMatch(std::string_view pattern, std::string_view text)
 {
-    if (text::HasFullWildcards(pattern))
-        return text::WildcardMatch(pattern, text);
-    return FoldedPattern(foldCase(pattern)).matches(foldCase(text));
+    if (base::HasFullWildcards(pattern))
+        return base::WildcardMatch(pattern, text);
+    return FoldedPattern(base::FoldCase(pattern)).matches(base::FoldCase(text));
 }
 
 } // namespace lumo::dxf

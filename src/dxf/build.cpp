@@ -456,7 +456,7 @@ struct Importer {
 
     void ensureLinetype(const std::string& name)
     {
-        std::string up = upper(name);
+        std::string up = base::UpperAscii(name);
         if (name.empty() || up == "BYLAYER" || up == "BYBLOCK" || dst.findEntry("LTYPE", name) != kNone)
             return;
         std::uint32_t s = src.findEntry("LTYPE", name);
@@ -617,13 +617,13 @@ struct Importer {
 
     void importNested(const std::string& name)
     {
-        if (name.empty() || doneBlocks.count(foldCase(name)) || dstDoc.findBlock(name))
+        if (name.empty() || doneBlocks.count(base::FoldCase(name)) || dstDoc.findBlock(name))
             return;
-        doneBlocks.insert(foldCase(name));
+        doneBlocks.insert(base::FoldCase(name));
         const BlockDef* def = nullptr;
-        std::string want = foldCase(name);
+        std::string want = base::FoldCase(name);
         for (const BlockDef& b : src.blockDefs)
-            if (foldCase(src.codec.decode(trim(src.get(b.block, 2)))) == want)
+            if (base::FoldCase(src.codec.decode(trim(src.get(b.block, 2)))) == want)
                 def = &b;
         if (!def)
             return;
@@ -643,7 +643,7 @@ Block Document::importBlock(const Document& source, std::string_view name)
         throw DxfError("block \"" + std::string(name) + "\" exists");
     const DocData& s = *source.d_;
     Importer im{*d_, *this, s, !d_->codec.sameAs(s.codec), {}};
-    im.doneBlocks.insert(foldCase(name));
+    im.doneBlocks.insert(base::FoldCase(name));
     Point base = source.headerPoint("$INSBASE").value_or(Point{});
     Block blk = addBlock(name, base);
     std::vector<std::uint32_t> ents;

@@ -32,17 +32,4 @@ private:
     std::unordered_map<char32_t, unsigned char> reverse_;
 };
 
-// UTF-8 helpers.
-void appendUtf8(std::string& out, char32_t cp);
-// Decodes one code point at s[i], advancing i; invalid bytes give U+FFFD.
-char32_t nextCodePoint(std::string_view s, std::size_t& i);
-// Simple case folding (Latin, Greek, Cyrillic), enough for names.
-char32_t foldCase(char32_t cp);
-std::string foldCase(std::string_view utf8);
-
-// Converts bytes of a named charset ("CP932") to UTF-8 with the platform's
-// converter; "" if the charset is unknown.
-std::string convertToUtf8(std::string_view charset, std::string_view bytes);
-std::string convertFromUtf8(std::string_view charset, std::string_view utf8);
-
 } // namespace lumo::dxf

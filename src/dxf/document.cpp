@@ -402,7 +402,7 @@ Table& ensureTable(Document& doc, DocData& d, std::string_view name)
                 continue; // R12 knows only the continuous one
             Groups g = tableRecordHead(doc, d, "LTYPE", "LTYPE", "AcDbLinetypeTableRecord");
             g.insert(g.end(),
-                     {{2, r13 ? std::string(type) : upper(type)},
+                     {{2, r13 ? std::string(type) : base::UpperAscii(type)},
                       {70, "     0"},
                       {3, type[0] == 'C' ? "Solid line" : ""},
                       {72, "    65"},
@@ -531,11 +531,11 @@ std::vector<Block> Document::blocks() const
 
 std::optional<Block> Document::findBlock(std::string_view name) const
 {
-    std::string want = foldCase(name);
+    std::string want = base::FoldCase(name);
     std::string enc = d_->codec.encode(name);
     for (const BlockDef& b : d_->blockDefs) {
         std::string_view raw = trim(d_->get(b.block, 2));
-        if (raw == enc || foldCase(d_->codec.decode(raw)) == want)
+        if (raw == enc || base::FoldCase(d_->codec.decode(raw)) == want)
             return Block(d_.get(), b.block);
     }
     return std::nullopt;
@@ -745,7 +745,7 @@ std::optional<Entity> Document::findByHandle(std::string_view handle) const
 {
     if (!d_->handleMapValid)
         d_->buildHandleMap();
-    auto it = d_->handleMap.find(upper(trim(handle)));
+    auto it = d_->handleMap.find(base::UpperAscii(trim(handle)));
     if (it == d_->handleMap.end() || d_->recs[it->second].deleted)
         return std::nullopt;
     return Entity(d_.get(), it->second);
@@ -906,7 +906,7 @@ void DocData::buildRefIndex() const
         auto it = raw.find(v);
         if (it != raw.end())
             return it->second;
-        std::uint32_t k = key(m, names, foldCase(codec.decode(v)));
+        std::uint32_t k = key(m, names, base::FoldCase(codec.decode(v)));
         raw.emplace(v, k);
         return k;
     };
@@ -951,7 +951,7 @@ std::vector<BlockReference> Document::findBlockReferences(const ReferenceQuery& 
     auto pass = [](const std::string& pattern, const std::vector<std::string>& names) {
         std::vector<char> ok(names.size(), 1);
         if (!pattern.empty()) {
-            FoldedPattern p(foldCase(pattern));
+            FoldedPattern p(base::FoldCase(pattern));
             for (std::size_t i = 0; i < names.size(); ++i)
                 ok[i] = p.matches(names[i]);
         }
@@ -963,9 +963,9 @@ std::vector<BlockReference> Document::findBlockReferences(const ReferenceQuery& 
     // references holding an attribute of a matching tag and value
     std::vector<char> held;
     if (!q.attributeValue.empty()) {
-        std::string p = foldCase(q.attributeValue);
+        std::string p = base::FoldCase(q.attributeValue);
         std::vector<std::uint32_t> keys;
-        if (p.find_first_of("*?,") == std::string::npos && !text::HasFullWildcards(p)) {
+        if (p.find_first_of("*?,") == std::string::npos && !base::HasFullWildcards(p)) {
             auto it = x.valueKeys.find(p);
             if (it != x.valueKeys.end())
                 keys.push_back(it->second);
@@ -1006,7 +1006,7 @@ std::vector<Entity> Document::selectEntities(const EntityFilter& f) const
         explicit Field(const std::vector<std::string>& list)
         {
             for (const std::string& p : list)
-                patterns.emplace_back(foldCase(p));
+                patterns.emplace_back(base::FoldCase(p));
         }
         bool pass(const DocData& d, std::string_view raw)
         {
@@ -1015,7 +1015,7 @@ std::vector<Entity> Document::selectEntities(const EntityFilter& f) const
             auto it = seen.find(raw);
             if (it != seen.end())
                 return it->second;
-            const std::string name = foldCase(d.codec.decode(raw));
+            const std::string name = base::FoldCase(d.codec.decode(raw));
             bool ok = std::all_of(patterns.begin(), patterns.end(),
                                   [&](const FoldedPattern& p) { return p.matches(name); });
             seen.emplace(raw, ok);

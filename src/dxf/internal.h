@@ -12,7 +12,8 @@
 
 #include "dxf/codepage.h"
 #include "dxf/document.h"
-#include "text/names.h"
+#include "base/names.h"
+#include "base/utf8.h"
 
 #include <atomic>
 #include <climits>
@@ -582,6 +583,5 @@ std::string formatNumber(double v);
 std::string hexHandle(std::uint64_t h);
 bool parseHex(std::string_view s, std::uint64_t& out);
 std::string_view trim(std::string_view s);
-std::string upper(std::string_view s);
 
 } // namespace lumo::dxf

@@ -57,7 +57,7 @@ std::string DocData::handleOf(std::uint32_t id) const
     std::string_view h = get(id, type(id) == "DIMSTYLE" ? 105 : 5);
     if (h.empty() && type(id) == "DIMSTYLE")
         h = get(id, 5);
-    return upper(trim(h));
+    return base::UpperAscii(trim(h));
 }
 
 // ------------------------------------------------------------ editing
@@ -308,13 +308,13 @@ std::uint32_t DocData::findEntry(std::string_view tableName, std::string_view ut
     const Table* t = table(tableName);
     if (!t)
         return kNone;
-    std::string want = foldCase(utf8Name);
+    std::string want = base::FoldCase(utf8Name);
     std::string enc = codec.encode(utf8Name);
     for (std::uint32_t id : t->entries) {
         if (recs[id].deleted)
             continue;
         std::string_view raw = trim(get(id, 2));
-        if (raw == enc || foldCase(codec.decode(raw)) == want)
+        if (raw == enc || base::FoldCase(codec.decode(raw)) == want)
             return id;
     }
     return kNone;
@@ -456,7 +456,7 @@ void DocData::index()
         for (std::uint32_t id : items(*s)) {
             std::string_view t = type(id);
             if (t == "TABLE") {
-                tables.push_back(Table{upper(trim(get(id, 2))), id, kNone, {}});
+                tables.push_back(Table{base::UpperAscii(trim(get(id, 2))), id, kNone, {}});
                 open = &tables.back();
             } else if (t == "ENDTAB") {
                 if (open)
@@ -500,7 +500,7 @@ void DocData::buildHandleMap() const
             continue;
         std::uint32_t i = find(id, 5);
         if (i != kNone)
-            handleMap.emplace(upper(trim(value(tags[recs[id].tb + i]))), id);
+            handleMap.emplace(base::UpperAscii(trim(value(tags[recs[id].tb + i]))), id);
     }
     handleMapValid = true;
 }

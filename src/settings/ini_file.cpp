@@ -1,6 +1,6 @@
 #include "settings/ini_file.h"
 
-#include "text/names.h"
+#include "base/names.h"
 
 #include "util/encoding.h"
 #include "util/files.h"
@@ -40,7 +40,7 @@ QString TrimIniSpace(const QString& text)
 
 bool SameName(const QString& a, const QString& b)
 {
-    return text::SameName(Utf8FromQString(a), Utf8FromQString(b));
+    return base::SameName(Utf8FromQString(a), Utf8FromQString(b));
 }
 
 // One line of the file: where its bytes are, and what it says.

@@ -1,6 +1,6 @@
 // The program's file routines and the embedded host find the same file when
 // a folder holds several spellings of a name (a suite copied from Windows).
-#include "cad/embedded/embedded_host.h"
+#include "base/paths.h"
 #include "util/files.h"
 
 #include <QDir>
@@ -32,7 +32,7 @@ TEST(CaseVariants, TheProgramAndTheHostChooseTheSameFile)
             + QString::fromLatin1(c.asked);
         const QString expected = folder.filePath(QString::fromLatin1(c.found));
         EXPECT_EQ(ToNativePath(windowsPath), expected) << c.asked;
-        EXPECT_EQ(QString::fromStdString(cad::embedded::NativePath(windowsPath.toStdString())), expected)
+        EXPECT_EQ(QString::fromStdString(base::NativePath(windowsPath.toStdString())), expected)
             << c.asked;
     }
 }

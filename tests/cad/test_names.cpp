@@ -1,9 +1,9 @@
-#include "text/names.h"
+#include "base/names.h"
 #include "dxf/document.h"
 
 #include <gtest/gtest.h>
 
-namespace lumo::text {
+namespace lumo::base {
 namespace {
 
 TEST(Wildcard, MatchesAsHostSelectionFiltersDo)
@@ -96,4 +96,4 @@ TEST(Names, OneRuleEverywhere)
 }
 
 } // namespace
-} // namespace lumo::text
+} // namespace lumo::base

@@ -1,5 +1,7 @@
 #include "cad/embedded/command_line.h"
 
+#include "base/utf8.h"
+
 #include <charconv>
 #include <cmath>
 #include <numbers>
@@ -8,20 +10,11 @@ namespace lumo::cad::embedded {
 
 namespace {
 
-std::string upperAscii(std::string text)
-{
-    for (auto& c : text) {
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    }
-    return text;
-}
-
 // "_R", "R", "Rotate" all name the option; the underscore asks for the
 // English name, which is the only one this host knows.
 std::string option(const std::string& word)
 {
-    std::string w = upperAscii(word);
+    std::string w = base::UpperAscii(word);
     while (!w.empty() && (w[0] == '_' || w[0] == '.'))
         w.erase(0, 1);
     return w;
@@ -94,7 +87,7 @@ std::optional<double> readDegreesMinutesSeconds(const std::string& text)
 // "N45d30'E": the bearing's angle from the X axis in degrees.
 std::optional<double> readBearing(const std::string& text)
 {
-    const std::string t = upperAscii(text);
+    const std::string t = base::UpperAscii(text);
     if (t == "E")
         return 0.0;
     if (t == "N")
@@ -324,7 +317,7 @@ void CommandLine::startCommand(const std::string& word)
         enter(State::BlockName);
         return;
     }
-    lastPrompt_ = "Unknown command \"" + upperAscii(word) + "\".  Press F1 for help.";
+    lastPrompt_ = "Unknown command \"" + base::UpperAscii(word) + "\".  Press F1 for help.";
 }
 
 void CommandLine::takeNumber(double value)

@@ -3,6 +3,7 @@
 // (embedded_host.cpp). Internal to the embedded host.
 #pragma once
 
+#include "base/paths.h"
 #include "cad/embedded/command_line.h"
 #include "cad/embedded/drawing_file.h"
 #include "cad/embedded/embedded_host.h"
@@ -19,18 +20,6 @@
 #include <vector>
 
 namespace lumo::cad::embedded {
-
-// Paths cross this host as UTF-8 text.
-inline std::filesystem::path pathOf(const std::string& utf8)
-{
-    return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
-}
-
-inline std::string textOf(const std::filesystem::path& path)
-{
-    const auto text = path.u8string();
-    return std::string(reinterpret_cast<const char*>(text.data()), text.size());
-}
 
 inline constexpr double kDegree = std::numbers::pi / 180.0;
 

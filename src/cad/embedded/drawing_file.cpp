@@ -1,7 +1,7 @@
 #include "cad/embedded/drawing_file.h"
 
+#include "base/paths.h"
 #include "cad/embedded/polish_reasons.h"
-
 #include "dxf/error.h"
 
 #include <cstring>
@@ -20,21 +20,6 @@
 namespace fs = std::filesystem;
 
 namespace lumo::cad::embedded {
-
-namespace {
-
-fs::path pathOf(const std::string& utf8)
-{
-    return fs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
-}
-
-std::string textOf(const fs::path& path)
-{
-    const auto text = path.u8string();
-    return std::string(reinterpret_cast<const char*>(text.data()), text.size());
-}
-
-} // namespace
 
 std::uint64_t HashBytes(const char* data, std::size_t size)
 {
@@ -69,7 +54,7 @@ std::uint64_t HashBytes(const char* data, std::size_t size)
 
 std::optional<FileStamp> StampOf(const std::string& path)
 {
-    const fs::path file = pathOf(path);
+    const fs::path file = base::PathOf(path);
     std::error_code ec;
     if (!fs::is_regular_file(file, ec))
         return std::nullopt;
@@ -94,14 +79,14 @@ FileStamp StampOf(const std::string& path, std::string_view bytesRead)
     FileStamp stamp;
     stamp.size = bytesRead.size();
     std::error_code ec;
-    stamp.modified = fs::last_write_time(pathOf(path), ec).time_since_epoch().count();
+    stamp.modified = fs::last_write_time(base::PathOf(path), ec).time_since_epoch().count();
     stamp.hash = HashBytes(bytesRead.data(), bytesRead.size());
     return stamp;
 }
 
 std::string WhyNotWritable(const std::string& path, const std::optional<FileStamp>& asRead)
 {
-    const fs::path file = pathOf(path);
+    const fs::path file = base::PathOf(path);
     std::error_code ec;
     const auto status = fs::status(file, ec);
     if (!fs::exists(status))
@@ -193,15 +178,15 @@ std::string WhySaveFailed(const std::exception& error)
 
 std::string SuggestedSaveAsPath(const std::string& path)
 {
-    const fs::path file = pathOf(path);
+    const fs::path file = base::PathOf(path);
     const fs::path folder = file.parent_path();
-    const std::string stem = textOf(file.stem());
-    const std::string extension = file.has_extension() ? textOf(file.extension()) : ".dxf";
+    const std::string stem = base::TextOf(file.stem());
+    const std::string extension = file.has_extension() ? base::TextOf(file.extension()) : ".dxf";
     std::error_code ec;
     for (int n = 1;; ++n) {
-        const fs::path candidate = folder / pathOf(stem + "-" + std::to_string(n) + extension);
+        const fs::path candidate = folder / base::PathOf(stem + "-" + std::to_string(n) + extension);
         if (!fs::exists(candidate, ec))
-            return textOf(candidate);
+            return base::TextOf(candidate);
     }
 }
 

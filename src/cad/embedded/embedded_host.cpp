@@ -3,6 +3,8 @@
 #include "cad/embedded/drawing_data.h"
 #include "cad/embedded/polish_reasons.h"
 
+#include "base/atomic_file.h"
+
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -23,7 +25,7 @@ EmbeddedApplication::EmbeddedApplication(EmbeddedHostOptions options)
         path = RememberedDrawing(options_.configFolder);
         // A remembered drawing that has gone away is quietly forgotten.
         std::error_code ec;
-        if (!path.empty() && !fs::exists(pathOf(NativePath(path)), ec))
+        if (!path.empty() && !fs::exists(base::PathOf(base::NativePath(path)), ec))
             path.clear();
     }
     if (!path.empty())
@@ -81,8 +83,8 @@ bool EmbeddedApplication::adopt(std::shared_ptr<DrawingData> data)
 bool EmbeddedApplication::open(const std::string& given)
 {
     std::error_code ec;
-    const fs::path file = fs::absolute(pathOf(NativePath(given)), ec);
-    const std::string path = textOf(file);
+    const fs::path file = fs::absolute(base::PathOf(base::NativePath(given)), ec);
+    const std::string path = base::TextOf(file);
     if (data_ && data_->path == path)
         return true;
     if (!fs::exists(file, ec)) {
@@ -126,8 +128,22 @@ bool EmbeddedApplication::create(const std::string& given)
     if (!save())
         return false;
     std::error_code ec;
-    const std::string path = textOf(fs::absolute(pathOf(NativePath(given)), ec));
+    const std::string path = base::TextOf(fs::absolute(base::PathOf(base::NativePath(given)), ec));
     return adopt(std::make_shared<DrawingData>(dxf::Document::create("AC1032"), path, std::nullopt));
+}
+
+std::string RememberedDrawing(const std::string& folder)
+{
+    if (folder.empty())
+        return "";
+    std::ifstream in(base::PathOf(folder) / kLastDrawingFile, std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.rfind("drawing=", 0) == 0)
+            return line.substr(8);
+    }
+    return "";
 }
 
 void EmbeddedApplication::remember(const std::string& path) const
@@ -135,17 +151,9 @@ void EmbeddedApplication::remember(const std::string& path) const
     if (options_.configFolder.empty())
         return;
     std::error_code ec;
-    const fs::path folder = pathOf(options_.configFolder);
+    const fs::path folder = base::PathOf(options_.configFolder);
     fs::create_directories(folder, ec);
-    const fs::path target = folder / kLastDrawingFile;
-    const fs::path temporary = folder / (std::string(kLastDrawingFile) + ".tmp");
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << "drawing=" << path << "\n";
-        if (!out)
-            return;
-    }
-    fs::rename(temporary, target, ec);
+    base::WriteFileAtomic(folder / kLastDrawingFile, "drawing=" + path + "\n");
 }
 
 void EmbeddedApplication::bringToFront()
@@ -166,7 +174,7 @@ void EmbeddedApplication::setReadProgress(std::function<bool(double)> progress)
 
 std::string EmbeddedApplication::write(const std::string& path, bool makeFolder)
 {
-    const fs::path file = pathOf(path);
+    const fs::path file = base::PathOf(path);
     std::error_code ec;
     const auto status = fs::status(file, ec);
     // Only a new drawing's folder is made: a folder that went away (a disk
@@ -226,7 +234,7 @@ bool EmbeddedApplication::save()
     }
     while (const auto target = options_.askSaveAs(data_->path, reason)) {
         std::error_code ec;
-        const std::string path = textOf(fs::absolute(pathOf(NativePath(*target)), ec));
+        const std::string path = base::TextOf(fs::absolute(base::PathOf(base::NativePath(*target)), ec));
         const std::string why = moveTo(path);
         if (why.empty())
             return true;
@@ -240,7 +248,7 @@ bool EmbeddedApplication::saveAs(const std::string& given)
     if (!data_)
         return false;
     std::error_code ec;
-    const std::string path = textOf(fs::absolute(pathOf(NativePath(given)), ec));
+    const std::string path = base::TextOf(fs::absolute(base::PathOf(base::NativePath(given)), ec));
     const std::string why = moveTo(path);
     if (why.empty())
         return true;

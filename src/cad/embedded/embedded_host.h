@@ -195,9 +195,4 @@ private:
 // The drawing remembered in folder ("" when none).
 std::string RememberedDrawing(const std::string& folder);
 
-// A path as the program gives it (Windows style, any case) made into one
-// this system can open: backslashes become separators and each part of it is
-// matched without regard to case when the exact spelling does not exist.
-std::string NativePath(const std::string& path);
-
 } // namespace lumo::cad::embedded

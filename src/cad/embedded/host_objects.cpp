@@ -4,6 +4,8 @@
 // the automation host does.
 #include "cad/embedded/drawing_data.h"
 
+#include "base/utf8.h"
+
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -19,25 +21,16 @@ constexpr const char* kKeyNotFound = "Key not found";
 constexpr const char* kErased = "Object was erased";
 constexpr const char* kNoMember = "Unknown name";
 
-std::string upperAscii(std::string text)
-{
-    for (auto& c : text) {
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    }
-    return text;
-}
-
 std::string foldedKey(std::string_view name)
 {
     // Good enough as a map key: SameName decides equality where it matters.
-    return upperAscii(std::string(name));
+    return base::UpperAscii(std::string(name));
 }
 
 bool endsWithNoCase(const std::string& text, const std::string& suffix)
 {
     return text.size() >= suffix.size()
-        && upperAscii(text.substr(text.size() - suffix.size())) == upperAscii(suffix);
+        && base::UpperAscii(text.substr(text.size() - suffix.size())) == base::UpperAscii(suffix);
 }
 
 std::string entityTypeName(const std::string& dxfType)
@@ -336,7 +329,7 @@ public:
     EBlock(Data data, dxf::Block block) : data_(std::move(data)), block_(block) { }
     std::string typeName() const override
     {
-        const auto name = upperAscii(block_.name());
+        const auto name = base::UpperAscii(block_.name());
         if (name == "*MODEL_SPACE" || name == "$MODEL_SPACE")
             return "IAcadModelSpace";
         if (name.rfind("*PAPER_SPACE", 0) == 0 || name == "$PAPER_SPACE")
@@ -356,7 +349,7 @@ public:
         if (tag.empty() || tag.find(' ') != std::string::npos)
             throw HostError("Invalid argument Tag");
         dxf::NewAttributeDefinition definition;
-        definition.tag = upperAscii(tag);
+        definition.tag = base::UpperAscii(tag);
         definition.defaultValue = value;
         definition.prompt = prompt;
         definition.point = toDxf(insertionPoint);
@@ -483,8 +476,8 @@ public:
             throw HostError("Invalid argument scale factor");
         std::string blockName = name;
         if (isFileName(name)) {
-            const std::string file = NativePath(name);
-            if (!fs::exists(pathOf(file)))
+            const std::string file = base::NativePath(name);
+            if (!fs::exists(base::PathOf(file)))
                 throw HostError("File not found: " + name);
             // Named as the path spells it, whatever case the file has on disk.
             const auto slash = name.find_last_of("\\/");
@@ -699,7 +692,7 @@ class EDocument : public Document {
 public:
     explicit EDocument(Data data) : data_(std::move(data)) { }
     std::string typeName() const override { return "IAcadDocument"; }
-    std::string name() const override { return textOf(pathOf(data_->path).filename()); }
+    std::string name() const override { return base::TextOf(base::PathOf(data_->path).filename()); }
     std::shared_ptr<ModelSpace> modelSpace() override { return std::make_shared<EModelSpace>(data_); }
     std::shared_ptr<Blocks> blocks() override { return std::make_shared<EBlocks>(data_); }
     std::shared_ptr<Layers> layers() override { return std::make_shared<ELayers>(data_); }
@@ -712,7 +705,7 @@ public:
     std::shared_ptr<Utility> utility() override { return std::make_shared<EUtility>(data_); }
     std::shared_ptr<Entity> handleToObject(const std::string& handle) override
     {
-        const auto entity = guarded([&] { return data_->doc.findByHandle(upperAscii(handle)); });
+        const auto entity = guarded([&] { return data_->doc.findByHandle(base::UpperAscii(handle)); });
         if (!entity || entity->isDeleted())
             throw HostError("Invalid object handle");
         return wrap(data_, *entity);
@@ -726,7 +719,7 @@ public:
     std::string getVariable(const std::string& name) override
     {
         data_->poll();
-        const auto variable = upperAscii(name);
+        const auto variable = base::UpperAscii(name);
         if (variable == "LASTPROMPT")
             return data_->commands.lastPrompt();
         if (variable == "CLAYER")

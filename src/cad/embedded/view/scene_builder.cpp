@@ -1,5 +1,7 @@
 #include "cad/embedded/view/scene_builder.h"
 
+#include "base/utf8.h"
+
 #include "cad/embedded/view/aci.h"
 #include "cad/embedded/view/scene_curves.h"
 
@@ -31,15 +33,6 @@ constexpr int kMaxWeight = 211;
 double radians(double degrees)
 {
     return degrees * kPi / 180.0;
-}
-
-std::string upperAscii(std::string_view s)
-{
-    std::string out(s);
-    for (auto& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    return out;
 }
 
 // Sequential reading of an entity's groups, for records whose meaning
@@ -206,7 +199,7 @@ struct SceneBuilder::Impl {
     explicit Impl(ce::DrawingReader d) : doc(std::move(d)), defaultWeight(doc.defaultLineWeight())
     {
         for (const auto& layer : doc.layers())
-            layers[upperAscii(layer.name)]
+            layers[base::UpperAscii(layer.name)]
                 = {screenColour(layer.colour),
                    layer.lineWeight >= 0 && layer.lineWeight <= kMaxWeight ? layer.lineWeight : defaultWeight,
                    layer.on && !layer.frozen, layer.frozen};
@@ -223,7 +216,7 @@ struct SceneBuilder::Impl {
     // Blocks are read once per build; the pointer stays valid while the builder lives.
     const CachedBlock* block(const std::string& name)
     {
-        const std::string key = upperAscii(name);
+        const std::string key = base::UpperAscii(name);
         auto it = blocks.find(key);
         if (it == blocks.end()) {
             std::optional<CachedBlock> cached;
@@ -265,7 +258,7 @@ struct SceneBuilder::Impl {
     // Layer 0 inside a block takes the layer of the reference.
     std::string effectiveLayer(const ce::DrawingEntity& e, const Context& ctx) const
     {
-        std::string layer = upperAscii(e.layer());
+        std::string layer = base::UpperAscii(e.layer());
         if (layer == "0" && !ctx.layer.empty())
             return ctx.layer;
         return layer;
@@ -438,7 +431,7 @@ void SceneBuilder::Impl::insert(const ce::DrawingEntity& e, const Groups& g, con
         scene->addSnapPoint((ctx.m * ocs).map(g.point(10)), SnapMark::Insertion);
     const std::string name = e.text(2);
     const auto b = block(name);
-    if (b && !b->brokenBase && !spent && ctx.depth < kMaxNesting && !expanding.contains(upperAscii(name))) {
+    if (b && !b->brokenBase && !spent && ctx.depth < kMaxNesting && !expanding.contains(base::UpperAscii(name))) {
         const Vec2 base{b->block.baseX, b->block.baseY};
         const Vec2 at = g.point(10);
         const double sx = g.number(41, 1.0), sy = g.number(42, 1.0);
@@ -447,7 +440,7 @@ void SceneBuilder::Impl::insert(const ce::DrawingEntity& e, const Groups& g, con
         const int columns = int(std::clamp(g.integer(70, 1), 1LL, kMaxRepeat));
         const int rows = int(std::clamp(g.integer(71, 1), 1LL, kMaxRepeat));
         const double dc = g.number(44), dr = g.number(45);
-        expanding.insert(upperAscii(name));
+        expanding.insert(base::UpperAscii(name));
         for (int r = 0; r < rows && !spent && !report.stopped; ++r) {
             for (int c = 0; c < columns && !spent && !report.stopped; ++c) {
                 const Affine m = ctx.m * ocs * Affine::translation(at.x, at.y) * Affine::rotation(rotation)
@@ -459,7 +452,7 @@ void SceneBuilder::Impl::insert(const ce::DrawingEntity& e, const Groups& g, con
                     blockContent(*b, inner);
             }
         }
-        expanding.erase(upperAscii(name));
+        expanding.erase(base::UpperAscii(name));
     }
     for (const auto& child : e.children()) {
         if (child.type() != "ATTRIB")
@@ -775,7 +768,7 @@ SceneBuilder::~SceneBuilder() = default;
 
 void SceneBuilder::setLayerState(std::string_view name, bool on, bool frozen)
 {
-    const std::string key = upperAscii(name);
+    const std::string key = base::UpperAscii(name);
     LayerInfo layer = d_->layerInfo(key);
     layer.visible = on && !frozen;
     layer.frozen = frozen;

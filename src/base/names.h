@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace lumo::text {
+namespace lumo::base {
 
 bool WildcardMatch(std::string_view pattern, std::string_view text);
 
@@ -27,4 +27,4 @@ std::string FoldCase(std::string_view text);
 // The pattern uses more than "*", "?" and "," (which simple matchers do).
 bool HasFullWildcards(std::string_view pattern);
 
-} // namespace lumo::text
+} // namespace lumo::base

@@ -1,77 +1,16 @@
 // Names compared as CAD programs and Windows compare them: case folded by one
 // rule for every layer of the program (the DXF engine, the embedded host,
 // the settings file, file names), and the selection filters' wildcards.
-#include "text/names.h"
+#include "base/names.h"
+
+#include "base/utf8.h"
 
 #include <string>
 #include <vector>
 
-namespace lumo::text {
+namespace lumo::base {
 
 namespace {
-
-std::u32string decodeUtf8(std::string_view text)
-{
-    std::u32string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        int extra = 0;
-        char32_t c = b;
-        if (b >= 0xF0 && b < 0xF8) {
-            extra = 3;
-            c = b & 0x07;
-        } else if (b >= 0xE0) {
-            extra = b < 0xF0 ? 2 : 0;
-            c = b & 0x0F;
-        } else if (b >= 0xC0) {
-            extra = 1;
-            c = b & 0x1F;
-        }
-        if (b >= 0xF8 || (b >= 0x80 && b < 0xC0) || i + extra >= text.size()) {
-            // Not UTF-8: take the byte as it is, so every text still compares.
-            out.push_back(b);
-            ++i;
-            continue;
-        }
-        bool ok = true;
-        for (int k = 1; k <= extra; ++k) {
-            const auto cont = static_cast<unsigned char>(text[i + k]);
-            if ((cont & 0xC0) != 0x80) {
-                ok = false;
-                break;
-            }
-            c = (c << 6) | (cont & 0x3F);
-        }
-        if (!ok) {
-            out.push_back(b);
-            ++i;
-            continue;
-        }
-        out.push_back(c);
-        i += 1 + extra;
-    }
-    return out;
-}
-
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out.push_back(char(c));
-    } else if (c < 0x800) {
-        out.push_back(char(0xC0 | (c >> 6)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(char(0xE0 | (c >> 12)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(char(0xF0 | (c >> 18)));
-        out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    }
-}
 
 bool isDigit(char32_t c)
 {
@@ -245,8 +184,16 @@ std::string FoldCase(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    for (const char32_t c : decodeUtf8(text))
-        appendUtf8(out, FoldCase(c));
+    for (std::size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x80) {
+            out.push_back(static_cast<char>(b >= 'A' && b <= 'Z' ? b + 32 : b));
+            ++i;
+            continue;
+        }
+        const char32_t c = DecodeUtf8(text, i);
+        AppendUtf8(out, FoldCase(c == kNotUtf8 ? char32_t(b) : c));
+    }
     return out;
 }
 
@@ -257,8 +204,8 @@ bool HasFullWildcards(std::string_view pattern)
 
 bool WildcardMatch(std::string_view pattern, std::string_view text)
 {
-    const auto compiled = compile(decodeUtf8(pattern));
-    const auto subject = decodeUtf8(text);
+    const auto compiled = compile(DecodeUtf8Leniently(pattern));
+    const auto subject = DecodeUtf8Leniently(text);
     for (const auto& alternative : compiled) {
         if (matchPieces(alternative.pieces, subject) != alternative.negated)
             return true;
@@ -270,7 +217,20 @@ bool SameName(std::string_view a, std::string_view b)
 {
     if (a == b)
         return true;
-    const auto x = decodeUtf8(a), y = decodeUtf8(b);
+    // Names are mostly ASCII: compared as they stand, without decoding.
+    if (a.size() == b.size()) {
+        bool ascii = true;
+        for (std::size_t i = 0; i < a.size() && ascii; ++i) {
+            const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+            if ((x | y) & 0x80)
+                ascii = false;
+            else if (x != y && FoldCase(char32_t(x)) != FoldCase(char32_t(y)))
+                return false;
+        }
+        if (ascii)
+            return true;
+    }
+    const auto x = DecodeUtf8Leniently(a), y = DecodeUtf8Leniently(b);
     if (x.size() != y.size())
         return false;
     for (std::size_t i = 0; i < x.size(); ++i) {
@@ -280,4 +240,4 @@ bool SameName(std::string_view a, std::string_view b)
     return true;
 }
 
-} // namespace lumo::text
+} // namespace lumo::base
