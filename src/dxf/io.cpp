@@ -2,10 +2,8 @@
 // the reverse concatenation of raw spans.
 #include "dxf/internal.h"
 
-#include "base/atomic_file.h"
-#include "base/paths.h"
-
 #include <algorithm>
+#include <cerrno>
 #include <atomic>
 #include <charconv>
 #include <cstdio>
@@ -14,6 +12,7 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <random>
 #include <thread>
 
 #ifdef __SSE2__
@@ -22,6 +21,17 @@
 
 #ifdef __linux__
 #include <sys/mman.h>
+#endif
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 // The large lambdas of the parse loop are to be inlined into it, which
@@ -55,6 +65,39 @@ static void advisePages(const void* p, std::size_t n, bool huge)
 #endif
 }
 
+// Paths arrive as UTF-8; on Windows a narrow path would be read in the ANSI
+// code page instead.
+static std::filesystem::path toPath(const std::string& utf8)
+{
+#ifdef _WIN32
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+#else
+    return std::filesystem::path(utf8);
+#endif
+}
+
+// Puts a written file (or the folder that names it) on the disk, so that a
+// crash after the rename never leaves the drawing's name on an empty file.
+static void flushToDisk(const std::filesystem::path& path, bool folder)
+{
+#ifdef _WIN32
+    if (folder)
+        return; // the file system journals the rename itself
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        FlushFileBuffers(file);
+        CloseHandle(file);
+    }
+#else
+    const int fd = ::open(path.c_str(), O_RDONLY | (folder ? O_DIRECTORY : 0));
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#endif
+}
+
 DxfError::DxfError(std::size_t line, const std::string& reason)
     : std::runtime_error(line ? "line " + std::to_string(line) + ": " + reason : reason), line_(line),
       reason_(reason)
@@ -68,6 +111,15 @@ std::string_view trim(std::string_view s)
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
         s.remove_suffix(1);
     return s;
+}
+
+std::string upper(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 32);
+    return out;
 }
 
 bool parseHex(std::string_view s, std::uint64_t& out)
@@ -555,89 +607,181 @@ private:
 // Drawings from this size on are read by two threads.
 static constexpr std::size_t kSplitFrom = std::size_t(8) << 20;
 
-void DocData::parse(const std::function<bool(double)>* progress, double from, const ReadAhead* ahead)
-{
+// One reading of a drawing's bytes into tags, records and sections: the
+// start of the file checked, then group after group, each taken into its
+// record and section, and the end of the file checked.
+class Parser {
+public:
+    Parser(DocData& d, const std::function<bool(double)>* progress, double from, const ReadAhead* ahead)
+        : d_(d), progress_(progress), from_(from), ahead_(ahead), b_(d.buf.data()), e_(b_ + d.buf.size()),
+          readTo_(ahead ? 0 : d.buf.size()), progressEvery_(progressEvery(d.buf.size())),
+          untilProgress_(progressEvery_)
+    {
+    }
+
+    void run()
+    {
+        readStart();
+        reserveRoom();
+        readLineStyle();
+        startSplit();
+        readGroups();
+        checkEnd();
+        d_.trailerOff = static_cast<std::uint32_t>(p_ - b_);
+        d_.fileTags = d_.tags.size();
+        d_.recs.endRead(d_.fileTags);
+    }
+
+private:
     // The bytes known to be there: a group that reaches past them is
     // parsed again once they are.
-    std::size_t readTo = ahead ? 0 : buf.size();
-    auto await = [&](std::size_t need) {
-        need = std::min(need, buf.size());
-        if (need <= readTo)
+    void await(std::size_t need)
+    {
+        need = std::min(need, d_.buf.size());
+        if (need <= readTo_)
             return;
-        readTo = ahead->await(need);
-        if (readTo < need)
+        readTo_ = ahead_->await(need);
+        if (readTo_ < need)
             throw DxfError(0, "cannot read the file to its end");
-    };
-    await(64);
-    static const char kBinary[] = "AutoCAD Binary DXF";
-    if (buf.size() >= sizeof kBinary - 1 && std::memcmp(buf.data(), kBinary, sizeof kBinary - 1) == 0)
-        throw DxfError(1, "binary DXF is not supported; save the drawing as ASCII DXF");
-    if (buf.size() >= 0x7FFFFFF0u)
-        throw DxfError(0, "file too large");
-    if (buf.size() >= 3 && std::memcmp(buf.data(), "\xEF\xBB\xBF", 3) == 0)
-        prefixLen = 3;
+    }
 
-    const char* const b = buf.data();
-    const char* p = b + prefixLen;
-    const char* const e = b + buf.size();
-    if (p == e)
-        throw DxfError(1, "empty file");
+    // What the file is: ASCII DXF of a size we can count in, after a
+    // byte-order mark if it has one.
+    void readStart()
+    {
+        await(64);
+        static const char kBinary[] = "AutoCAD Binary DXF";
+        const std::size_t size = d_.buf.size();
+        if (size >= sizeof kBinary - 1 && std::memcmp(b_, kBinary, sizeof kBinary - 1) == 0)
+            throw DxfError(1, "binary DXF is not supported; save the drawing as ASCII DXF");
+        if (size >= 0x7FFFFFF0u)
+            throw DxfError(0, "file too large");
+        if (size >= 3 && std::memcmp(b_, "\xEF\xBB\xBF", 3) == 0)
+            d_.prefixLen = 3;
+        p_ = b_ + d_.prefixLen;
+        if (p_ == e_)
+            throw DxfError(1, "empty file");
+    }
 
     // Room for the most groups the file can hold (each takes 3 bytes at
     // least), so that the arrays never move while growing; pages of the
     // reserve that are never touched cost no memory.
-    tags.reserve(buf.size() / 3 + 64);
-    recs.reserve(buf.size() / 3 + 64);
-    advisePages(tags.offData(), tags.capacity() * sizeof(std::uint32_t), true);
-    advisePages(tags.codeData(), tags.capacity() * sizeof(std::int16_t), true);
-    advisePages(recs.startData(), recs.capacity() * sizeof(std::uint32_t), true);
-    advisePages(recs.marksData(), recs.capacity(), true);
+    void reserveRoom()
+    {
+        TagList& tags = d_.tags;
+        RecList& recs = d_.recs;
+        tags.reserve(d_.buf.size() / 3 + 64);
+        recs.reserve(d_.buf.size() / 3 + 64);
+        advisePages(tags.offData(), tags.capacity() * sizeof(std::uint32_t), true);
+        advisePages(tags.codeData(), tags.capacity() * sizeof(std::int16_t), true);
+        advisePages(recs.startData(), recs.capacity() * sizeof(std::uint32_t), true);
+        advisePages(recs.marksData(), recs.capacity(), true);
+    }
 
     // Line end and code padding of new groups follow the file's first line.
-    await(buf.size() < (1u << 16) ? buf.size() : 1u << 16);
-    const char* firstNl = static_cast<const char*>(std::memchr(p, '\n', readTo - prefixLen));
-    if (!firstNl) {
-        await(buf.size());
-        firstNl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(e - p)));
+    void readLineStyle()
+    {
+        const std::size_t size = d_.buf.size();
+        await(size < (1u << 16) ? size : 1u << 16);
+        const char* nl = static_cast<const char*>(std::memchr(p_, '\n', readTo_ - d_.prefixLen));
+        if (!nl) {
+            await(size);
+            nl = static_cast<const char*>(std::memchr(p_, '\n', static_cast<std::size_t>(e_ - p_)));
+        }
+        if (nl) {
+            d_.eol = (nl > p_ && nl[-1] == '\r') ? "\r\n" : "\n";
+            d_.padCodes = *p_ == ' ';
+        }
     }
-    if (const char* nl = firstNl) {
-        eol = (nl > p && nl[-1] == '\r') ? "\r\n" : "\n";
-        padCodes = *p == ' ';
-    }
-
-    Section* cur = nullptr; // open section
-    std::uint32_t openParent = kNone;
-    bool awaitingName = false;
-    bool sawEof = false;
-    std::size_t line = 1;
 
     // Sub-records take the ids right after their parent, so any other record
     // ends the parent's sequence.
-    auto startRec = [&](std::uint32_t tagIndex, Sec sec) {
-        recs.beginRead(tagIndex, sec);
-        openParent = kNone;
-    };
+    LUMO_ALWAYS_INLINE void startRecord(std::uint32_t ti, Sec sec)
+    {
+        d_.recs.beginRead(ti, sec);
+        openParent_ = kNone;
+    }
+
+    std::uint32_t lastRecord() const { return static_cast<std::uint32_t>(d_.recs.size() - 1); }
 
     // A record of a section other than the header begins at tag ti.
-    auto openRecord = [&](std::uint32_t ti, Opens kind) LUMO_ALWAYS_INLINE {
-        const std::uint32_t parent = openParent;
-        startRec(ti, cur->kind);
-        const auto id = static_cast<std::uint32_t>(recs.size() - 1);
+    LUMO_ALWAYS_INLINE void openRecord(std::uint32_t ti, Opens kind)
+    {
+        const std::uint32_t parent = openParent_;
+        startRecord(ti, cur_->kind);
+        const std::uint32_t id = lastRecord();
         if ((kind == Opens::Sub || kind == Opens::SeqEnd) && parent != kNone) {
-            recs.setChild(id);
+            d_.recs.setChild(id);
             if (kind == Opens::Sub)
-                openParent = parent;
+                openParent_ = parent;
         } else {
-            cur->readItem(id);
-            openParent = kind == Opens::Parent ? id : kNone;
+            cur_->readItem(id);
+            openParent_ = kind == Opens::Parent ? id : kNone;
         }
-    };
+    }
+
+    // A record outside any section (stray records, an unmatched ENDSEC, the
+    // end of file marker, a legacy writer's loose groups) is kept as it is,
+    // in a loose section of its own.
+    void keepLoose(std::uint32_t ti)
+    {
+        auto& sections = d_.sections;
+        if (sections.empty() || sections.back().head != kNone)
+            sections.emplace_back();
+        startRecord(ti, Sec::Loose);
+        sections.back().readItem(lastRecord());
+    }
+
+    // A group of code 0 at tag ti: what it opens, closes or starts.
+    // False after the end of file marker.
+    LUMO_ALWAYS_INLINE bool takeRecordStart(std::uint32_t ti, Opens kind)
+    {
+        if (awaitingName_)
+            throw DxfError(line_, "section name expected after SECTION");
+        switch (kind) {
+        case Opens::Section:
+            if (cur_)
+                throw DxfError(line_, "section " + cur_->name + " has no ENDSEC");
+            d_.sections.emplace_back();
+            cur_ = &d_.sections.back();
+            startRecord(ti, Sec::Loose);
+            cur_->head = lastRecord();
+            awaitingName_ = true;
+            return true;
+        case Opens::EndSec:
+            if (!cur_) {
+                keepLoose(ti); // (seen in legacy writers' files)
+            } else {
+                startRecord(ti, cur_->kind);
+                cur_->end = lastRecord();
+                cur_ = nullptr;
+            }
+            return true;
+        case Opens::Eof: {
+            if (cur_)
+                throw DxfError(line_, "EOF inside section " + cur_->name);
+            auto& sections = d_.sections;
+            if (sections.empty() || sections.back().kind != Sec::Loose || sections.back().head != kNone)
+                sections.emplace_back();
+            startRecord(ti, Sec::Loose);
+            sections.back().readItem(lastRecord());
+            sawEof_ = true;
+            return false;
+        }
+        default:
+            if (cur_)
+                openRecord(ti, kind);
+            else
+                keepLoose(ti);
+            return true;
+        }
+    }
 
     // A group read, tag ti, from its code line at gp to vend: its record,
     // its section, its handle. `v` is where its value begins, or null if
     // not known yet. False after the end of file marker.
-    auto takeGroup = [&](std::uint32_t ti, int code, const char* gp, const char* v, const char* vend)
-                         LUMO_ALWAYS_INLINE -> bool {
+    LUMO_ALWAYS_INLINE bool takeGroup(std::uint32_t ti, int code, const char* gp, const char* v, const char* vend)
+    {
         auto valueBegin = [&] {
             if (!v) {
                 v = gp; // (a code line is short, and ends in '\n')
@@ -647,133 +791,101 @@ void DocData::parse(const std::function<bool(double)>* progress, double from, co
             }
             return v;
         };
-
-        if ((code == 5 || code == 105) && cur && cur->kind != Sec::Header) {
+        if ((code == 5 || code == 105) && cur_ && cur_->kind != Sec::Header) {
             // handles, for new ones to start above all of them
             if (std::uint64_t h; readHandle(valueBegin(), vend, h)) {
-                maxHandle = std::max(maxHandle, h);
-                anyHandle = true;
+                d_.maxHandle = std::max(d_.maxHandle, h);
+                d_.anyHandle = true;
             }
         }
         if (code == 0) {
-            const Opens kind = recordKind(trimmedValue(valueBegin(), vend));
-            if (awaitingName)
-                throw DxfError(line, "section name expected after SECTION");
-            if (kind == Opens::Section) {
-                if (cur)
-                    throw DxfError(line, "section " + cur->name + " has no ENDSEC");
-                sections.emplace_back();
-                cur = &sections.back();
-                startRec(ti, Sec::Loose);
-                cur->head = static_cast<std::uint32_t>(recs.size() - 1);
-                awaitingName = true;
-                openParent = kNone;
-            } else if (kind == Opens::EndSec) {
-                if (!cur) {
-                    // an unmatched ENDSEC (seen in legacy writers' files) is kept as it is
-                    if (sections.empty() || sections.back().head != kNone)
-                        sections.emplace_back();
-                    startRec(ti, Sec::Loose);
-                    sections.back().readItem(static_cast<std::uint32_t>(recs.size() - 1));
-                } else {
-                    startRec(ti, cur->kind);
-                    cur->end = static_cast<std::uint32_t>(recs.size() - 1);
-                    cur = nullptr;
-                }
-            } else if (kind == Opens::Eof) {
-                if (cur)
-                    throw DxfError(line, "EOF inside section " + cur->name);
-                if (sections.empty() || sections.back().kind != Sec::Loose || sections.back().head != kNone)
-                    sections.emplace_back();
-                startRec(ti, Sec::Loose);
-                sections.back().readItem(static_cast<std::uint32_t>(recs.size() - 1));
-                sawEof = true;
+            if (!takeRecordStart(ti, recordKind(trimmedValue(valueBegin(), vend))))
                 return false;
-            } else if (!cur) {
-                // stray records between sections are kept as they are
-                if (sections.empty() || sections.back().head != kNone)
-                    sections.emplace_back();
-                startRec(ti, Sec::Loose);
-                sections.back().readItem(static_cast<std::uint32_t>(recs.size() - 1));
-            } else {
-                openRecord(ti, kind);
-            }
-        } else if (awaitingName) {
+        } else if (awaitingName_) {
             if (code != 2)
-                throw DxfError(line, "section name expected after SECTION");
-            cur->name = std::string(trimmedValue(valueBegin(), vend));
-            cur->kind = sectionKind(cur->name);
-            recs.setSec(recs.size() - 1, cur->kind);
-            awaitingName = false;
-        } else if (code == 9 && cur && cur->kind == Sec::Header) {
-            startRec(ti, Sec::Header);
-            cur->readItem(static_cast<std::uint32_t>(recs.size() - 1));
-        } else if (!cur
-                   && (recs.empty() || recs.sec(recs.size() - 1) != Sec::Loose || sections.empty()
-                       || sections.back().head != kNone)) {
+                throw DxfError(line_, "section name expected after SECTION");
+            cur_->name = std::string(trimmedValue(valueBegin(), vend));
+            cur_->kind = sectionKind(cur_->name);
+            d_.recs.setSec(d_.recs.size() - 1, cur_->kind);
+            awaitingName_ = false;
+        } else if (code == 9 && cur_ && cur_->kind == Sec::Header) {
+            startRecord(ti, Sec::Header);
+            cur_->readItem(lastRecord());
+        } else if (!cur_
+                   && (d_.recs.empty() || d_.recs.sec(d_.recs.size() - 1) != Sec::Loose || d_.sections.empty()
+                       || d_.sections.back().head != kNone)) {
             // groups outside any section (comments, a legacy writer's stray
             // header variables): kept as a record of their own
-            if (sections.empty() || sections.back().head != kNone)
-                sections.emplace_back();
-            startRec(ti, Sec::Loose);
-            sections.back().readItem(static_cast<std::uint32_t>(recs.size() - 1));
+            keepLoose(ti);
         } // else the group belongs to the record before
-        line += 2;
+        line_ += 2;
         return true;
-    };
+    }
 
     // A large drawing's later part is read by a second thread.
-    std::optional<SplitReader> split;
-    std::size_t splitAt = SplitReader::kNoOffset;
-    if (splitNear || (buf.size() >= kSplitFrom && std::thread::hardware_concurrency() > 1))
-        split.emplace(b, buf.size(), tags, ahead, splitNear);
-    if (splitNear)
-        splitAt = split->awaitOffer(static_cast<std::size_t>(p - b), tags.size());
+    void startSplit()
+    {
+        if (d_.splitNear || (d_.buf.size() >= kSplitFrom && std::thread::hardware_concurrency() > 1))
+            split_.emplace(b_, d_.buf.size(), d_.tags, ahead_, d_.splitNear);
+        if (d_.splitNear)
+            splitAt_ = split_->awaitOffer(static_cast<std::size_t>(p_ - b_), d_.tags.size());
+    }
 
     // Every so many groups the helper hears where the parser is, and the
     // progress (less often) how much is parsed.
-    constexpr std::uint32_t kCheckEvery = 1024, kChecksPerProgress = 64;
-    std::uint32_t untilCheck = 1, untilProgress = kChecksPerProgress;
-    const double total = static_cast<double>(e - b);
-    auto check = [&](const char* at) {
-        untilCheck = kCheckEvery;
-        if (split) {
-            const std::size_t taken = split->poll(static_cast<std::size_t>(at - b), tags.size());
+    static constexpr std::uint32_t kCheckEvery = 1024, kChecksPerProgress = 64;
+
+    // A hundred times over the file or so (a group takes some 16 bytes),
+    // so that a drawing of a few megabytes can be given up too; at most
+    // every kChecksPerProgress checks.
+    static std::uint32_t progressEvery(std::size_t size)
+    {
+        return static_cast<std::uint32_t>(
+            std::clamp<std::size_t>(size / (std::size_t(kCheckEvery) * 16 * 100), 1, kChecksPerProgress));
+    }
+
+    void check(const char* at)
+    {
+        untilCheck_ = kCheckEvery;
+        if (split_) {
+            const std::size_t taken = split_->poll(static_cast<std::size_t>(at - b_), d_.tags.size());
             if (taken != SplitReader::kNoOffset)
-                splitAt = taken;
+                splitAt_ = taken;
         }
-        if (progress && --untilProgress == 0) {
-            untilProgress = kChecksPerProgress;
-            if (!(*progress)(from + (1 - from) * static_cast<double>(at - b) / total))
+        if (progress_ && --untilProgress_ == 0) {
+            untilProgress_ = progressEvery_;
+            const double total = static_cast<double>(e_ - b_);
+            if (!(*progress_)(from_ + (1 - from_) * static_cast<double>(at - b_) / total))
                 throw LoadCancelled();
         }
-    };
+    }
 
-    // On arriving where the helper began: its groups taken over, up to
-    // where it stopped. False after the end of file marker.
-    auto takeOverSecondPart = [&]() -> bool {
+    // Where the helper began: its groups taken over, up to where it stopped.
+    // Within a section other than the header the groups after a record's
+    // first count only as lines and by their handles, which the helper
+    // read: such records are taken whole. Any other group goes the long
+    // way, as read by this thread. False after the end of file marker.
+    bool takeOverSecondPart()
+    {
+        TagList& tags = d_.tags;
+        SplitReader& split = *split_;
         const std::uint32_t first = tags.size();
-        const std::size_t helperEnd = split->takeOver();
+        const std::size_t helperEnd = split.takeOver();
         const std::uint32_t last = tags.size();
-        tagsReadBySecondThread = last - first;
-        auto groupEnd
-            = [&](std::uint32_t ti) { return ti + 1 < last ? b + tags.off(ti + 1) : b + helperEnd; };
-        // Within a section other than the header the groups after a
-        // record's first count only as lines and by their handles, which
-        // the helper read: such records are taken whole. Any other group
-        // goes the long way, as read by this thread.
-        auto plain = [&] { return cur && cur->kind != Sec::Header && !awaitingName; };
+        d_.tagsReadBySecondThread = last - first;
+        auto groupEnd = [&](std::uint32_t ti) { return ti + 1 < last ? b_ + tags.off(ti + 1) : b_ + helperEnd; };
+        auto plain = [&] { return cur_ && cur_->kind != Sec::Header && !awaitingName_; };
         std::size_t segment = 0, special = 0;
         auto takeHandles = [&] {
-            if (split->segment(segment).any) {
-                maxHandle = std::max(maxHandle, split->segment(segment).most);
-                anyHandle = true;
+            if (split.segment(segment).any) {
+                d_.maxHandle = std::max(d_.maxHandle, split.segment(segment).most);
+                d_.anyHandle = true;
             }
         };
         // What the record at ti opens (the helper's specials are met in order).
         auto opens = [&](std::uint32_t ti) {
-            if (special < split->specials() && first + split->specialAt(special) == ti) {
-                const Opens kind = split->specialKind(special++);
+            if (special < split.specials() && first + split.specialAt(special) == ti) {
+                const Opens kind = split.specialKind(special++);
                 segment += SplitReader::startsSegment(kind);
                 return kind;
             }
@@ -782,28 +894,27 @@ void DocData::parse(const std::function<bool(double)>* progress, double from, co
         bool plainNow = plain();
         if (plainNow)
             takeHandles();
-        std::uint32_t ti = first;
-        while (ti < last) {
-            if (--untilCheck == 0)
-                check(b + tags.off(ti));
+        for (std::uint32_t ti = first; ti < last;) {
+            if (--untilCheck_ == 0)
+                check(b_ + tags.off(ti));
             if (plainNow) {
                 const std::uint32_t next = tags.nextOfCode0(ti, last);
-                line += 2 * (next - ti);
+                line_ += 2 * (next - ti);
                 ti = next;
                 if (ti == last)
                     break;
                 const Opens kind = opens(ti);
                 if (!SplitReader::startsSegment(kind)) {
                     openRecord(ti, kind);
-                    line += 2;
+                    line_ += 2;
                     ++ti;
                     continue;
                 }
             } else if (tags.code(ti) == 0) {
                 opens(ti);
             }
-            if (!takeGroup(ti, tags.code(ti), b + tags.off(ti), nullptr, groupEnd(ti))) {
-                p = groupEnd(ti);
+            if (!takeGroup(ti, tags.code(ti), b_ + tags.off(ti), nullptr, groupEnd(ti))) {
+                p_ = groupEnd(ti);
                 tags.truncate(ti + 1);
                 return false;
             }
@@ -812,88 +923,125 @@ void DocData::parse(const std::function<bool(double)>* progress, double from, co
             if ((plainNow = plain()) && !wasPlain)
                 takeHandles();
         }
-        p = b + helperEnd;
+        p_ = b_ + helperEnd;
         return true;
-    };
+    }
 
-    while (p < e) {
-        if (--untilCheck == 0)
-            check(p);
-        if (static_cast<std::size_t>(p - b) >= splitAt) {
-            const bool arrived = static_cast<std::size_t>(p - b) == splitAt;
-            splitAt = SplitReader::kNoOffset;
-            if (!arrived) {
-                split->stop();
+    // At p_, where a group code was expected, none: padding at the very
+    // end (false), or an error that says what is wrong.
+    bool noGroupCode()
+    {
+        const char* p = p_;
+        const char* lineEnd = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(e_ - p)));
+        const char* codeEnd = lineEnd ? lineEnd : e_;
+        // Blank lines at the very end are padding, not a group; blanks
+        // after the last line end are a code line cut short.
+        const char* r = p;
+        bool cutLine = false;
+        while (r < e_ && (*r == ' ' || *r == '\r' || *r == '\n' || *r == '\t' || *r == 0x1A || *r == 0)) {
+            if (*r == ' ' || *r == '\t')
+                cutLine = true;
+            else if (*r == '\n')
+                cutLine = false;
+            ++r;
+        }
+        if (r == e_ && !sawEof_ && (cur_ || awaitingName_ || cutLine))
+            throw DxfError(line_, "the file ends inside a group code: it is incomplete");
+        if (r == e_)
+            return false;
+        throw DxfError(line_, "group code expected, found \""
+                                  + shown(std::string_view(p, static_cast<std::size_t>(codeEnd - p))) + "\"");
+    }
+
+    // Group after group to the end of the file (or of its groups), handing
+    // over to the second thread's part where it took one.
+    void readGroups()
+    {
+        TagList& tags = d_.tags;
+        while (p_ < e_) {
+            if (--untilCheck_ == 0)
+                check(p_);
+            if (static_cast<std::size_t>(p_ - b_) >= splitAt_) {
+                const bool arrived = static_cast<std::size_t>(p_ - b_) == splitAt_;
+                splitAt_ = SplitReader::kNoOffset;
+                if (!arrived)
+                    split_->stop();
+                else if (!takeOverSecondPart())
+                    return;
                 continue;
             }
-            if (!takeOverSecondPart())
-                break;
-            continue;
-        }
-        // (only the bytes read so far are looked at: a group that goes on
-        // past them is read again once more are there)
-        const char* const there = b + readTo;
-        const CodeLine c = scanCodeLine(p, there);
-        if ((!c.ok || !c.nl) && readTo < buf.size()) {
-            await(readTo + 1);
-            continue;
-        }
-        if (!c.ok || (!c.nl && c.q != e)) {
-            const char* lineEnd
-                = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(e - p)));
-            const char* codeEnd = lineEnd ? lineEnd : e;
-            // Blank lines at the very end are padding, not a group; blanks
-            // after the last line end are a code line cut short.
-            const char* r = p;
-            bool cutLine = false;
-            while (r < e && (*r == ' ' || *r == '\r' || *r == '\n' || *r == '\t' || *r == 0x1A || *r == 0)) {
-                if (*r == ' ' || *r == '\t')
-                    cutLine = true;
-                else if (*r == '\n')
-                    cutLine = false;
-                ++r;
+            // (only the bytes read so far are looked at: a group that goes
+            // on past them is read again once more are there)
+            const char* const there = b_ + readTo_;
+            const CodeLine c = scanCodeLine(p_, there);
+            if ((!c.ok || !c.nl) && readTo_ < d_.buf.size()) {
+                await(readTo_ + 1);
+                continue;
             }
-            if (r == e && !sawEof && (cur || awaitingName || cutLine))
-                throw DxfError(line, "the file ends inside a group code: it is incomplete");
-            if (r == e)
-                break;
-            throw DxfError(line,
-                           "group code expected, found \""
-                               + shown(std::string_view(p, static_cast<std::size_t>(codeEnd - p))) + "\"");
+            if (!c.ok || (!c.nl && c.q != e_)) {
+                if (!noGroupCode())
+                    return;
+            }
+            if (!c.nl)
+                throw DxfError(line_,
+                               "the file ends after group code " + std::to_string(c.code) + " without its value");
+            const char* v = c.nl + 1;
+            const char* vnl = findNewline(v, there);
+            if (!vnl && readTo_ < d_.buf.size()) {
+                await(readTo_ + 1);
+                continue;
+            }
+            const char* vend = vnl ? vnl + 1 : e_;
+            const auto ti = static_cast<std::uint32_t>(tags.size());
+            tags.push_back(Tag{c.code, static_cast<std::uint32_t>(p_ - b_)});
+            const char* gp = p_;
+            p_ = vend;
+            if (!takeGroup(ti, c.code, gp, v, vend))
+                return;
         }
-        if (!c.nl)
-            throw DxfError(line,
-                           "the file ends after group code " + std::to_string(c.code) + " without its value");
-        const char* v = c.nl + 1;
-        const char* vnl = findNewline(v, there);
-        if (!vnl && readTo < buf.size()) {
-            await(readTo + 1);
-            continue;
+    }
+
+    // What an incomplete file lacks, said where it ends.
+    void checkEnd() const
+    {
+        if (awaitingName_)
+            throw DxfError(line_, "the file ends after SECTION: it is incomplete");
+        const TagList& tags = d_.tags;
+        // "  0\nEO": the end of file marker itself was cut
+        if (!sawEof_ && !cur_ && tags.size() > 0 && tags.code(tags.size() - 1) == 0) {
+            std::string_view last = trim(d_.value(tags[tags.size() - 1]));
+            if (last.size() < 3 && std::string_view("EOF").substr(0, last.size()) == last)
+                throw DxfError(line_ - 1, "the file ends inside its final EOF: it is incomplete");
         }
-        const char* vend = vnl ? vnl + 1 : e;
-        auto ti = static_cast<std::uint32_t>(tags.size());
-        tags.push_back(Tag{c.code, static_cast<std::uint32_t>(p - b)});
-        const char* gp = p;
-        p = vend;
-        if (!takeGroup(ti, c.code, gp, v, vend))
-            break;
+        if (cur_)
+            throw DxfError(line_ > 1 ? line_ - 1 : 1,
+                           "the file ends inside section " + cur_->name + " (no ENDSEC): it is incomplete");
+        if (tags.size() == 0)
+            throw DxfError(1, "no DXF groups found");
     }
-    if (awaitingName)
-        throw DxfError(line, "the file ends after SECTION: it is incomplete");
-    // "  0\nEO": the end of file marker itself was cut
-    if (!sawEof && !cur && tags.size() > 0 && tags.code(tags.size() - 1) == 0) {
-        std::string_view last = trim(value(tags[tags.size() - 1]));
-        if (last.size() < 3 && std::string_view("EOF").substr(0, last.size()) == last)
-            throw DxfError(line - 1, "the file ends inside its final EOF: it is incomplete");
-    }
-    if (cur)
-        throw DxfError(line > 1 ? line - 1 : 1,
-                       "the file ends inside section " + cur->name + " (no ENDSEC): it is incomplete");
-    if (tags.size() == 0)
-        throw DxfError(1, "no DXF groups found");
-    trailerOff = static_cast<std::uint32_t>(p - b);
-    fileTags = tags.size();
-    recs.endRead(fileTags);
+
+    DocData& d_;
+    const std::function<bool(double)>* const progress_;
+    const double from_;
+    const ReadAhead* const ahead_;
+    const char* const b_;
+    const char* const e_;
+    const char* p_ = nullptr;
+    std::size_t readTo_;
+    Section* cur_ = nullptr; // open section
+    std::uint32_t openParent_ = kNone;
+    bool awaitingName_ = false;
+    bool sawEof_ = false;
+    std::size_t line_ = 1;
+    std::optional<SplitReader> split_;
+    std::size_t splitAt_ = SplitReader::kNoOffset;
+    const std::uint32_t progressEvery_;
+    std::uint32_t untilCheck_ = 1, untilProgress_;
+};
+
+void DocData::parse(const std::function<bool(double)>* progress, double from, const ReadAhead* ahead)
+{
+    Parser(*this, progress, from, ahead).run();
 }
 
 std::uint32_t DocData::valueEnd(const Tag& t, std::uint32_t start) const
@@ -995,29 +1143,378 @@ void DocData::write(const std::function<void(const char*, std::size_t)>& put) co
 // ---------------------------------------------------------------- saving
 //
 // A save never leaves the drawing's name on anything but a complete file,
-// and never a moment without a complete .bak once there was one (see
-// base/atomic_file.h); a save killed on the way leaves only its temporary
-// files, which the next save (or opening by the host) removes.
+// and never a moment without a complete .bak once there was one: the file
+// there now becomes the .bak by a link (or copy) renamed over the old .bak,
+// the new version is written under a temporary name and renamed over the
+// drawing. A save killed on the way leaves only its temporary files, which
+// the next save (or opening by the host) removes.
+
+namespace fs = std::filesystem;
+
+// A save's own temporary files lie beside the drawing as
+// "<name>.lumo-save-<hex>.tmp"; earlier versions of the program left
+// "<name>.tmp<digits>". Nothing else is named so.
+constexpr std::string_view kTempMark = ".lumo-save-";
+constexpr std::string_view kTempEnd = ".tmp";
+
+// What the system said last, as an error code (a plain input/output error
+// where it said nothing).
+static std::error_code lastError()
+{
+    return {errno ? errno : EIO, std::generic_category()};
+}
+
+static std::string nameOf(const fs::path& p)
+{
+    const std::u8string name = p.filename().u8string();
+    return std::string(name.begin(), name.end());
+}
+
+static bool allDigits(std::string_view s, bool hex)
+{
+    if (s.empty())
+        return false;
+    return std::all_of(s.begin(), s.end(),
+                       [hex](char c) { return (c >= '0' && c <= '9') || (hex && c >= 'a' && c <= 'f'); });
+}
+
+static bool isSaveLeftover(std::string_view name, std::string_view drawing)
+{
+    if (name.size() <= drawing.size() || name.substr(0, drawing.size()) != drawing)
+        return false;
+    name.remove_prefix(drawing.size());
+    if (name.starts_with(kTempMark) && name.ends_with(kTempEnd)) {
+        name.remove_prefix(kTempMark.size());
+        name.remove_suffix(kTempEnd.size());
+        return name.size() <= 16 && allDigits(name, true);
+    }
+    if (name.starts_with(kTempEnd)) {
+        name.remove_prefix(kTempEnd.size());
+        return name.size() <= 6 && allDigits(name, false);
+    }
+    return false;
+}
+
+static fs::path temporaryBeside(const fs::path& target)
+{
+    std::random_device random;
+    const std::uint64_t tag = (std::uint64_t(random()) << 32) ^ random();
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(tag));
+    fs::path p = target;
+    p += std::string(kTempMark) + text + std::string(kTempEnd);
+    return p;
+}
+
+// A save still under way (in this program or another) holds a lock on its
+// temporary file; its file is left alone.
+static bool beingWritten(const fs::path& file)
+{
+#ifdef _WIN32
+    (void)file; // an open file cannot be removed there anyway
+    return false;
+#else
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    const bool locked = ::flock(fd, LOCK_SH | LOCK_NB) != 0;
+    ::close(fd);
+    return locked;
+#endif
+}
+
+static void removeLeftovers(const fs::path& target)
+{
+    const fs::path dir = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    const std::string drawing = nameOf(target);
+    std::vector<fs::path> found;
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+        if (isSaveLeftover(nameOf(it->path()), drawing))
+            found.push_back(it->path());
+    for (const fs::path& file : found) {
+        std::error_code ignore;
+        if (fs::is_regular_file(fs::symlink_status(file, ignore)) && !beingWritten(file))
+            fs::remove(file, ignore);
+    }
+}
 
 void RemoveSaveLeftovers(const std::string& path)
 {
-    base::RemoveWriteLeftovers(base::PathOf(path));
+    removeLeftovers(toPath(path));
 }
 
-static void saveDocument(DocData& d, const std::string& path, const std::function<void()>& step)
+// The .bak's storage may be written over when it is a plain file of no one
+// else: a single link, so neither the drawing itself nor anyone's copy.
+// (Windows' C library counts no links, so there the storage is fresh.)
+static bool lendable(const fs::path& bak)
 {
+#ifdef _WIN32
+    (void)bak;
+    return false;
+#else
+    std::error_code ec;
+    return fs::is_regular_file(fs::symlink_status(bak, ec)) && fs::hard_link_count(bak, ec) == 1 && !ec;
+#endif
+}
+
+using SaveStep = std::function<void()>;
+
+// The file a drawing is saved into, cut to the length written and put on
+// the disk at the end. On Linux each stretch written is handed to the disk
+// at once, so that the disk works while the rest is copied and the final
+// flush finds little left to do.
+class SaveFile {
+public:
+    explicit SaveFile(const SaveStep* step) : step_(step) { }
+    SaveFile(const SaveFile&) = delete;
+    SaveFile& operator=(const SaveFile&) = delete;
+    std::error_code error() const { return error_; }
+#ifdef _WIN32
+    // A new file; false when it cannot be made.
+    bool create(const fs::path& path)
+    {
+        return openAs(path, std::ios::binary | std::ios::out | std::ios::trunc);
+    }
+    // An existing file, written over from its start.
+    bool reuse(const fs::path& path)
+    {
+        return openAs(path, std::ios::binary | std::ios::in | std::ios::out);
+    }
+    void keepModeOf(const fs::path&) { }
+    void put(const char* p, std::size_t n)
+    {
+        if (!error_) {
+            errno = 0;
+            if (!f_.write(p, static_cast<std::streamsize>(n)))
+                error_ = lastError();
+        }
+        written_ += n;
+    }
+    // False if anything failed on the way.
+    bool finish()
+    {
+        errno = 0;
+        f_.close();
+        if (f_.fail() && !error_)
+            error_ = lastError();
+        std::error_code ec;
+        if (!error_)
+            fs::resize_file(path_, written_, ec);
+        if (ec)
+            error_ = ec;
+        if (!error_)
+            flushToDisk(path_, false);
+        return !error_;
+    }
+
+private:
+    bool openAs(const fs::path& path, std::ios::openmode mode)
+    {
+        path_ = path;
+        errno = 0;
+        f_.open(path, mode);
+        error_ = f_.is_open() ? std::error_code() : lastError();
+        return f_.is_open();
+    }
+
+    std::fstream f_;
+    fs::path path_;
+    std::uintmax_t written_ = 0;
+#else
+    ~SaveFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    bool create(const fs::path& path)
+    {
+        return openAs(path, O_WRONLY | O_CREAT | O_EXCL);
+    }
+    bool reuse(const fs::path& path)
+    {
+        return openAs(path, O_WRONLY | O_NOFOLLOW);
+    }
+    // The new file gets the permissions of the one it replaces.
+    void keepModeOf(const fs::path& original)
+    {
+        struct stat st;
+        if (::stat(original.c_str(), &st) == 0)
+            ::fchmod(fd_, st.st_mode & 07777);
+    }
+    void put(const char* p, std::size_t n)
+    {
+        // small pieces (changed groups) are gathered, large runs go as they
+        // are (after what was gathered)
+        const bool large = n >= kBuffer / 4;
+        if (large || buffer_.size() + n > kBuffer)
+            drain();
+        if (large)
+            writeOut(p, n);
+        else
+            buffer_.append(p, n);
+    }
+    bool finish()
+    {
+        drain();
+        if (!error_ && ::ftruncate(fd_, static_cast<off_t>(written_)) != 0)
+            error_ = lastError();
+        if (!error_ && ::fsync(fd_) != 0)
+            error_ = lastError();
+        if (::close(fd_) != 0 && !error_)
+            error_ = lastError();
+        fd_ = -1;
+        return !error_;
+    }
+
+private:
+    static constexpr std::size_t kBuffer = std::size_t(1) << 20, kStretch = std::size_t(8) << 20;
+
+    bool openAs(const fs::path& path, int flags)
+    {
+        fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+        if (fd_ < 0) {
+            error_ = lastError();
+            return false;
+        }
+        error_.clear(); // (a first file that could not be opened is forgotten)
+        // (see beingWritten)
+        ::flock(fd_, LOCK_EX | LOCK_NB);
+        return true;
+    }
+    void drain()
+    {
+        writeOut(buffer_.data(), buffer_.size());
+        buffer_.clear();
+    }
+    void writeOut(const char* p, std::size_t n)
+    {
+        while (n > 0 && !error_) {
+            const ssize_t w = ::write(fd_, p, std::min(n, kStretch));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0) {
+                error_ = w < 0 ? lastError() : std::make_error_code(std::errc::io_error);
+                return;
+            }
+            p += w;
+            n -= static_cast<std::size_t>(w);
+            written_ += static_cast<std::uint64_t>(w);
+#ifdef __linux__
+            if (written_ - handed_ >= kStretch) {
+                ::sync_file_range(fd_, static_cast<off_t>(handed_), static_cast<off_t>(written_ - handed_),
+                                  SYNC_FILE_RANGE_WRITE);
+                handed_ = written_;
+            }
+#endif
+            if (step_ && *step_)
+                (*step_)();
+        }
+    }
+
+    int fd_ = -1;
+    std::string buffer_;
+    std::uint64_t written_ = 0, handed_ = 0; // bytes written; of them, handed to the disk
+#endif
+    const SaveStep* step_;
+    std::error_code error_;
+};
+
+// Makes the file there now the drawing's .bak in one step: a link to it (or,
+// where the file system has none, a copy) made under a temporary name is
+// renamed over the old .bak, so that some complete .bak is there at every
+// moment.
+static void keepAsBackup(const fs::path& target, const fs::path& bak, const std::string& path,
+                         const std::function<void()>& step)
+{
+    std::error_code ec;
+    if (fs::equivalent(target, bak, ec))
+        return; // it already is (a save stopped short of its end)
+    const fs::path link = temporaryBeside(target);
+    ec.clear();
+    fs::create_hard_link(target, link, ec);
+    if (ec) {
+        ec.clear();
+        fs::copy_file(target, link, ec);
+        if (!ec)
+            flushToDisk(link, false);
+    }
+    step();
+    if (!ec)
+        fs::rename(link, bak, ec);
+    if (ec) {
+        std::error_code ignore;
+        fs::remove(link, ignore);
+        throw SaveError(path, ec);
+    }
+}
+
+static void saveDocument(DocData& d, const std::string& path, const SaveStep* step)
+{
+    const auto stepDone = [step] {
+        if (step && *step)
+            (*step)();
+    };
     d.syncHandseed();
-    base::AtomicWrite how;
-    how.keepBackup = true;
-    how.step = step;
-    base::AtomicFile file(base::PathOf(path), how);
-    if (const auto failed = file.open())
-        throw SaveError(path, failed);
+    const fs::path target = toPath(path);
+    fs::path bak = target;
+    bak += ".bak";
+    removeLeftovers(target);
+    std::error_code ec;
+    const auto status = fs::status(target, ec);
+    if (fs::is_directory(status))
+        throw SaveError(path, std::make_error_code(std::errc::is_a_directory));
+    const bool replacing = fs::exists(status);
+
+    // The storage of the .bak about to be replaced is written over when it
+    // may be (fresh blocks or pages would first be cleared by the system):
+    // it is linked under the temporary name before the .bak moves on.
+    SaveFile f(step);
+    fs::path tmp = temporaryBeside(target);
+    const auto dropTemporary = [&tmp] {
+        std::error_code ignore;
+        fs::remove(tmp, ignore);
+    };
+    bool lent = false;
+    if (replacing && lendable(bak)) {
+        fs::create_hard_link(bak, tmp, ec);
+        lent = !ec;
+        stepDone();
+    }
+    if (replacing) {
+        try {
+            keepAsBackup(target, bak, path, stepDone);
+        } catch (...) {
+            if (lent)
+                dropTemporary();
+            throw;
+        }
+    }
+    if (lent && !f.reuse(tmp)) {
+        dropTemporary();
+        lent = false;
+        tmp = temporaryBeside(target);
+    }
+    if (!lent && !f.create(tmp))
+        throw SaveError(path, f.error());
+    stepDone();
+    if (replacing)
+        f.keepModeOf(target);
     // streamed: large runs of untouched groups go straight from the loaded
     // buffer to the file, without a copy of the whole drawing
-    d.write([&file](const char* p, std::size_t n) { file.put(p, n); });
-    if (const auto failed = file.commit())
-        throw SaveError(path, failed);
+    d.write([&f](const char* p, std::size_t n) { f.put(p, n); });
+    if (!f.finish()) {
+        dropTemporary();
+        throw SaveError(path, f.error());
+    }
+    stepDone();
+    fs::rename(tmp, target, ec);
+    if (ec) {
+        dropTemporary();
+        throw SaveError(path, ec);
+    }
+    stepDone();
+    flushToDisk(target.parent_path().empty() ? fs::path(".") : target.parent_path(), true);
     d.modified = false;
 }
 
@@ -1060,7 +1557,7 @@ static bool readFile(const std::string& path, char* into, std::size_t n,
                      const std::function<bool(std::size_t)>& goOn)
 {
     constexpr std::size_t kChunk = std::size_t(1) << 22;
-    std::ifstream in(base::PathOf(path), std::ios::binary);
+    std::ifstream in(toPath(path), std::ios::binary);
     if (!in)
         return false;
     for (std::size_t done = 0; done < n;) {
@@ -1078,9 +1575,9 @@ static bool readFile(const std::string& path, char* into, std::size_t n,
 Document Document::load(const std::string& path, const LoadProgress& progress)
 {
     std::error_code ec;
-    if (std::filesystem::is_directory(base::PathOf(path), ec))
+    if (std::filesystem::is_directory(toPath(path), ec))
         throw DxfError(0, path + " is a folder, not a drawing");
-    std::ifstream in(base::PathOf(path), std::ios::binary);
+    std::ifstream in(toPath(path), std::ios::binary);
     if (!in)
         throw DxfError(0, "cannot open " + path);
     in.seekg(0, std::ios::end);
@@ -1159,12 +1656,12 @@ std::string_view Document::bytesRead() const
 
 void Document::save(const std::string& path) const
 {
-    saveDocument(*d_, path, {});
+    saveDocument(*d_, path, nullptr);
 }
 
 void Access::save(const Document& doc, const std::string& path, const std::function<void()>& step)
 {
-    saveDocument(*doc.d_, path, step);
+    saveDocument(*doc.d_, path, &step);
 }
 
 } // namespace lumo::dxf
