@@ -166,25 +166,11 @@ bool DrawingReader::modified() const
 
 DrawingReader ReadDrawing(const std::string& path)
 {
-    return ReadDrawing(path, nullptr);
-}
-
-DrawingReader ReadDrawing(const std::string& path, const std::function<bool(double)>& progress)
-{
     try {
-        return DrawingReader(std::make_shared<const dxf::Document>(dxf::Document::load(path, progress)));
-    } catch (const dxf::LoadCancelled&) {
-        return {};
+        return DrawingReader(std::make_shared<const dxf::Document>(dxf::Document::load(path)));
     } catch (const dxf::DxfError& e) {
         throw DrawingReadError(e.reason(), e.line());
     }
-}
-
-void WriteDrawing(const DrawingReader& drawing, const std::string& path)
-{
-    if (!drawing.doc_)
-        throw std::runtime_error("no drawing to write");
-    drawing.doc_->save(path);
 }
 
 } // namespace lumo::cad::embedded

@@ -134,18 +134,12 @@ public:
     std::uint64_t serial() const { return serial_ ? *serial_ : 0; }
 
 private:
-    friend void WriteDrawing(const DrawingReader& drawing, const std::string& path);
     std::shared_ptr<const dxf::Document> doc_;
     std::shared_ptr<const std::uint64_t> serial_;
 };
 
-// Reads a DXF file for code that has no host (a block's icon, the window
-// shown alone); DrawingReadError when it cannot be read.
+// Reads a DXF file for code that has no host (a block's icon);
+// DrawingReadError when it cannot be read.
 DrawingReader ReadDrawing(const std::string& path);
-// The same, telling the share read (0..1) as it goes; when progress returns
-// false the reading stops and an empty reader comes back.
-DrawingReader ReadDrawing(const std::string& path, const std::function<bool(double)>& progress);
-// Writes such a drawing (atomically) to path.
-void WriteDrawing(const DrawingReader& drawing, const std::string& path);
 
 } // namespace lumo::cad::embedded

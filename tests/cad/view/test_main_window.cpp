@@ -1,8 +1,9 @@
-// The window around the drawing: opening (with progress and cancel), keeping
-// the previous drawing when one cannot be read, the title's name and changed
-// mark, saving, the recent drawings, the cursor's coordinates.
+// The window around the drawing, on the host that keeps it: opening (with
+// progress and cancel), keeping the previous drawing when one cannot be
+// read, the title's name and changed mark, saving, the recent drawings.
 #include "cad/embedded/view/main_window.h"
 #include "dxf/document.h"
+#include "hosted_window.h"
 #include "test_drawings.h"
 
 #include <QApplication>
@@ -24,7 +25,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(folder.isValid());
-        window.setMessageSink([this](const QString& text) { messages << text; });
         window.setRecentStore(folder.filePath(QStringLiteral("recent.ini")));
     }
     // A corpus drawing copied where the test may write.
@@ -37,8 +37,9 @@ protected:
     }
 
     QTemporaryDir folder;
-    MainWindow window;
     QStringList messages;
+    HostedWindow hosted{[this](const QString& text) { messages << text; }};
+    MainWindow& window = hosted.window;
 };
 
 TEST_F(Window, OpeningShowsTheDrawingAndRemembersIt)
@@ -81,8 +82,10 @@ TEST_F(Window, ADrawingThatCannotBeReadKeepsThePreviousOne)
         messages.clear();
         EXPECT_FALSE(window.openDrawing(c.path)) << c.why;
         ASSERT_EQ(messages.size(), 1) << c.why;
-        EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Nie można otworzyć rysunku\r\n["))) << c.why;
-        EXPECT_GT(messages[0].section(QStringLiteral("\r\n"), 2).size(), 0) << c.why << ": no reason given";
+        EXPECT_TRUE(messages[0].contains(QStringLiteral("[") + c.path + QStringLiteral("]"))) << c.why;
+        EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Nie znaleziono rysunku: ["))
+                    || messages[0].section(QStringLiteral("\r\n"), 2).size() > 0)
+            << c.why << ": no reason given";
         EXPECT_TRUE(window.drawing() == before) << c.why;
         EXPECT_EQ(window.windowTitle(), title) << c.why;
         EXPECT_EQ(window.recentDrawings().value(0), good) << c.why;
@@ -112,15 +115,18 @@ TEST_F(Window, CancellingALongOpenKeepsThePreviousDrawing)
 
 TEST_F(Window, ChangesShowInTheTitleAndTheDrawingAndSaveClearsTheMark)
 {
-    auto document = dxf::Document::fromMemory("0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0\n20\n0\n30\n0\n1"
-                                              "1\n100\n21\n100\n31\n0\n0\nENDSEC\n0\nEOF\n");
-    window.showDrawing(cad::embedded::DrawingReader::Borrowed(document),
-                       folder.filePath(QStringLiteral("plan.dxf")));
+    const QString plan = folder.filePath(QStringLiteral("plan.dxf"));
+    QFile file(plan);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0\n20\n0\n30\n0\n11\n100\n21\n100\n31\n0\n"
+               "0\nENDSEC\n0\nEOF\n");
+    file.close();
+    ASSERT_TRUE(window.openDrawing(plan));
     const std::size_t items = window.view()->scene()->items().size();
     EXPECT_FALSE(window.isWindowModified());
 
-    document.addText("Opis", {50, 50, 0}, 2.5);
-    window.refresh();
+    hosted.host->activeDocument()->modelSpace()->addText("Opis", {50, 50, 0}, 2.5);
+    QCoreApplication::processEvents();
     EXPECT_TRUE(window.isWindowModified());
     EXPECT_EQ(window.view()->scene()->items().size(), items + 1);
 

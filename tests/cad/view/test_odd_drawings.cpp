@@ -7,6 +7,7 @@
 #include "cad/embedded/view/scene_builder.h"
 #include "cad/embedded/view/scene_curves.h"
 #include "dxf/document.h"
+#include "hosted_window.h"
 #include "odd_drawings.h"
 
 #include <QDir>
@@ -197,9 +198,9 @@ TEST(OddDrawings, TheWindowOpensAndPaintsEachOfThem)
         file.write(QByteArray::fromStdString(odd.text));
         file.close();
 
-        MainWindow window;
         QStringList messages;
-        window.setMessageSink([&](const QString& text) { messages << text; });
+        HostedWindow hosted([&](const QString& text) { messages << text; });
+        MainWindow& window = hosted.window;
         window.resize(400, 300);
         window.show();
         ASSERT_TRUE(window.openDrawing(path));

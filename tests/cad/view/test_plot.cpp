@@ -7,6 +7,7 @@
 #include "cad/embedded/view/plot_writer.h"
 #include "cad/embedded/view/scene_builder.h"
 #include "dxf/document.h"
+#include "hosted_window.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -352,6 +353,9 @@ protected:
         window.resize(900, 600);
         window.show();
         ASSERT_TRUE(window.openDrawing(drawingPath));
+        // (the host's progress dialog had the focus while the drawing was read)
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     }
 
     PlotDialog* openDialog()
@@ -390,9 +394,10 @@ protected:
     }
 
     QTemporaryDir folder;
-    MainWindow window;
-    QString drawingPath;
     QStringList messages;
+    HostedWindow hosted{[this](const QString& text) { messages << text; }};
+    MainWindow& window = hosted.window;
+    QString drawingPath;
 };
 
 TEST_F(PlotWindow, TheMenuWritesAPdfAtTheDrawingsScale)

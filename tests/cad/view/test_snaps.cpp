@@ -5,6 +5,7 @@
 #include "cad/embedded/view/main_window.h"
 #include "demo_suite.h"
 #include "dxf/document.h"
+#include "hosted_window.h"
 
 #include <QLabel>
 #include <QTemporaryDir>
@@ -54,7 +55,8 @@ protected:
 
     static inline QTemporaryDir* folder = nullptr;
     static inline QString path;
-    MainWindow window;
+    HostedWindow hosted;
+    MainWindow& window = hosted.window;
 };
 
 TEST_F(Snaps, AClickNearAnObjectPicksItsPointExactly)

@@ -1,14 +1,12 @@
 #include "cad/embedded/view/main_window.h"
 
 #include "cad/embedded/drawing_file.h"
-#include "cad/embedded/polish_reasons.h"
 #include "cad/embedded/view/plot_dialog.h"
 #include "cad/embedded/view/scene_builder.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -16,7 +14,6 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
@@ -24,9 +21,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <atomic>
 #include <functional>
-#include <thread>
 
 namespace lumo::view {
 
@@ -35,44 +30,6 @@ namespace {
 const QString kTitle = QStringLiteral("LUMO CAD");
 const QString kFilter = QStringLiteral("Rysunki DXF (*.dxf);;Wszystkie pliki (*)");
 constexpr int kRecentMax = 8;
-
-// A drawing read and turned into a scene off the user-interface thread, so
-// that the window stays responsive and the designer can give up waiting.
-struct OpenJob {
-    std::atomic<bool> cancel{false};
-    cad::embedded::DrawingReader drawing;
-    std::shared_ptr<Scene> scene;
-    QString error;
-    QString warning; // what the picture leaves out
-};
-
-void runOpenJob(OpenJob& job, const std::string& path,
-                const std::function<void(std::size_t, std::size_t)>& progress)
-{
-    try {
-        // reading is the first half of the way, building the picture the second
-        constexpr std::size_t kHalf = 1000;
-        auto drawing = cad::embedded::ReadDrawing(path, [&](double done) {
-            progress(static_cast<std::size_t>(done * kHalf), 2 * kHalf);
-            return !job.cancel.load();
-        });
-        if (!drawing)
-            return; // cancelled
-        auto scene = std::make_shared<Scene>();
-        SceneBuilder builder(drawing);
-        const bool complete = builder.buildModelSpace(*scene, [&](std::size_t done, std::size_t total) {
-            progress(kHalf + (total ? done * kHalf / total : kHalf), 2 * kHalf);
-            return !job.cancel.load();
-        });
-        if (complete) {
-            job.drawing = std::move(drawing);
-            job.scene = std::move(scene);
-            job.warning = builder.warning();
-        }
-    } catch (const std::exception& e) {
-        job.error = QString::fromStdString(cad::embedded::PolishReason(e));
-    }
-}
 
 } // namespace
 
@@ -242,114 +199,27 @@ void MainWindow::showDrawing(cad::embedded::DrawingReader drawing, const QString
 
 bool MainWindow::openDrawing(const QString& path)
 {
-    if (openHandler_) {
-        const bool opened = openHandler_(path);
-        if (opened)
-            addRecent(path);
-        return opened;
-    }
-    // The reader tells its progress and its end through queued calls; the
-    // loop below waits for them without looking at a clock.
-    OpenJob job;
-    QEventLoop loop;
-    QProgressDialog progress(QStringLiteral("Otwieranie rysunku %1...").arg(QFileInfo(path).fileName()),
-                             QStringLiteral("Anuluj"), 0, 0, this);
-    connect(&progress, &QProgressDialog::canceled, &loop, [&] {
-        job.cancel = true;
-        loop.quit();
-    });
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(progressDelay_);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    if (progress.wasCanceled())
+    if (!openHandler_ || !openHandler_(path))
         return false;
-    std::thread reader([&, file = QFileInfo(path).absoluteFilePath().toStdString()] {
-        int shown = -1;
-        runOpenJob(job, file, [&](std::size_t done, std::size_t total) {
-            const int percent = total ? int(done * 100 / total) : 0;
-            if (percent == shown)
-                return;
-            shown = percent;
-            QMetaObject::invokeMethod(
-                &progress,
-                [&progress, percent] {
-                    progress.setMaximum(100);
-                    progress.setValue(percent);
-                },
-                Qt::QueuedConnection);
-        });
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    loop.exec();
-    // A cancelled reader stops at its next step; what it read is dropped.
-    reader.join();
-    const bool cancelled = job.cancel || progress.wasCanceled();
-    progress.disconnect(&loop);
-    progress.close();
-    if (cancelled)
-        return false;
-    if (!job.error.isEmpty() || !job.drawing) {
-        tell(QStringLiteral("Nie można otworzyć rysunku\r\n[%1]\r\n%2")
-                 .arg(QDir::toNativeSeparators(path), job.error));
-        return false;
-    }
-    drawing_ = std::move(job.drawing);
-    path_ = QFileInfo(path).absoluteFilePath();
-    scene_ = job.scene;
-    sceneEntities_ = drawing_.modelSpaceCount();
-    input_->clear();
-    view_->setScene(scene_);
-    view_->zoomExtents();
-    showBuildWarning(job.warning);
-    addRecent(path_);
-    updateTitle();
-    emit drawingOpened(path_);
+    addRecent(path);
     return true;
 }
 
 bool MainWindow::save()
 {
-    if (saveHandler_)
-        return saveHandler_(QString());
-    if (!drawing_)
-        return false;
-    if (path_.isEmpty()) {
-        chooseAndSaveAs();
-        return !path_.isEmpty() && !drawing_.modified();
-    }
-    return saveAs(path_);
+    return saveHandler_ && saveHandler_(QString());
 }
 
 bool MainWindow::saveAs(const QString& path)
 {
-    if (saveHandler_) {
-        const bool saved = saveHandler_(path);
-        if (saved)
-            addRecent(path);
-        return saved;
-    }
-    if (!drawing_)
+    if (!saveHandler_ || !saveHandler_(path))
         return false;
-    try {
-        cad::embedded::WriteDrawing(drawing_, QFileInfo(path).absoluteFilePath().toStdString());
-    } catch (const std::exception& e) {
-        tell(QStringLiteral("Nie można zapisać rysunku\r\n[%1]\r\n%2")
-                 .arg(QDir::toNativeSeparators(path),
-                      QString::fromStdString(cad::embedded::WhySaveFailed(e))));
-        return false;
-    }
-    path_ = QFileInfo(path).absoluteFilePath();
-    addRecent(path_);
-    updateTitle();
-    emit drawingSaved(path_);
+    addRecent(path);
     return true;
 }
 
 void MainWindow::refresh()
 {
-    if (!openHandler_)
-        updateTitle();
     if (!drawing_)
         return;
     const std::size_t count = drawing_.modelSpaceCount();
@@ -460,11 +330,6 @@ void MainWindow::clearInsertPreview()
 
 void MainWindow::updateTitle()
 {
-    // Shown alone, the window knows its drawing's state itself.
-    if (!openHandler_) {
-        modified_ = drawing_.modified();
-        readOnly_ = false;
-    }
     const QString name = path_.isEmpty() ? QStringLiteral("bez nazwy") : QFileInfo(path_).fileName();
     const QString state = readOnly_ ? QStringLiteral(" [tylko do odczytu]") : QString();
     setWindowTitle(QStringLiteral("%1[*]%2 - %3").arg(name, state, kTitle));

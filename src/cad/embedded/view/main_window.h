@@ -1,8 +1,8 @@
 // The embedded host's window: the active drawing with its name, changed
 // mark and read-only state in the title, the File menu (open, save, save as,
 // recent drawings), the drawing view, the prompt line and the cursor's
-// coordinates. Shown alone it opens and saves drawings itself; the host's
-// window hands opening and saving to the host.
+// coordinates. Whoever keeps the drawing (the host, through HostWindow)
+// opens and saves it; the window only asks and shows.
 #pragma once
 
 #include "cad/embedded/drawing_reader.h"
@@ -53,15 +53,15 @@ public:
     const cad::embedded::DrawingReader& drawing() const { return drawing_; }
     QString path() const { return path_; }
 
-    // Opens a drawing of its own (with progress and cancel for large ones).
-    // A drawing that cannot be read leaves the previous one shown and says why.
+    // Opening and saving, done by the handlers below; false without them.
+    // A drawing that cannot be read leaves the previous one shown.
     bool openDrawing(const QString& path);
     bool save();
     bool saveAs(const QString& path);
     void chooseAndOpen();
 
-    // Given a handler, opening and saving go to it (save with "" for the
-    // drawing's own file).
+    // Who opens and saves the drawing (save with "" for the drawing's own
+    // file).
     void setOpenHandler(std::function<bool(const QString& path)> handler)
     {
         openHandler_ = std::move(handler);
