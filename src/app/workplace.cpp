@@ -1,5 +1,6 @@
 #include "app/workplace.h"
 
+#include "app/forms_in_front.h"
 #include "app/program.h"
 #include "cad/embedded/view/block_icon.h"
 #include "cad/embedded/view/tool_palette.h"
@@ -177,6 +178,9 @@ int RunWorkplace(Dialogs& dialogs, const QString& programFolder, const QString& 
 
     std::optional<QStringList> next = commandLineArgs;
     std::unique_ptr<SignalMenu> menu;
+    const FormsInFront formsInFront([&provider]() -> QWidget* {
+        return provider.hostWindow() ? provider.hostWindow()->window() : nullptr;
+    });
     // Runs the program once; the symbol to remember as the last one.
     const auto runOnce = [&](QStringList args) -> QString {
         const bool pushButtons = args.size() > 1 && args[1] == kPushButtonTool;
@@ -225,7 +229,10 @@ int RunWorkplace(Dialogs& dialogs, const QString& programFolder, const QString& 
         makeMenu();
         if (workplace)
             workplace->setVisible(true);
-        if (!HasSymbol(commandLineArgs))
+        // Without a drawing (the designer turned down the offer to open or
+        // create one) a run could only say so twice: the window waits instead.
+        const bool noDrawing = workplace && workplace->documentsCount() == 0;
+        if (!HasSymbol(commandLineArgs) || noDrawing)
             next = workplace ? std::nullopt : std::optional<QStringList>(commandLineArgs);
     }
     bool waitForDesigner = workplace && !next;

@@ -73,7 +73,7 @@ std::optional<QStringList> readCityList(RunContext& ctx, const QString& path, co
 {
     const auto bytes = ReadFileBytes(path);
     if (!bytes) {
-        warn(ctx, withPath(failureMessage, path));
+        warn(ctx, withPath(failureMessage, path) + CityRegistryHint(ctx.startup));
         return std::nullopt;
     }
     return ReadFields(FromAnsi(*bytes));
@@ -130,6 +130,35 @@ bool appendLine(RunContext& ctx, const QString& path, const QString& text, const
 }
 
 } // namespace
+
+QString CityRegistryHint(const StartupValues& startup)
+{
+    // A missing registry value reads as "Brak" (see RegReadString).
+    const QString missing = QStringLiteral("Brak");
+    const bool noDataFolder = ParentFolder(startup.cityDataFolder) == missing;
+    const bool noCity = FileNameOf(startup.cityDataFolder) == missing;
+    if (!noDataFolder && !noCity)
+        return {};
+    QStringList values;
+    if (noDataFolder)
+        values << QStringLiteral("\"aDane\" (folder danych miast)");
+    if (noCity)
+        values << QStringLiteral("\"City\" (nazwa folderu miasta w nim)");
+    QString hint = QStringLiteral("\r\n\r\nNie wskazano danych miasta: brak wartości ")
+        + values.join(QStringLiteral(" i ")) + QStringLiteral(" w kluczu HKEY_CURRENT_USER\\")
+        + kTarnDirectoriesKey;
+#ifdef _WIN32
+    hint += QStringLiteral(" rejestru Windows. Ustaw je programem regedit");
+#else
+    hint += QStringLiteral(" pliku rejestru\r\n[") + startup.registryFile
+        + QStringLiteral("].\r\nZapisz w tym pliku (w formacie eksportu rejestru Windows) na przykład");
+#endif
+    hint += QStringLiteral(":\r\n\r\nREGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\") + kTarnDirectoriesKey
+        + QStringLiteral("]\r\n\"aDane\"=\"Dane\"\r\n\"City\"=\"Miasto\"\r\n\r\n")
+        + QStringLiteral("(wartości najwyżej 39 znaków; folder względny liczy się od folderu pakietu). ")
+        + QStringLiteral("Listy ulic i skrzyżowań leżą wtedy w Dane\\Miasto\\Ulic.");
+    return hint;
+}
 
 QStringList ReadFields(const QString& text)
 {

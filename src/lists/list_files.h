@@ -14,6 +14,7 @@ class QComboBox;
 namespace lumo {
 
 struct RunContext;
+struct StartupValues;
 
 inline const QString kStreetListFile = QStringLiteral("Ulice.lst");
 inline const QString kIntersectionListFile = QStringLiteral("Skrzyzowania.lst");
@@ -46,6 +47,12 @@ QString StreetListPath(const RunContext& ctx);
 QString IntersectionListPath(const RunContext& ctx);
 // The suite root: the program's folder without its last two components.
 QString SuiteRootOf(const RunContext& ctx);
+
+// What the designer has to set when the city's lists cannot be found because
+// the registry does not name the city ("Brak"): the values, where (the
+// registry, or off Windows the registry file) and an example; "" when the
+// registry names it.
+QString CityRegistryHint(const StartupValues& startup);
 // A shared list under the suite root, e.g. SharedListPath(ctx, kTypeListFile).
 QString SharedListPath(const RunContext& ctx, const QString& relativePath);
 

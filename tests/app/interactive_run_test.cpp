@@ -21,6 +21,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -330,6 +331,7 @@ TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
     bool undoWhileRunning = false;
     bool editWhileRunning = false;
     bool shutDuringFirstRun = false;
+    bool formInFront = false;
     QObject::connect(&scenario, &QTimer::timeout, [&] {
         if (designer.runsFinished == 1 && headsAfterFirstRun < 0 && !frmMainVisible()) {
             headsAfterFirstRun = Count(drawing, "110-SYGNALIZACJA_KOMORY", true);
@@ -358,6 +360,10 @@ TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
             if (!palette)
                 return;
             shutWhileRunning = !palette->isEnabled();
+            // the options form stays in front of the drawing window
+            const frmMain* form = VisibleOptionsForm();
+            formInFront = form && form->windowHandle()
+                && form->windowHandle()->transientParent() == provider.hostWindow()->window()->windowHandle();
             undoWhileRunning |= provider.hostWindow()->window()->undoAction()->isEnabled();
             editWhileRunning |= provider.hostWindow()->window()->layersPanel()->saveButton()->isEnabled();
         } else if (designer.runsFinished == 2 && !frmMainVisible()) {
@@ -384,6 +390,7 @@ TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
     EXPECT_EQ(headsAfterFirstRun, 1);
     EXPECT_TRUE(iconDrawn);
     EXPECT_TRUE(shutDuringFirstRun);
+    EXPECT_TRUE(formInFront);
     EXPECT_TRUE(shutWhileRunning);
     EXPECT_EQ(Count(drawing, "110-SYGNALIZACJA_KOMORY", true), 2);
     EXPECT_FALSE(undoWhileRunning);

@@ -99,10 +99,11 @@ protected:
         return copy;
     }
 
-    std::shared_ptr<EmbeddedApplication> start(std::optional<fs::path> drawing,
-                                               std::shared_ptr<InputSource> input = nullptr)
+    std::shared_ptr<EmbeddedApplication>
+    start(std::optional<fs::path> drawing, std::shared_ptr<InputSource> input = nullptr, bool offer = false)
     {
         EmbeddedHostOptions options;
+        options.offerMissingDrawing = offer;
         if (drawing)
             options.drawing = drawing->string();
         options.configFolder = (folder / "config").string();
@@ -217,6 +218,24 @@ TEST_F(EmbeddedHost, AMissingDrawingIsReportedAndNothingIsMadeUnasked)
         EXPECT_TRUE(app->save());
     }
     EXPECT_FALSE(fs::exists(folder / "brak"));
+
+    // Where a window offers to open or create it, that offer is the one word
+    // about it, for a drawing given and for one remembered and gone since.
+    for (const bool remembered : {false, true}) {
+        reports.clear();
+        if (remembered) {
+            const auto other = emptyDrawing("gone.dxf");
+            start(other);
+            fs::remove(other);
+        }
+        auto app = remembered ? start(std::nullopt, nullptr, true) : start(plan, nullptr, true);
+        EXPECT_EQ(app->documentsCount(), 0);
+        EXPECT_EQ(app->missingDrawing(), fs::absolute(remembered ? folder / "gone.dxf" : plan).string());
+        EXPECT_TRUE(reports.empty()) << reports.front();
+    }
+    auto forgotten = start(std::nullopt);
+    EXPECT_TRUE(forgotten->missingDrawing().empty());
+    EXPECT_TRUE(reports.empty());
 
     // Created on the designer's word, it is written once it holds something.
     auto app = start(plan);

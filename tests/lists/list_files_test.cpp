@@ -302,6 +302,43 @@ TEST(ListFiles, MissingFileMessages)
     }
 }
 
+// Without the registry's city the message says which values to set, where
+// and how; with it, nothing more than the file.
+TEST(ListFiles, MissingCityRegistryValuesAreExplained)
+{
+    struct Case {
+        QString cityDataFolder;
+        bool aDane;
+        bool city;
+    } cases[] = {
+        {QStringLiteral("Brak\\Brak"), true, true},
+        {QStringLiteral("Dane\\Brak"), false, true},
+        {QStringLiteral("Brak\\Miasto"), true, false},
+        {QStringLiteral("Dane\\Miasto"), false, false},
+    };
+    for (const Case& c : cases) {
+        ListSuite suite;
+        suite.ctx.startup.cityDataFolder = c.cityDataFolder;
+        suite.ctx.startup.registryFile = QStringLiteral("/home/ala/.config/lumo/registry.reg");
+        suite.dialogs.acceptMessages(1);
+        QComboBox combo;
+        LoadIntersectionList(suite.ctx, &combo);
+        const auto messages = suite.dialogs.messages();
+        ASSERT_EQ(messages.size(), 1u);
+        const QString& text = messages[0].text;
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Nie można przeczytać listy skrzyżowań.")))
+            << text.toStdString();
+        EXPECT_EQ(text.contains(QStringLiteral("brak wartości \"aDane\"")), c.aDane) << text.toStdString();
+        EXPECT_EQ(text.contains(QStringLiteral("\"City\" (")), c.city) << text.toStdString();
+        const bool hint = c.aDane || c.city;
+        EXPECT_EQ(text.contains(QStringLiteral("HKEY_CURRENT_USER\\Software\\Tarn\\Directories")), hint);
+#ifndef _WIN32
+        EXPECT_EQ(text.contains(QStringLiteral("[/home/ala/.config/lumo/registry.reg]")), hint);
+#endif
+        EXPECT_EQ(text.contains(QStringLiteral("\"City\"=\"Miasto\"")), hint);
+    }
+}
+
 // ---- the two appenders: every earlier byte stays, the new line is cp1250 + CR LF
 
 TEST(ListFiles, Appends)

@@ -23,9 +23,11 @@ EmbeddedApplication::EmbeddedApplication(EmbeddedHostOptions options)
         path = *options_.drawing;
     } else {
         path = RememberedDrawing(options_.configFolder);
-        // A remembered drawing that has gone away is quietly forgotten.
+        // A remembered drawing that has gone away is offered where a window
+        // can, else quietly forgotten.
         std::error_code ec;
-        if (!path.empty() && !fs::exists(base::PathOf(base::NativePath(path)), ec))
+        if (!path.empty() && !options_.offerMissingDrawing
+            && !fs::exists(base::PathOf(base::NativePath(path)), ec))
             path.clear();
     }
     if (!path.empty())
@@ -90,7 +92,8 @@ bool EmbeddedApplication::open(const std::string& given)
     if (!fs::exists(file, ec)) {
         // Nothing is made on disk unasked: the designer may open or create one.
         missing_ = path;
-        report("Nie znaleziono rysunku: [" + path + "]");
+        if (!options_.offerMissingDrawing)
+            report("Nie znaleziono rysunku: [" + path + "]");
         return false;
     }
     if (fs::is_directory(file, ec)) {

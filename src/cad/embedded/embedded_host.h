@@ -33,6 +33,11 @@ struct EmbeddedHostOptions {
     bool polish = false;
     // Tells the user about drawings that cannot be read or written.
     MessageFn report;
+    // A window offers to open another drawing or create the missing one
+    // (given, or remembered and gone since): the host names it no further.
+    // Without it a given drawing that is missing is reported and a
+    // remembered one quietly forgotten.
+    bool offerMissingDrawing = false;
     // Asks where to save a drawing that cannot be written over its file
     // (read-only, changed on disk meanwhile, or the write failed): a path,
     // or nullopt when the designer keeps it unsaved. Without it the host

@@ -59,6 +59,27 @@ TEST_F(Window, OpeningShowsTheDrawingAndRemembersIt)
     EXPECT_EQ(other.recentDrawings().value(0), path);
 }
 
+// Newest first, only drawings that still exist, and the one opened before
+// the window knew its store (at start) among them.
+TEST_F(Window, RecentDrawingsAreTheExistingOnesNewestFirst)
+{
+    const QString older = copy("r2013_odafamily_attribs__qcad_flange.dxf", QStringLiteral("starszy.dxf"));
+    const QString gone = copy("r2013_odafamily_attribs__qcad_flange.dxf", QStringLiteral("usunięty.dxf"));
+    const QString newer = copy("r2013_odafamily_attribs__qcad_flange.dxf", QStringLiteral("nowszy.dxf"));
+    const QString atStart = copy("r2013_odafamily_attribs__qcad_flange.dxf", QStringLiteral("na-start.dxf"));
+    for (const QString& path : {older, gone, newer})
+        ASSERT_TRUE(window.openDrawing(path));
+    QFile::remove(gone);
+
+    MainWindow started;
+    ASSERT_TRUE(started.openDrawing(atStart));
+    started.setRecentStore(folder.filePath(QStringLiteral("recent.ini")));
+    EXPECT_EQ(started.recentDrawings(), (QStringList{atStart, newer, older}));
+    MainWindow later;
+    later.setRecentStore(folder.filePath(QStringLiteral("recent.ini")));
+    EXPECT_EQ(later.recentDrawings(), (QStringList{atStart, newer, older}));
+}
+
 TEST_F(Window, ADrawingThatCannotBeReadKeepsThePreviousOne)
 {
     const QString good = copy("r2013_odafamily_attribs__qcad_flange.dxf", QStringLiteral("dobry.dxf"));

@@ -393,8 +393,12 @@ void MainWindow::setRecentStore(const QString& iniPath)
 {
     recentStore_ = iniPath;
     if (!iniPath.isEmpty()) {
-        QSettings store(iniPath, QSettings::IniFormat);
-        recent_ = store.value(QStringLiteral("recent")).toStringList();
+        // The drawings opened before the store was known (the one the window
+        // started with) stay in front of the stored ones.
+        const QStringList openedNow = recent_;
+        recent_ = QSettings(iniPath, QSettings::IniFormat).value(QStringLiteral("recent")).toStringList();
+        for (auto it = openedNow.crbegin(); it != openedNow.crend(); ++it)
+            addRecent(*it);
     }
     fillRecentMenu();
 }
@@ -404,6 +408,8 @@ void MainWindow::addRecent(const QString& path)
     const QString full = QFileInfo(path).absoluteFilePath();
     recent_.removeAll(full);
     recent_.prepend(full);
+    // Only drawings that are still there.
+    recent_.removeIf([](const QString& drawing) { return !QFileInfo(drawing).isFile(); });
     while (recent_.size() > kRecentMax)
         recent_.removeLast();
     if (!recentStore_.isEmpty()) {
@@ -418,6 +424,7 @@ void MainWindow::fillRecentMenu()
     if (!recentMenu_)
         return;
     recentMenu_->clear();
+    recent_.removeIf([](const QString& drawing) { return !QFileInfo(drawing).isFile(); });
     for (int i = 0; i < recent_.size(); ++i) {
         const QString path = recent_[i];
         recentMenu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)), this,

@@ -314,6 +314,8 @@ std::shared_ptr<cad::Application> WindowedHostProvider::create()
     const bool scripted = options.input != nullptr;
     // The host speaks the language of the designer's desktop.
     options.polish = options.polish || QLocale().language() == QLocale::Polish;
+    // The window names a missing drawing once, offering to open or create it.
+    options.offerMissingDrawing = !scripted;
     // The designer says where to save a drawing that cannot stay where it is.
     if (!scripted && !options.askSaveAs) {
         options.askSaveAs
