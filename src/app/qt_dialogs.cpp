@@ -5,6 +5,8 @@
 #include <QDesktopServices>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QShortcutEvent>
 
 namespace lumo {
@@ -98,7 +100,27 @@ QString QtDialogs::input(const QString& prompt, const QString& title)
 
 bool QtDialogs::showDocument(const QUrl& url)
 {
+#ifdef _WIN32
     return QDesktopServices::openUrl(url);
+#else
+    // xdg-open starts whatever shows the document and says so in its exit
+    // code; Qt only starts it and never hears that nothing could show it.
+    // An opener still busy after a moment has found its program.
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty())
+        return false;
+    auto* process = new QProcess(qApp);
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    process->start(opener, {url.toString(QUrl::FullyEncoded)});
+    if (!process->waitForStarted(3000)) {
+        process->deleteLater();
+        return false;
+    }
+    if (!process->waitForFinished(2000))
+        return true;
+    return process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+#endif
 }
 
 } // namespace lumo

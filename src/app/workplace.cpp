@@ -1,6 +1,7 @@
 #include "app/workplace.h"
 
 #include "app/forms_in_front.h"
+#include "app/help_menu.h"
 #include "app/program.h"
 #include "cad/embedded/view/block_icon.h"
 #include "cad/embedded/view/tool_palette.h"
@@ -219,6 +220,7 @@ int RunWorkplace(Dialogs& dialogs, const QString& programFolder, const QString& 
                                                 next = QStringList{QString(), symbol};
                                                 idle.quit();
                                             });
+        AddHelpMenu(*hostWindow->window(), dialogs, SuiteHelpFile(programFolder));
     };
     // The workplace: the window with its palette and menu shows before the
     // first run (greyed out during it), so nothing moves when a run ends; a
