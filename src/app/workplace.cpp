@@ -12,6 +12,9 @@
 #include "util/paths.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTreeWidget>
 #include <QEventLoop>
 #include <QMenu>
 #include <QMenuBar>
@@ -103,6 +106,12 @@ public:
     {
         menu_->setEnabled(enabled);
         palette_->setEnabled(enabled);
+        // Open again after a run, nothing is chosen: the symbol of the run
+        // that ended is no longer highlighted.
+        if (enabled) {
+            palette_->tree()->clearSelection();
+            palette_->tree()->setCurrentItem(nullptr);
+        }
     }
 
     void remember(const QString& symbol)
@@ -252,6 +261,11 @@ int RunWorkplace(Dialogs& dialogs, const QString& programFolder, const QString& 
         makeMenu();
         menu->setEnabled(true);
         menu->remember(used);
+        // Nothing is asked between runs: the last question and its answer go.
+        if (!used.isEmpty()) {
+            hostWindow->window()->promptLabel()->clear();
+            hostWindow->window()->promptEdit()->clear();
+        }
         // The designer looks at the result, places again or closes the window.
         idle.exec();
     }

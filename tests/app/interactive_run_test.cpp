@@ -332,6 +332,8 @@ TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
     bool editWhileRunning = false;
     bool shutDuringFirstRun = false;
     bool formInFront = false;
+    QString promptAfterRun = QStringLiteral("(not looked at)");
+    qsizetype highlightAfterRun = -1;
     QObject::connect(&scenario, &QTimer::timeout, [&] {
         if (designer.runsFinished == 1 && headsAfterFirstRun < 0 && !frmMainVisible()) {
             headsAfterFirstRun = Count(drawing, "110-SYGNALIZACJA_KOMORY", true);
@@ -371,6 +373,11 @@ TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
             if (!window->undoAction()->isEnabled())
                 return; // the run is still ending
             scenario.stop();
+            // the window asks nothing now and shows no symbol as chosen
+            promptAfterRun = window->promptLabel()->text() + window->promptEdit()->text();
+            const auto* palette = window->findChild<view::ToolPalette*>();
+            highlightAfterRun
+                = palette->tree()->selectedItems().size() + (palette->tree()->currentItem() ? 1 : 0);
             afterSecondRun = FileBytes(drawing);
             window->activateWindow();
             ASSERT_TRUE(QTest::qWaitForWindowActive(window));
@@ -391,6 +398,8 @@ TEST(Workplace, TheWindowStaysAndItsPalettePlacesAgain)
     EXPECT_TRUE(iconDrawn);
     EXPECT_TRUE(shutDuringFirstRun);
     EXPECT_TRUE(formInFront);
+    EXPECT_EQ(promptAfterRun, QString());
+    EXPECT_EQ(highlightAfterRun, 0);
     EXPECT_TRUE(shutWhileRunning);
     EXPECT_EQ(Count(drawing, "110-SYGNALIZACJA_KOMORY", true), 2);
     EXPECT_FALSE(undoWhileRunning);

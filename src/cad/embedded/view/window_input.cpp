@@ -1,5 +1,7 @@
 #include "cad/embedded/view/window_input.h"
 
+#include "cad/embedded/view/window_size.h"
+
 #include <QAction>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -341,6 +343,7 @@ std::shared_ptr<cad::Application> WindowedHostProvider::create()
         configFile_ = QString::fromStdString(configFolder) + QStringLiteral("/cad-window.ini");
         window_->window()->setRecentStore(configFile_);
     }
+    new WindowSizeKeeper(*window_->window(), configFile_);
     running_ = app;
     // Started by a program's run: the rest of the run is one step, and the
     // designer's own edits wait for its end.
