@@ -71,7 +71,8 @@ TEST_F(Window, RecentDrawingsAreTheExistingOnesNewestFirst)
         ASSERT_TRUE(window.openDrawing(path));
     QFile::remove(gone);
 
-    MainWindow started;
+    HostedWindow hosted;
+    MainWindow& started = hosted.window;
     ASSERT_TRUE(started.openDrawing(atStart));
     started.setRecentStore(folder.filePath(QStringLiteral("recent.ini")));
     EXPECT_EQ(started.recentDrawings(), (QStringList{atStart, newer, older}));
