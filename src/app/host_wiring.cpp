@@ -3,6 +3,7 @@
 #include "base/paths.h"
 #include "cad/embedded/input.h"
 #include "cad/embedded/view/window_input.h"
+#include "forms/head_attributes.h"
 #include "util/dialogs.h"
 #include "util/files.h"
 #include "util/text.h"
@@ -176,6 +177,7 @@ std::unique_ptr<cad::HostProvider> MakeHostProvider(const RunEnvironment& env, D
         auto provider = std::make_unique<view::WindowedHostProvider>(
             [env, report] { return EmbeddedOptions(env, report); });
         provider->setOnWindowClosed(onWindowClosed);
+        provider->setAttributeCheck(&CheckHeadAttribute);
         return provider;
     };
     if (env.hostKind == HostKind::Embedded)

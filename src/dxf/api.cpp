@@ -67,6 +67,18 @@ void Record::setNumber(int code, double value)
 {
     doc_->setRaw(id_, code, formatNumber(value));
 }
+void Record::setGroupNumber(std::size_t index, double value)
+{
+    const std::string raw = formatNumber(value);
+    const std::uint32_t i = static_cast<std::uint32_t>(index);
+    if (doc_->valueAt(doc_->recs[id_].tb + i) == raw)
+        return;
+    if (doc_->recs[id_].tb < doc_->fileTags)
+        doc_->own(id_); // the file's tags stay as they were read
+    const std::uint32_t t = doc_->recs[id_].tb + i;
+    doc_->tags.set(t, doc_->makeTagLike(doc_->tags[t], raw));
+    doc_->touch();
+}
 void Record::setInteger(int code, long long value)
 {
     std::string v = std::to_string(value);

@@ -881,6 +881,54 @@ void Document::deleteEntity(const Entity& e)
     d_->handleMapValid = false;
 }
 
+Entity Document::copyEntity(const Entity& e)
+{
+    if (e.doc_ != d_.get() || !e.valid())
+        throw DxfError("the entity belongs to another drawing");
+    DocData& d = *d_;
+    const Rec r = d.recs[e.id_];
+    if (r.child || r.sec != Sec::Entities || r.deleted)
+        throw DxfError("only a model-space entity can be copied");
+    // The groups of a record with a new handle; its owner is `owner` when
+    // given (the copied parent of a sub-record).
+    auto copyOf = [&](std::uint32_t id, const std::string& owner) {
+        Groups g;
+        const Rec rec = d.recs[id];
+        int depth = 0;
+        bool ownerSet = false;
+        for (std::uint32_t t = rec.tb; t < rec.te; ++t) {
+            const int c = d.code(d.tags[t]);
+            const std::string_view v = d.valueAt(t);
+            if (c == 102) {
+                depth += (!v.empty() && v.front() == '{') ? 1 : -1;
+                continue;
+            }
+            if (depth > 0 || c == 360)
+                continue;
+            if (c == 5) {
+                if (std::string h = d.allocHandle(); !h.empty())
+                    g.push_back({5, h});
+                continue;
+            }
+            if (c == 330 && !ownerSet && !owner.empty()) {
+                g.push_back({330, owner});
+                ownerSet = true;
+                continue;
+            }
+            g.push_back({c, std::string(v)});
+        }
+        return g;
+    };
+    const std::uint32_t copy = d.newRec(Sec::Entities, copyOf(e.id_, {}));
+    const std::string handle = d.handleOf(copy);
+    for (std::uint32_t k = 1, n = d.childCount(e.id_); k <= n; ++k) {
+        const std::uint32_t child = d.newRec(Sec::Entities, copyOf(e.id_ + k, handle));
+        d.recs.setChild(child);
+    }
+    d.items(d.ensureSection(Sec::Entities, "ENTITIES")).push_back(copy);
+    return Entity(d_.get(), copy);
+}
+
 // ------------------------------------------------------------ search
 
 void DocData::buildRefIndex() const

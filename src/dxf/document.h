@@ -83,6 +83,10 @@ public:
     void setText(int code, std::string_view utf8);
     void setNumber(int code, double value);
     void setInteger(int code, long long value);
+    // Sets the value of the group at this index (as group(index) counts),
+    // keeping its code: one of several groups of the same code, such as a
+    // vertex of a light-weight polyline.
+    void setGroupNumber(std::size_t index, double value);
 
     friend bool operator==(const Record& a, const Record& b) { return a.doc_ == b.doc_ && a.id_ == b.id_; }
 
@@ -425,6 +429,10 @@ public:
                      const std::vector<std::pair<int, std::string>>& groups);
     // Deletes a model-space entity with its sub-records.
     void deleteEntity(const Entity& entity);
+    // A copy of a model-space entity with its sub-records, appended to model
+    // space with handles of its own; what ties the original to other
+    // records (reactors, extension dictionaries) is not copied.
+    Entity copyEntity(const Entity& entity);
 
     // Model-space block references matching the query, in drawing order.
     std::vector<BlockReference> findBlockReferences(const ReferenceQuery& query) const;

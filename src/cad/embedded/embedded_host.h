@@ -144,7 +144,35 @@ public:
     };
     bool saveLayerStates(const std::vector<LayerState>& states);
 
+    // ---- the designer's edits of model-space entities, given by their
+    // index in model space; each one step to undo, saved the usual way.
+    // False when nothing was done (a run on, a command waiting, no such
+    // entity, nothing changed).
+    bool erase(const std::vector<std::size_t>& entities);
+    // A turn by `degrees` about the base, then a shift by (dx, dy).
+    struct Placement {
+        double dx = 0.0, dy = 0.0;
+        double baseX = 0.0, baseY = 0.0;
+        double degrees = 0.0;
+    };
+    // Entities of kinds the host cannot place anew (hatches, dimensions,
+    // ...) stay where they are; `skipped` counts them.
+    bool transform(const std::vector<std::size_t>& entities, const Placement& how,
+                   std::size_t* skipped = nullptr);
+    // Copies placed so, appended to model space (the last indices).
+    bool copy(const std::vector<std::size_t>& entities, const Placement& how, std::size_t* skipped = nullptr);
+    // Attribute values of a block reference by tag (tags it lacks are
+    // left out).
+    bool setAttributes(std::size_t entity, const std::vector<std::pair<std::string, std::string>>& values);
+    // The content of a text.
+    bool setText(std::size_t entity, const std::string& value);
+    // Puts the entities on a layer of the drawing.
+    bool setLayer(const std::vector<std::size_t>& entities, const std::string& layer);
+
 private:
+    // Runs one edit of the designer as a step of its own: changes says
+    // whether it changed anything; what: how the window hears of it.
+    bool editStep(const std::function<bool()>& changes, HostChange what);
     struct Step {
         std::shared_ptr<const std::string> before, after;
     };

@@ -332,7 +332,7 @@ TEST_P(NothingAsked, KeptForTheNextQuestionOrRefusedVisibly)
 using NA = NothingAskedCase;
 INSTANTIATE_TEST_SUITE_P(
     Cases, NothingAsked,
-    ::testing::Values(NA{"ClickWithoutARunIsRefused", false, NA::Give::Click, NA::Then::Nothing, "pominięte",
+    ::testing::Values(NA{"ClickWithoutARunSelectsAndIsNotKept", false, NA::Give::Click, NA::Then::Nothing, "",
                          NA::Outcome::LaterClick},
                       NA{"TypedWithoutARunIsRefused", false, NA::Give::Typed, NA::Then::Nothing, "pominięte",
                          NA::Outcome::LaterClick},

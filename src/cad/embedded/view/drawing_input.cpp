@@ -271,8 +271,8 @@ void DrawingInput::cancel()
 {
     if (current_)
         give({Answer::Kind::Cancel, {}, 0.0});
-    else
-        giveAhead({Ahead::Kind::Cancel, {}, {}});
+    else if (!giveAhead({Ahead::Kind::Cancel, {}, {}}))
+        emit cancelledUnasked();
 }
 
 void DrawingInput::close()

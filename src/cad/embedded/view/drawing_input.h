@@ -93,6 +93,9 @@ signals:
     // A question is put to the designer (the prompt shows it, the view is armed).
     void asked(const lumo::view::Question& question);
     void answered();
+    // Escape while nothing is asked and nothing is kept ahead (the window's
+    // own use of it: dropping the selection).
+    void cancelledUnasked();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

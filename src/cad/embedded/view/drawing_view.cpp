@@ -2,6 +2,7 @@
 
 #include "cad/embedded/view/renderer.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -18,6 +19,9 @@ constexpr double kPi = 3.14159265358979323846;
 const QColor kCrosshair(230, 230, 230);
 const QColor kRubberBand(255, 200, 60);
 const QColor kSnapMarker(80, 220, 255);
+const QColor kHighlight(90, 170, 255);
+const QColor kInsideWindow(90, 140, 255);
+const QColor kCrossingWindow(90, 220, 120);
 } // namespace
 
 DrawingView::DrawingView(QWidget* parent) : QWidget(parent)
@@ -108,6 +112,22 @@ void DrawingView::askPoint(std::optional<Vec2> base)
     update();
 }
 
+void DrawingView::setSelecting(bool on)
+{
+    selecting_ = on;
+    if (!on && dragFrom_) {
+        dragFrom_.reset();
+        update();
+    }
+}
+
+void DrawingView::setHighlight(std::shared_ptr<const Scene> highlight)
+{
+    highlight_ = std::move(highlight);
+    cacheValid_ = false;
+    update();
+}
+
 void DrawingView::askAngle(Vec2 base)
 {
     ask_ = Ask::Angle;
@@ -192,7 +212,17 @@ Vec2 DrawingView::cursorTarget() const
 {
     if (snap_)
         return snap_->at;
-    return mouse_ ? toDrawing(*mouse_) : Vec2{};
+    return mouse_ ? orthoPoint(toDrawing(*mouse_)) : Vec2{};
+}
+
+Vec2 DrawingView::orthoPoint(Vec2 p) const
+{
+    // A second point with ortho on lies level with the base or plumb above it.
+    if (!ortho_ || ask_ != Ask::Point || !base_)
+        return p;
+    if (std::abs(p.x - base_->x) >= std::abs(p.y - base_->y))
+        return {p.x, base_->y};
+    return {base_->x, p.y};
 }
 
 std::optional<Vec2> DrawingView::cursorPosition() const
@@ -224,6 +254,13 @@ void DrawingView::paintEvent(QPaintEvent*)
 {
     if (!cacheValid_ || cache_.size() != size()) {
         cache_ = renderImage();
+        if (highlight_ && !highlight_->isEmpty()) {
+            QPainter over(&cache_);
+            RenderOptions options;
+            options.background.reset();
+            options.colour = kHighlight.rgb();
+            view::render(over, *highlight_, toScreen(), cache_.rect(), options);
+        }
         cacheValid_ = true;
     }
     QPainter painter(this);
@@ -257,6 +294,16 @@ void DrawingView::drawOverlay(QPainter& painter) const
         }
         painter.setPen(QPen(kRubberBand, 0, Qt::DashLine));
         painter.drawLine(from, to);
+    }
+    if (mouse_ && dragFrom_ && ask_ == Ask::Nothing) {
+        const bool crossing = mouse_->x() < dragFrom_->x();
+        const QColor colour = crossing ? kCrossingWindow : kInsideWindow;
+        painter.setPen(QPen(colour, 0, crossing ? Qt::DashLine : Qt::SolidLine));
+        QColor fill = colour;
+        fill.setAlpha(40);
+        painter.setBrush(fill);
+        painter.drawRect(QRectF(*dragFrom_, *mouse_).normalized());
+        painter.setBrush(Qt::NoBrush);
     }
     if (mouse_ && snap_) {
         // Each kind of snap has its own marker.
@@ -316,10 +363,12 @@ void DrawingView::mousePressEvent(QMouseEvent* event)
         return;
     if (ask_ == Ask::Point) {
         const auto snap = snapAt(event->position());
-        const Vec2 p = snap ? snap->at : toDrawing(event->position());
+        const Vec2 p = snap ? snap->at : orthoPoint(toDrawing(event->position()));
         emit pointPicked(p.x, p.y);
     } else if (ask_ == Ask::Angle) {
         emit anglePicked(cursorAngle());
+    } else if (selecting_) {
+        dragFrom_ = event->position();
     } else {
         const Vec2 p = toDrawing(event->position());
         emit clickedUnasked(p.x, p.y);
@@ -344,6 +393,38 @@ void DrawingView::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::MiddleButton)
         panFrom_.reset();
+    if (event->button() != Qt::LeftButton || !dragFrom_)
+        return;
+    const QPointF from = *dragFrom_, to = event->position();
+    dragFrom_.reset();
+    update();
+    if (ask_ != Ask::Nothing || !selecting_)
+        return;
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    if (std::hypot(to.x() - from.x(), to.y() - from.y()) < kDragThreshold) {
+        emit pickClicked(toDrawing(from), kPickAperture / scale_, shift);
+        return;
+    }
+    const Vec2 a = toDrawing(from), b = toDrawing(to);
+    Box window;
+    window.add(a.x, a.y);
+    window.add(b.x, b.y);
+    emit windowPicked(window, to.x() < from.x(), shift);
+}
+
+void DrawingView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || ask_ != Ask::Nothing || !selecting_) {
+        mousePressEvent(event);
+        return;
+    }
+    emit doubleClicked(toDrawing(event->position()), kPickAperture / scale_);
+}
+
+void DrawingView::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (ask_ == Ask::Nothing && selecting_)
+        emit contextMenuAsked(event->globalPos());
 }
 
 void DrawingView::wheelEvent(QWheelEvent* event)

@@ -59,12 +59,25 @@ public:
     // object's point exactly.
     void setSnapsEnabled(bool on);
     bool snapsEnabled() const { return snapsEnabled_; }
-    // Ortho: the angle asked turns in steps of 90 degrees.
+    // Ortho: the angle asked turns in steps of 90 degrees, and a point asked
+    // from a base lies level with it or plumb above it.
     void setOrtho(bool on);
     bool ortho() const { return ortho_; }
     // The snap under the cursor now, if any.
     const std::optional<Snap>& currentSnap() const { return snap_; }
     static constexpr double kSnapAperture = 10.0; // pixels
+
+    // ---- selection, while nothing is asked
+    // A click picks, a drag from left to right picks what lies inside the
+    // window, from right to left what it crosses; off, a click is a click
+    // ahead of the program's next question.
+    void setSelecting(bool on);
+    bool selecting() const { return selecting_; }
+    // What is selected, drawn over the drawing in the highlight colour
+    // (null: nothing).
+    void setHighlight(std::shared_ptr<const Scene> highlight);
+    static constexpr double kPickAperture = 5.0; // pixels
+    static constexpr double kDragThreshold = 4.0; // pixels before a click becomes a window
 
     // Full redraw of the drawing into an image of the widget's size (what a
     // paint costs when the view changed).
@@ -77,6 +90,12 @@ signals:
     // A left click while nothing is asked, where it was in the drawing.
     void clickedUnasked(double x, double y);
     void cancelled();
+    // Selecting: a click (shift held: adding or taking away) with the
+    // aperture in drawing units, a window, a double click, a right click.
+    void pickClicked(lumo::view::Vec2 at, double aperture, bool shift);
+    void windowPicked(lumo::view::Box window, bool crossing, bool shift);
+    void doubleClicked(lumo::view::Vec2 at, double aperture);
+    void contextMenuAsked(QPoint globalPos);
     // Printable keys typed while the drawing has the focus (they belong to
     // the prompt line).
     void typed(const QString& text);
@@ -91,6 +110,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void leaveEvent(QEvent* event) override;
@@ -103,6 +124,8 @@ private:
     void followCursor(QPointF widgetPos);
     // Where the cursor points in the drawing: the snapped point when there is one.
     Vec2 cursorTarget() const;
+    // The point with ortho applied (a point asked with a base).
+    Vec2 orthoPoint(Vec2 p) const;
 
     std::shared_ptr<const Scene> scene_;
     std::shared_ptr<const Scene> rubberBlock_;
@@ -120,6 +143,10 @@ private:
     bool ortho_ = false;
     std::optional<Snap> snap_;
     mutable std::unique_ptr<SnapFinder> snapFinder_; // for scene_, made when first needed
+
+    bool selecting_ = false;
+    std::optional<QPointF> dragFrom_;
+    std::shared_ptr<const Scene> highlight_;
 
     mutable QImage cache_;
     mutable bool cacheValid_ = false;

@@ -132,6 +132,7 @@ void MainWindow::buildMenus()
     quit->setShortcut(QKeySequence::Quit);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edycja"));
+    editMenu_ = edit;
     undo_ = edit->addAction(QStringLiteral("&Cofnij"));
     undo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     redo_ = edit->addAction(QStringLiteral("&Ponów"));

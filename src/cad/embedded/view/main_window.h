@@ -95,6 +95,7 @@ public:
     // someone enables them).
     QAction* undoAction() const { return undo_; }
     QAction* redoAction() const { return redo_; }
+    QMenu* editMenu() const { return editMenu_; }
     LayersPanel* layersPanel() const { return layers_; }
     // Given a handler, the layers panel offers to write its switches into
     // the drawing; true when they were written.
@@ -151,6 +152,7 @@ private:
     QMenu* recentMenu_ = nullptr;
     QAction* undo_ = nullptr;
     QAction* redo_ = nullptr;
+    QMenu* editMenu_ = nullptr;
     LayersPanel* layers_ = nullptr;
     std::function<bool(const std::vector<LayerSwitches>&)> layerSaveHandler_;
 

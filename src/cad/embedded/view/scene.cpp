@@ -65,6 +65,7 @@ void Scene::addPath(const std::vector<Vec2>& points, bool closed, QRgb colour)
     item.kind = closed ? ItemKind::Closed : ItemKind::Path;
     item.colour = colour;
     item.weight = weight_;
+    item.entity = entity_;
     item.first = std::uint32_t(vertices_.size());
     item.count = std::uint32_t(points.size());
     for (const auto& p : points) {
@@ -111,6 +112,7 @@ void Scene::addPoint(Vec2 p, QRgb colour)
     item.kind = ItemKind::Point;
     item.colour = colour;
     item.weight = weight_;
+    item.entity = entity_;
     item.first = std::uint32_t(vertices_.size());
     item.count = 1;
     item.bounds.add(p.x, p.y);
@@ -137,6 +139,7 @@ void Scene::addText(TextItem text, QRgb colour)
     item.kind = ItemKind::Text;
     item.colour = colour;
     item.weight = weight_;
+    item.entity = entity_;
     item.first = std::uint32_t(texts_.size());
     textBytes_ += std::size_t(text.text.size()) * sizeof(QChar);
     texts_.push_back(std::move(text));

@@ -78,6 +78,9 @@ struct Affine {
     static Affine rotation(double radians);
 };
 
+// The item belongs to no model-space entity (a block drawn on its own).
+inline constexpr std::uint32_t kNoEntity = 0xFFFFFFFFu;
+
 enum class ItemKind : std::uint8_t {
     Path, // open vertex run
     Closed, // vertex run closed back to its first vertex
@@ -95,6 +98,7 @@ struct Item {
     QRgb colour = 0;
     std::uint32_t first = 0; // first vertex, or the text's index
     std::uint32_t count = 0; // vertex count
+    std::uint32_t entity = kNoEntity; // the model-space entity it was drawn for
     Box bounds;
 };
 
@@ -123,6 +127,8 @@ struct SnapPoint {
 class Scene {
 public:
     // ---- building
+    // Items added from now on belong to this model-space entity.
+    void setEntity(std::uint32_t entity) { entity_ = entity; }
     void addPath(const std::vector<Vec2>& points, bool closed, QRgb colour);
     void addFilled(const std::vector<Vec2>& points, QRgb colour);
     void addPoint(Vec2 p, QRgb colour);
@@ -193,6 +199,7 @@ private:
     std::size_t refused_ = 0;
     std::size_t textBytes_ = 0;
     std::int16_t weight_ = 0;
+    std::uint32_t entity_ = kNoEntity;
 };
 
 } // namespace lumo::view

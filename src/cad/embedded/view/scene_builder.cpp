@@ -810,13 +810,16 @@ bool SceneBuilder::buildModelSpace(Scene& scene, const Progress& progress)
     scene.reserveFor(total);
     d_->doc.forEachModelSpace(0, [&](std::size_t i, const ce::DrawingEntity& e) {
         d_->at = i;
-        if (progress && (i % kProgressStep) == 0 && !progress(i, total))
+        if (progress && (i % kProgressStep) == 0 && !progress(i, total)) {
             d_->report.stopped = true;
-        else
+        } else {
+            scene.setEntity(std::uint32_t(i));
             d_->modelSpaceEntity(e);
+        }
         return !d_->report.stopped;
     });
     d_->end();
+    scene.setEntity(kNoEntity);
     scene.finish();
     if (d_->report.stopped)
         return false;
@@ -828,10 +831,12 @@ bool SceneBuilder::buildModelSpace(Scene& scene, const Progress& progress)
 void SceneBuilder::appendModelSpace(Scene& scene, std::size_t first)
 {
     d_->start(scene, nullptr, 0);
-    d_->doc.forEachModelSpace(first, [&](std::size_t, const ce::DrawingEntity& e) {
+    d_->doc.forEachModelSpace(first, [&](std::size_t i, const ce::DrawingEntity& e) {
+        scene.setEntity(std::uint32_t(i));
         d_->modelSpaceEntity(e);
         return true;
     });
+    scene.setEntity(kNoEntity);
     d_->end();
     scene.finish();
 }

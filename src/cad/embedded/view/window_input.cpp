@@ -127,6 +127,7 @@ HostWindow::HostWindow(std::shared_ptr<ce::EmbeddedApplication> host, bool takeI
         // While a run goes on the designer may click ahead of the program's
         // next question; between runs nothing is asked and a click is refused.
         window_->input()->setKeepsAhead([this] { return !host_->canEdit(); });
+        editor_ = new Editor(window_.get(), host_);
     }
     connect(window_.get(), &MainWindow::closing, this, [this] {
         emit closed();
@@ -136,10 +137,14 @@ HostWindow::HostWindow(std::shared_ptr<ce::EmbeddedApplication> host, bool takeI
     window_->promptEdit()->installEventFilter(new DrawingUndoOnEmptyLine(window_->promptEdit()));
     // Undo and redo put back a whole drawing: it is drawn anew.
     connect(window_->undoAction(), &QAction::triggered, this, [this] {
+        if (editor_)
+            editor_->clearSelection();
         if (host_->undo())
             window_->rebuild();
     });
     connect(window_->redoAction(), &QAction::triggered, this, [this] {
+        if (editor_)
+            editor_->clearSelection();
         if (host_->redo())
             window_->rebuild();
     });
@@ -193,6 +198,8 @@ void HostWindow::showHistory()
     // The run is over: what the designer gave ahead has no question left.
     if (host_->canEdit())
         window_->input()->dropAhead();
+    if (editor_)
+        editor_->setEditable(host_->canEdit());
     window_->undoAction()->setEnabled(host_->canUndo());
     window_->redoAction()->setEnabled(host_->canRedo());
     window_->layersPanel()->setSaveEnabled(host_->canEdit());
@@ -210,10 +217,13 @@ void HostWindow::showWhenVisible()
 
 void HostWindow::showDocument()
 {
-    if (const auto drawing = host_->drawing(); !(drawing == window_->drawing()))
+    if (const auto drawing = host_->drawing(); !(drawing == window_->drawing())) {
+        if (editor_)
+            editor_->clearSelection();
         window_->showDrawing(drawing, QString::fromStdString(host_->drawingPath()));
-    else
+    } else {
         window_->setDrawingPath(QString::fromStdString(host_->drawingPath()));
+    }
     window_->setDrawingState(host_->modified(), host_->readOnly());
 }
 
@@ -335,6 +345,8 @@ std::shared_ptr<cad::Application> WindowedHostProvider::create()
     auto app = std::make_shared<ce::EmbeddedApplication>(std::move(options));
     window_.reset();
     window_ = std::make_unique<HostWindow>(app, !scripted);
+    if (window_->editor() && attributeCheck_)
+        window_->editor()->setAttributeCheck(attributeCheck_);
     window_->setOnClosed([this] {
         if (onWindowClosed_)
             onWindowClosed_();

@@ -7,6 +7,7 @@
 
 #include "cad/embedded/embedded_host.h"
 #include "cad/embedded/input.h"
+#include "cad/embedded/view/editor.h"
 #include "cad/embedded/view/main_window.h"
 #include "cad/session.h"
 
@@ -46,6 +47,8 @@ public:
     MainWindow* window() const { return window_.get(); }
     std::shared_ptr<WindowInputSource> inputSource() const { return source_; }
     const std::shared_ptr<cad::embedded::EmbeddedApplication>& host() const { return host_; }
+    // The designer's selection and edits (null when a script answers).
+    Editor* editor() const { return editor_; }
 
     // Called once when the designer closes the window (the program's run
     // ends as on a cancel).
@@ -66,6 +69,7 @@ private:
     std::shared_ptr<cad::embedded::EmbeddedApplication> host_;
     std::unique_ptr<MainWindow> window_;
     std::shared_ptr<WindowInputSource> source_;
+    Editor* editor_ = nullptr; // owned by the window
     std::function<void()> onClosed_;
     bool shown_ = false;
     bool refreshScheduled_ = false;
@@ -94,6 +98,8 @@ public:
     // Whether a program's run is on: a host started meanwhile begins in it
     // (whoever runs the program ends the run on the host).
     void setProgramRunning(bool running) { programRunning_ = running; }
+    // The program's own checks of attribute values the designer edits.
+    void setAttributeCheck(AttributeCheck check) { attributeCheck_ = std::move(check); }
 
 private:
     OptionsFn options_;
@@ -101,6 +107,7 @@ private:
     QString configFile_;
     std::weak_ptr<cad::embedded::EmbeddedApplication> running_;
     bool programRunning_ = false;
+    AttributeCheck attributeCheck_;
     std::unique_ptr<HostWindow> window_;
 };
 
