@@ -30,6 +30,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <cstdlib>
 #include <functional>
@@ -435,6 +436,15 @@ TEST(Workplace, AStartWithoutASymbolOpensTheWindowReadyToPlace)
             return;
         look.stop();
         ready = palette->tool(QStringLiteral("S-3wp")) != nullptr && host->host()->documentsCount() == 1;
+        // Two commands on one key would both stay silent.
+        std::map<QString, QString> commandOfKey;
+        for (const QAction* action : window->findChildren<QAction*>()) {
+            for (const QKeySequence& key : action->shortcuts()) {
+                const auto [it, isNew] = commandOfKey.emplace(key.toString(), action->text());
+                EXPECT_TRUE(isNew) << key.toString().toStdString() << ": " << it->second.toStdString()
+                                   << " and " << action->text().toStdString();
+            }
+        }
         window->close();
     });
     look.start(20);

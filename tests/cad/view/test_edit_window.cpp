@@ -176,7 +176,7 @@ TEST_F(EditWindow, EachEditFromItsKeyToTheDrawingAndBack)
          3, 40, 0, 0},
         {"rotate by a typed angle",
          [](EditWindow& t) {
-             QTest::keyClick(t.window->view(), Qt::Key_R, Qt::ControlModifier);
+             QTest::keyClick(t.window->view(), Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
              t.click({30, 0});
              EXPECT_EQ(t.window->promptLabel()->text(), QStringLiteral("Podaj kąt obrotu:"));
              EXPECT_EQ(t.window->view()->asking(), DrawingView::Ask::Angle);

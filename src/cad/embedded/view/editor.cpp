@@ -33,7 +33,7 @@ Editor::Editor(MainWindow* window, std::shared_ptr<ce::EmbeddedApplication> host
     erase_ = make(QStringLiteral("&Usuń"), QStringLiteral("erase"), QKeySequence(Qt::Key_Delete), &Editor::erase);
     move_ = make(QStringLiteral("Prze&suń"), QStringLiteral("move"), QKeySequence(Qt::CTRL | Qt::Key_M),
                  &Editor::startMove);
-    rotate_ = make(QStringLiteral("&Obróć"), QStringLiteral("rotate"), QKeySequence(Qt::CTRL | Qt::Key_R),
+    rotate_ = make(QStringLiteral("&Obróć"), QStringLiteral("rotate"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
                    &Editor::startRotate);
     copy_ = make(QStringLiteral("&Kopiuj"), QStringLiteral("copy"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
                  &Editor::startCopy);
