@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <set>
 
 namespace fs = std::filesystem;
@@ -25,8 +26,10 @@ class AtomicFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // a folder of this test's own: CTest runs the tests side by side
         folder_ = fs::temp_directory_path()
-            / ("lumo-base-atomic-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+            / ("lumo-base-atomic-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())
+               + "-" + std::to_string(std::random_device{}()));
         fs::remove_all(folder_);
         fs::create_directories(folder_);
     }
