@@ -83,9 +83,11 @@ user_lists=$(cat "$lists/Skrzyzowania.lst" "$LUMO_SUITE/aZasoby/Listy/Wykonawcy.
 user_ini=$(cat "$LUMO_SUITE/LUMO/Programy/LUMO.ini")
 
 # A newer package: newer default lists, a new list, a new block file and a
-# newer program (which says that it ran).
+# newer program (which says that it ran). The user's files are made an hour
+# older, so that the package's are the newer ones without waiting for the clock.
 chmod -R u+w "$prefix"
-sleep 1
+touch -d '1 hour ago' "$lists/Skrzyzowania.lst" "$LUMO_SUITE/aZasoby/Listy/Wykonawcy.lst" \
+  "$LUMO_SUITE/LUMO/Programy/LUMO.ini"
 printf '; nowa lista\r\n900 Nowe\r\n' > "$installed/Dane/Miasto/Ulic/Skrzyzowania.lst"
 printf 'Nowy wykonawca\r\n' >> "$installed/aZasoby/Listy/Wykonawcy.lst"
 printf 'Nowy\r\n' > "$installed/aZasoby/Listy/Nowa.lst"
