@@ -2,13 +2,16 @@
 
 #include "cad/embedded/view/renderer.h"
 
+#include "base/atomic_file.h"
+#include "base/paths.h"
+
 #include <QDir>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -22,7 +25,38 @@ namespace {
 // city plotted whole.
 constexpr int kPdfResolution = 300;
 
-QString whyNotWritten(const QString& path, const QSaveFile& file)
+// The PDF as the writer makes it, handed piece by piece to the program's
+// one atomic file writer: a write given up or failed leaves the file as it
+// was and no temporary beside it.
+class AtomicPdfFile : public QIODevice {
+public:
+    explicit AtomicPdfFile(const QString& path) : file_(base::PathOf(path.toStdString())) { }
+    std::error_code begin()
+    {
+        const std::error_code failed = file_.open();
+        if (!failed)
+            QIODevice::open(QIODevice::WriteOnly);
+        return failed;
+    }
+    std::error_code commit()
+    {
+        QIODevice::close();
+        return file_.commit();
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        file_.put(data, static_cast<std::size_t>(size));
+        return size;
+    }
+
+private:
+    base::AtomicFile file_;
+};
+
+QString whyNotWritten(const QString& path, std::error_code error)
 {
     const QFileInfo info(path);
     const QFileInfo folder(info.absolutePath());
@@ -32,12 +66,14 @@ QString whyNotWritten(const QString& path, const QSaveFile& file)
         return QStringLiteral("W miejscu pliku jest folder.");
     if (!folder.isWritable())
         return QStringLiteral("Brak uprawnień do zapisu w folderze.");
-    switch (file.error()) {
-    case QFileDevice::ResourceError: return QStringLiteral("Brak miejsca na dysku.");
-    case QFileDevice::PermissionsError: return QStringLiteral("Brak uprawnień do zapisu pliku.");
-    default: break;
-    }
-    return QStringLiteral("Błąd zapisu: %1").arg(file.errorString());
+    using E = std::errc;
+    if (error == E::no_space_on_device)
+        return QStringLiteral("Brak miejsca na dysku.");
+    if (error == E::permission_denied || error == E::operation_not_permitted)
+        return QStringLiteral("Brak uprawnień do zapisu pliku.");
+    if (error == E::read_only_file_system)
+        return QStringLiteral("Dysk jest tylko do odczytu.");
+    return QStringLiteral("Błąd zapisu: %1").arg(QString::fromLocal8Bit(error.message()));
 }
 
 } // namespace
@@ -97,9 +133,9 @@ PlotOutcome writePlotPdf(const Scene& scene, const PlotSettings& settings, const
         outcome.error = QStringLiteral("Plik jest tylko do odczytu.");
         return outcome;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        outcome.error = whyNotWritten(path, file);
+    AtomicPdfFile file(path);
+    if (const auto failed = file.begin()) {
+        outcome.error = whyNotWritten(path, failed);
         return outcome;
     }
     {
@@ -112,20 +148,18 @@ PlotOutcome writePlotPdf(const Scene& scene, const PlotSettings& settings, const
         pdf.setPageLayout(QPageLayout(size, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         QPainter painter;
         if (!painter.begin(&pdf)) {
-            file.cancelWriting();
-            outcome.error = whyNotWritten(path, file);
+            outcome.error = whyNotWritten(path, std::make_error_code(std::errc::io_error));
             return outcome;
         }
         const bool complete = paintPlot(painter, scene, settings, layout, kPdfResolution / 25.4, progress);
         painter.end();
         if (!complete) {
-            file.cancelWriting();
-            outcome.cancelled = true;
+            outcome.cancelled = true; // (the unfinished file goes with `file`)
             return outcome;
         }
     }
-    if (!file.commit()) {
-        outcome.error = whyNotWritten(path, file);
+    if (const auto failed = file.commit()) {
+        outcome.error = whyNotWritten(path, failed);
         return outcome;
     }
     outcome.written = true;

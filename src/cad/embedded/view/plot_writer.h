@@ -33,9 +33,11 @@ struct PlotOutcome {
     QString error; // why nothing was written, in the designer's words
 };
 
-// Writes the plot to a PDF file: under a temporary name beside it, then
-// renamed over it, so that a failed or cancelled plot leaves any earlier
-// file as it was. A read-only file is never replaced.
+// Writes the plot to a PDF file as the program writes every file: under a
+// temporary name beside it, put on the disk, then renamed over it, so that a
+// failed or cancelled plot leaves any earlier file as it was (and what a
+// plot killed on the way left beside it goes). A read-only file is never
+// replaced.
 PlotOutcome writePlotPdf(const Scene& scene, const PlotSettings& settings, const PlotLayout& layout,
                          const QString& path, const QString& title, const PlotProgress& progress = {});
 
