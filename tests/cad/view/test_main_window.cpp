@@ -1,7 +1,9 @@
 // The window around the drawing, on the host that keeps it: opening (with
 // progress and cancel), keeping the previous drawing when one cannot be
-// read, the title's name and changed mark, saving, the recent drawings.
+// read, the title's name and changed mark, saving, the recent drawings, the
+// view of each drawing kept between starts, a long redraw given up.
 #include "cad/embedded/view/main_window.h"
+#include "cad/embedded/view/view_memory.h"
 #include "dxf/document.h"
 #include "hosted_window.h"
 #include "test_drawings.h"
@@ -11,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -25,7 +28,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(folder.isValid());
-        window.setRecentStore(folder.filePath(QStringLiteral("recent.ini")));
+        window.setSettingsFile(folder.filePath(QStringLiteral("recent.ini")));
     }
     // A corpus drawing copied where the test may write.
     QString copy(const char* name, const QString& as)
@@ -55,7 +58,7 @@ TEST_F(Window, OpeningShowsTheDrawingAndRemembersIt)
 
     // Another window reads the same recent list.
     MainWindow other;
-    other.setRecentStore(folder.filePath(QStringLiteral("recent.ini")));
+    other.setSettingsFile(folder.filePath(QStringLiteral("recent.ini")));
     EXPECT_EQ(other.recentDrawings().value(0), path);
 }
 
@@ -74,10 +77,10 @@ TEST_F(Window, RecentDrawingsAreTheExistingOnesNewestFirst)
     HostedWindow hosted;
     MainWindow& started = hosted.window;
     ASSERT_TRUE(started.openDrawing(atStart));
-    started.setRecentStore(folder.filePath(QStringLiteral("recent.ini")));
+    started.setSettingsFile(folder.filePath(QStringLiteral("recent.ini")));
     EXPECT_EQ(started.recentDrawings(), (QStringList{atStart, newer, older}));
     MainWindow later;
-    later.setRecentStore(folder.filePath(QStringLiteral("recent.ini")));
+    later.setSettingsFile(folder.filePath(QStringLiteral("recent.ini")));
     EXPECT_EQ(later.recentDrawings(), (QStringList{atStart, newer, older}));
 }
 
@@ -159,6 +162,107 @@ TEST_F(Window, ChangesShowInTheTitleAndTheDrawingAndSaveClearsTheMark)
     EXPECT_TRUE(window.windowTitle().startsWith(QStringLiteral("plan-kopia.dxf[*]")));
     const auto saved = dxf::Document::load(target.toStdString());
     EXPECT_EQ(saved.modelSpaceCount(), 2u);
+}
+
+// A drawing opened again shows the part the designer left it at, in a
+// window started anew; one that no longer has anything there is shown whole.
+TEST_F(Window, EachDrawingComesBackWithItsView)
+{
+    const QString ini = folder.filePath(QStringLiteral("recent.ini"));
+    const QString flange = copy("r2013_odafamily_attribs__qcad_flange.dxf", QStringLiteral("kołnierz.dxf"));
+    const QString other = copy("r2013_odafamily_attribs__qcad_flange.dxf", QStringLiteral("inny.dxf"));
+    Box extents;
+    Vec2 leftAt;
+    double leftScale = 0;
+    {
+        HostedWindow first;
+        first.window.setSettingsFile(ini);
+        ASSERT_TRUE(first.window.openDrawing(flange));
+        DrawingView* view = first.window.view();
+        extents = view->scene()->extents();
+        view->zoomToWindow(Box{extents.minX, extents.minY, (extents.minX + extents.maxX) / 2,
+                               (extents.minY + extents.maxY) / 2});
+        leftAt = view->centre();
+        leftScale = view->pixelsPerUnit();
+        ASSERT_TRUE(first.window.openDrawing(other)); // the flange's view is kept as another opens
+        first.window.close();
+    }
+
+    struct Case {
+        const char* what;
+        QString path;
+        std::optional<RememberedView> stored; // written over what the window left
+        bool restored;
+    } cases[] = {
+        {"as left", flange, std::nullopt, true},
+        {"never zoomed", other, std::nullopt, false},
+        {"nothing of the drawing there any more", flange,
+         RememberedView{{extents.maxX + 100 * extents.width(), extents.maxY}, leftScale}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.stored)
+            RememberView(ini, c.path, *c.stored);
+        HostedWindow again;
+        ASSERT_TRUE(again.window.openDrawing(c.path));
+        again.window.setSettingsFile(ini); // known after the first drawing, as at start
+        DrawingView* view = again.window.view();
+        const QPointF middle(view->width() / 2.0, view->height() / 2.0);
+        if (c.restored) {
+            EXPECT_DOUBLE_EQ(view->centre().x, leftAt.x);
+            EXPECT_DOUBLE_EQ(view->centre().y, leftAt.y);
+            EXPECT_DOUBLE_EQ(view->pixelsPerUnit(), leftScale);
+        } else {
+            // The whole drawing, its middle in the view's middle.
+            const Vec2 centre = view->toDrawing(middle);
+            EXPECT_NEAR(centre.x, (extents.minX + extents.maxX) / 2, 1e-6 * extents.width());
+            EXPECT_NEAR(centre.y, (extents.minY + extents.maxY) / 2, 1e-6 * extents.height());
+            EXPECT_TRUE(view->visibleBox().intersects(extents));
+        }
+        EXPECT_FALSE(view->hasPreviousView());
+    }
+}
+
+// A redraw that takes long shows progress; given up, the picture before
+// stays and says so, and the drawing is as it was. The next redraw is whole.
+TEST_F(Window, ALongRedrawCanBeGivenUp)
+{
+    auto doc = dxf::Document::create("AC1032");
+    for (int i = 0; i < 40000; ++i)
+        doc.addEntity("LINE", "0",
+                      {{10, std::to_string(i % 200)}, {20, std::to_string(i / 200)}, {11, std::to_string(i % 200 + 1)},
+                       {21, std::to_string(i / 200)}});
+    const QString plan = folder.filePath(QStringLiteral("duzy.dxf"));
+    doc.save(plan.toStdString());
+    const std::size_t count = doc.modelSpaceCount();
+    ASSERT_TRUE(window.openDrawing(plan));
+    const Scene* before = window.view()->scene();
+    const auto drawing = window.drawing();
+    window.setProgressDelay(0);
+
+    bool cancelled = false;
+    QTimer::singleShot(0, &window, [&] {
+        if (auto* progress = window.findChild<QProgressDialog*>()) {
+            cancelled = true;
+            progress->cancel();
+        }
+    });
+    window.rebuild();
+    ASSERT_TRUE(cancelled);
+    EXPECT_EQ(window.view()->scene(), before);
+    auto* warning = window.findChild<QLabel*>(QStringLiteral("drawingWarning"));
+    ASSERT_TRUE(warning);
+    EXPECT_EQ(warning->text(), QStringLiteral("Rysowanie przerwane: widok pokazuje rysunek sprzed ostatniej zmiany."));
+    EXPECT_TRUE(window.drawing() == drawing);
+    EXPECT_EQ(window.drawing().modelSpaceCount(), count);
+    EXPECT_FALSE(hosted.host->modified());
+    EXPECT_TRUE(messages.isEmpty());
+
+    // Nothing changed since, and still the next refresh draws it all.
+    window.refresh();
+    EXPECT_NE(window.view()->scene(), before);
+    EXPECT_TRUE(warning->text().isEmpty());
+    EXPECT_EQ(window.findChild<QProgressDialog*>(), nullptr);
 }
 
 } // namespace

@@ -283,8 +283,14 @@ TEST(PlotPdf, ACancelledPlotLeavesTheEarlierFileAsItWas)
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("plan.pdf")});
 
-    // Let through, the same plot replaces it.
+    // Let through, the same plot replaces it, and takes away what a plot
+    // killed on the way left beside it.
+    QFile leftover(path + QStringLiteral(".lumo-save-00000000deadbeef.tmp"));
+    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+    leftover.close();
     EXPECT_TRUE(writePlotPdf(scene, settings, *layout, path, QStringLiteral("plan")).written);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("plan.pdf")});
     earlier.close();
     ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
     EXPECT_TRUE(earlier.readAll().startsWith("%PDF-"));
@@ -360,6 +366,10 @@ protected:
 
     PlotDialog* openDialog()
     {
+        // (a dialog closed before may have left no window active)
+        window.activateWindow();
+        if (!QTest::qWaitForWindowActive(&window))
+            return nullptr;
         QTest::keyClick(&window, Qt::Key_P, Qt::ControlModifier);
         return window.findChild<PlotDialog*>();
     }
@@ -512,6 +522,70 @@ TEST_F(PlotWindow, AFileThatCannotBeWrittenIsToldAndLeftAsItWas)
     // No temporary file is left behind.
     EXPECT_EQ(QDir(folder.path()).entryList({QStringLiteral("*.pdf*")}, QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("stary.pdf")});
+}
+
+// The dialog opens as it was last left, in this window or after a start;
+// a window picked and a scale chosen belong to the drawing they were for.
+TEST_F(PlotWindow, TheChoicesOfThePlotBeforeComeBack)
+{
+    const QString ini = folder.filePath(QStringLiteral("okno.ini"));
+    window.setSettingsFile(ini);
+    QPointer<PlotDialog> dialog = openDialog();
+    ASSERT_TRUE(dialog);
+    child<QComboBox>(dialog, "paper")->setCurrentIndex(int(Paper::A1));
+    child<QRadioButton>(dialog, "portrait")->setChecked(true);
+    child<QSpinBox>(dialog, "scale")->setValue(1000);
+    child<QRadioButton>(dialog, "scaleFit")->setChecked(true);
+    child<QRadioButton>(dialog, "areaView")->setChecked(true);
+    child<QRadioButton>(dialog, "monochrome")->setChecked(true);
+    child<QCheckBox>(dialog, "lineWeights")->setChecked(false);
+    const PlotSettings left = dialog->settings();
+    QTest::mouseClick(child<QPushButton>(dialog, "close"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }));
+
+    dialog = openDialog();
+    ASSERT_TRUE(dialog);
+    PlotSettings s = dialog->settings();
+    EXPECT_EQ(s.paper, Paper::A1);
+    EXPECT_FALSE(s.landscape);
+    EXPECT_TRUE(s.fit);
+    EXPECT_EQ(s.scale, 1000);
+    EXPECT_EQ(s.area, PlotArea::View);
+    EXPECT_TRUE(s.monochrome);
+    EXPECT_FALSE(s.lineWeights);
+    dialog->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }));
+
+    struct Case {
+        const char* what;
+        QString drawing; // the one the remembered plot was of
+        PlotArea area;
+        double scale;
+    } cases[] = {
+        {"this drawing", drawingPath, PlotArea::Window, 1000},
+        // another drawing's window and scale are not this one's (scale 1:500)
+        {"another drawing", folder.filePath(QStringLiteral("inny.dxf")), PlotArea::Everything, 500},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        PlotSettings remembered = left;
+        remembered.fit = false;
+        remembered.area = PlotArea::Window;
+        remembered.window = Box{-5000, -6000, 30000, 8000};
+        RememberPlot(ini, remembered, c.drawing);
+        dialog = openDialog();
+        ASSERT_TRUE(dialog);
+        s = dialog->settings();
+        EXPECT_EQ(s.area, c.area);
+        EXPECT_EQ(s.scale, c.scale);
+        EXPECT_EQ(s.paper, Paper::A1);
+        if (c.area == PlotArea::Window) {
+            EXPECT_EQ(s.window.minX, -5000);
+            EXPECT_EQ(s.window.maxY, 8000);
+        }
+        dialog->close();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }));
+    }
 }
 
 } // namespace

@@ -184,6 +184,144 @@ TEST_F(ViewInput, TheMiddleButtonPans)
     EXPECT_NEAR(view->centre().y, 50, 1e-9);
 }
 
+void wheel(DrawingView* view, QPointF at, int steps)
+{
+    QWheelEvent event(at, view->mapToGlobal(at), QPoint(), QPoint(0, 120 * steps), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &event);
+}
+
+// Two corners clicked or dragged; the window then fills the view (its
+// longer side to the view's border), whatever is asked meanwhile.
+TEST_F(ViewInput, ZoomWindowShowsThePickedWindowWhole)
+{
+    struct Case {
+        const char* how;
+        QPoint from, to;
+        bool drag;
+        Vec2 centre;
+        double scale;
+    } cases[] = {
+        // 100 x 75 pixels = 50 x 37.5 units: 8 pixels a unit (4 times closer)
+        {"clicked", {200, 150}, {300, 225}, false, {125, 31.25}, 8.0},
+        {"clicked from the bottom right", {300, 225}, {200, 150}, false, {125, 31.25}, 8.0},
+        // 200 x 50 pixels: the width decides
+        {"dragged", {100, 100}, {300, 150}, true, {100, 62.5}, 4.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        view->setView({100, 50}, 2.0);
+        input->ask(point());
+        view->startViewTool(DrawingView::ViewTool::ZoomWindow);
+        if (c.drag) {
+            QTest::mousePress(view, Qt::LeftButton, {}, c.from);
+            QTest::mouseMove(view, c.to);
+            QTest::mouseRelease(view, Qt::LeftButton, {}, c.to);
+        } else {
+            QTest::mouseClick(view, Qt::LeftButton, {}, c.from);
+            EXPECT_EQ(view->viewTool(), DrawingView::ViewTool::ZoomWindow);
+            QTest::mouseClick(view, Qt::LeftButton, {}, c.to);
+        }
+        EXPECT_EQ(view->viewTool(), DrawingView::ViewTool::None);
+        EXPECT_NEAR(view->centre().x, c.centre.x, 1e-9);
+        EXPECT_NEAR(view->centre().y, c.centre.y, 1e-9);
+        EXPECT_NEAR(view->pixelsPerUnit(), c.scale, 1e-9);
+        // The corners went to the zoom, not to the question.
+        EXPECT_FALSE(input->poll(point()).has_value());
+        input->clear();
+    }
+
+    // Escape after the first corner: no zoom, and the question is still asked.
+    view->setView({100, 50}, 2.0);
+    input->ask(point());
+    view->startViewTool(DrawingView::ViewTool::ZoomWindow);
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(10, 10));
+    ASSERT_TRUE(view->windowCorner());
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_EQ(view->viewTool(), DrawingView::ViewTool::None);
+    EXPECT_DOUBLE_EQ(view->pixelsPerUnit(), 2.0);
+    EXPECT_FALSE(input->poll(point()).has_value());
+    EXPECT_EQ(view->asking(), DrawingView::Ask::Point);
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(200, 150));
+    EXPECT_TRUE(input->poll(point()).has_value());
+}
+
+TEST_F(ViewInput, PanDragsUntilEscapeOrEnter)
+{
+    for (Qt::Key end : {Qt::Key_Escape, Qt::Key_Return}) {
+        view->setView({100, 50}, 2.0);
+        input->ask(point());
+        view->startViewTool(DrawingView::ViewTool::Pan);
+        // Two drags of 20 pixels right and 10 down: 20 units left, 10 up.
+        for (int i = 0; i < 2; ++i) {
+            QTest::mousePress(view, Qt::LeftButton, {}, QPoint(100, 100));
+            QTest::mouseMove(view, QPoint(120, 110));
+            QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(120, 110));
+        }
+        EXPECT_EQ(view->viewTool(), DrawingView::ViewTool::Pan);
+        QTest::keyClick(view, end);
+        EXPECT_EQ(view->viewTool(), DrawingView::ViewTool::None);
+        EXPECT_NEAR(view->centre().x, 80, 1e-9);
+        EXPECT_NEAR(view->centre().y, 60, 1e-9);
+        // Neither the drags nor the key that ended them answered.
+        EXPECT_FALSE(input->poll(point()).has_value());
+        input->clear();
+    }
+}
+
+// Back through the views in the order they were shown; a run of wheel steps
+// at one place is one view, a step elsewhere another.
+TEST_F(ViewInput, PreviousViewGoesBackOneChangeAtATime)
+{
+    view->forgetPreviousViews();
+    struct Shown {
+        Vec2 centre;
+        double scale;
+    };
+    std::vector<Shown> shown;
+    auto now = [&] { shown.push_back({view->centre(), view->pixelsPerUnit()}); };
+    now();
+    for (int i = 0; i < 3; ++i)
+        wheel(view, QPointF(300, 100), 1);
+    now();
+    QTest::mouseMove(view, QPoint(50, 50));
+    wheel(view, QPointF(50, 50), -1);
+    now();
+    QTest::mousePress(view, Qt::MiddleButton, {}, QPoint(100, 100));
+    QTest::mouseMove(view, QPoint(160, 100));
+    QTest::mouseRelease(view, Qt::MiddleButton, {}, QPoint(160, 100));
+    now();
+    view->zoomToWindow(Box{0, 0, 10, 10});
+    now();
+    view->zoomExtents();
+
+    EXPECT_TRUE(view->hasPreviousView());
+    while (!shown.empty()) {
+        view->zoomPrevious();
+        EXPECT_NEAR(view->centre().x, shown.back().centre.x, 1e-9) << shown.size();
+        EXPECT_NEAR(view->centre().y, shown.back().centre.y, 1e-9) << shown.size();
+        EXPECT_NEAR(view->pixelsPerUnit(), shown.back().scale, 1e-9) << shown.size();
+        shown.pop_back();
+    }
+    EXPECT_FALSE(view->hasPreviousView());
+}
+
+// The second corner of a window asked from the first shows the window.
+TEST_F(ViewInput, AWindowAskedShowsItsRectangle)
+{
+    input->ask({Question::Kind::Point, QStringLiteral("Drugi narożnik:"), Vec2{50, 25}, RubberBand::Rectangle});
+    // The first corner is at (100, 200) on the view, the cursor at (300, 250).
+    QTest::mouseMove(view, QPoint(300, 250));
+    const QImage shot = view->grab().toImage();
+    // Along the rectangle's left side, away from any line between the corners.
+    int rubber = 0;
+    for (int y = 205; y < 245; ++y)
+        if (shot.pixelColor(100, y) == QColor(255, 200, 60))
+            ++rubber;
+    EXPECT_GT(rubber, 10);
+    input->clear();
+}
+
 // What is typed at the prompt line; the line itself is the drawing window's test.
 TEST(ParseTyped, ValuesAndRefusals)
 {

@@ -137,7 +137,7 @@ void DrawingInput::arm(const Question& question)
     if (question.kind == Question::Kind::Angle && question.base)
         view_->askAngle(*question.base);
     else
-        view_->askPoint(question.base);
+        view_->askPoint(question.base, question.rubber);
     emit asked(question);
 }
 

@@ -9,6 +9,7 @@
 // stays active; otherwise it is refused on the prompt line.
 #pragma once
 
+#include "cad/embedded/view/drawing_view.h"
 #include "cad/embedded/view/scene.h"
 
 #include <QObject>
@@ -31,6 +32,7 @@ struct Question {
     Kind kind = Kind::Point;
     QString prompt;
     std::optional<Vec2> base; // the rubber band's start (the insertion point for an angle)
+    RubberBand rubber = RubberBand::Line; // a point's: a line from the base, or a window
     friend bool operator==(const Question&, const Question&) = default;
 };
 

@@ -24,6 +24,13 @@ const QColor kInsideWindow(90, 140, 255);
 const QColor kCrossingWindow(90, 220, 120);
 } // namespace
 
+void drawRubberRectangle(QPainter& painter, QPointF from, QPointF to)
+{
+    painter.setPen(QPen(kRubberBand, 0, Qt::DashLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(from, to).normalized());
+}
+
 DrawingView::DrawingView(QWidget* parent) : QWidget(parent)
 {
     setMouseTracking(true);
@@ -40,7 +47,7 @@ void DrawingView::setScene(std::shared_ptr<const Scene> scene)
     snapFinder_.reset();
     snap_.reset();
     if (!viewSet_ || wasEmpty || fitted_)
-        zoomExtents();
+        fitExtents();
     changed();
 }
 
@@ -76,6 +83,12 @@ QPointF DrawingView::toWidget(Vec2 d) const
 
 void DrawingView::zoomExtents()
 {
+    rememberView();
+    fitExtents();
+}
+
+void DrawingView::fitExtents()
+{
     if (!scene_ || scene_->isEmpty()) {
         setView({0.0, 0.0}, 1.0);
         fitted_ = true;
@@ -103,10 +116,108 @@ void DrawingView::panBy(QPointF pixels)
     setView({centre_.x - pixels.x() / scale_, centre_.y + pixels.y() / scale_}, scale_);
 }
 
-void DrawingView::askPoint(std::optional<Vec2> base)
+bool DrawingView::zoomToWindow(const Box& window)
+{
+    if (window.isEmpty() || !(window.width() > 0.0) || !(window.height() > 0.0))
+        return false;
+    const double scale = std::clamp(std::min(width() / window.width(), height() / window.height()), 1e-12, 1e12);
+    rememberView();
+    setView({(window.minX + window.maxX) / 2, (window.minY + window.maxY) / 2}, scale);
+    return true;
+}
+
+Box DrawingView::visibleBox() const
+{
+    Box b;
+    const Vec2 a = toDrawing(QPointF(0, 0));
+    const Vec2 c = toDrawing(QPointF(width(), height()));
+    b.add(a.x, a.y);
+    b.add(c.x, c.y);
+    return b;
+}
+
+void DrawingView::rememberView()
+{
+    wheelAt_.reset();
+    if (!viewSet_)
+        return;
+    const ShownView now{centre_, scale_};
+    if (!previous_.empty() && previous_.back().centre.x == now.centre.x && previous_.back().centre.y == now.centre.y
+        && previous_.back().scale == now.scale)
+        return;
+    previous_.push_back(now);
+    if (previous_.size() > kPreviousViews)
+        previous_.erase(previous_.begin());
+    if (previous_.size() == 1)
+        emit previousViewsChanged(true);
+}
+
+void DrawingView::zoomPrevious()
+{
+    if (previous_.empty())
+        return;
+    const ShownView back = previous_.back();
+    previous_.pop_back();
+    wheelAt_.reset();
+    setView(back.centre, back.scale);
+    if (previous_.empty())
+        emit previousViewsChanged(false);
+}
+
+void DrawingView::forgetPreviousViews()
+{
+    wheelAt_.reset();
+    if (previous_.empty())
+        return;
+    previous_.clear();
+    emit previousViewsChanged(false);
+}
+
+void DrawingView::startViewTool(ViewTool tool)
+{
+    if (tool == tool_)
+        return;
+    tool_ = tool;
+    toolCorner_.reset();
+    panFrom_.reset();
+    snap_.reset();
+    QToolTip::hideText();
+    updateCursorShape();
+    update();
+    emit viewToolChanged(tool_);
+}
+
+bool DrawingView::endViewTool()
+{
+    if (tool_ == ViewTool::None)
+        return false;
+    startViewTool(ViewTool::None);
+    if (mouse_)
+        followCursor(*mouse_);
+    return true;
+}
+
+std::optional<Vec2> DrawingView::windowCorner() const
+{
+    if (!toolCorner_)
+        return std::nullopt;
+    return toDrawing(*toolCorner_);
+}
+
+void DrawingView::updateCursorShape()
+{
+    // The crosshair is drawn; a pan shows the hand instead.
+    if (tool_ == ViewTool::Pan)
+        setCursor(panFrom_ ? Qt::ClosedHandCursor : Qt::OpenHandCursor);
+    else
+        setCursor(Qt::BlankCursor);
+}
+
+void DrawingView::askPoint(std::optional<Vec2> base, RubberBand rubber)
 {
     ask_ = Ask::Point;
     base_ = base;
+    rubber_ = rubber;
     if (mouse_)
         followCursor(*mouse_);
     update();
@@ -132,6 +243,7 @@ void DrawingView::askAngle(Vec2 base)
 {
     ask_ = Ask::Angle;
     base_ = base;
+    rubber_ = RubberBand::Line;
     snap_.reset();
     update();
 }
@@ -188,7 +300,7 @@ void DrawingView::setOrtho(bool on)
 
 std::optional<Snap> DrawingView::snapAt(QPointF widgetPos) const
 {
-    if (!snapsEnabled_ || ask_ != Ask::Point || !scene_ || scene_->isEmpty())
+    if (!snapsEnabled_ || ask_ != Ask::Point || tool_ != ViewTool::None || !scene_ || scene_->isEmpty())
         return std::nullopt;
     if (!snapFinder_)
         snapFinder_ = std::make_unique<SnapFinder>(*scene_);
@@ -218,7 +330,7 @@ Vec2 DrawingView::cursorTarget() const
 Vec2 DrawingView::orthoPoint(Vec2 p) const
 {
     // A second point with ortho on lies level with the base or plumb above it.
-    if (!ortho_ || ask_ != Ask::Point || !base_)
+    if (!ortho_ || ask_ != Ask::Point || !base_ || rubber_ == RubberBand::Rectangle)
         return p;
     if (std::abs(p.x - base_->x) >= std::abs(p.y - base_->y))
         return {p.x, base_->y};
@@ -270,6 +382,14 @@ void DrawingView::paintEvent(QPaintEvent*)
 
 void DrawingView::drawOverlay(QPainter& painter) const
 {
+    if (tool_ != ViewTool::None) {
+        // A view command: its window and the cursor, nothing of what is asked.
+        if (mouse_ && toolCorner_)
+            drawRubberRectangle(painter, *toolCorner_, *mouse_);
+        if (mouse_ && tool_ == ViewTool::ZoomWindow)
+            drawCrosshair(painter, *mouse_);
+        return;
+    }
     if (mouse_ && ask_ != Ask::Nothing && rubberBlock_ && !rubberBlock_->isEmpty()) {
         Affine place;
         if (ask_ == Ask::Angle && base_) {
@@ -283,7 +403,9 @@ void DrawingView::drawOverlay(QPainter& painter) const
         options.colour = kRubberBand.rgb();
         view::render(painter, *rubberBlock_, toScreen() * place, rect(), options);
     }
-    if (mouse_ && base_ && ask_ != Ask::Nothing) {
+    if (mouse_ && base_ && ask_ == Ask::Point && rubber_ == RubberBand::Rectangle) {
+        drawRubberRectangle(painter, toWidget(*base_), toWidget(cursorTarget()));
+    } else if (mouse_ && base_ && ask_ != Ask::Nothing) {
         // From the base to the cursor; with ortho along the angle taken.
         const QPointF from = toWidget(*base_);
         QPointF to = toWidget(cursorTarget());
@@ -334,20 +456,24 @@ void DrawingView::drawOverlay(QPainter& painter) const
             break;
         }
     }
-    if (mouse_) {
-        painter.setPen(QPen(kCrosshair, 0));
-        const QPointF m = *mouse_;
-        painter.drawLine(QPointF(0, m.y()), QPointF(width(), m.y()));
-        painter.drawLine(QPointF(m.x(), 0), QPointF(m.x(), height()));
-        painter.drawRect(QRectF(m.x() - 4, m.y() - 4, 8, 8));
-    }
+    if (mouse_)
+        drawCrosshair(painter, *mouse_);
+}
+
+void DrawingView::drawCrosshair(QPainter& painter, QPointF m) const
+{
+    painter.setPen(QPen(kCrosshair, 0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawLine(QPointF(0, m.y()), QPointF(width(), m.y()));
+    painter.drawLine(QPointF(m.x(), 0), QPointF(m.x(), height()));
+    painter.drawRect(QRectF(m.x() - 4, m.y() - 4, 8, 8));
 }
 
 void DrawingView::resizeEvent(QResizeEvent*)
 {
     // A drawing shown whole stays whole when the window changes size.
     if (!viewSet_ || fitted_)
-        zoomExtents();
+        fitExtents();
     changed();
 }
 
@@ -356,11 +482,17 @@ void DrawingView::mousePressEvent(QMouseEvent* event)
     setFocus(Qt::MouseFocusReason);
     mouse_ = event->position();
     if (event->button() == Qt::MiddleButton) {
+        rememberView();
         panFrom_ = event->position();
+        panButton_ = Qt::MiddleButton;
         return;
     }
     if (event->button() != Qt::LeftButton)
         return;
+    if (tool_ != ViewTool::None) {
+        viewToolPress(event);
+        return;
+    }
     if (ask_ == Ask::Point) {
         const auto snap = snapAt(event->position());
         const Vec2 p = snap ? snap->at : orthoPoint(toDrawing(event->position()));
@@ -375,8 +507,55 @@ void DrawingView::mousePressEvent(QMouseEvent* event)
     }
 }
 
+void DrawingView::viewToolPress(QMouseEvent* event)
+{
+    if (tool_ == ViewTool::Pan) {
+        rememberView();
+        panFrom_ = event->position();
+        panButton_ = Qt::LeftButton;
+        updateCursorShape();
+        return;
+    }
+    if (!toolCorner_) {
+        toolCorner_ = event->position();
+        update();
+        emit windowCornerPicked();
+        return;
+    }
+    // The second click: the window.
+    const Vec2 a = toDrawing(*toolCorner_), b = toDrawing(event->position());
+    Box window;
+    window.add(a.x, a.y);
+    window.add(b.x, b.y);
+    const QPointF d = event->position() - *toolCorner_;
+    if (std::abs(d.x()) < 1.0 || std::abs(d.y()) < 1.0)
+        return; // the same place again: no window yet
+    zoomToWindow(window);
+    endViewTool();
+}
+
+void DrawingView::viewToolRelease(QMouseEvent* event)
+{
+    if (tool_ == ViewTool::Pan) {
+        panFrom_.reset();
+        updateCursorShape();
+        return;
+    }
+    // A corner dragged to the other one: the window as released.
+    if (toolCorner_) {
+        const QPointF d = event->position() - *toolCorner_;
+        if (std::hypot(d.x(), d.y()) >= kDragThreshold)
+            viewToolPress(event);
+    }
+}
+
 void DrawingView::mouseMoveEvent(QMouseEvent* event)
 {
+    if (wheelAt_) {
+        const QPointF d = event->position() - *wheelAt_;
+        if (std::hypot(d.x(), d.y()) >= kDragThreshold)
+            wheelAt_.reset(); // the next wheel step zooms elsewhere: a change of its own
+    }
     mouse_ = event->position();
     if (panFrom_) {
         const QPointF delta = event->position() - *panFrom_;
@@ -391,8 +570,15 @@ void DrawingView::mouseMoveEvent(QMouseEvent* event)
 
 void DrawingView::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::MiddleButton)
+    if (panFrom_ && event->button() == panButton_) {
         panFrom_.reset();
+        updateCursorShape();
+        return;
+    }
+    if (event->button() == Qt::LeftButton && tool_ != ViewTool::None) {
+        viewToolRelease(event);
+        return;
+    }
     if (event->button() != Qt::LeftButton || !dragFrom_)
         return;
     const QPointF from = *dragFrom_, to = event->position();
@@ -414,7 +600,7 @@ void DrawingView::mouseReleaseEvent(QMouseEvent* event)
 
 void DrawingView::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton || ask_ != Ask::Nothing || !selecting_) {
+    if (event->button() != Qt::LeftButton || ask_ != Ask::Nothing || !selecting_ || tool_ != ViewTool::None) {
         mousePressEvent(event);
         return;
     }
@@ -423,15 +609,19 @@ void DrawingView::mouseDoubleClickEvent(QMouseEvent* event)
 
 void DrawingView::contextMenuEvent(QContextMenuEvent* event)
 {
-    if (ask_ == Ask::Nothing && selecting_)
+    if (ask_ == Ask::Nothing && selecting_ && tool_ == ViewTool::None)
         emit contextMenuAsked(event->globalPos());
 }
 
 void DrawingView::wheelEvent(QWheelEvent* event)
 {
     const double steps = event->angleDelta().y() / 120.0;
-    if (steps != 0.0)
+    if (steps != 0.0) {
+        if (!wheelAt_)
+            rememberView();
         zoomAt(event->position(), std::pow(1.25, steps));
+        wheelAt_ = event->position();
+    }
     event->accept();
 }
 
@@ -439,16 +629,22 @@ void DrawingView::keyPressEvent(QKeyEvent* event)
 {
     const double step = std::max(width(), height()) / 8.0;
     switch (event->key()) {
-    case Qt::Key_Left: panBy({step, 0}); return;
-    case Qt::Key_Right: panBy({-step, 0}); return;
-    case Qt::Key_Up: panBy({0, step}); return;
-    case Qt::Key_Down: panBy({0, -step}); return;
+    case Qt::Key_Left: rememberView(); panBy({step, 0}); return;
+    case Qt::Key_Right: rememberView(); panBy({-step, 0}); return;
+    case Qt::Key_Up: rememberView(); panBy({0, step}); return;
+    case Qt::Key_Down: rememberView(); panBy({0, -step}); return;
     case Qt::Key_Home: zoomExtents(); return;
-    case Qt::Key_PageUp: zoomAt(QPointF(width() / 2.0, height() / 2.0), 1.25); return;
-    case Qt::Key_PageDown: zoomAt(QPointF(width() / 2.0, height() / 2.0), 0.8); return;
-    case Qt::Key_Escape: emit cancelled(); return;
+    case Qt::Key_PageUp: rememberView(); zoomAt(QPointF(width() / 2.0, height() / 2.0), 1.25); return;
+    case Qt::Key_PageDown: rememberView(); zoomAt(QPointF(width() / 2.0, height() / 2.0), 0.8); return;
+    case Qt::Key_Escape:
+        if (!endViewTool())
+            emit cancelled();
+        return;
     case Qt::Key_Return:
-    case Qt::Key_Enter: emit entered(); return;
+    case Qt::Key_Enter:
+        if (!endViewTool())
+            emit entered();
+        return;
     default: break;
     }
     // With Alt or Ctrl held a key is an accelerator or a shortcut (a form's

@@ -1,7 +1,8 @@
 // The drawing area of the embedded host's window: shows a Scene, zooms with
 // the wheel about the cursor, pans with the middle button or the arrow keys,
-// zooms to the drawing's extents (Home), draws a crosshair, and turns clicks
-// into drawing coordinates when a point or an angle is asked.
+// zooms to the drawing's extents (Home) or to a window, goes back to the
+// views shown before, draws a crosshair, and turns clicks into drawing
+// coordinates when a point or an angle is asked.
 #pragma once
 
 #include "cad/embedded/view/scene.h"
@@ -12,8 +13,18 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
+
+class QPainter;
 
 namespace lumo::view {
+
+// How the rubber band of a point asked from a base runs to the cursor.
+enum class RubberBand { Line, Rectangle };
+
+// The dashed rectangle between two corners that zoom window and the plot's
+// window pick draw.
+void drawRubberRectangle(QPainter& painter, QPointF from, QPointF to);
 
 class DrawingView : public QWidget {
     Q_OBJECT
@@ -34,13 +45,38 @@ public:
     Affine toScreen() const;
     Vec2 toDrawing(QPointF widgetPos) const;
     QPointF toWidget(Vec2 drawingPos) const;
+    // The whole drawing (remembered as a view to go back to).
     void zoomExtents();
     void zoomAt(QPointF widgetPos, double factor);
     void panBy(QPointF pixels);
+    // The window (drawing coordinates) as large as the view shows it whole;
+    // false for a window without width and height.
+    bool zoomToWindow(const Box& window);
+    // What the view shows now, in drawing coordinates.
+    Box visibleBox() const;
+
+    // ---- the views shown before, back to the one before the last change
+    // (a run of wheel steps at one place is one change)
+    void zoomPrevious();
+    bool hasPreviousView() const { return !previous_.empty(); }
+    void forgetPreviousViews();
+    static constexpr std::size_t kPreviousViews = 50;
+
+    // ---- the designer's view commands, taken over whatever is asked: zoom
+    // window (two corners, clicked or dragged) and pan (drags with the left
+    // button until Escape or Enter). Clicks go to the command meanwhile.
+    enum class ViewTool { None, ZoomWindow, Pan };
+    void startViewTool(ViewTool tool);
+    // Ends the command under way; false when there was none.
+    bool endViewTool();
+    ViewTool viewTool() const { return tool_; }
+    // The first corner of a zoom window, once clicked.
+    std::optional<Vec2> windowCorner() const;
 
     // ---- what the designer is asked
-    // A point; with a base the rubber band runs from it to the cursor.
-    void askPoint(std::optional<Vec2> base = std::nullopt);
+    // A point; with a base the rubber band runs from it to the cursor, as a
+    // line or as the rectangle of a window.
+    void askPoint(std::optional<Vec2> base = std::nullopt, RubberBand rubber = RubberBand::Line);
     // An angle about the base, shown by the rubber band and the block.
     void askAngle(Vec2 base);
     void askNothing();
@@ -101,6 +137,10 @@ signals:
     void typed(const QString& text);
     void entered();
     void viewChanged();
+    void viewToolChanged(lumo::view::DrawingView::ViewTool tool);
+    // The first corner of a zoom window was picked (the prompt moves on).
+    void windowCornerPicked();
+    void previousViewsChanged(bool any);
     void snapsToggled(bool on);
     void orthoToggled(bool on);
 
@@ -117,7 +157,20 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    struct ShownView {
+        Vec2 centre;
+        double scale = 1.0;
+    };
     void changed();
+    // The drawing's extents, without remembering the view before.
+    void fitExtents();
+    // Keeps the view shown now to go back to.
+    void rememberView();
+    // A mouse press or release while a view command is on.
+    void viewToolPress(QMouseEvent* event);
+    void viewToolRelease(QMouseEvent* event);
+    void updateCursorShape();
+    void drawCrosshair(QPainter& painter, QPointF at) const;
     void drawOverlay(QPainter& painter) const;
     // The snap for the cursor at this widget position (none when not asked).
     std::optional<Snap> snapAt(QPointF widgetPos) const;
@@ -136,8 +189,15 @@ private:
 
     Ask ask_ = Ask::Nothing;
     std::optional<Vec2> base_;
+    RubberBand rubber_ = RubberBand::Line;
     std::optional<QPointF> mouse_;
     std::optional<QPointF> panFrom_;
+    Qt::MouseButton panButton_ = Qt::NoButton;
+
+    ViewTool tool_ = ViewTool::None;
+    std::optional<QPointF> toolCorner_; // a zoom window's first corner
+    std::vector<ShownView> previous_;
+    std::optional<QPointF> wheelAt_; // where the last run of wheel steps zoomed
 
     bool snapsEnabled_ = true;
     bool ortho_ = false;

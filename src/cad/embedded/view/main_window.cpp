@@ -3,10 +3,12 @@
 #include "cad/embedded/drawing_file.h"
 #include "cad/embedded/view/plot_dialog.h"
 #include "cad/embedded/view/scene_builder.h"
+#include "cad/embedded/view/view_memory.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -14,10 +16,12 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -30,6 +34,8 @@ namespace {
 const QString kTitle = QStringLiteral("LUMO CAD");
 const QString kFilter = QStringLiteral("Rysunki DXF (*.dxf);;Wszystkie pliki (*)");
 constexpr int kRecentMax = 8;
+const QString kBuildCancelled
+    = QStringLiteral("Rysowanie przerwane: widok pokazuje rysunek sprzed ostatniej zmiany.");
 
 } // namespace
 
@@ -66,6 +72,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     // Escape cancels what is asked wherever the focus is (the prompt line too).
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, [this] {
+        // A view command ends first; what is asked stays asked.
+        if (view_->endViewTool())
+            return;
         edit_->clear();
         input_->cancel();
     });
@@ -120,7 +129,7 @@ void MainWindow::buildMenus()
     QAction* plot = file->addAction(QStringLiteral("&Drukuj / Eksportuj do PDF…"), this, [this] {
         showPlotDialog(this,
                        {drawing_, scene_, path_, view_, input_, [this](const QString& t) { tell(t); },
-                        [this](const QString& t) { statusBar()->showMessage(t, 10000); }});
+                        [this](const QString& t) { statusBar()->showMessage(t, 10000); }, settingsFile_});
     });
     plot->setObjectName(QStringLiteral("plot"));
     plot->setShortcut(QKeySequence::Print);
@@ -141,22 +150,74 @@ void MainWindow::buildMenus()
     redo_->setEnabled(false);
 
     QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&Widok"));
-    QAction* extents = viewMenu->addAction(QStringLiteral("&Cały rysunek"), view_, &DrawingView::zoomExtents);
-    extents->setShortcut(QKeySequence(Qt::Key_Home));
-    extents->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    buildViewCommands(viewMenu);
+    viewMenu->addSeparator();
 
     layers_ = new LayersPanel(this);
     addDockWidget(Qt::RightDockWidgetArea, layers_);
     QAction* layers = layers_->toggleViewAction();
     layers->setText(QStringLiteral("&Warstwy"));
     viewMenu->addAction(layers);
-    connect(layers_, &LayersPanel::switchesChanged, this, &MainWindow::rebuildScene);
+    connect(layers_, &LayersPanel::switchesChanged, this, [this] { rebuildScene(true); });
     connect(layers_, &LayersPanel::saveRequested, this, &MainWindow::saveLayerSwitches);
     // Another drawing: the designer's switches were meant for the one before.
     connect(this, &MainWindow::drawingOpened, this, [this] {
         layers_->forget();
         layers_->showLayers(drawing_);
     });
+}
+
+void MainWindow::buildViewCommands(QMenu* menu)
+{
+    auto add = [&](const QString& text, const QString& name, const QKeySequence& key, auto slot) {
+        QAction* action = menu->addAction(text, this, slot);
+        action->setObjectName(name);
+        action->setShortcut(key);
+        action->setToolTip(QStringLiteral("%1 (%2)").arg(QString(text).remove(QLatin1Char('&')),
+                                                         key.toString(QKeySequence::NativeText)));
+        return action;
+    };
+    zoomWindow_ = add(QStringLiteral("Powiększ &okno"), QStringLiteral("zoomWindow"),
+                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W),
+                      [this] { view_->startViewTool(DrawingView::ViewTool::ZoomWindow); });
+    zoomPrevious_ = add(QStringLiteral("&Poprzedni widok"), QStringLiteral("zoomPrevious"),
+                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), [this] { view_->zoomPrevious(); });
+    zoomPrevious_->setEnabled(false);
+    connect(view_, &DrawingView::previousViewsChanged, zoomPrevious_, &QAction::setEnabled);
+    pan_ = add(QStringLiteral("P&rzesuń widok"), QStringLiteral("pan"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H),
+               [this] { view_->startViewTool(DrawingView::ViewTool::Pan); });
+    zoomExtents_ = add(QStringLiteral("&Cały rysunek"), QStringLiteral("zoomExtents"), QKeySequence(Qt::Key_Home),
+                       [this] { view_->zoomExtents(); });
+    // Home on the prompt line moves its cursor.
+    zoomExtents_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+
+    auto* bar = addToolBar(QStringLiteral("Widok"));
+    bar->setObjectName(QStringLiteral("viewToolBar"));
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->addActions({zoomWindow_, zoomPrevious_, pan_, zoomExtents_});
+
+    connect(view_, &DrawingView::viewToolChanged, this, &MainWindow::showViewToolPrompt);
+    connect(view_, &DrawingView::windowCornerPicked, this,
+            [this] { prompt_->setText(QStringLiteral("Wskaż drugi narożnik okna:")); });
+}
+
+void MainWindow::showViewToolPrompt(DrawingView::ViewTool tool)
+{
+    switch (tool) {
+    case DrawingView::ViewTool::ZoomWindow:
+    case DrawingView::ViewTool::Pan:
+        if (promptBeforeTool_.isNull())
+            promptBeforeTool_ = prompt_->text();
+        prompt_->setText(tool == DrawingView::ViewTool::Pan
+                             ? QStringLiteral("Przeciągnij rysunek; Esc lub Enter kończy przesuwanie.")
+                             : QStringLiteral("Wskaż pierwszy narożnik okna:"));
+        break;
+    case DrawingView::ViewTool::None:
+        // What is asked now (it may have changed meanwhile), else what was there.
+        prompt_->setText(input_->current() ? input_->current()->prompt : promptBeforeTool_);
+        promptBeforeTool_ = QString();
+        break;
+    }
 }
 
 void MainWindow::buildDraftingButtons()
@@ -189,10 +250,11 @@ void MainWindow::showDrawing(cad::embedded::DrawingReader drawing, const QString
 {
     if (!(drawing == drawing_) || path != path_)
         layers_->forget();
+    rememberView();
     drawing_ = std::move(drawing);
     path_ = path;
     rebuildScene();
-    view_->zoomExtents();
+    restoreView();
     if (!path.isEmpty())
         addRecent(path);
     updateTitle();
@@ -219,14 +281,43 @@ bool MainWindow::saveAs(const QString& path)
     return true;
 }
 
+void MainWindow::restoreView()
+{
+    view_->endViewTool();
+    view_->forgetPreviousViews();
+    const auto remembered = RememberedViewOf(settingsFile_, path_);
+    const Scene* scene = view_->scene();
+    if (!remembered || !scene || scene->isEmpty()) {
+        view_->zoomExtents();
+        view_->forgetPreviousViews();
+        return;
+    }
+    view_->setView(remembered->centre, remembered->pixelsPerUnit);
+    // The drawing changed elsewhere so much that the view shows none of it.
+    if (!view_->visibleBox().intersects(scene->extents())) {
+        view_->zoomExtents();
+        view_->forgetPreviousViews();
+    }
+}
+
+void MainWindow::rememberView() const
+{
+    if (drawing_ && !path_.isEmpty())
+        RememberView(settingsFile_, path_, {view_->centre(), view_->pixelsPerUnit()});
+}
+
 void MainWindow::refresh()
 {
     if (!drawing_)
         return;
-    const std::size_t count = drawing_.modelSpaceCount();
-    if (count == sceneEntities_)
+    if (building_) {
+        buildAgain_ = true;
         return;
-    if (count < sceneEntities_ || !scene_) {
+    }
+    const std::size_t count = drawing_.modelSpaceCount();
+    if (count == sceneEntities_ && !sceneStale_)
+        return;
+    if (count < sceneEntities_ || !scene_ || sceneStale_) {
         rebuildScene();
         return;
     }
@@ -245,34 +336,90 @@ void MainWindow::refresh()
 
 void MainWindow::rebuild()
 {
-    rebuildScene();
+    rebuildScene(true);
     updateTitle();
 }
 
-void MainWindow::rebuildScene()
+void MainWindow::rebuildScene(bool cancellable)
 {
-    auto scene = std::make_shared<Scene>();
-    if (drawing_) {
-        SceneBuilder builder(drawing_);
-        applyLayerSwitches(builder);
-        if (buildProgress_)
-            builder.buildModelSpace(*scene, [this](std::size_t done, std::size_t total) {
-                buildProgress_(total ? static_cast<double>(done) / static_cast<double>(total) : 1.0);
-                return true;
-            });
-        else
-            builder.buildModelSpace(*scene);
-        sceneEntities_ = drawing_.modelSpaceCount();
-        showBuildWarning(builder.warning());
-    } else {
-        sceneEntities_ = 0;
-        showBuildWarning({});
+    // Asked again while the progress lets events through (a change, a
+    // layer switch): built once more when this build is over.
+    if (building_) {
+        buildAgain_ = true;
+        return;
     }
-    layers_->showLayers(drawing_);
-    scene_ = std::move(scene);
-    view_->setScene(scene_);
+    building_ = true;
+    bool drawn = true;
+    do {
+        buildAgain_ = false;
+        auto scene = std::make_shared<Scene>();
+        if (drawing_) {
+            SceneBuilder builder(drawing_);
+            applyLayerSwitches(builder);
+            const std::size_t count = drawing_.modelSpaceCount();
+            drawn = buildScene(*scene, builder, cancellable);
+            if (!drawn)
+                break;
+            sceneEntities_ = count;
+            showBuildWarning(builder.warning());
+        } else {
+            sceneEntities_ = 0;
+            showBuildWarning({});
+        }
+        sceneStale_ = false;
+        layers_->showLayers(drawing_);
+        scene_ = std::move(scene);
+        view_->setScene(scene_);
+    } while (buildAgain_);
+    building_ = false;
+    if (!drawn) {
+        // The picture before stays, and says it is behind the drawing.
+        sceneStale_ = true;
+        buildAgain_ = false;
+        showBuildWarning(kBuildCancelled);
+        return;
+    }
     if (!previewBlock_.isEmpty())
         setInsertPreview(previewBlock_, previewScale_);
+}
+
+bool MainWindow::buildScene(Scene& scene, SceneBuilder& builder, bool cancellable)
+{
+    if (buildProgress_) {
+        // Opening: whoever opens shows the progress.
+        return builder.buildModelSpace(scene, [this](std::size_t done, std::size_t total) {
+            buildProgress_(total ? static_cast<double>(done) / static_cast<double>(total) : 1.0);
+            return true;
+        });
+    }
+    if (!cancellable)
+        return builder.buildModelSpace(scene);
+    // A build that takes long shows how far it got, with a way out; a
+    // quick one shows nothing.
+    QElapsedTimer clock;
+    clock.start();
+    std::unique_ptr<QProgressDialog> progress;
+    int shown = -1;
+    return builder.buildModelSpace(scene, [&](std::size_t done, std::size_t total) {
+        if (!progress && clock.elapsed() < progressDelay_)
+            return true;
+        if (!progress) {
+            progress = std::make_unique<QProgressDialog>(QStringLiteral("Rysowanie rysunku..."),
+                                                         QStringLiteral("Anuluj"), 0, 100, this);
+            progress->setWindowTitle(windowTitle());
+            progress->setWindowModality(Qt::ApplicationModal);
+            progress->setMinimumDuration(0);
+            progress->setAutoClose(false);
+            progress->setAutoReset(false);
+        }
+        // (a modal progress dialog lets the events through as it moves)
+        const int percent = total ? int(done * 100 / total) : 100;
+        if (percent != shown) {
+            shown = percent;
+            progress->setValue(percent);
+        }
+        return !progress->wasCanceled();
+    });
 }
 
 void MainWindow::showBuildWarning(const QString& text)
@@ -390,9 +537,9 @@ void MainWindow::setDialogs(WindowDialogs dialogs)
         dialogs_.missingDrawing = std::move(dialogs.missingDrawing);
 }
 
-void MainWindow::setRecentStore(const QString& iniPath)
+void MainWindow::setSettingsFile(const QString& iniPath)
 {
-    recentStore_ = iniPath;
+    settingsFile_ = iniPath;
     if (!iniPath.isEmpty()) {
         // The drawings opened before the store was known (the one the window
         // started with) stay in front of the stored ones.
@@ -400,6 +547,9 @@ void MainWindow::setRecentStore(const QString& iniPath)
         recent_ = QSettings(iniPath, QSettings::IniFormat).value(QStringLiteral("recent")).toStringList();
         for (auto it = openedNow.crbegin(); it != openedNow.crend(); ++it)
             addRecent(*it);
+        // The drawing shown already, as the designer left it.
+        if (drawing_ && !view_->hasPreviousView())
+            restoreView();
     }
     fillRecentMenu();
 }
@@ -413,8 +563,8 @@ void MainWindow::addRecent(const QString& path)
     recent_.removeIf([](const QString& drawing) { return !QFileInfo(drawing).isFile(); });
     while (recent_.size() > kRecentMax)
         recent_.removeLast();
-    if (!recentStore_.isEmpty()) {
-        QSettings store(recentStore_, QSettings::IniFormat);
+    if (!settingsFile_.isEmpty()) {
+        QSettings store(settingsFile_, QSettings::IniFormat);
         store.setValue(QStringLiteral("recent"), recent_);
     }
     fillRecentMenu();
@@ -460,6 +610,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
 {
     // A wait for the designer ends with a cancel, now and from now on.
     input_->close();
+    view_->endViewTool();
+    rememberView();
     event->accept();
     emit closing();
 }

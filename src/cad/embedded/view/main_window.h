@@ -107,17 +107,27 @@ public:
     QLabel* promptLabel() const { return prompt_; }
     QLabel* coordinates() const { return coordinates_; }
 
-    // Recent drawings are kept in this INI file (none: only for the run).
-    void setRecentStore(const QString& iniPath);
+    // The window's settings file: recent drawings, the view of each drawing,
+    // the plot's settings (none: only for the run). The drawing shown already
+    // gets its remembered view.
+    void setSettingsFile(const QString& iniPath);
+    QString settingsFile() const { return settingsFile_; }
     QStringList recentDrawings() const { return recent_; }
     // How failures are told (a message box unless replaced; tests record).
     void setMessageSink(std::function<void(const QString&)> sink) { dialogs_.message = std::move(sink); }
-    // Progress shows after this long (milliseconds) for a drawing being opened.
+    // Progress shows after this long (milliseconds) for a drawing being
+    // opened or drawn anew.
     void setProgressDelay(int ms) { progressDelay_ = ms; }
     int progressDelay() const { return progressDelay_; }
     // Hears the share of the picture built (0..1) while the window draws a
     // drawing anew; none: nobody is told.
     void setBuildProgress(std::function<void(double)> progress) { buildProgress_ = std::move(progress); }
+
+    // "Widok": the view commands (also on the view's tool bar).
+    QAction* zoomWindowAction() const { return zoomWindow_; }
+    QAction* zoomPreviousAction() const { return zoomPrevious_; }
+    QAction* panAction() const { return pan_; }
+    QAction* zoomExtentsAction() const { return zoomExtents_; }
 
 signals:
     // A drawing was opened in the window (the host makes it the active one).
@@ -132,7 +142,17 @@ protected:
 private:
     void buildMenus();
     void buildDraftingButtons();
-    void rebuildScene();
+    void buildViewCommands(QMenu* menu);
+    // A view command's prompt on the prompt line, and what was there back after it.
+    void showViewToolPrompt(DrawingView::ViewTool tool);
+    // Draws the picture anew; with cancellable, a long build shows progress
+    // and may be given up, keeping the picture before.
+    void rebuildScene(bool cancellable = false);
+    bool buildScene(Scene& scene, SceneBuilder& builder, bool cancellable);
+    // The drawing's view as the designer left it last time, or the whole
+    // drawing when that shows none of it.
+    void restoreView();
+    void rememberView() const;
     void applyLayerSwitches(SceneBuilder& builder) const;
     // What the picture leaves out, in the message line ("" clears it).
     void showBuildWarning(const QString& text);
@@ -153,6 +173,11 @@ private:
     QAction* undo_ = nullptr;
     QAction* redo_ = nullptr;
     QMenu* editMenu_ = nullptr;
+    QAction* zoomWindow_ = nullptr;
+    QAction* zoomPrevious_ = nullptr;
+    QAction* pan_ = nullptr;
+    QAction* zoomExtents_ = nullptr;
+    QString promptBeforeTool_; // the prompt line's text before a view command
     LayersPanel* layers_ = nullptr;
     std::function<bool(const std::vector<LayerSwitches>&)> layerSaveHandler_;
 
@@ -160,7 +185,9 @@ private:
     QString path_;
     std::shared_ptr<Scene> scene_;
     std::size_t sceneEntities_ = 0; // model-space entities the scene holds
-    bool sceneModified_ = false;
+    bool sceneStale_ = false; // a build was given up: the picture is older than the drawing
+    bool building_ = false;
+    bool buildAgain_ = false; // asked for while a build was under way
     QString previewBlock_;
     double previewScale_ = 1.0;
     bool modified_ = false;
@@ -169,7 +196,7 @@ private:
     std::function<bool(const QString&)> saveHandler_;
     WindowDialogs dialogs_;
 
-    QString recentStore_;
+    QString settingsFile_;
     QStringList recent_;
     int progressDelay_ = 300;
     std::function<void(double)> buildProgress_;

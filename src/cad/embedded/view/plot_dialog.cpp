@@ -120,6 +120,7 @@ PlotDialog::PlotDialog(PlotSource source, QWidget* parent) : QDialog(parent), so
     const auto own
         = scaleFromProperty(source_.drawing ? source_.drawing.customProperty("SKALA") : std::nullopt);
     scale_->setValue(own ? int(*own) : 500);
+    ownScale_ = own.has_value();
     (own ? scaleFixed_ : scaleFit_)->setChecked(true);
     settingsColumn->addWidget(scaleBox);
 
@@ -220,7 +221,39 @@ PlotDialog::PlotDialog(PlotSource source, QWidget* parent) : QDialog(parent), so
         });
     connect(lineWeights_, &QCheckBox::toggled, this, &PlotDialog::schedulePreview);
     connect(pick_, &QPushButton::clicked, this, &PlotDialog::pickWindow);
+    applyRemembered();
     updatePreview();
+}
+
+void PlotDialog::applyRemembered()
+{
+    const auto remembered = RememberedPlotOf(source_.settingsFile);
+    if (!remembered)
+        return;
+    const PlotSettings& s = remembered->settings;
+    const bool sameDrawing = !source_.drawingPath.isEmpty()
+        && QFileInfo(remembered->drawingPath) == QFileInfo(source_.drawingPath);
+    paper_->setCurrentIndex(paper_->findData(int(s.paper)));
+    (s.landscape ? landscape_ : portrait_)->setChecked(true);
+    // Another drawing with a scale of its own is plotted at that scale.
+    if (sameDrawing || !ownScale_)
+        scale_->setValue(int(s.scale));
+    (s.fit ? scaleFit_ : scaleFixed_)->setChecked(true);
+    if (s.area == PlotArea::Window && sameDrawing && !s.window.isEmpty()) {
+        window_ = s.window;
+        areaWindow_->setEnabled(true);
+        areaWindow_->setChecked(true);
+    } else if (s.area == PlotArea::View && areaView_->isEnabled()) {
+        areaView_->setChecked(true);
+    }
+    (s.monochrome ? monochrome_ : colour_)->setChecked(true);
+    lineWeights_->setChecked(s.lineWeights);
+}
+
+void PlotDialog::done(int result)
+{
+    RememberPlot(source_.settingsFile, settings(), source_.drawingPath);
+    QDialog::done(result);
 }
 
 bool PlotDialog::canPrint()
@@ -310,8 +343,8 @@ bool PlotDialog::pickWindow()
         Question{Question::Kind::Point, QStringLiteral("Wskaż pierwszy narożnik okna wydruku:"), {}});
     std::optional<Answer> second;
     if (first.kind == Answer::Kind::Point && self)
-        second = input->wait(Question{Question::Kind::Point,
-                                      QStringLiteral("Wskaż drugi narożnik okna wydruku:"), first.point});
+        second = input->wait(Question{Question::Kind::Point, QStringLiteral("Wskaż drugi narożnik okna wydruku:"),
+                                      first.point, RubberBand::Rectangle});
     input->clear();
     if (second && second->kind == Answer::Kind::Point)
         input->showPrompt(QString()); // asked and answered: nothing more to read there

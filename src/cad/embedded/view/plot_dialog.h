@@ -39,6 +39,8 @@ struct PlotSource {
     // How failures are told, and how a finished plot is.
     std::function<void(const QString&)> tell;
     std::function<void(const QString&)> done;
+    // Where the dialog's choices are kept for the next plot ("": nowhere).
+    QString settingsFile;
 };
 
 class PlotDialog : public QDialog {
@@ -55,7 +57,13 @@ public:
     bool pickWindow();
     static bool canPrint();
 
+protected:
+    // Closed in any way: the choices are kept for the next plot.
+    void done(int result) override;
+
 private:
+    // The choices of the plot before, where there was one.
+    void applyRemembered();
     void updatePreview();
     void schedulePreview();
     void browse();
@@ -67,6 +75,7 @@ private:
     double unitMm_ = 1.0;
     Box window_; // the picked window, empty until one is picked
     bool previewPending_ = false;
+    bool ownScale_ = false; // the drawing has a scale of its own
 
     QComboBox* paper_ = nullptr;
     QRadioButton* portrait_ = nullptr;

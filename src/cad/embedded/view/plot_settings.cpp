@@ -1,5 +1,8 @@
 #include "cad/embedded/view/plot_settings.h"
 
+#include <QSettings>
+#include <QVariant>
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -10,7 +13,80 @@ namespace {
 
 constexpr double kMaxScale = 1e7;
 
+const QString kPaper = QStringLiteral("plot/paper");
+const QString kLandscape = QStringLiteral("plot/landscape");
+const QString kFit = QStringLiteral("plot/fit");
+const QString kScale = QStringLiteral("plot/scale");
+const QString kArea = QStringLiteral("plot/area");
+const QString kWindow = QStringLiteral("plot/window");
+const QString kMonochrome = QStringLiteral("plot/monochrome");
+const QString kLineWeights = QStringLiteral("plot/lineWeights");
+const QString kDrawing = QStringLiteral("plot/drawing");
+
+const char* const kAreaNames[] = {"all", "view", "window"};
+
 } // namespace
+
+std::optional<RememberedPlot> RememberedPlotOf(const QString& iniPath)
+{
+    if (iniPath.isEmpty())
+        return std::nullopt;
+    const QSettings store(iniPath, QSettings::IniFormat);
+    if (!store.contains(kPaper))
+        return std::nullopt;
+    // Whatever was edited by hand into something else falls back to the usual.
+    RememberedPlot r;
+    PlotSettings& s = r.settings;
+    for (Paper p : kPapers)
+        if (store.value(kPaper).toString() == paperName(p))
+            s.paper = p;
+    s.landscape = store.value(kLandscape, s.landscape).toBool();
+    s.fit = store.value(kFit, s.fit).toBool();
+    bool ok = false;
+    const double scale = store.value(kScale).toDouble(&ok);
+    if (ok && scale >= 1.0 && scale <= kMaxScale)
+        s.scale = std::round(scale);
+    for (int i = 0; i < 3; ++i)
+        if (store.value(kArea).toString() == QLatin1String(kAreaNames[i]))
+            s.area = PlotArea(i);
+    const QStringList corners = store.value(kWindow).toStringList();
+    if (corners.size() == 4) {
+        double v[4];
+        bool all = true;
+        for (int i = 0; i < 4; ++i) {
+            v[i] = corners[i].toDouble(&ok);
+            all = all && ok && std::isfinite(v[i]);
+        }
+        if (all && v[0] < v[2] && v[1] < v[3])
+            s.window = Box{v[0], v[1], v[2], v[3]};
+    }
+    s.monochrome = store.value(kMonochrome, s.monochrome).toBool();
+    s.lineWeights = store.value(kLineWeights, s.lineWeights).toBool();
+    r.drawingPath = store.value(kDrawing).toString();
+    return r;
+}
+
+void RememberPlot(const QString& iniPath, const PlotSettings& s, const QString& drawingPath)
+{
+    if (iniPath.isEmpty())
+        return;
+    QSettings store(iniPath, QSettings::IniFormat);
+    store.setValue(kPaper, paperName(s.paper));
+    store.setValue(kLandscape, s.landscape);
+    store.setValue(kFit, s.fit);
+    store.setValue(kScale, s.scale);
+    store.setValue(kArea, QLatin1String(kAreaNames[int(s.area)]));
+    if (s.area == PlotArea::Window && !s.window.isEmpty())
+        store.setValue(kWindow, QStringList{QString::number(s.window.minX, 'g', 17),
+                                            QString::number(s.window.minY, 'g', 17),
+                                            QString::number(s.window.maxX, 'g', 17),
+                                            QString::number(s.window.maxY, 'g', 17)});
+    else
+        store.remove(kWindow);
+    store.setValue(kMonochrome, s.monochrome);
+    store.setValue(kLineWeights, s.lineWeights);
+    store.setValue(kDrawing, drawingPath);
+}
 
 SheetSize sheetSize(Paper paper, bool landscape)
 {

@@ -52,6 +52,16 @@ struct PlotLayout {
 // each); nullopt when there is nothing to plot (an empty area, no scale).
 std::optional<PlotLayout> layOutPlot(const PlotSettings& settings, const Box& area, double unitMm);
 
+// The choices of the last plot, kept in the window's settings file for the
+// next one: sheet, orientation, scale, area, colours; the drawing plotted
+// (its window and scale belong to it).
+struct RememberedPlot {
+    PlotSettings settings;
+    QString drawingPath;
+};
+std::optional<RememberedPlot> RememberedPlotOf(const QString& iniPath);
+void RememberPlot(const QString& iniPath, const PlotSettings& settings, const QString& drawingPath);
+
 // The drawing's own scale (its "SKALA" property, a whole number such as
 // "500"); nullopt when it has none that means a scale.
 std::optional<double> scaleFromProperty(const std::optional<std::string>& value);

@@ -353,7 +353,7 @@ std::shared_ptr<cad::Application> WindowedHostProvider::create()
     });
     if (!configFolder.empty()) {
         configFile_ = QString::fromStdString(configFolder) + QStringLiteral("/cad-window.ini");
-        window_->window()->setRecentStore(configFile_);
+        window_->window()->setSettingsFile(configFile_);
     }
     new WindowSizeKeeper(*window_->window(), configFile_);
     running_ = app;
