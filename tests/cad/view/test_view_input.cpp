@@ -248,7 +248,12 @@ TEST_F(ViewInput, ZoomWindowShowsThePickedWindowWhole)
 
 TEST_F(ViewInput, PanDragsUntilEscapeOrEnter)
 {
-    for (Qt::Key end : {Qt::Key_Escape, Qt::Key_Return}) {
+    struct Case {
+        Qt::Key end;
+        QWidget* on;
+    } cases[] = {{Qt::Key_Escape, view}, {Qt::Key_Return, view}, {Qt::Key_Return, edit}};
+    for (const auto& [end, on] : cases) {
+        SCOPED_TRACE(on == edit ? "on the prompt line" : "on the drawing");
         view->setView({100, 50}, 2.0);
         input->ask(point());
         view->startViewTool(DrawingView::ViewTool::Pan);
@@ -259,7 +264,7 @@ TEST_F(ViewInput, PanDragsUntilEscapeOrEnter)
             QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(120, 110));
         }
         EXPECT_EQ(view->viewTool(), DrawingView::ViewTool::Pan);
-        QTest::keyClick(view, end);
+        QTest::keyClick(on, end);
         EXPECT_EQ(view->viewTool(), DrawingView::ViewTool::None);
         EXPECT_NEAR(view->centre().x, 80, 1e-9);
         EXPECT_NEAR(view->centre().y, 60, 1e-9);

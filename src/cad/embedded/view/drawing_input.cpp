@@ -108,6 +108,9 @@ bool DrawingInput::eventFilter(QObject* watched, QEvent* event)
 
 void DrawingInput::submitTyped()
 {
+    // Enter ends a view command (a pan) wherever it is pressed, and answers nothing.
+    if (view_->endViewTool())
+        return;
     const QString text = edit_->text();
     if (!current_) {
         // Enter on an empty line answers nothing yet; a value waits for its question.
