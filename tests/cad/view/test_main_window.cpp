@@ -223,6 +223,53 @@ TEST_F(Window, EachDrawingComesBackWithItsView)
     }
 }
 
+// The view commands from their keys: each prompts on the prompt line, and
+// Escape ends the command and gives the line back to what was asked.
+TEST_F(Window, ViewCommandsPromptAndEscapeEndsThem)
+{
+    const QString path = copy("r2013_odafamily_attribs__qcad_flange.dxf", QStringLiteral("kołnierz.dxf"));
+    ASSERT_TRUE(window.openDrawing(path));
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    window.input()->ask({Question::Kind::Point, QStringLiteral("Wskaż punkt:"), std::nullopt});
+    EXPECT_FALSE(window.zoomPreviousAction()->isEnabled());
+
+    struct Case {
+        QKeySequence key;
+        DrawingView::ViewTool tool;
+        const char* prompt;
+    } cases[] = {
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W), DrawingView::ViewTool::ZoomWindow,
+         "Wskaż pierwszy narożnik okna:"},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H), DrawingView::ViewTool::Pan,
+         "Przeciągnij rysunek; Esc lub Enter kończy przesuwanie."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.prompt);
+        QTest::keySequence(&window, c.key);
+        EXPECT_EQ(window.view()->viewTool(), c.tool);
+        EXPECT_EQ(window.promptLabel()->text(), QString::fromUtf8(c.prompt));
+        QTest::keyClick(window.view(), Qt::Key_Escape);
+        EXPECT_EQ(window.view()->viewTool(), DrawingView::ViewTool::None);
+        EXPECT_EQ(window.promptLabel()->text(), QStringLiteral("Wskaż punkt:"));
+        ASSERT_TRUE(window.input()->current()); // still asked
+    }
+
+    // A zoom, and "Poprzedni widok" takes it back.
+    const Vec2 centre = window.view()->centre();
+    QTest::keySequence(&window, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W));
+    QTest::mouseClick(window.view(), Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::mouseClick(window.view(), Qt::LeftButton, {}, QPoint(80, 60));
+    EXPECT_TRUE(window.zoomPreviousAction()->isEnabled());
+    EXPECT_FALSE(window.input()->poll(*window.input()->current()).has_value());
+    QTest::keySequence(&window, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    EXPECT_DOUBLE_EQ(window.view()->centre().x, centre.x);
+    EXPECT_DOUBLE_EQ(window.view()->centre().y, centre.y);
+    EXPECT_FALSE(window.zoomPreviousAction()->isEnabled());
+    window.input()->clear();
+}
+
 // A redraw that takes long shows progress; given up, the picture before
 // stays and says so, and the drawing is as it was. The next redraw is whole.
 TEST_F(Window, ALongRedrawCanBeGivenUp)
