@@ -2,12 +2,19 @@
 // same.
 #include "app/polish.h"
 #include "app/program_icon.h"
+#include "cad/embedded/view/file_dialogs.h"
 #include "util/dates.h"
 
 #include <QAction>
 #include <QCalendarWidget>
 #include <QDate>
 #include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
 #include <QKeySequence>
 #include <QLocale>
 #include <QMenu>
@@ -49,6 +56,39 @@ TEST(Polish, WhateverTheSystemLocale)
 
     QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Anuluj"));
+}
+
+// The drawing window's Open and Save dialogs list the files' dates in
+// Polish, not in the system's English ("7 Dec 2026 10:59").
+TEST(Polish, FileDialogsDateTheFilesInPolish)
+{
+    SpeakPolish();
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QFile file(folder.filePath(QStringLiteral("plan.dxf")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const QDateTime modified(QDate(2026, 12, 7), QTime(10, 59));
+    ASSERT_TRUE(file.setFileTime(modified, QFileDevice::FileModificationTime));
+    file.close();
+
+    using Choose = QString (*)(QWidget*, const QString&, const QString&, const QString&);
+    for (const Choose choose : {Choose(&view::ChooseFileToOpen), Choose(&view::ChooseFileToSave)}) {
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            auto* list = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+            ASSERT_NE(list, nullptr);
+            // The folder is read in the background.
+            QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 1);
+            shown = list->model()->index(0, 3, list->rootIndex()).data().toString();
+            dialog->reject();
+        });
+        EXPECT_EQ(choose(nullptr, QStringLiteral("Otwórz rysunek"), folder.path(), QStringLiteral("*.dxf")),
+                  QString());
+        EXPECT_EQ(shown, QLocale(QLocale::Polish).toString(modified, QLocale::ShortFormat));
+        EXPECT_TRUE(shown.startsWith(QStringLiteral("7.12.2026"))) << shown.toStdString();
+    }
 }
 
 // Every window, a message box too, carries the signal head, not a generic icon.

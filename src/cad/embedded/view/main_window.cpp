@@ -1,6 +1,7 @@
 #include "cad/embedded/view/main_window.h"
 
 #include "cad/embedded/drawing_file.h"
+#include "cad/embedded/view/file_dialogs.h"
 #include "cad/embedded/view/plot_dialog.h"
 #include "cad/embedded/view/scene_builder.h"
 #include "cad/embedded/view/view_memory.h"
@@ -8,8 +9,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QElapsedTimer>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -83,12 +84,12 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 
     dialogs_.message = [this](const QString& text) { QMessageBox::warning(this, kTitle, text); };
     dialogs_.openPath = [this](const QString& folder) {
-        return QFileDialog::getOpenFileName(this, QStringLiteral("Otwórz rysunek"), folder, kFilter);
+        return ChooseFileToOpen(this, QStringLiteral("Otwórz rysunek"), folder, kFilter);
     };
     dialogs_.savePath = [this](const QString& suggestion, const QString& reason) {
         if (!reason.isEmpty())
             QMessageBox::warning(this, kTitle, reason);
-        return QFileDialog::getSaveFileName(this, QStringLiteral("Zapisz jako"), suggestion, kFilter);
+        return ChooseFileToSave(this, QStringLiteral("Zapisz jako"), suggestion, kFilter);
     };
     dialogs_.keepUnsaved = [this] {
         return QMessageBox::question(this, kTitle,

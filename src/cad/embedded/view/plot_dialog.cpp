@@ -2,6 +2,7 @@
 
 #include "cad/embedded/view/drawing_input.h"
 #include "cad/embedded/view/drawing_view.h"
+#include "cad/embedded/view/file_dialogs.h"
 #include "cad/embedded/view/plot_writer.h"
 
 #include <QApplication>
@@ -9,7 +10,6 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -369,9 +369,9 @@ bool PlotDialog::pickWindow()
 
 void PlotDialog::browse()
 {
-    const QString chosen = QFileDialog::getSaveFileName(this, QStringLiteral("Eksportuj do PDF"),
-                                                        QDir::fromNativeSeparators(pdfPath_->text()),
-                                                        QStringLiteral("Pliki PDF (*.pdf)"));
+    const QString chosen
+        = ChooseFileToSave(this, QStringLiteral("Eksportuj do PDF"),
+                           QDir::fromNativeSeparators(pdfPath_->text()), QStringLiteral("Pliki PDF (*.pdf)"));
     if (!chosen.isEmpty())
         pdfPath_->setText(QDir::toNativeSeparators(chosen));
 }
