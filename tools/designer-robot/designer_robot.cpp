@@ -126,6 +126,9 @@ private:
         const QString folder = qEnvironmentVariable("LUMO_DESIGNER_SHOTS");
         ++m_step;
         QDir().mkpath(folder);
+        // Lists filled after a window showed grow it once their layout
+        // requests are handled: picture it as the designer sees it then.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (!window->isVisible())
                 continue;

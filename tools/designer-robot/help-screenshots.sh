@@ -3,7 +3,9 @@
 # real program of the build: the install test's run (S-3wp on the demo
 # drawing) with the stand-in designer saving every window it sees, then the
 # pictures the help pages show are copied to docs/help/obrazy; then a run
-# with a pedestrian head (S-5) for the detector form and its settings.
+# with a pedestrian head (S-5) for the detector form and its settings; last
+# the drawing window as the designer sees it, for the README and the help
+# (window-screenshots.sh, under Xvfb with a window manager).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=${1:-build}
@@ -13,16 +15,13 @@ trap 'rm -rf "$shots"' EXIT
 env -u LC_ALL LANG=pl_PL.UTF-8 LUMO_DESIGNER_SHOTS="$shots" \
   tests/install/install_test.sh "$build" "$build/tools/designer-robot/plugins"
 
-# The options form as it opens, the drawing settings; the description form,
-# and the drawing window behind it with the head just placed.
+# The options form as it opens, the drawing settings, the description form.
 options=$(ls "$shots"/*-frmMain.png | head -n 1)
 settings=$(ls "$shots"/*-frmUstawienia.png | head -n 1)
 description=$(ls "$shots"/*-frmAtrybutySygnalizatora.png | head -n 1)
-step=$(basename "$description" | cut -d- -f1)
 cp "$options" docs/help/obrazy/sygnalizator.png
 cp "$settings" docs/help/obrazy/ustawienia.png
 cp "$description" docs/help/obrazy/opis.png
-cp "$shots/$step-MainWindow.png" docs/help/obrazy/rysunek.png
 
 # A pedestrian head with push buttons: the detector form and its settings.
 work=$(mktemp -d)
@@ -37,4 +36,6 @@ env -u LC_ALL LANG=pl_PL.UTF-8 HOME="$work/home" XDG_CONFIG_HOME="$work/home/.co
   timeout 90 "$work/prefix/bin/lumo-sygnalizacja" S-5 2>/dev/null
 cp "$(ls "$work"/shots/*-frmDetektory.png | head -n 1)" docs/help/obrazy/detektory.png
 cp "$(ls "$work"/shots/*-frmUstawieniaDetektory.png | head -n 1)" docs/help/obrazy/ustawienia-detektorow.png
-ls -l docs/help/obrazy
+# The drawing window, its menu, the attribute editor and the plot dialog.
+xvfb-run -a -s '-screen 0 1600x1000x24' tools/designer-robot/window-screenshots.sh "$work/prefix"
+ls -l docs/*.png docs/help/obrazy
