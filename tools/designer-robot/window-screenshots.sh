@@ -2,10 +2,12 @@
 # window-screenshots.sh PREFIX: the drawing window's pictures for the README
 # and the help, from the program installed in PREFIX, as a designer sees it:
 # under Xvfb with a window manager (openbox), driven by xdotool. Places an
-# S-3wp head on the north inlet of the demo intersection by typed points,
+# S-3wp head on the north inlet of the demo intersection (a click, then a
+# typed angle and point),
 # then pictures the window, the "Sygnalizacja" menu, the attribute editor
 # (a double click on the head) and the plot dialog. Called by
-# help-screenshots.sh inside xvfb-run; needs openbox, xdotool, imagemagick.
+# help-screenshots.sh inside xvfb-run; needs openbox, xdotool, x11-utils
+# (xwininfo) and imagemagick.
 set -euo pipefail
 prefix=$1
 cd "$(dirname "$0")/../.."
@@ -92,7 +94,13 @@ read -r _ _ _ height < <(geometry "$options")
 # "Zatwierdź", bottom left of the options form.
 click_in "$options" 50 $((height - 24))
 gone 'Rodzaj i oznaczenie sygnalizatora'
-type_answer '-8200,19500' # insertion point
+# The insertion point: a click on the north inlet, left of the drawing's
+# middle (which the window shows in the middle of its view), so that the
+# double click below finds the head where it was put.
+read -r _ _ width height < <(geometry "$drawing")
+head_x=$((width / 2 - 42)) head_y=$((height / 2 - 87))
+click_in "$drawing" "$head_x" "$head_y"
+sleep 0.5
 type_answer '180'         # rotation
 type_answer '-10500,21500' # the designation
 description=$(window 'Opisywanie sygnalizatora')
@@ -111,7 +119,7 @@ shot docs/drawing-window-palette.png "$drawing"
 xdotool key Escape
 
 # The attribute editor: a double click on the head just placed.
-click_in "$drawing" 508 274 2
+click_in "$drawing" "$head_x" "$head_y" 2
 attributes=$(window 'Edycja atrybutów')
 shot docs/drawing-window-attributes.png "$drawing" "$attributes"
 cp docs/drawing-window-attributes.png docs/help/obrazy/atrybuty.png
