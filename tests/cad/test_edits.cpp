@@ -8,6 +8,8 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -24,6 +26,7 @@ dxf::NewAttributeDefinition definition(const char* tag, dxf::Point at, int flags
 }
 
 using Placement = EmbeddedApplication::Placement;
+using EntityPlace = EmbeddedApplication::EntityPlace;
 
 class Edits : public ::testing::Test {
 protected:
@@ -180,6 +183,103 @@ TEST_F(Edits, CopiesAreEntitiesOfTheirOwn)
     EXPECT_EQ(copy.attribute("INWENT_NUMER")->value(), "26-15/987/K1");
     // Found by its handle, as the duplicate check finds heads.
     EXPECT_TRUE(doc.findByHandle(copy.handle()));
+}
+
+TEST_F(Edits, APlaceTypedForOneEntityIsWhereItStandsAfter)
+{
+    // Where each kind stands, in the world: a circle seen from below has
+    // its own x mirrored; a hatch cannot be placed.
+    struct Where {
+        std::size_t entity;
+        std::optional<std::pair<double, double>> at;
+    };
+    for (const Where& w : {Where{0, {{10, 0}}}, Where{1, {{0, 0}}}, Where{3, {{1, 1}}}, Where{5, {{4, 2}}},
+                           Where{6, std::nullopt}, Where{99, std::nullopt}}) {
+        SCOPED_TRACE(w.entity);
+        const auto place = host->placeOf(w.entity);
+        ASSERT_EQ(bool(place), bool(w.at));
+        if (place) {
+            EXPECT_NEAR(place->x, w.at->first, 1e-9);
+            EXPECT_NEAR(place->y, w.at->second, 1e-9);
+            EXPECT_EQ(place->block, w.entity == 0);
+        }
+    }
+
+    // The head's second attribute sits at (1, 2) in the block, height 2.5.
+    const std::string original = saved().toString();
+    struct Case {
+        const char* name;
+        std::size_t entity;
+        std::function<void(EntityPlace&)> change;
+        std::function<void(const dxf::Document&)> expect;
+    };
+    auto attribute = [](const dxf::Document& doc) { return *at(doc, 0).asBlockReference().attribute("INWENT_DATA"); };
+    const Case cases[] = {
+        {"the head moved: its attributes go along", 0, [](EntityPlace& p) { p.x = 20; },
+         [&](const dxf::Document& doc) {
+             EXPECT_NEAR(x(at(doc, 0)), 20, 1e-9);
+             EXPECT_NEAR(attribute(doc).insertionPoint().x, 21, 1e-9);
+             EXPECT_NEAR(attribute(doc).insertionPoint().y, 2, 1e-9);
+         }},
+        {"the head turned about its own point", 0, [](EntityPlace& p) { p.degrees = 90; },
+         [&](const dxf::Document& doc) {
+             EXPECT_NEAR(x(at(doc, 0)), 10, 1e-9);
+             EXPECT_NEAR(at(doc, 0).rotation(), 90, 1e-9);
+             EXPECT_NEAR(attribute(doc).insertionPoint().x, 8, 1e-9);
+             EXPECT_NEAR(attribute(doc).insertionPoint().y, 1, 1e-9);
+             EXPECT_NEAR(attribute(doc).rotation(), 90, 1e-9);
+         }},
+        {"the head scaled: its attributes keep their place in it", 0,
+         [](EntityPlace& p) {
+             p.scaleX = 2;
+             p.scaleY = 3;
+         },
+         [&](const dxf::Document& doc) {
+             EXPECT_EQ(at(doc, 0).asBlockReference().scale().x, 2);
+             EXPECT_EQ(at(doc, 0).asBlockReference().scale().y, 3);
+             EXPECT_NEAR(attribute(doc).insertionPoint().x, 12, 1e-9);
+             EXPECT_NEAR(attribute(doc).insertionPoint().y, 6, 1e-9);
+             EXPECT_NEAR(attribute(doc).height(), 7.5, 1e-9);
+         }},
+        {"scaled, turned and moved at once", 0,
+         [](EntityPlace& p) {
+             p.scaleX = 2;
+             p.degrees = 270;
+             p.y = -10;
+         },
+         // (1, 2) -> (2, 2) -> a three-quarter turn -> (2, -2), from (10, -10)
+         [&](const dxf::Document& doc) {
+             EXPECT_NEAR(attribute(doc).insertionPoint().x, 12, 1e-9);
+             EXPECT_NEAR(attribute(doc).insertionPoint().y, -12, 1e-9);
+         }},
+        {"a line moves as a whole", 1, [](EntityPlace& p) { p.y = 3; },
+         [&](const dxf::Document& doc) {
+             EXPECT_NEAR(y(at(doc, 1)), 3, 1e-9);
+             EXPECT_NEAR(y(at(doc, 1), 21), 3, 1e-9);
+             EXPECT_NEAR(x(at(doc, 1), 11), 10, 1e-9);
+         }},
+        {"a circle seen from below keeps its own x mirrored", 5, [](EntityPlace& p) { p.x = 5; },
+         [&](const dxf::Document& doc) { EXPECT_NEAR(x(at(doc, 5)), -5, 1e-9); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto place = host->placeOf(c.entity);
+        ASSERT_TRUE(place);
+        c.change(*place);
+        ASSERT_TRUE(host->setPlace(c.entity, *place));
+        c.expect(saved());
+        ASSERT_TRUE(host->undo());
+        EXPECT_EQ(saved().toString(), original);
+        EXPECT_FALSE(host->canUndo());
+    }
+
+    // Nothing that cannot be: a scale of 0, a place it already has.
+    auto zero = *host->placeOf(0);
+    zero.scaleY = 0;
+    EXPECT_FALSE(host->setPlace(0, zero));
+    EXPECT_FALSE(host->setPlace(1, *host->placeOf(1)));
+    EXPECT_FALSE(host->canUndo());
+    EXPECT_TRUE(reports.empty());
 }
 
 TEST_F(Edits, NothingHappensWhereNothingCanBeDone)

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <initializer_list>
+#include <optional>
 
 namespace lumo::cad::embedded {
 
@@ -148,6 +149,98 @@ bool placeEntity(dxf::Entity e, const Rigid& rigid)
     placeRecord(e, rigid, false);
     for (auto& child : children)
         placeRecord(child, rigid, mirrored);
+    return true;
+}
+
+double fullTurn(double degrees)
+{
+    return std::fmod(std::fmod(degrees, 360.0) + 360.0, 360.0);
+}
+
+// Where the entity stands (see EntityPlace); nullopt when it cannot be
+// placed anew.
+std::optional<EmbeddedApplication::EntityPlace> placeOfEntity(const dxf::Entity& e)
+{
+    const std::string type = e.typeName();
+    const PlaceRule* rule = ruleFor(type);
+    if (!rule)
+        return std::nullopt;
+    const auto children = e.children();
+    for (const auto& child : children)
+        if (!ruleFor(child.typeName()))
+            return std::nullopt;
+    // A polyline stands where its first vertex does.
+    dxf::Entity point = e;
+    int code = rule->points.size() ? *rule->points.begin() : 0;
+    if (type == "POLYLINE") {
+        for (const auto& child : children)
+            if (child.typeName() == "VERTEX") {
+                point = child;
+                code = 10;
+                break;
+            }
+    }
+    if (code == 0)
+        return std::nullopt;
+    // Seen from below, an entity's own x runs against the world's.
+    const bool mirrored = rule->ocs && e.number(230, 1.0) < 0.0;
+    EmbeddedApplication::EntityPlace place;
+    place.x = point.number(code) * (mirrored ? -1.0 : 1.0);
+    place.y = point.number(code + 10);
+    if (e.isBlockReference()) {
+        place.block = true;
+        const double stored = e.number(50, 0.0);
+        place.degrees = fullTurn(mirrored ? 180.0 - stored : stored);
+        place.scaleX = e.number(41, 1.0);
+        place.scaleY = e.number(42, 1.0);
+    }
+    return place;
+}
+
+// Gives a block reference another scale; its attributes keep their place
+// in the block, their height and width following the scale.
+bool scaleReference(dxf::Entity e, double scaleX, double scaleY)
+{
+    const double oldX = e.number(41, 1.0), oldY = e.number(42, 1.0);
+    if (scaleX == 0.0 || scaleY == 0.0 || oldX == 0.0 || oldY == 0.0)
+        return false;
+    if (scaleX == oldX && scaleY == oldY)
+        return false;
+    const double rx = scaleX / oldX, ry = scaleY / oldY;
+    // In the reference's own coordinates: about its insertion point, along
+    // its turned axes.
+    const double px = e.number(10), py = e.number(20);
+    const double c = std::cos(e.number(50) * kDegree), s = std::sin(e.number(50) * kDegree);
+    for (auto attribute : e.children()) {
+        if (attribute.typeName() != "ATTRIB")
+            continue;
+        const std::vector<dxf::Group> groups = attribute.groups();
+        struct Change {
+            std::size_t index;
+            double value;
+        };
+        std::vector<Change> changes;
+        for (std::size_t i = 0; i < groups.size(); ++i) {
+            if (groups[i].code != 10 && groups[i].code != 11)
+                continue;
+            for (std::size_t j = i + 1; j < groups.size(); ++j) {
+                if (groups[j].code != groups[i].code + 10)
+                    continue;
+                const double vx = groups[i].number() - px, vy = groups[j].number() - py;
+                const double along = (c * vx + s * vy) * rx, across = (c * vy - s * vx) * ry;
+                changes.push_back({i, px + c * along - s * across});
+                changes.push_back({j, py + s * along + c * across});
+                break;
+            }
+        }
+        for (const Change& change : changes)
+            attribute.setGroupNumber(change.index, change.value);
+        if (attribute.find(40))
+            attribute.setNumber(40, attribute.number(40) * std::abs(ry));
+        if (std::abs(rx) != std::abs(ry))
+            attribute.setNumber(41, attribute.number(41, 1.0) * std::abs(rx / ry));
+    }
+    e.asBlockReference().setScale({scaleX, scaleY, e.number(43, 1.0)});
     return true;
 }
 
@@ -314,6 +407,45 @@ bool EmbeddedApplication::setLayer(const std::vector<std::size_t>& indices, cons
                 if (dxf::sameName(e.layer(), layer))
                     continue;
                 e.setLayer(layer);
+                changed = true;
+            }
+            return changed;
+        },
+        HostChange::Updated);
+}
+
+std::optional<EmbeddedApplication::EntityPlace> EmbeddedApplication::placeOf(std::size_t index) const
+{
+    if (!data_)
+        return std::nullopt;
+    const auto entities = entitiesAt(data_->doc, {index});
+    if (entities.empty())
+        return std::nullopt;
+    return placeOfEntity(entities[0]);
+}
+
+bool EmbeddedApplication::setPlace(std::size_t index, const EntityPlace& place)
+{
+    return editStep(
+        [&] {
+            const auto entities = entitiesAt(data_->doc, {index});
+            const auto from = entities.empty() ? std::nullopt : placeOfEntity(entities[0]);
+            if (!from)
+                return false;
+            bool changed = false;
+            if (from->block && (place.scaleX != from->scaleX || place.scaleY != from->scaleY)) {
+                if (!scaleReference(entities[0], place.scaleX, place.scaleY))
+                    return false;
+                changed = true;
+            }
+            Placement how;
+            how.baseX = from->x;
+            how.baseY = from->y;
+            how.dx = place.x - from->x;
+            how.dy = place.y - from->y;
+            how.degrees = from->block ? place.degrees - from->degrees : 0.0;
+            if (how.dx != 0.0 || how.dy != 0.0 || std::fmod(how.degrees, 360.0) != 0.0) {
+                placeEntity(entities[0], Rigid(how));
                 changed = true;
             }
             return changed;

@@ -168,6 +168,21 @@ public:
     bool setText(std::size_t entity, const std::string& value);
     // Puts the entities on a layer of the drawing.
     bool setLayer(const std::vector<std::size_t>& entities, const std::string& layer);
+    // Where an entity stands, in world coordinates: its first point (a
+    // block's insertion point, a line's start), and for a block reference
+    // its turn in degrees (0 up to 360) and its scale.
+    struct EntityPlace {
+        double x = 0.0, y = 0.0;
+        double degrees = 0.0;
+        double scaleX = 1.0, scaleY = 1.0;
+        bool block = false;
+    };
+    // nullopt for no such entity or a kind the host cannot place anew.
+    std::optional<EntityPlace> placeOf(std::size_t entity) const;
+    // Moves the entity to stand so; a block reference also turns about its
+    // insertion point and takes the scale (neither 0), its attributes
+    // following.
+    bool setPlace(std::size_t entity, const EntityPlace& place);
 
 private:
     // Runs one edit of the designer as a step of its own: changes says

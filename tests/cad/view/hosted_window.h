@@ -6,9 +6,12 @@
 #include "cad/embedded/view/window_input.h"
 
 #include <QString>
+#include <QTest>
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace lumo::view {
 
@@ -33,6 +36,41 @@ struct HostedWindow {
     std::shared_ptr<cad::embedded::EmbeddedApplication> host;
     HostWindow hostWindow;
     MainWindow& window;
+};
+
+// The window of a host over the drawing saved at path, as the designer has
+// it: the window answers the host, the selection and the edits are on. What
+// the host tells the designer goes to `reports`.
+struct DesignerWindow {
+    explicit DesignerWindow(const std::string& path)
+        : host(std::make_shared<cad::embedded::EmbeddedApplication>(options(path, reports))),
+          hostWindow(std::make_unique<HostWindow>(host)), window(hostWindow->window())
+    {
+        host->setVisible(true);
+    }
+
+    static cad::embedded::EmbeddedHostOptions options(const std::string& path, std::vector<std::string>& reports)
+    {
+        cad::embedded::EmbeddedHostOptions options;
+        options.drawing = path;
+        options.report = [&reports](const std::string&, const std::string& text, cad::MessageIcon) {
+            reports.push_back(text);
+        };
+        return options;
+    }
+    // Waits until the window is on the screen and has the keys.
+    bool active() const
+    {
+        if (!QTest::qWaitForWindowExposed(window))
+            return false;
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window);
+    }
+
+    std::vector<std::string> reports;
+    std::shared_ptr<cad::embedded::EmbeddedApplication> host;
+    std::unique_ptr<HostWindow> hostWindow;
+    MainWindow* window = nullptr;
 };
 
 } // namespace lumo::view

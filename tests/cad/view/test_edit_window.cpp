@@ -6,6 +6,7 @@
 #include "cad/embedded/view/attribute_dialog.h"
 #include "cad/embedded/view/window_input.h"
 #include "dxf/document.h"
+#include "hosted_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -51,20 +52,12 @@ public:
         doc.addEntity("LINE", "0",
                       {{100, "AcDbLine"}, {10, "50"}, {20, "-5"}, {30, "0"}, {11, "60"}, {21, "-5"}, {31, "0"}});
         doc.save(path);
-        ce::EmbeddedHostOptions options;
-        options.drawing = path;
-        options.report = [this](const std::string&, const std::string& text, cad::MessageIcon) {
-            reports.push_back(text);
-        };
-        host = std::make_shared<ce::EmbeddedApplication>(options);
-        hostWindow = std::make_unique<HostWindow>(host);
-        host->setVisible(true);
-        window = hostWindow->window();
-        editor = hostWindow->editor();
+        designer = std::make_unique<DesignerWindow>(path);
+        host = designer->host;
+        window = designer->window;
+        editor = designer->hostWindow->editor();
         ASSERT_TRUE(editor);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        ASSERT_TRUE(designer->active());
         window->view()->setView({35, 0}, 8.0);
         window->view()->setSnapsEnabled(false); // clicks mean the raw points under the cursor
     }
@@ -89,9 +82,8 @@ public:
 
     QTemporaryDir folder;
     std::string path;
-    std::vector<std::string> reports;
+    std::unique_ptr<DesignerWindow> designer;
     std::shared_ptr<ce::EmbeddedApplication> host;
-    std::unique_ptr<HostWindow> hostWindow;
     MainWindow* window = nullptr;
     Editor* editor = nullptr;
 };
@@ -217,7 +209,7 @@ TEST_F(EditWindow, EachEditFromItsKeyToTheDrawingAndBack)
         EXPECT_EQ(saved().toString(), original);
         EXPECT_FALSE(window->undoAction()->isEnabled());
     }
-    EXPECT_TRUE(reports.empty());
+    EXPECT_TRUE(designer->reports.empty());
 }
 
 TEST_F(EditWindow, EscapeInTheMiddleOfAnEditChangesNothing)

@@ -232,6 +232,11 @@ void Editor::updateActions()
     for (QAction* action : {erase_, move_, rotate_, copy_})
         action->setEnabled(some);
     attributes_->setEnabled(some && count_ == 1);
+    const bool open = editable_ && !busy();
+    if (open != wasOpen_) {
+        wasOpen_ = open;
+        emit editableChanged();
+    }
 }
 
 std::vector<AttributeValue> Editor::attributesOf(std::size_t entity, QString* blockName, bool* isText,

@@ -85,9 +85,12 @@ public:
     using TextDialog = std::function<std::optional<QString>(const QString& text)>;
     void setTextDialog(TextDialog dialog) { textDialog_ = std::move(dialog); }
     void setAttributeCheck(AttributeCheck check) { check_ = std::move(check); }
+    const AttributeCheck& attributeCheck() const { return check_; }
 
 signals:
     void selectionChanged();
+    // Editing was allowed or refused (a run, an edit asking its points).
+    void editableChanged();
 
 private:
     enum class Step { None, MoveBase, MoveTo, RotateBase, RotateAngle, CopyBase, CopyTo };
@@ -122,6 +125,7 @@ private:
     QMenu* context_ = nullptr;
 
     Step step_ = Step::None;
+    bool wasOpen_ = false; // editable and not busy, as last told
     Question question_;
     Vec2 base_;
     AttributeAsk attributeDialog_;

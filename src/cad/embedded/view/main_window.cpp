@@ -151,6 +151,7 @@ void MainWindow::buildMenus()
     redo_->setEnabled(false);
 
     QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&Widok"));
+    viewMenu_ = viewMenu;
     buildViewCommands(viewMenu);
     viewMenu->addSeparator();
 
@@ -442,6 +443,15 @@ void MainWindow::applyLayerSwitches(SceneBuilder& builder) const
 {
     for (const LayerSwitches& layer : layers_->switched())
         builder.setLayerState(layer.name, layer.on, layer.frozen);
+}
+
+void MainWindow::addSidePanel(QDockWidget* panel, const QString& menuText)
+{
+    addDockWidget(Qt::RightDockWidgetArea, panel);
+    splitDockWidget(layers_, panel, Qt::Vertical);
+    QAction* toggle = panel->toggleViewAction();
+    toggle->setText(menuText);
+    viewMenu_->addAction(toggle);
 }
 
 void MainWindow::setLayerSaveHandler(std::function<bool(const std::vector<LayerSwitches>&)> handler)

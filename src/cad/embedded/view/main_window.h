@@ -97,6 +97,8 @@ public:
     QAction* redoAction() const { return redo_; }
     QMenu* editMenu() const { return editMenu_; }
     LayersPanel* layersPanel() const { return layers_; }
+    // Puts a panel below "Warstwy", shown and hidden from "Widok".
+    void addSidePanel(QDockWidget* panel, const QString& menuText);
     // Given a handler, the layers panel offers to write its switches into
     // the drawing; true when they were written.
     void setLayerSaveHandler(std::function<bool(const std::vector<LayerSwitches>&)> handler);
@@ -178,6 +180,7 @@ private:
     QAction* pan_ = nullptr;
     QAction* zoomExtents_ = nullptr;
     QString promptBeforeTool_; // the prompt line's text before a view command
+    QMenu* viewMenu_ = nullptr;
     LayersPanel* layers_ = nullptr;
     std::function<bool(const std::vector<LayerSwitches>&)> layerSaveHandler_;
 

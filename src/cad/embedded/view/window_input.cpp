@@ -128,6 +128,8 @@ HostWindow::HostWindow(std::shared_ptr<ce::EmbeddedApplication> host, bool takeI
         // next question; between runs nothing is asked and a click is refused.
         window_->input()->setKeepsAhead([this] { return !host_->canEdit(); });
         editor_ = new Editor(window_.get(), host_);
+        properties_ = new PropertiesPanel(editor_, host_, window_.get());
+        window_->addSidePanel(properties_, QStringLiteral("Wł&aściwości"));
     }
     connect(window_.get(), &MainWindow::closing, this, [this] {
         emit closed();

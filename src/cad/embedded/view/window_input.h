@@ -9,6 +9,7 @@
 #include "cad/embedded/input.h"
 #include "cad/embedded/view/editor.h"
 #include "cad/embedded/view/main_window.h"
+#include "cad/embedded/view/properties_panel.h"
 #include "cad/session.h"
 
 #include <QObject>
@@ -49,6 +50,8 @@ public:
     const std::shared_ptr<cad::embedded::EmbeddedApplication>& host() const { return host_; }
     // The designer's selection and edits (null when a script answers).
     Editor* editor() const { return editor_; }
+    // "Właściwości" of the selection (null when a script answers).
+    PropertiesPanel* properties() const { return properties_; }
 
     // Called once when the designer closes the window (the program's run
     // ends as on a cancel).
@@ -70,6 +73,7 @@ private:
     std::unique_ptr<MainWindow> window_;
     std::shared_ptr<WindowInputSource> source_;
     Editor* editor_ = nullptr; // owned by the window
+    PropertiesPanel* properties_ = nullptr; // owned by the window
     std::function<void()> onClosed_;
     bool shown_ = false;
     bool refreshScheduled_ = false;
