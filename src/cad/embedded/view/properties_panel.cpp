@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -111,7 +112,12 @@ PropertiesPanel::PropertiesPanel(Editor* editor, std::shared_ptr<ce::EmbeddedApp
     attributesForm_ = new QFormLayout(attributesBox_);
     layout->addWidget(attributesBox_);
     layout->addStretch(1);
-    setWidget(body);
+    // A head of many attributes scrolls rather than crowding out the layers.
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidget(body);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    setWidget(scroll);
 
     connect(layer_, &QComboBox::activated, this, &PropertiesPanel::layerChosen);
     connect(editor_, &Editor::selectionChanged, this, &PropertiesPanel::refresh);
