@@ -449,7 +449,6 @@ void MainWindow::addSidePanel(QDockWidget* panel, const QString& menuText)
 {
     addDockWidget(Qt::RightDockWidgetArea, panel);
     splitDockWidget(layers_, panel, Qt::Vertical);
-    resizeDocks({layers_, panel}, {1, 1}, Qt::Vertical);
     QAction* toggle = panel->toggleViewAction();
     toggle->setText(menuText);
     viewMenu_->addAction(toggle);

@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -117,6 +118,8 @@ PropertiesPanel::PropertiesPanel(Editor* editor, std::shared_ptr<ce::EmbeddedApp
     scroll->setWidget(body);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    // As wide as its fields want, not as narrow as a scroll area may be.
+    scroll->setMinimumWidth(body->sizeHint().width() + scroll->verticalScrollBar()->sizeHint().width());
     setWidget(scroll);
 
     connect(layer_, &QComboBox::activated, this, &PropertiesPanel::layerChosen);
