@@ -1599,21 +1599,13 @@ Document Document::load(const std::string& path, const LoadProgress& progress)
     doc.d_->buf.adopt(std::move(bytes), n);
     ReadAhead ahead;
     std::atomic<bool> stop{false};
-    auto readAll = [&ahead, &stop, &path, into, n] {
+    std::thread reader([&ahead, &stop, &path, into, n] {
         if (!readFile(path, into, n, [&](std::size_t done) {
                 ahead.advance(done);
                 return !stop.load();
             }))
             ahead.fail();
-    };
-#ifdef _WIN32
-    // The Windows build reads it all first, on this thread: a run of its
-    // tests under Wine once stalled with the helper thread, cause unknown.
-    readAll();
-    std::thread reader;
-#else
-    std::thread reader(readAll);
-#endif
+    });
     // (the reader is done with the bytes before they can go away)
     struct Finish {
         std::thread& reader;
@@ -1621,8 +1613,7 @@ Document Document::load(const std::string& path, const LoadProgress& progress)
         ~Finish()
         {
             stop = true;
-            if (reader.joinable())
-                reader.join();
+            reader.join();
         }
     } finish{reader, stop};
     doc.d_->parse(progress ? &progress : nullptr, 0.0, &ahead);
