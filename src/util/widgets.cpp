@@ -22,6 +22,11 @@ void FillComboFromArray(QComboBox* combo, std::span<const QString> table, int fi
         combo->setCurrentIndex(shown);
     else if (combo->isEditable())
         combo->setEditText(QString());
+    // A combo that is to fit its items holds that width as its minimum, so
+    // its form grows at once rather than when the layout next looks, which
+    // on a shown form may be after it was drawn with the item cut short.
+    if (combo->sizeAdjustPolicy() == QComboBox::AdjustToContents)
+        combo->setMinimumWidth(combo->sizeHint().width());
 }
 
 void FillComboFromArray(QComboBox* combo, const QStringList& table, int first, int last, int shown)
