@@ -92,7 +92,8 @@ void UseDemoDrawingWhenNone(RunEnvironment& env, const std::filesystem::path& su
     std::error_code error;
     if (env.drawing
         || (!env.configFolder.empty()
-            && std::filesystem::exists(base::PathOf(env.configFolder) / cad::embedded::kLastDrawingFile, error)))
+            && std::filesystem::exists(base::PathOf(env.configFolder) / cad::embedded::kLastDrawingFile,
+                                       error)))
         return;
     const std::filesystem::path demo = suiteRoot / "Rysunki" / "skrzyzowanie.dxf";
     if (std::filesystem::is_regular_file(demo, error))
@@ -135,6 +136,8 @@ std::shared_ptr<cad::Application> FallbackHostProvider::create()
         return embedded_->create();
     try {
         return automation_->create();
+    } catch (const cad::HostBusy&) {
+        throw; // a CAD program answered: it is only busy
     } catch (const cad::HostError&) {
         if (!ask_ || !ask_())
             throw;

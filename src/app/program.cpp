@@ -46,6 +46,9 @@ int Program::run(const QStringList& commandLineArgs)
     m_pushButtons = std::make_unique<PushButtonStage>(m_context, *m_run, *m_form, GetVersionText());
     try {
         m_form->Form_Load(commandLineArgs, GetVersionText());
+    } catch (const cad::HostBusy&) {
+        ReportHostNotResponding(m_dialogs);
+        end(QStringLiteral("host not responding"));
     } catch (const std::exception& error) {
         abandon(QString::fromUtf8(error.what()));
     }

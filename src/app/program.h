@@ -5,6 +5,7 @@
 // Programs in one process as it likes, each with its own suite, dialogs and host.
 #pragma once
 
+#include "cad/busy_retry.h"
 #include "cad/session.h"
 #include "util/run_context.h"
 #include "settings/settings_values.h"
@@ -32,7 +33,8 @@ public:
     // Loads the options form (its load is the program's start-up), then
     // waits until the program ends. commandLineArgs as GetCommandLineArgs
     // gives them. Returns the process exit code: 1 when the run was
-    // abandoned, else 0.
+    // abandoned, else 0. A host that stays busy at start-up is reported and
+    // ends the run, as later in the run.
     int run(const QStringList& commandLineArgs);
 
     // Ends the program: stops the follow-up timer, closes every form and
@@ -65,7 +67,9 @@ public:
 
 private:
     Dialogs& m_dialogs;
-    cad::HostProvider& m_provider;
+    // The given provider, its host asked again while busy: the run sees a
+    // busy host only once it stayed busy past the retries.
+    cad::BusyRetryingProvider m_provider;
     RunContext m_context;
     // Before the forms: they show it until they go.
     std::unique_ptr<PlacementRun> m_run;

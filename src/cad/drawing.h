@@ -1,7 +1,7 @@
 // The reusable operations on the active drawing (session.doc, as left by the
 // last CheckActiveDocument). The lookups turn the host's "no such item"
 // failures into a negative answer; the others let them reach the caller. A
-// busy host (HostBusy, already retried by the host adapter) is never an
+// busy host (HostBusy, already asked again by cad/busy_retry.h) is never an
 // answer: it reaches the caller everywhere, so that a value the drawing does
 // hold is not taken for missing. Anything that is no host failure at all
 // reaches the caller too.

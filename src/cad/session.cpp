@@ -19,6 +19,10 @@ std::shared_ptr<Application> requireApp(const HostSession& session)
 
 } // namespace
 
+// A host that is not running, or cannot be started, is an answer: the next
+// step is tried. A busy host is not (it runs, and a second one must not be
+// started beside it), and neither is a fault of the program: both reach the
+// caller.
 std::shared_ptr<Application> ConnectAcad(HostSession& session, HostProvider& provider, bool askState)
 {
     try {
@@ -29,21 +33,27 @@ std::shared_ptr<Application> ConnectAcad(HostSession& session, HostProvider& pro
             session.state = app->getAcadState();
         session.app = app;
         return app;
-    } catch (const std::exception&) {
+    } catch (const HostBusy&) {
+        throw;
+    } catch (const HostError&) {
         // Not running (or its state could not be had): start a new one.
     }
 
     std::shared_ptr<Application> app;
     try {
         app = provider.create();
-    } catch (const std::exception&) {
+    } catch (const HostBusy&) {
+        throw;
+    } catch (const HostError&) {
         app.reset();
     }
     if (app) {
         if (askState) {
             try {
                 session.state = app->getAcadState();
-            } catch (const std::exception&) {
+            } catch (const HostBusy&) {
+                throw;
+            } catch (const HostError&) {
                 // The state stays as it was.
             }
         }

@@ -41,9 +41,9 @@ inline constexpr const char* kAppTitle = "LUMO_Sygnalizatory";
 inline constexpr const char* kMessageTitle = "LUMO_Sygnalizacja";
 inline constexpr const char* kHostName = "AutoCAD";
 
-// Attaches to the running host, else starts one; with askState also takes
-// the host-state object. Stores the application in session.app and returns
-// it; nullptr (after the message) when no host can be had.
+// Attaches to the running host, else starts one; askState: its state too.
+// Stores the application in session.app and returns it; nullptr (after the
+// message) when none can be had. A busy host, or no host failure, is thrown.
 std::shared_ptr<Application> ConnectAcad(HostSession& session, HostProvider& provider, bool askState);
 
 // True when a drawing is open; then session.doc and session.modelSpace are

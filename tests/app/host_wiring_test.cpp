@@ -159,5 +159,23 @@ TEST(FallbackHostProvider, OffersTheEmbeddedHostWhenNoCadProgramAnswers)
     }
 }
 
+// A CAD program that answers busy is there: the embedded host is not offered
+// in its place, and the busy host reaches the caller.
+TEST(FallbackHostProvider, ABusyCadProgramIsNoReasonToOfferTheEmbeddedHost)
+{
+    class Busy : public cad::HostProvider {
+        std::shared_ptr<cad::Application> attach() override { throw cad::HostError("none"); }
+        std::shared_ptr<cad::Application> create() override { throw cad::HostBusy("busy"); }
+    };
+    int asked = 0;
+    FallbackHostProvider provider(
+        std::make_unique<Busy>(),
+        [] { return std::make_unique<cad::embedded::EmbeddedHostProvider>(nullptr); },
+        [&] { return ++asked, true; });
+    cad::HostSession session;
+    EXPECT_THROW(cad::ConnectAcad(session, provider, true), cad::HostBusy);
+    EXPECT_EQ(asked, 0);
+}
+
 } // namespace
 } // namespace lumo

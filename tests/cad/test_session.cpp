@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <stdexcept>
+
 namespace lumo::cad {
 namespace {
 
@@ -142,6 +145,82 @@ TEST(HostSession, CheckFollowsTheCurrentDrawingAndKeepsTheOldOnesWhenNoneIsOpen)
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(session.doc->name(), "b.dxf");
     EXPECT_THROW(GetModelSpace(session), HostError);
+}
+
+// Only "not running" and "cannot start" send ConnectAcad on to the next
+// step. A busy host runs (a second one must not be started beside it), and a
+// fault of the program is no answer at all: both reach the caller.
+TEST(HostSession, ConnectPassesOnABusyHostAndProgramFaults)
+{
+    using Fault = std::function<void()>;
+    const Fault busy = [] { throw HostBusy("Call was rejected by callee."); };
+    const Fault fault = [] { throw std::logic_error("bad index"); };
+    struct Case {
+        const char* what;
+        Fault attach, state, create;
+        bool busy; // else the program fault
+        int creates;
+    };
+    const Case cases[] = {
+        {"busy when attached", busy, {}, {}, true, 0},
+        {"busy with its state", {}, busy, {}, true, 0},
+        {"fault when attached", fault, {}, {}, false, 0},
+        {"fault with its state", {}, fault, {}, false, 0},
+        {"busy when started", [] { throw HostError("Operation unavailable"); }, {}, busy, true, 1},
+        {"fault when started", [] { throw HostError("Operation unavailable"); }, {}, fault, false, 1},
+    };
+    class FaultyProvider : public HostProvider {
+    public:
+        explicit FaultyProvider(const Case& c) : c_(c) { }
+        std::shared_ptr<Application> attach() override
+        {
+            if (c_.attach)
+                c_.attach();
+            return app();
+        }
+        std::shared_ptr<Application> create() override
+        {
+            ++creates;
+            if (c_.create)
+                c_.create();
+            return app();
+        }
+        int creates = 0;
+
+    private:
+        std::shared_ptr<Application> app()
+        {
+            class Faulty : public FakeApp {
+            public:
+                explicit Faulty(Fault state) : state_(std::move(state)) { }
+                std::shared_ptr<HostState> getAcadState() override
+                {
+                    if (state_)
+                        state_();
+                    return FakeApp::getAcadState();
+                }
+
+            private:
+                Fault state_;
+            };
+            return std::make_shared<Faulty>(c_.state);
+        }
+        const Case& c_;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FaultyProvider provider(c);
+        int shown = 0;
+        HostSession session;
+        session.message = [&](const std::string&, const std::string&, MessageIcon) { ++shown; };
+        if (c.busy)
+            EXPECT_THROW(ConnectAcad(session, provider, true), HostBusy);
+        else
+            EXPECT_THROW(ConnectAcad(session, provider, true), std::logic_error);
+        EXPECT_EQ(provider.creates, c.creates);
+        EXPECT_EQ(session.app, nullptr);
+        EXPECT_EQ(shown, 0);
+    }
 }
 
 } // namespace
