@@ -3,11 +3,14 @@
 #include "ui_frmUstawienia.h"
 
 #include "cad/drawing.h"
+#include "cad/host_failure.h"
 #include "cad/session.h"
 #include "util/run_context.h"
 #include "settings/settings_values.h"
+#include "util/dialogs.h"
 #include "util/numbers.h"
 #include "util/text.h"
+#include "util/titles.h"
 
 #include <QGuiApplication>
 #include <QLocale>
@@ -149,13 +152,18 @@ void frmUstawienia::cmdOK_Click()
         scale = 1;
     m_optionsForm.setDrawingScale(scale);
 
-    // Without a host or an open drawing only the run keeps the scale; the
-    // dialog says nothing either way.
+    // Without a host or an open drawing only the run keeps the scale, and
+    // the dialog says nothing. A host that fails to take it is reported: the
+    // drawing keeps its old scale while the run uses the new one.
     try {
         if (m_ctx.host.app && cad::CheckActiveDocument(m_ctx.host, false))
             cad::SetDrawingProperty(m_ctx.host, Utf8FromQString(kScaleProperty),
                                     Utf8FromQString(QString::number(scale)));
-    } catch (const cad::HostError&) {
+    } catch (const cad::HostError& error) {
+        m_ctx.dialogs.show(kMessageTitle,
+                           QStringFromUtf8(cad::DescribeHostFailure(error))
+                               + QStringLiteral("\r\nSkala nie została zapisana w rysunku."),
+                           DialogIcon::Exclamation);
     }
 
     close();

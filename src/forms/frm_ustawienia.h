@@ -3,6 +3,7 @@
 // designation form of heads for pedestrians and cyclists and two switches.
 // It opens without blocking the options form; OK writes the settings file
 // and the drawing's "SKALA" and refreshes the options form's designation.
+// A host that fails to take the scale is reported; the run keeps it anyway.
 #pragma once
 
 #include <QDialog>

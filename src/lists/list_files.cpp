@@ -1,6 +1,7 @@
 #include "lists/list_files.h"
 
-#include "cad/host.h"
+#include "cad/host_failure.h"
+#include "cad/session.h"
 #include "lists/drawing_values.h"
 #include "util/run_context.h"
 #include "settings/suite.h"
@@ -58,13 +59,21 @@ void addItemsSilently(QComboBox* combo, const QStringList& items)
         combo->setEditText(editText);
 }
 
-// The drawing's value for the preselection; a host that fails to answer
-// leaves nothing preselected rather than breaking the form that loads the list.
-template <typename Reader> QString readFromDrawing(RunContext& ctx, Reader reader)
+// The drawing's value for the preselection. Without a host there is none.
+// A host that fails leaves nothing preselected rather than breaking the form
+// that loads the list; its failure is reported, except a busy host's: the
+// run's next call to the host meets it again, and that one says so and ends
+// the run.
+template <typename Reader> QString readFromDrawing(RunContext& ctx, Reader reader, const QString& unread)
 {
+    if (!ctx.host.app)
+        return {};
     try {
         return reader(ctx.host);
-    } catch (const cad::HostError&) {
+    } catch (const cad::HostBusy&) {
+        return {};
+    } catch (const cad::HostError& error) {
+        warn(ctx, QStringFromUtf8(cad::DescribeHostFailure(error)) + QStringLiteral("\r\n") + unread);
         return {};
     }
 }
@@ -241,7 +250,8 @@ void LoadStreetList(RunContext& ctx, QComboBox* combo)
     }
     addItemsSilently(combo, items);
 
-    const QString last = readFromDrawing(ctx, ReadLastStreet);
+    const QString last = readFromDrawing(ctx, ReadLastStreet,
+                                         QStringLiteral("Nie odczytano z rysunku ostatnio używanej ulicy."));
     if (last.isEmpty() || combo->count() == 0)
         return;
     combo->setCurrentIndex(0);
@@ -266,7 +276,8 @@ void LoadIntersectionList(RunContext& ctx, QComboBox* combo)
     }
     addItemsSilently(combo, items);
 
-    const QString number = readFromDrawing(ctx, ReadDocIntersection);
+    const QString number = readFromDrawing(ctx, ReadDocIntersection,
+                                           QStringLiteral("Nie odczytano z rysunku numeru skrzyżowania."));
     if (number.isEmpty() || combo->count() == 0)
         return;
     combo->setCurrentIndex(0);

@@ -1,6 +1,7 @@
 // The drawing settings dialog driven through its widgets; a recorder stands
 // in for the options form that opens it.
 #include "forms/frm_ustawienia.h"
+#include "failing_host.h"
 #include "list_suite.h"
 #include "settings/ini_file.h"
 #include "ui_frmUstawienia.h"
@@ -162,6 +163,40 @@ TEST(SettingsDialog, OkWritesTheSettingsTheRunAndTheDrawing)
         EXPECT_EQ(run.lists.settings.formatPR, 1);
         EXPECT_EQ(run.lists.settings.signalFontHeight, "2,5");
         EXPECT_TRUE(run.lists.dialogs.calls().empty() && run.lists.hostMessages.empty());
+    }
+}
+
+// A host that will not take the scale is heard of; the run goes on with the
+// new scale, the drawing keeps its old one.
+TEST(SettingsDialog, AScaleTheHostRefusesIsReported)
+{
+    struct Case {
+        const char* name;
+        test::Failure failure;
+        QString said;
+    };
+    const QString unsaved = QStringLiteral("\r\nSkala nie została zapisana w rysunku.");
+    const Case cases[] = {
+        {"busy", [] { throw cad::HostBusy("Call was rejected by callee."); },
+         QStringLiteral("Program AutoCAD nie odpowiada.") + unsaved},
+        {"failure", [] { throw cad::HostError("Automation error"); },
+         QStringLiteral("Program AutoCAD zgłosił błąd:\r\n[Automation error]") + unsaved},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DialogRun run;
+        run.lists.session.app = std::make_shared<test::FailingApplication>(run.lists.app, c.failure);
+        run.lists.dialogs.acceptMessages(1);
+        auto dialog = run.open();
+        dialog->ui().cbSkala->setEditText("1000");
+        dialog->ui().cmdOK->click();
+        EXPECT_EQ(run.optionsForm.calls, QStringList({"caption", "scale 1000", "label"}));
+        EXPECT_EQ(run.skala(), "500");
+        const auto messages = run.lists.dialogs.messages();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].title, QStringLiteral("LUMO_Sygnalizacja"));
+        EXPECT_EQ(messages[0].text, c.said);
+        EXPECT_EQ(messages[0].icon, DialogIcon::Exclamation);
     }
 }
 

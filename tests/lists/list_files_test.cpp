@@ -8,6 +8,7 @@
 #include "cad/embedded/embedded_host.h"
 
 #include <QComboBox>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace lumo {
@@ -164,6 +165,64 @@ TEST(CityLists, NoDrawingOpen)
     const QString noDocument
         = QStringLiteral("LUMO_Sygnalizatory: Najpierw proszę otworzyć jakiś dokument...");
     EXPECT_EQ(suite.hostMessages, (std::vector<QString>{noDocument, noDocument}));
+}
+
+// A host that cannot reach its drawing at all (no "not found" answer) is
+// heard of, the lists still load; a busy one is left to the run's next call
+// to the host, which ends the run and says so.
+TEST(CityLists, AHostThatFailsIsReportedABusyOneLeftToTheRun)
+{
+    class Unreachable : public cad::Application {
+    public:
+        explicit Unreachable(std::function<void()> failure) : failure_(std::move(failure)) { }
+        std::string typeName() const override { return "IAcadApplication"; }
+        bool visible() const override { return true; }
+        void setVisible(bool) override { }
+        std::shared_ptr<cad::HostState> getAcadState() override { return nullptr; }
+        long documentsCount() const override { return 1; }
+        std::shared_ptr<cad::Document> activeDocument() override { return failure_(), nullptr; }
+        std::string blockFileExtension() const override { return ".dxf"; }
+
+    private:
+        std::function<void()> failure_;
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> failure;
+        QString said; // "" nothing
+    };
+    const Case cases[] = {
+        {"failure", [] { throw cad::HostError("Automation error"); },
+         QStringLiteral("Program AutoCAD zgłosił błąd:\r\n[Automation error]\r\n")},
+        {"busy", [] { throw cad::HostBusy("Call was rejected by callee."); }, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ListSuite suite;
+        suite.suite.writeBytes("Dane\\Miasto\\Ulic\\Ulice.lst", "Kwiatowa\r\n");
+        suite.suite.writeBytes("Dane\\Miasto\\Ulic\\Skrzyzowania.lst", "987 Rondo\r\n");
+        suite.session.app = std::make_shared<Unreachable>(c.failure);
+        if (!c.said.isEmpty())
+            suite.dialogs.acceptMessages(2);
+        QComboBox streets;
+        QComboBox intersections;
+        LoadStreetList(suite.ctx, &streets);
+        LoadIntersectionList(suite.ctx, &intersections);
+        EXPECT_EQ(streets.count(), 1);
+        EXPECT_EQ(intersections.count(), 1);
+        EXPECT_EQ(streets.currentIndex(), -1);
+        EXPECT_EQ(intersections.currentIndex(), -1);
+        QStringList said;
+        for (const auto& message : suite.dialogs.messages())
+            said << message.text;
+        if (c.said.isEmpty())
+            EXPECT_TRUE(said.isEmpty());
+        else
+            EXPECT_EQ(
+                said,
+                QStringList({c.said + QStringLiteral("Nie odczytano z rysunku ostatnio używanej ulicy."),
+                             c.said + QStringLiteral("Nie odczytano z rysunku numeru skrzyżowania.")}));
+    }
 }
 
 // ---- the shared lists under "aZasoby\Listy"
