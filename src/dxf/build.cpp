@@ -52,39 +52,44 @@ struct Writer {
     }
 };
 
-std::string newDrawing(std::string_view version)
+// What a new drawing's sections depend on: its version number (1009 for
+// "AC1009") and whether it has the R13 and later object model.
+struct NewDrawingVersion {
+    std::string_view name;
+    int number = 1009;
+    bool r13 = false;
+};
+
+void writeHeader(Writer& w, const NewDrawingVersion& v)
 {
-    int v = 1009;
-    if (version.size() == 6)
-        v = std::atoi(std::string(version.substr(2)).c_str());
-    bool r13 = v > 1009;
-    Writer w;
     w.g(0, "SECTION");
     w.g(2, "HEADER");
     w.g(9, "$ACADVER");
-    w.g(1, version);
+    w.g(1, v.name);
     w.g(9, "$DWGCODEPAGE");
     w.g(3, "ANSI_1252");
     w.g(9, "$INSBASE");
     w.g(10, "0.0");
     w.g(20, "0.0");
     w.g(30, "0.0");
-    if (!r13) {
+    if (!v.r13) {
         w.g(9, "$HANDLING");
         w.g(70, "     1");
     }
     w.g(9, "$HANDSEED");
     w.g(5, "100");
     w.g(0, "ENDSEC");
-    if (r13) {
+    if (v.r13) {
         w.g(0, "SECTION");
         w.g(2, "CLASSES");
         w.g(0, "ENDSEC");
     }
-    w.g(0, "SECTION");
-    w.g(2, "TABLES");
-    w.table("VPORT", "8", 1, r13);
-    w.record("VPORT", "29", "8", "AcDbViewportTableRecord", r13);
+}
+
+void writeViewportTable(Writer& w, const NewDrawingVersion& v)
+{
+    w.table("VPORT", "8", 1, v.r13);
+    w.record("VPORT", "29", "8", "AcDbViewportTableRecord", v.r13);
     w.g(2, "*ACTIVE");
     w.g(70, "     0");
     for (auto [c, val] : std::initializer_list<std::pair<int, const char*>>{
@@ -96,12 +101,16 @@ std::string newDrawing(std::string_view version)
              {76, "     0"}, {77, "     0"}, {78, "     0"}})
         w.g(c, val);
     w.g(0, "ENDTAB");
-    w.table("LTYPE", "5", 3, r13);
+}
+
+void writeLinetypeAndLayerTables(Writer& w, const NewDrawingVersion& v)
+{
+    w.table("LTYPE", "5", 3, v.r13);
     const char* lts[3][3]
         = {{"14", "ByBlock", ""}, {"15", "ByLayer", ""}, {"16", "Continuous", "Solid line"}};
-    for (int i = r13 ? 0 : 2; i < 3; ++i) {
-        w.record("LTYPE", lts[i][0], "5", "AcDbLinetypeTableRecord", r13);
-        w.g(2, r13 ? lts[i][1] : "CONTINUOUS");
+    for (int i = v.r13 ? 0 : 2; i < 3; ++i) {
+        w.record("LTYPE", lts[i][0], "5", "AcDbLinetypeTableRecord", v.r13);
+        w.g(2, v.r13 ? lts[i][1] : "CONTINUOUS");
         w.g(70, "     0");
         w.g(3, lts[i][2]);
         w.g(72, "    65");
@@ -109,18 +118,22 @@ std::string newDrawing(std::string_view version)
         w.g(40, "0.0");
     }
     w.g(0, "ENDTAB");
-    w.table("LAYER", "2", 1, r13);
-    w.record("LAYER", "10", "2", "AcDbLayerTableRecord", r13);
+    w.table("LAYER", "2", 1, v.r13);
+    w.record("LAYER", "10", "2", "AcDbLayerTableRecord", v.r13);
     w.g(2, "0");
     w.g(70, "     0");
     w.g(62, "     7");
-    w.g(6, r13 ? "Continuous" : "CONTINUOUS");
-    if (v >= 1015)
+    w.g(6, v.r13 ? "Continuous" : "CONTINUOUS");
+    if (v.number >= 1015)
         w.g(370, "    -3");
     w.g(0, "ENDTAB");
-    w.table("STYLE", "3", 1, r13);
-    w.record("STYLE", "11", "3", "AcDbTextStyleTableRecord", r13);
-    w.g(2, r13 ? "Standard" : "STANDARD");
+}
+
+void writeStyleTables(Writer& w, const NewDrawingVersion& v)
+{
+    w.table("STYLE", "3", 1, v.r13);
+    w.record("STYLE", "11", "3", "AcDbTextStyleTableRecord", v.r13);
+    w.g(2, v.r13 ? "Standard" : "STANDARD");
     for (auto [c, val] : std::initializer_list<std::pair<int, const char*>>{{70, "     0"},
                                                                             {40, "0.0"},
                                                                             {41, "1.0"},
@@ -131,37 +144,57 @@ std::string newDrawing(std::string_view version)
                                                                             {4, ""}})
         w.g(c, val);
     w.g(0, "ENDTAB");
-    w.table("VIEW", "6", 0, r13);
+    w.table("VIEW", "6", 0, v.r13);
     w.g(0, "ENDTAB");
-    w.table("UCS", "7", 0, r13);
+    w.table("UCS", "7", 0, v.r13);
     w.g(0, "ENDTAB");
-    w.table("APPID", "9", 1, r13);
-    w.record("APPID", "12", "9", "AcDbRegAppTableRecord", r13);
+    w.table("APPID", "9", 1, v.r13);
+    w.record("APPID", "12", "9", "AcDbRegAppTableRecord", v.r13);
     w.g(2, "ACAD");
     w.g(70, "     0");
     w.g(0, "ENDTAB");
-    w.table("DIMSTYLE", "A", 1, r13);
-    if (v >= 1015) {
+    w.table("DIMSTYLE", "A", 1, v.r13);
+    if (v.number >= 1015) {
         w.g(100, "AcDbDimStyleTable");
         w.g(71, "     0");
     }
-    w.record("DIMSTYLE", "27", "A", "AcDbDimStyleTableRecord", r13, r13 ? 105 : 5);
-    w.g(2, r13 ? "Standard" : "STANDARD");
+    w.record("DIMSTYLE", "27", "A", "AcDbDimStyleTableRecord", v.r13, v.r13 ? 105 : 5);
+    w.g(2, v.r13 ? "Standard" : "STANDARD");
     w.g(70, "     0");
     w.g(0, "ENDTAB");
-    if (r13) {
-        w.table("BLOCK_RECORD", "1", 2, r13);
-        w.record("BLOCK_RECORD", "1F", "1", "AcDbBlockTableRecord", r13);
-        w.g(2, "*Model_Space");
-        if (v >= 1015)
-            w.g(340, "22");
-        w.record("BLOCK_RECORD", "1B", "1", "AcDbBlockTableRecord", r13);
-        w.g(2, "*Paper_Space");
-        if (v >= 1015)
-            w.g(340, "1E");
-        w.g(0, "ENDTAB");
-    }
+}
+
+void writeBlockRecordTable(Writer& w, const NewDrawingVersion& v)
+{
+    if (!v.r13)
+        return;
+    w.table("BLOCK_RECORD", "1", 2, v.r13);
+    w.record("BLOCK_RECORD", "1F", "1", "AcDbBlockTableRecord", v.r13);
+    w.g(2, "*Model_Space");
+    if (v.number >= 1015)
+        w.g(340, "22");
+    w.record("BLOCK_RECORD", "1B", "1", "AcDbBlockTableRecord", v.r13);
+    w.g(2, "*Paper_Space");
+    if (v.number >= 1015)
+        w.g(340, "1E");
+    w.g(0, "ENDTAB");
+}
+
+void writeTables(Writer& w, const NewDrawingVersion& v)
+{
+    w.g(0, "SECTION");
+    w.g(2, "TABLES");
+    writeViewportTable(w, v);
+    writeLinetypeAndLayerTables(w, v);
+    writeStyleTables(w, v);
+    writeBlockRecordTable(w, v);
     w.g(0, "ENDSEC");
+}
+
+// The model and paper space blocks, and an empty ENTITIES section.
+void writeBlocksAndEntities(Writer& w, const NewDrawingVersion& v)
+{
+    const bool r13 = v.r13;
     w.g(0, "SECTION");
     w.g(2, "BLOCKS");
     const char* spaces[2][4] = {{"20", "21", "1F", "*Model_Space"}, {"1C", "1D", "1B", "*Paper_Space"}};
@@ -199,66 +232,88 @@ std::string newDrawing(std::string_view version)
     w.g(0, "SECTION");
     w.g(2, "ENTITIES");
     w.g(0, "ENDSEC");
-    if (r13) {
-        w.g(0, "SECTION");
-        w.g(2, "OBJECTS");
-        w.g(0, "DICTIONARY");
-        w.g(5, "C");
-        w.g(330, "0");
-        w.g(100, "AcDbDictionary");
-        w.g(281, "     1");
-        w.g(3, "ACAD_GROUP");
-        w.g(350, "D");
-        if (v >= 1015) {
-            w.g(3, "ACAD_LAYOUT");
-            w.g(350, "1A");
-        }
-        w.g(0, "DICTIONARY");
-        w.g(5, "D");
-        w.g(330, "C");
-        w.g(100, "AcDbDictionary");
-        w.g(281, "     1");
-        if (v >= 1015) {
-            w.g(0, "DICTIONARY");
-            w.g(5, "1A");
-            w.g(330, "C");
-            w.g(100, "AcDbDictionary");
-            w.g(281, "     1");
-            w.g(3, "Layout1");
-            w.g(350, "1E");
-            w.g(3, "Model");
-            w.g(350, "22");
-            const char* layouts[2][5] = {{"1E", "Layout1", "1", "1B", "1"}, {"22", "Model", "0", "1F", "0"}};
-            for (auto& l : layouts) {
-                w.g(0, "LAYOUT");
-                w.g(5, l[0]);
-                w.g(330, "1A");
-                w.g(100, "AcDbPlotSettings");
-                w.g(1, "");
-                w.g(4, "");
-                w.g(6, "");
-                for (auto [c, val] : std::initializer_list<std::pair<int, const char*>>{
-                         {40, "0.0"},    {41, "0.0"},    {42, "0.0"},    {43, "0.0"},  {44, "0.0"},
-                         {45, "0.0"},    {46, "0.0"},    {47, "0.0"},    {48, "0.0"},  {49, "0.0"},
-                         {140, "0.0"},   {141, "0.0"},   {142, "1.0"},   {143, "1.0"}, {70, "   688"},
-                         {72, "     1"}, {73, "     0"}, {74, "     5"}, {7, ""},      {75, "    16"},
-                         {147, "1.0"},   {148, "0.0"},   {149, "0.0"}})
-                    w.g(c, val);
-                w.g(100, "AcDbLayout");
-                w.g(1, l[1]);
-                for (auto [c, val] : std::initializer_list<std::pair<int, const char*>>{
-                         {70, "     1"}, {71, l[4]},  {10, "0.0"}, {20, "0.0"}, {11, "420.0"},
-                         {21, "297.0"},  {12, "0.0"}, {22, "0.0"}, {32, "0.0"}, {14, "0.0"},
-                         {24, "0.0"},    {34, "0.0"}, {15, "0.0"}, {25, "0.0"}, {35, "0.0"},
-                         {146, "0.0"},   {13, "0.0"}, {23, "0.0"}, {33, "0.0"}, {16, "1.0"},
-                         {26, "0.0"},    {36, "0.0"}, {17, "0.0"}, {27, "1.0"}, {37, "0.0"},
-                         {76, "     0"}})
-                    w.g(c, val);
-                w.g(330, l[3]);
-            }
-        }
-        w.g(0, "ENDSEC");
+}
+
+// The layout dictionary and its two layouts (R2000 and later).
+void writeLayouts(Writer& w)
+{
+    w.g(0, "DICTIONARY");
+    w.g(5, "1A");
+    w.g(330, "C");
+    w.g(100, "AcDbDictionary");
+    w.g(281, "     1");
+    w.g(3, "Layout1");
+    w.g(350, "1E");
+    w.g(3, "Model");
+    w.g(350, "22");
+    const char* layouts[2][5] = {{"1E", "Layout1", "1", "1B", "1"}, {"22", "Model", "0", "1F", "0"}};
+    for (auto& l : layouts) {
+        w.g(0, "LAYOUT");
+        w.g(5, l[0]);
+        w.g(330, "1A");
+        w.g(100, "AcDbPlotSettings");
+        w.g(1, "");
+        w.g(4, "");
+        w.g(6, "");
+        for (auto [c, val] : std::initializer_list<std::pair<int, const char*>>{
+                 {40, "0.0"},  {41, "0.0"},    {42, "0.0"},    {43, "0.0"},    {44, "0.0"},    {45, "0.0"},
+                 {46, "0.0"},  {47, "0.0"},    {48, "0.0"},    {49, "0.0"},    {140, "0.0"},   {141, "0.0"},
+                 {142, "1.0"}, {143, "1.0"},   {70, "   688"}, {72, "     1"}, {73, "     0"}, {74, "     5"},
+                 {7, ""},      {75, "    16"}, {147, "1.0"},   {148, "0.0"},   {149, "0.0"}})
+            w.g(c, val);
+        w.g(100, "AcDbLayout");
+        w.g(1, l[1]);
+        for (auto [c, val] : std::initializer_list<std::pair<int, const char*>>{
+                 {70, "     1"}, {71, l[4]},    {10, "0.0"}, {20, "0.0"},  {11, "420.0"}, {21, "297.0"},
+                 {12, "0.0"},    {22, "0.0"},   {32, "0.0"}, {14, "0.0"},  {24, "0.0"},   {34, "0.0"},
+                 {15, "0.0"},    {25, "0.0"},   {35, "0.0"}, {146, "0.0"}, {13, "0.0"},   {23, "0.0"},
+                 {33, "0.0"},    {16, "1.0"},   {26, "0.0"}, {36, "0.0"},  {17, "0.0"},   {27, "1.0"},
+                 {37, "0.0"},    {76, "     0"}})
+            w.g(c, val);
+        w.g(330, l[3]);
     }
+}
+
+// The named-object dictionary with its group dictionary (R13 and later).
+void writeObjects(Writer& w, const NewDrawingVersion& v)
+{
+    if (!v.r13)
+        return;
+    w.g(0, "SECTION");
+    w.g(2, "OBJECTS");
+    w.g(0, "DICTIONARY");
+    w.g(5, "C");
+    w.g(330, "0");
+    w.g(100, "AcDbDictionary");
+    w.g(281, "     1");
+    w.g(3, "ACAD_GROUP");
+    w.g(350, "D");
+    if (v.number >= 1015) {
+        w.g(3, "ACAD_LAYOUT");
+        w.g(350, "1A");
+    }
+    w.g(0, "DICTIONARY");
+    w.g(5, "D");
+    w.g(330, "C");
+    w.g(100, "AcDbDictionary");
+    w.g(281, "     1");
+    if (v.number >= 1015)
+        writeLayouts(w);
+    w.g(0, "ENDSEC");
+}
+
+std::string newDrawing(std::string_view version)
+{
+    NewDrawingVersion v;
+    v.name = version;
+    if (version.size() == 6)
+        v.number = std::atoi(std::string(version.substr(2)).c_str());
+    v.r13 = v.number > 1009;
+    Writer w;
+    writeHeader(w, v);
+    writeTables(w, v);
+    writeBlocksAndEntities(w, v);
+    writeObjects(w, v);
     w.g(0, "EOF");
     return w.out;
 }
