@@ -7,6 +7,10 @@
 
 namespace lumo::view {
 
+namespace {
+constexpr double kPi = 3.14159265358979323846;
+} // namespace
+
 Affine Affine::inverted() const
 {
     const double det = determinant();
@@ -30,6 +34,43 @@ Box Affine::mapBox(const Box& box) const
          {map(box.minX, box.minY), map(box.maxX, box.minY), map(box.minX, box.maxY), map(box.maxX, box.maxY)})
         out.add(p.x, p.y);
     return out;
+}
+
+bool Arc::isFull() const
+{
+    return std::abs(sweep) >= 2 * kPi - 1e-12;
+}
+
+Vec2 Arc::at(double angle) const
+{
+    return {centre.x + radius * std::cos(angle), centre.y + radius * std::sin(angle)};
+}
+
+bool Arc::covers(double angle) const
+{
+    if (isFull())
+        return true;
+    // The turn from the start towards the angle, the way the arc runs.
+    double along = sweep >= 0.0 ? angle - start : start - angle;
+    along = std::fmod(along, 2 * kPi);
+    if (along < 0.0)
+        along += 2 * kPi;
+    const double hair = 1e-9;
+    return along <= std::abs(sweep) + hair || along >= 2 * kPi - hair;
+}
+
+Vec2 Arc::nearest(Vec2 p) const
+{
+    const double dx = p.x - centre.x, dy = p.y - centre.y;
+    if (dx == 0.0 && dy == 0.0)
+        return at(start); // every point of the circle is as near
+    const double angle = std::atan2(dy, dx);
+    if (covers(angle))
+        return at(angle);
+    const Vec2 a = at(start), b = at(start + sweep);
+    const double da = (a.x - p.x) * (a.x - p.x) + (a.y - p.y) * (a.y - p.y);
+    const double db = (b.x - p.x) * (b.x - p.x) + (b.y - p.y) * (b.y - p.y);
+    return da <= db ? a : b;
 }
 
 Affine Affine::rotation(double radians)
@@ -96,6 +137,16 @@ void Scene::addCurve(const std::vector<Vec2>& points, bool closed, QRgb colour)
         items_.back().curve = true;
 }
 
+void Scene::addArc(const std::vector<Vec2>& points, const Arc& arc, QRgb colour)
+{
+    const auto before = items_.size();
+    addCurve(points, arc.isFull(), colour);
+    if (items_.size() == before || !withinReach(arc.centre.x, arc.centre.y) || !(arc.radius <= kFarAway))
+        return;
+    items_.back().arc = std::uint32_t(arcs_.size());
+    arcs_.push_back(arc);
+}
+
 void Scene::addSnapPoint(Vec2 at, SnapMark mark)
 {
     if (withinReach(at.x, at.y))
@@ -150,7 +201,7 @@ void Scene::addText(TextItem text, QRgb colour)
 std::size_t Scene::memoryUse() const
 {
     return items_.size() * sizeof(Item) + vertices_.size() * sizeof(Vec2) + texts_.size() * sizeof(TextItem)
-        + textBytes_ + snapPoints_.size() * sizeof(SnapPoint);
+        + textBytes_ + snapPoints_.size() * sizeof(SnapPoint) + arcs_.size() * sizeof(Arc);
 }
 
 void Scene::clear()

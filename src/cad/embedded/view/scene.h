@@ -80,6 +80,25 @@ struct Affine {
 
 // The item belongs to no model-space entity (a block drawn on its own).
 inline constexpr std::uint32_t kNoEntity = 0xFFFFFFFFu;
+// The item's vertex run stands for no circle (see Item::arc).
+inline constexpr std::uint32_t kNoArc = 0xFFFFFFFFu;
+
+// The circle or arc a curve item's vertex run stands for, in drawing
+// coordinates, so that snaps find points on the curve itself rather than on
+// its chords.
+struct Arc {
+    Vec2 centre;
+    double radius = 0.0;
+    double start = 0.0; // radians
+    double sweep = 0.0; // radians, negative = clockwise; a full turn for a circle
+
+    bool isFull() const;
+    Vec2 at(double angle) const;
+    // The point of the arc nearest to p.
+    Vec2 nearest(Vec2 p) const;
+    // The angle lies on the arc (within a hair).
+    bool covers(double angle) const;
+};
 
 enum class ItemKind : std::uint8_t {
     Path, // open vertex run
@@ -99,6 +118,7 @@ struct Item {
     std::uint32_t first = 0; // first vertex, or the text's index
     std::uint32_t count = 0; // vertex count
     std::uint32_t entity = kNoEntity; // the model-space entity it was drawn for
+    std::uint32_t arc = kNoArc; // its circle in Scene::arcs(), for a circle or arc
     Box bounds;
 };
 
@@ -135,6 +155,8 @@ public:
     void addText(TextItem text, QRgb colour);
     // A vertex run that approximates a curve (no ends or midpoints inside it).
     void addCurve(const std::vector<Vec2>& points, bool closed, QRgb colour);
+    // A curve whose vertex run approximates this circle or arc.
+    void addArc(const std::vector<Vec2>& points, const Arc& arc, QRgb colour);
     void addSnapPoint(Vec2 at, SnapMark mark);
     // The line weight of the items added from now on (hundredths of a mm).
     void setWeight(int weight) { weight_ = std::int16_t(weight); }
@@ -153,6 +175,7 @@ public:
     const std::vector<TextItem>& texts() const { return texts_; }
     const Box& extents() const { return extents_; }
     const std::vector<SnapPoint>& snapPoints() const { return snapPoints_; }
+    const std::vector<Arc>& arcs() const { return arcs_; }
     bool isEmpty() const { return items_.empty(); }
     // Items refused for vertices that are not finite or lie farther than kFarAway.
     std::size_t refused() const { return refused_; }
@@ -194,6 +217,7 @@ private:
     std::vector<Vec2> vertices_;
     std::vector<TextItem> texts_;
     std::vector<SnapPoint> snapPoints_;
+    std::vector<Arc> arcs_;
     Box extents_;
     std::vector<Cell> cells_; // each a run of items_
     std::size_t refused_ = 0;

@@ -298,6 +298,51 @@ struct SceneBuilder::Impl {
     {
         scene->addCurve(mapAll(ctx.m * local, std::move(pts)), closed, colour);
     }
+    // A circle or arc drawn through pts (in its own coordinates), with its
+    // centre to snap to; a circle stretched one way by a block's scales is
+    // an ellipse, and stays only a curve.
+    void arc(const Context& ctx, const Affine& local, const Arc& a, std::vector<Vec2> pts, QRgb colour)
+    {
+        const Affine m = ctx.m * local;
+        if (const auto placed = mapArc(m, a))
+            scene->addArc(mapAll(m, std::move(pts)), *placed, colour);
+        else
+            scene->addCurve(mapAll(m, std::move(pts)), a.isFull(), colour);
+        scene->addSnapPoint(m.map(a.centre), SnapMark::Centre);
+    }
+    // A polyline: its straight runs as paths, each bulged segment an arc of
+    // its own, so that snaps take its ends, middle and centre.
+    void outline(const Context& ctx, const Affine& local, const std::vector<Vec2>& v,
+                 const std::vector<double>& bulges, bool closed, QRgb colour)
+    {
+        const bool anyBulge = std::any_of(bulges.begin(), bulges.end(), [](double b) { return b != 0.0; });
+        if (!anyBulge || v.size() < 2) {
+            path(ctx, local, v, closed, colour);
+            return;
+        }
+        const std::size_t n = v.size();
+        std::vector<Vec2> straight;
+        auto endStraight = [&] {
+            if (straight.size() > 1)
+                path(ctx, local, std::move(straight), false, colour);
+            straight.clear();
+        };
+        for (std::size_t i = 0; i < (closed ? n : n - 1); ++i) {
+            const Vec2 p = v[i], q = v[(i + 1) % n];
+            const auto a = bulgeArc(p, q, i < bulges.size() ? bulges[i] : 0.0);
+            if (!a) {
+                if (straight.empty())
+                    straight.push_back(p);
+                straight.push_back(q);
+                continue;
+            }
+            endStraight();
+            std::vector<Vec2> pts{p};
+            bulgeSegment(pts, p, q, bulges[i]);
+            arc(ctx, local, *a, std::move(pts), colour);
+        }
+        endStraight();
+    }
 
     void modelSpaceEntity(const ce::DrawingEntity& e);
     void entity(const ce::DrawingEntity& e, const Context& ctx);
@@ -353,18 +398,17 @@ void SceneBuilder::Impl::entity(const ce::DrawingEntity& e, const Context& ctx)
     } else if (type == "POLYLINE") {
         polyline(e, g, ctx, colour);
     } else if (type == "CIRCLE") {
+        const Arc circle{g.point(10), g.number(40), 0.0, 2 * kPi};
         std::vector<Vec2> pts;
-        arcPoints(pts, g.point(10), g.number(40), 0.0, 2 * kPi, true);
+        arcPoints(pts, circle.centre, circle.radius, 0.0, circle.sweep, true);
         pts.pop_back();
-        curve(ctx, ocs, std::move(pts), true, colour);
-        scene->addSnapPoint((ctx.m * ocs).map(g.point(10)), SnapMark::Centre);
+        arc(ctx, ocs, circle, std::move(pts), colour);
     } else if (type == "ARC") {
         const double start = radians(g.number(50));
-        const double sweep = ccwSweep(start, radians(g.number(51)));
+        const Arc a{g.point(10), g.number(40), start, ccwSweep(start, radians(g.number(51)))};
         std::vector<Vec2> pts;
-        arcPoints(pts, g.point(10), g.number(40), start, sweep, true);
-        curve(ctx, ocs, std::move(pts), false, colour);
-        scene->addSnapPoint((ctx.m * ocs).map(g.point(10)), SnapMark::Centre);
+        arcPoints(pts, a.centre, a.radius, a.start, a.sweep, true);
+        arc(ctx, ocs, a, std::move(pts), colour);
     } else if (type == "ELLIPSE") {
         const Vec2 major = g.point(11);
         const double ratio = g.number(40, 1.0);
@@ -492,7 +536,7 @@ void SceneBuilder::Impl::lwpolyline(const Groups& g, const Context& ctx, QRgb co
         }
     }
     const bool closed = (g.integer(70) & 1) != 0;
-    path(ctx, ocsOf(g), bulgePolyline(v, bulges, closed), closed, colour);
+    outline(ctx, ocsOf(g), v, bulges, closed, colour);
 }
 
 void SceneBuilder::Impl::polyline(const ce::DrawingEntity& e, const Groups& g, const Context& ctx,
@@ -547,7 +591,10 @@ void SceneBuilder::Impl::polyline(const ce::DrawingEntity& e, const Groups& g, c
         return;
     }
     const bool closed = (flags & 1) != 0;
-    path(ctx, local, threeD ? v : bulgePolyline(v, bulges, closed), closed, colour);
+    if (threeD)
+        path(ctx, local, v, closed, colour);
+    else
+        outline(ctx, local, v, bulges, closed, colour);
 }
 
 void SceneBuilder::Impl::hatch(Groups& g, const Context& ctx, QRgb colour)
@@ -678,11 +725,12 @@ void SceneBuilder::Impl::spline(const Groups& g, const Context& ctx, QRgb colour
         }
     }
     const bool closed = (g.integer(70) & 1) != 0;
+    // A curve: only its ends are points to snap to, not those it is drawn through.
     if (ctrl.empty()) {
-        path(ctx, {}, std::move(fit), closed, colour);
+        curve(ctx, {}, std::move(fit), closed, colour);
         return;
     }
-    path(ctx, {}, bspline(int(g.integer(71, 3)), knots, ctrl, weights), false, colour);
+    curve(ctx, {}, bspline(int(g.integer(71, 3)), knots, ctrl, weights), false, colour);
 }
 
 void SceneBuilder::Impl::addText(const Context& ctx, const Affine& ocs, TextItem t, QRgb colour)

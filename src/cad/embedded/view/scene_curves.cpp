@@ -37,22 +37,46 @@ void arcPoints(std::vector<Vec2>& out, Vec2 c, double r, double start, double sw
     }
 }
 
-// Appends the vertices after p0 up to p1 of a polyline segment with a bulge
-// (the tangent of a quarter of the arc's angle; negative = clockwise).
-void bulgeSegment(std::vector<Vec2>& out, Vec2 p0, Vec2 p1, double bulge)
+std::optional<Arc> bulgeArc(Vec2 p0, Vec2 p1, double bulge)
 {
     const double dx = p1.x - p0.x, dy = p1.y - p0.y;
     const double chord = std::hypot(dx, dy);
-    if (std::abs(bulge) < 1e-9 || chord == 0.0) {
+    if (std::abs(bulge) < 1e-9 || chord == 0.0 || !std::isfinite(bulge))
+        return std::nullopt;
+    Arc arc;
+    arc.sweep = 4.0 * std::atan(bulge);
+    const double h = chord / 2.0 * (1.0 - bulge * bulge) / (2.0 * bulge);
+    arc.centre = {(p0.x + p1.x) / 2 - dy / chord * h, (p0.y + p1.y) / 2 + dx / chord * h};
+    arc.radius = std::hypot(p0.x - arc.centre.x, p0.y - arc.centre.y);
+    arc.start = std::atan2(p0.y - arc.centre.y, p0.x - arc.centre.x);
+    return arc;
+}
+
+std::optional<Arc> mapArc(const Affine& m, const Arc& arc)
+{
+    // Columns of one length at right angles: circles stay circles.
+    const double lengthX = std::hypot(m.a, m.b), lengthY = std::hypot(m.c, m.d);
+    const double tolerance = 1e-9 * std::max(lengthX, lengthY);
+    if (!(lengthX > 0.0) || std::abs(lengthX - lengthY) > tolerance
+        || std::abs(m.a * m.c + m.b * m.d) > tolerance * std::max(lengthX, lengthY))
+        return std::nullopt;
+    Arc out;
+    out.centre = m.map(arc.centre);
+    out.radius = arc.radius * lengthX;
+    const Vec2 first = m.map(arc.at(arc.start));
+    out.start = std::atan2(first.y - out.centre.y, first.x - out.centre.x);
+    out.sweep = m.determinant() < 0.0 ? -arc.sweep : arc.sweep;
+    return out;
+}
+
+void bulgeSegment(std::vector<Vec2>& out, Vec2 p0, Vec2 p1, double bulge)
+{
+    const auto arc = bulgeArc(p0, p1, bulge);
+    if (!arc) {
         out.push_back(p1);
         return;
     }
-    const double sweep = 4.0 * std::atan(bulge);
-    const double h = chord / 2.0 * (1.0 - bulge * bulge) / (2.0 * bulge);
-    const Vec2 centre{(p0.x + p1.x) / 2 - dy / chord * h, (p0.y + p1.y) / 2 + dx / chord * h};
-    const double r = std::hypot(p0.x - centre.x, p0.y - centre.y);
-    const double start = std::atan2(p0.y - centre.y, p0.x - centre.x);
-    arcPoints(out, centre, r, start, sweep, false);
+    arcPoints(out, arc->centre, arc->radius, arc->start, arc->sweep, false);
     out.back() = p1; // exactly on the next vertex
 }
 
@@ -99,7 +123,9 @@ std::vector<Vec2> bspline(int degree, const std::vector<double>& knots, const st
     const double lo = knots[std::size_t(degree)], hi = knots[n];
     if (!(hi > lo))
         return ctrl;
-    const int steps = std::clamp(int(n) * 8, 16, 512);
+    // Sixteen points a knot span: close enough to the curve for a snap on
+    // it to land within a hair of it at any zoom a designer works at.
+    const int steps = std::clamp(int(n - std::size_t(degree)) * 16, 64, 4096);
     std::vector<Vec2> out;
     out.reserve(std::size_t(steps) + 1);
     std::vector<H> d(std::size_t(degree) + 1);

@@ -4,6 +4,7 @@
 
 #include "cad/embedded/view/scene.h"
 
+#include <optional>
 #include <vector>
 
 namespace lumo::view {
@@ -13,6 +14,11 @@ double ccwSweep(double from, double to);
 // The points of an arc of radius r around c from angle start (radians) over
 // sweep (negative = clockwise); the first point only when withFirst.
 void arcPoints(std::vector<Vec2>& out, Vec2 c, double r, double start, double sweep, bool withFirst);
+// The arc of a polyline segment with a bulge (none for a straight one).
+std::optional<Arc> bulgeArc(Vec2 p0, Vec2 p1, double bulge);
+// The arc as a turn, shift and even scaling (mirrored or not) places it;
+// none when the mapping stretches one way more than the other.
+std::optional<Arc> mapArc(const Affine& m, const Arc& arc);
 // Appends the vertices after p0 up to p1 of a polyline segment with a bulge
 // (the tangent of a quarter of the arc's angle; negative = clockwise).
 void bulgeSegment(std::vector<Vec2>& out, Vec2 p0, Vec2 p1, double bulge);
