@@ -73,7 +73,7 @@ void Record::setGroupNumber(std::size_t index, double value)
     const std::uint32_t i = static_cast<std::uint32_t>(index);
     if (doc_->valueAt(doc_->recs[id_].tb + i) == raw)
         return;
-    if (doc_->recs[id_].tb < doc_->fileTags)
+    if (!doc_->ownsTags(id_))
         doc_->own(id_); // the file's tags stay as they were read
     const std::uint32_t t = doc_->recs[id_].tb + i;
     doc_->tags.set(t, doc_->makeTagLike(doc_->tags[t], raw));

@@ -260,6 +260,27 @@ public:
     }
     const void* startData() const { return start_.data(); }
     const void* marksData() const { return marks_.data(); }
+
+    // The records' marks and tag ranges, to be put back later.
+    struct Saved {
+        std::vector<std::uint8_t> marks;
+        std::unordered_map<std::uint32_t, std::pair<std::uint32_t, std::uint32_t>> aside;
+    };
+    Saved save() const { return {marks_, aside_}; }
+    // Records made since are marked deleted, and keep their tags for a
+    // later restore that brings them back.
+    void restore(const Saved& saved)
+    {
+        const auto known = static_cast<std::uint32_t>(saved.marks.size());
+        auto aside = saved.aside;
+        for (const auto& [id, range] : aside_)
+            if (id >= known)
+                aside.emplace(id, range);
+        aside_ = std::move(aside);
+        std::copy(saved.marks.begin(), saved.marks.end(), marks_.begin());
+        for (std::uint32_t id = known; id < size(); ++id)
+            marks_[id] |= kDeleted;
+    }
     std::size_t capacity() const { return start_.capacity(); }
 
 private:
@@ -405,6 +426,9 @@ struct DocData {
     std::string arena; // text of changed and new groups
     TagList tags;
     std::uint32_t fileTags = 0; // tags [0, fileTags) are the file's, never changed
+    // Tags [0, keptTags) are never changed either: a checkpoint may hold
+    // records whose tags lie there (see DocState).
+    std::uint32_t keptTags = 0;
     RecList recs;
     std::vector<Section> sections;
     std::uint32_t prefixLen = 0; // a byte-order mark before the first group
@@ -412,6 +436,7 @@ struct DocData {
     std::string eol = "\r\n";
     bool padCodes = true; // "  0" rather than "0"
     bool modified = false;
+    std::uint64_t edits = 0; // changes made since it was read
     bool importing = false; // names come from another drawing
 
     std::string versionText = "AC1009";
@@ -510,8 +535,11 @@ struct DocData {
     void touch()
     {
         modified = true;
+        ++edits;
         refIndex.valid = false;
     }
+    // The record's tags may be changed where they are (else own() first).
+    bool ownsTags(std::uint32_t id) const { return recs[id].tb >= std::max(fileTags, keptTags); }
 
     // ---- structure
     // The section's top-level records, listed from its span if not yet.
@@ -545,6 +573,26 @@ struct DocData {
     void buildHandleMap() const;
 };
 
+// The drawing as it stood at a checkpoint: what says which records there
+// are, in which order, with which tags. The tags and their text are not
+// copied: edits add new ones rather than change those a checkpoint may
+// hold (keptTags), so the old ones are still there to go back to.
+struct DocState {
+    const DocData* owner = nullptr;
+    std::uint64_t edits = 0;
+    RecList::Saved recs;
+    std::vector<Section> sections;
+    std::vector<Table> tables;
+    std::vector<BlockDef> blockDefs;
+    std::uint32_t prefixLen = 0, trailerOff = 0;
+    std::string eol;
+    bool padCodes = true;
+    std::string versionText;
+    int version = 1009;
+    bool handles = true, handseedDirty = false, anyHandle = false;
+    std::uint64_t nextHandle = 1, maxHandle = 0;
+};
+
 // A folded wildcard pattern taken apart once, for matching many folded
 // texts (see ReferenceQuery).
 class FoldedPattern {
@@ -573,6 +621,7 @@ struct Access {
     // the size.
     static Document fromMemory(std::string bytes, std::size_t around);
     static const DocData& data(const Document& d) { return *d.d_; }
+    static DocData& data(Document& d) { return *d.d_; }
     // A save that calls `step` after each of its steps on disk (and each
     // stretch written), so that tests can stop it there.
     static void save(const Document& d, const std::string& path, const std::function<void()>& step);

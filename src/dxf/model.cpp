@@ -99,7 +99,7 @@ Tag DocData::makeTagLike(const Tag& like, std::string_view rawValue)
 void DocData::own(std::uint32_t id)
 {
     const Rec r = recs[id];
-    if (r.tb >= fileTags && r.te == tags.size())
+    if (ownsTags(id) && r.te == tags.size())
         return;
     auto nb = tags.size();
     for (std::uint32_t t = r.tb; t < r.te; ++t)
@@ -110,11 +110,11 @@ void DocData::own(std::uint32_t id)
 void DocData::setRaw(std::uint32_t id, int code, std::string_view rawValue)
 {
     std::uint32_t i = find(id, code);
-    touch();
     if (i != kNone) {
         if (value(tags[recs[id].tb + i]) == rawValue)
             return;
-        if (recs[id].tb < fileTags)
+        touch();
+        if (!ownsTags(id))
             own(id); // the file's tags stay as they were read
         std::uint32_t t = recs[id].tb + i;
         tags.set(t, makeTagLike(tags[t], rawValue));

@@ -163,6 +163,44 @@ TEST_F(Edits, EveryEditIsOneStepUndoTakesBack)
     EXPECT_TRUE(reports.empty());
 }
 
+TEST_F(Edits, UndoAndRedoGoBackAndForthByteForByte)
+{
+    Placement shift;
+    shift.dx = 5;
+    std::vector<std::string> files{saved().toString()};
+    const std::function<bool()> steps[] = {
+        [&] { return host->transform({0, 1}, shift); },
+        [&] { return host->copy({0}, shift); },
+        [&] { return host->setText(2, "26-15/987/K2"); },
+        [&] { return host->erase({1, 7}); },
+    };
+    for (const auto& step : steps) {
+        ASSERT_TRUE(step());
+        files.push_back(saved().toString());
+    }
+    for (std::size_t i = files.size() - 1; i > 0; --i) {
+        ASSERT_TRUE(host->undo());
+        EXPECT_EQ(saved().toString(), files[i - 1]) << "undo to " << i - 1;
+    }
+    for (std::size_t i = 1; i < files.size(); ++i) {
+        ASSERT_TRUE(host->redo());
+        EXPECT_EQ(saved().toString(), files[i]) << "redo to " << i;
+    }
+    // Back two steps, then another edit: the steps undone are gone, those
+    // before stay exact.
+    ASSERT_TRUE(host->undo());
+    ASSERT_TRUE(host->undo());
+    ASSERT_TRUE(host->transform({2}, shift));
+    EXPECT_FALSE(host->canRedo());
+    ASSERT_TRUE(host->undo());
+    EXPECT_EQ(saved().toString(), files[2]);
+    ASSERT_TRUE(host->undo());
+    EXPECT_EQ(saved().toString(), files[1]);
+    ASSERT_TRUE(host->redo());
+    EXPECT_EQ(saved().toString(), files[2]);
+    EXPECT_TRUE(reports.empty());
+}
+
 TEST_F(Edits, CopiesAreEntitiesOfTheirOwn)
 {
     Placement shift;

@@ -2,6 +2,7 @@
 // copy, attribute values, text content, layer. Each is one step to undo and
 // is saved as every change is.
 #include "cad/embedded/drawing_data.h"
+#include "dxf/checkpoint.h"
 
 #include <cmath>
 #include <initializer_list>
@@ -257,8 +258,8 @@ bool EmbeddedApplication::editStep(const std::function<bool()>& changes, HostCha
     } catch (const std::exception& e) {
         // Nothing half done stays: the drawing goes back to before.
         report(std::string("Nie można zmienić rysunku: ") + e.what());
-        if (data_->doc.isModified() && base_)
-            data_->doc = dxf::Document::fromMemory(*base_);
+        if (base_ && dxf::ChangedSince(data_->doc, *base_))
+            dxf::RollBack(data_->doc, *base_);
         data_->notify(HostChange::Updated);
         return false;
     }

@@ -4,6 +4,7 @@
 #include "cad/embedded/polish_reasons.h"
 
 #include "base/atomic_file.h"
+#include "dxf/checkpoint.h"
 
 #include <filesystem>
 #include <fstream>
@@ -349,16 +350,14 @@ std::shared_ptr<InputSource> EmbeddedApplication::input() const
 void EmbeddedApplication::takeBase()
 {
     if (data_ && !base_)
-        base_ = std::make_shared<const std::string>(data_->doc.toString());
+        base_ = dxf::Checkpoint(data_->doc);
 }
 
 void EmbeddedApplication::closeStep()
 {
-    if (!data_ || !base_)
+    if (!data_ || !base_ || !dxf::ChangedSince(data_->doc, *base_))
         return;
-    auto after = std::make_shared<const std::string>(data_->doc.toString());
-    if (*after == *base_)
-        return;
+    auto after = dxf::Checkpoint(data_->doc);
     undo_.push_back({base_, after});
     redo_.clear();
     base_ = std::move(after);
@@ -368,15 +367,15 @@ void EmbeddedApplication::closeStep()
 
 std::size_t EmbeddedApplication::historyBytes() const
 {
-    // Neighbouring steps share the drawing between them.
-    std::set<const std::string*> kept;
+    // Neighbouring steps share the checkpoint between them.
+    std::set<const dxf::DocState*> kept;
     for (const auto* steps : {&undo_, &redo_}) {
         for (const Step& step : *steps)
             kept.insert({step.before.get(), step.after.get()});
     }
     std::size_t bytes = 0;
-    for (const std::string* text : kept)
-        bytes += text->size();
+    for (const dxf::DocState* state : kept)
+        bytes += dxf::BytesOf(*state);
     return bytes;
 }
 
@@ -408,10 +407,10 @@ bool EmbeddedApplication::canRedo() const
     return canEdit() && !redo_.empty();
 }
 
-bool EmbeddedApplication::restore(const std::shared_ptr<const std::string>& text)
+bool EmbeddedApplication::restore(const std::shared_ptr<const dxf::DocState>& state)
 {
     try {
-        data_->doc = dxf::Document::fromMemory(*text);
+        dxf::RollBack(data_->doc, *state);
     } catch (const std::exception& e) {
         report(std::string("Nie można cofnąć zmian rysunku: ") + PolishReason(e));
         return false;
@@ -420,7 +419,7 @@ bool EmbeddedApplication::restore(const std::shared_ptr<const std::string>& text
     data_->selections.clear();
     data_->restored = true;
     ++data_->serial;
-    base_ = text;
+    base_ = state;
     // Kept unsaved when the designer says so: the drawing stays changed.
     save();
     return true;

@@ -19,6 +19,10 @@
 #include <string>
 #include <vector>
 
+namespace lumo::dxf {
+struct DocState;
+}
+
 namespace lumo::cad::embedded {
 
 struct EmbeddedHostOptions {
@@ -188,13 +192,15 @@ private:
     // Runs one edit of the designer as a step of its own: changes says
     // whether it changed anything; what: how the window hears of it.
     bool editStep(const std::function<bool()>& changes, HostChange what);
+    // The drawing before and after a step, as checkpoints of its document
+    // (a few bytes a record each, not the drawing's text).
     struct Step {
-        std::shared_ptr<const std::string> before, after;
+        std::shared_ptr<const dxf::DocState> before, after;
     };
     void takeBase();
     void closeStep();
     std::size_t historyBytes() const;
-    bool restore(const std::shared_ptr<const std::string>& text);
+    bool restore(const std::shared_ptr<const dxf::DocState>& state);
     // Moves the last step of one history to the other, putting back the
     // drawing as before (undo) or after (redo) it.
     bool takeStep(std::vector<Step>& from, std::vector<Step>& to, bool forward);
@@ -217,13 +223,13 @@ private:
     std::function<bool(double)> readProgress_;
     bool visible_ = false;
     // The drawing as at the last step's end (null until first needed).
-    std::shared_ptr<const std::string> base_;
+    std::shared_ptr<const dxf::DocState> base_;
     std::vector<Step> undo_, redo_;
     bool running_ = false;
 };
 
-// How many steps the host can undo, and how many bytes of drawings it keeps
-// for them at most (the last step is kept whatever its size).
+// How many steps the host can undo, and how many bytes of checkpoints it
+// keeps for them at most (the last step is kept whatever its size).
 inline constexpr std::size_t kUndoSteps = 20;
 inline constexpr std::size_t kUndoBytes = std::size_t(512) << 20;
 
