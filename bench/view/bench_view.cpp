@@ -5,10 +5,14 @@
 // (lines, polylines with bulges, arcs, circles, rotated labels, references).
 // Also the object snap search of one mouse move on both, and opening the
 // city section's file from the window's menu to its first painted frame.
+// Against the window's targets on both: a frame of panning and zooming
+// (p99 at most 16 ms), a window selection over everything (50 ms), a click
+// pick (2 ms); and an undo of a move on the city section's file (100 ms).
 #include "cad/embedded/embedded_host.h"
 #include "cad/embedded/view/drawing_view.h"
 #include "cad/embedded/view/renderer.h"
 #include "cad/embedded/view/scene_builder.h"
+#include "cad/embedded/view/selection.h"
 #include "cad/embedded/view/snap.h"
 #include "cad/embedded/view/window_input.h"
 #include "dxf/document.h"
@@ -340,6 +344,149 @@ BENCHMARK(BM_CitySnapWhole)->Unit(benchmark::kMicrosecond)->Iterations(2000);
 BENCHMARK(BM_CitySnapZoomed8x)->Unit(benchmark::kMicrosecond)->Iterations(2000);
 #endif
 
+// The figures of a list of timings: median, 99th percentile, least.
+void timings(benchmark::State& state, std::vector<double> ms, double targetMs)
+{
+    if (ms.empty())
+        return;
+    std::sort(ms.begin(), ms.end());
+    const double p99 = ms[std::min(ms.size() - 1, ms.size() * 99 / 100)];
+    state.counters["min_ms"] = ms.front();
+    state.counters["median_ms"] = ms[ms.size() / 2];
+    state.counters["p99_ms"] = p99;
+    state.counters["p99_of_target"] = p99 / targetMs; // at most 1: within the target
+}
+
+double msSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Frames as panning and zooming draws them: the view anywhere over the
+// drawing, from all of it to 64 times closer, into a window of 1280 x 800.
+constexpr double kFrameTargetMs = 16;
+
+void panZoomFrames(benchmark::State& state, Fixture& f)
+{
+    QImage image(1280, 800, QImage::Format_RGB32);
+    const auto& e = f.scene.extents();
+    const double whole = std::min(1260.0 / e.width(), 780.0 / e.height());
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> ux(e.minX, e.maxX), uy(e.minY, e.maxY), zoom(0.0, std::log(64.0));
+    std::vector<double> ms;
+    for (auto _ : state) {
+        const double scale = whole * std::exp(zoom(random));
+        const double cx = ux(random), cy = uy(random);
+        const view::Affine toScreen{scale, 0, 0, -scale, 640 - scale * cx, 400 + scale * cy};
+        const auto start = std::chrono::steady_clock::now();
+        QPainter painter(&image);
+        view::render(painter, f.scene, toScreen, image.rect());
+        painter.end();
+        ms.push_back(msSince(start));
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    timings(state, ms, kFrameTargetMs);
+}
+
+// A window over all of the drawing, from left to right (what lies inside)
+// and from right to left (what it crosses).
+constexpr double kWindowTargetMs = 50;
+
+void windowOverAll(benchmark::State& state, Fixture& f, bool crossing)
+{
+    const view::Picker picker(f.scene);
+    view::Box all = f.scene.extents();
+    all.add(all.minX - 1, all.minY - 1);
+    all.add(all.maxX + 1, all.maxY + 1);
+    std::vector<double> ms;
+    std::size_t selected = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        const auto hits = picker.inWindow(all, crossing);
+        ms.push_back(msSince(start));
+        selected = hits.size();
+    }
+    timings(state, ms, kWindowTargetMs);
+    state.counters["selected"] = double(selected);
+}
+
+// A click at random places, the aperture 5 pixels of a view of all of the
+// drawing or 8 times closer.
+constexpr double kPickTargetMs = 2;
+
+void clickPick(benchmark::State& state, Fixture& f, double zoom)
+{
+    const view::Picker picker(f.scene);
+    const auto& e = f.scene.extents();
+    const double scale = std::min(1260.0 / e.width(), 780.0 / e.height()) * zoom;
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> ux(e.minX, e.maxX), uy(e.minY, e.maxY);
+    std::vector<double> ms;
+    std::size_t hits = 0;
+    for (auto _ : state) {
+        const view::Vec2 at{ux(random), uy(random)};
+        const auto start = std::chrono::steady_clock::now();
+        const auto hit = picker.at(at, 5.0 / scale);
+        ms.push_back(msSince(start));
+        hits += hit.has_value();
+    }
+    timings(state, ms, kPickTargetMs);
+    state.counters["hit"] = ms.empty() ? 0.0 : double(hits) / double(ms.size());
+}
+
+void BM_MixedPanZoomFrame(benchmark::State& state)
+{
+    panZoomFrames(state, mixed());
+}
+void BM_MixedWindowInside(benchmark::State& state)
+{
+    windowOverAll(state, mixed(), false);
+}
+void BM_MixedWindowCrossing(benchmark::State& state)
+{
+    windowOverAll(state, mixed(), true);
+}
+void BM_MixedClickPickWhole(benchmark::State& state)
+{
+    clickPick(state, mixed(), 1.0);
+}
+void BM_MixedClickPickZoomed8x(benchmark::State& state)
+{
+    clickPick(state, mixed(), 8.0);
+}
+BENCHMARK(BM_MixedPanZoomFrame)->Unit(benchmark::kMillisecond)->Iterations(200);
+BENCHMARK(BM_MixedWindowInside)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_MixedWindowCrossing)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_MixedClickPickWhole)->Unit(benchmark::kMicrosecond)->Iterations(2000);
+BENCHMARK(BM_MixedClickPickZoomed8x)->Unit(benchmark::kMicrosecond)->Iterations(2000);
+#ifdef LUMO_VIEW_GEN_DRAWING
+void BM_CityPanZoomFrame(benchmark::State& state)
+{
+    panZoomFrames(state, citySection());
+}
+void BM_CityWindowInside(benchmark::State& state)
+{
+    windowOverAll(state, citySection(), false);
+}
+void BM_CityWindowCrossing(benchmark::State& state)
+{
+    windowOverAll(state, citySection(), true);
+}
+void BM_CityClickPickWhole(benchmark::State& state)
+{
+    clickPick(state, citySection(), 1.0);
+}
+void BM_CityClickPickZoomed8x(benchmark::State& state)
+{
+    clickPick(state, citySection(), 8.0);
+}
+BENCHMARK(BM_CityPanZoomFrame)->Unit(benchmark::kMillisecond)->Iterations(200);
+BENCHMARK(BM_CityWindowInside)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_CityWindowCrossing)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_CityClickPickWhole)->Unit(benchmark::kMicrosecond)->Iterations(2000);
+BENCHMARK(BM_CityClickPickZoomed8x)->Unit(benchmark::kMicrosecond)->Iterations(2000);
+#endif
+
 void BM_MixedBuildScene(benchmark::State& state)
 {
     auto& f = mixed();
@@ -422,6 +569,45 @@ void BM_CityOpenInWindow(benchmark::State& state)
     state.counters["peak_x_file_of_target"] = peak / kOpenPeakTarget;
 }
 BENCHMARK(BM_CityOpenInWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Undo of a move of ten entities in the city section's file (a copy),
+// with the save of the drawing it brings; the move (and its save) is timed
+// apart.
+constexpr double kUndoTargetMs = 100;
+
+void BM_CityUndoMove(benchmark::State& state)
+{
+    const auto file = std::filesystem::path(LUMO_BENCH_DATA) / "undo" / "city-section.dxf";
+    std::filesystem::create_directories(file.parent_path());
+    std::filesystem::copy_file(citySectionFile(), file, std::filesystem::copy_options::overwrite_existing);
+    auto host = std::make_shared<cad::embedded::EmbeddedApplication>(cad::embedded::EmbeddedHostOptions{});
+    if (!host->open(file.string())) {
+        state.SkipWithError("the drawing did not open");
+        return;
+    }
+    const std::vector<std::size_t> ten{0, 1, 2, 3, 4, 1000, 1001, 1002, 1003, 1004};
+    std::vector<double> ms, moves;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const auto moveStart = std::chrono::steady_clock::now();
+        const bool moved = host->transform(ten, {1000.0, 500.0});
+        moves.push_back(msSince(moveStart));
+        state.ResumeTiming();
+        const auto start = std::chrono::steady_clock::now();
+        const bool undone = host->undo();
+        ms.push_back(msSince(start));
+        if (!moved || !undone) {
+            state.SkipWithError("the move was not undone");
+            return;
+        }
+    }
+    timings(state, ms, kUndoTargetMs);
+    // The move saves the drawing as the undo does: what the undo takes
+    // beyond it is its own.
+    std::sort(moves.begin(), moves.end());
+    state.counters["move_with_save_median_ms"] = moves[moves.size() / 2];
+}
+BENCHMARK(BM_CityUndoMove)->Unit(benchmark::kMillisecond)->Iterations(10);
 #endif
 
 BENCHMARK(BM_MixedFullRedrawWhole)->Unit(benchmark::kMillisecond);
