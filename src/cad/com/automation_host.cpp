@@ -469,9 +469,9 @@ std::shared_ptr<Application> connect(std::shared_ptr<ComContext> context, IUnkno
 
 } // namespace
 
-std::shared_ptr<Application> attachRunningHost(const RetryPolicy& retry)
+std::shared_ptr<Application> attachRunningHost()
 {
-    auto context = std::make_shared<ComContext>(retry);
+    auto context = std::make_shared<ComContext>();
     const CLSID clsid = hostClassId();
     IUnknown* unknown = nullptr;
     if (FAILED(GetActiveObject(clsid, nullptr, &unknown)) || !unknown)
@@ -479,9 +479,9 @@ std::shared_ptr<Application> attachRunningHost(const RetryPolicy& retry)
     return connect(std::move(context), unknown);
 }
 
-std::shared_ptr<Application> createHost(const RetryPolicy& retry)
+std::shared_ptr<Application> createHost()
 {
-    auto context = std::make_shared<ComContext>(retry);
+    auto context = std::make_shared<ComContext>();
     const CLSID clsid = hostClassId();
     IUnknown* unknown = nullptr;
     if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IUnknown,

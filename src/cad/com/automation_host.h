@@ -14,10 +14,10 @@ inline constexpr const wchar_t* kHostProgId = L"AutoCAD.Application";
 
 // The running host registered under kHostProgId. Fails with HostError when
 // none is running.
-std::shared_ptr<Application> attachRunningHost(const RetryPolicy& retry = {});
+std::shared_ptr<Application> attachRunningHost();
 
 // Starts a new host of kHostProgId. Fails with HostError when it cannot.
-std::shared_ptr<Application> createHost(const RetryPolicy& retry = {});
+std::shared_ptr<Application> createHost();
 
 } // namespace lumo::cad::com
 

@@ -1,7 +1,6 @@
 #include "cad/com/com_support.h"
 
 #include <cstdio>
-#include <thread>
 #include <utility>
 
 namespace lumo::cad::com {
@@ -68,12 +67,11 @@ SAFEARRAY* createVector(VARTYPE type, std::size_t count)
     return array;
 }
 
-// Lets COM retry calls a busy host rejects, for as long as the policy says.
-// While COM waits it keeps painting the caller's windows.
+// Gives up at once on a call a busy host refuses (COM then fails it with
+// RPC_E_CALL_REJECTED, which becomes HostBusy); while COM waits for an
+// answer it keeps painting the caller's windows.
 class BusyMessageFilter final : public IMessageFilter {
 public:
-    explicit BusyMessageFilter(const RetryPolicy& retry) : retry_(retry) { }
-
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
     {
         if (iid == IID_IUnknown || iid == IID_IMessageFilter) {
@@ -97,19 +95,11 @@ public:
     {
         return SERVERCALL_ISHANDLED;
     }
-    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD elapsedMs, DWORD) override
-    {
-        if (elapsedMs >= static_cast<DWORD>(retry_.limit.count()))
-            return static_cast<DWORD>(-1);
-        // 0..99 would retry at once; ask for at least 100 ms so COM waits.
-        const auto wait = retry_.interval.count() < 100 ? 100 : retry_.interval.count();
-        return static_cast<DWORD>(wait);
-    }
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD, DWORD) override { return static_cast<DWORD>(-1); }
     DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override { return PENDINGMSG_WAITDEFPROCESS; }
 
 private:
     LONG refs_ = 1;
-    RetryPolicy retry_;
 };
 
 } // namespace
@@ -381,16 +371,15 @@ std::vector<ComPtr<IDispatch>> Variant::toObjects() const
 
 // --- ComContext --------------------------------------------------------------
 
-ComContext::ComContext(const RetryPolicy& retry) : retry_(retry)
+ComContext::ComContext()
 {
     const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     // S_FALSE: this thread was initialised already, the count still goes up.
     uninitialize_ = SUCCEEDED(hr);
-    // Message filters exist only in single-threaded apartments; in another
-    // apartment (or for a host in the caller's own apartment, which refuses
-    // without COM in between) the retry loop around each call does it.
+    // Message filters exist only in single-threaded apartments; elsewhere
+    // COM's own default gives up on a refused call at once just the same.
     if (SUCCEEDED(hr)) {
-        filter_ = ComPtr<IMessageFilter>::adopt(new BusyMessageFilter(retry_));
+        filter_ = ComPtr<IMessageFilter>::adopt(new BusyMessageFilter);
         filterRegistered_ = SUCCEEDED(CoRegisterMessageFilter(filter_.get(), &previousFilter_));
     }
 }
@@ -424,11 +413,7 @@ DISPID Dispatcher::dispid(const char* member) const
     std::wstring name = toWide(member);
     LPOLESTR names[] = {name.data()};
     DISPID id = DISPID_UNKNOWN;
-    const auto deadline = std::chrono::steady_clock::now() + context_->retry().limit;
-    HRESULT hr;
-    while (isBusyRejection(hr = object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))
-           && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(context_->retry().interval);
+    const HRESULT hr = object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
     if (FAILED(hr)) {
         EXCEPINFO none{};
         if (isBusyRejection(hr))
@@ -458,26 +443,18 @@ Variant Dispatcher::invoke(const char* member, WORD flags, std::vector<Variant>&
         params.cNamedArgs = 1;
     }
 
-    const auto deadline = std::chrono::steady_clock::now() + context_->retry().limit;
-    for (;;) {
-        Variant result;
-        EXCEPINFO info{};
-        UINT argError = 0;
-        const HRESULT hr = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result.get(),
-                                           &info, &argError);
-        if (SUCCEEDED(hr))
-            return result;
-        if (isBusyRejection(hr) && std::chrono::steady_clock::now() < deadline) {
-            clearExcepInfo(info);
-            std::this_thread::sleep_for(context_->retry().interval);
-            continue;
-        }
-        std::string message = describeFailure(member, hr, info);
-        clearExcepInfo(info);
-        if (isBusyRejection(hr))
-            throw HostBusy(message);
-        throw HostError(message);
-    }
+    Variant result;
+    EXCEPINFO info{};
+    UINT argError = 0;
+    const HRESULT hr
+        = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result.get(), &info, &argError);
+    if (SUCCEEDED(hr))
+        return result;
+    std::string message = describeFailure(member, hr, info);
+    clearExcepInfo(info);
+    if (isBusyRejection(hr))
+        throw HostBusy(message);
+    throw HostError(message);
 }
 
 Variant Dispatcher::get(const char* member, std::vector<Variant> args) const

@@ -1,6 +1,7 @@
 // The plumbing under the automation host: owned COM pointers and VARIANTs,
-// UTF-8 <-> BSTR, and late-bound calls by member name that retry while the
-// host is busy and turn every failure into a HostError.
+// UTF-8 <-> BSTR, and late-bound calls by member name that turn every failure
+// into a HostError (HostBusy when the host refuses the call as busy; the
+// program's own retry, cad/busy_retry.h, asks again).
 #pragma once
 
 #include "cad/host.h"
@@ -9,7 +10,6 @@
 #include <oaidl.h>
 #include <objidl.h>
 
-#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -113,28 +113,19 @@ private:
     VARIANT v_;
 };
 
-// How long a call the host rejects as busy is retried before it fails with
-// HostBusy. Briefly: the program's interface waits meanwhile, and whoever
-// polls the host (the follow-up timer) simply asks again at its next tick.
-struct RetryPolicy {
-    std::chrono::milliseconds interval{100};
-    std::chrono::milliseconds limit{150};
-};
-
-// The COM side of one connection: the apartment of the calling thread and the
-// message filter that lets COM retry calls the host rejects while busy. Every
-// object of the connection keeps it alive, so the apartment outlives them.
+// The COM side of one connection: the apartment of the calling thread and a
+// message filter that gives up at once on a call the host refuses as busy
+// (the program's own retry pauses and asks again) and keeps painting the
+// caller's windows while a call is under way. Every object of the connection
+// keeps it alive, so the apartment outlives them.
 class ComContext {
 public:
-    explicit ComContext(const RetryPolicy& retry);
+    ComContext();
     ~ComContext();
     ComContext(const ComContext&) = delete;
     ComContext& operator=(const ComContext&) = delete;
 
-    const RetryPolicy& retry() const { return retry_; }
-
 private:
-    RetryPolicy retry_;
     bool uninitialize_ = false;
     ComPtr<IMessageFilter> filter_;
     IMessageFilter* previousFilter_ = nullptr;

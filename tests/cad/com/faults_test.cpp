@@ -2,6 +2,7 @@
 // proxy: busy refusals, a command left waiting, a stale cancel in
 // "LASTPROMPT", a missing or empty state object, and its window. The host
 // behind the proxy is the embedded one with a new, never saved drawing.
+#include "cad/busy_retry.h"
 #include "cad/com/automation_host.h"
 #include "cad/embedded/embedded_host.h"
 #include "cad/follow_up.h"
@@ -32,8 +33,10 @@ struct ProxiedHost {
     void connect()
     {
         session.message = [this](const std::string&, const std::string&, MessageIcon) { ++shown; };
-        auto provider = MakeAutomationHostProvider();
-        ASSERT_NE(ConnectAcad(session, *provider, true), nullptr);
+        // Wrapped as the program wraps it: its own retry is the only one.
+        auto automation = MakeAutomationHostProvider();
+        BusyRetryingProvider provider(*automation);
+        ASSERT_NE(ConnectAcad(session, provider, true), nullptr);
         ASSERT_TRUE(CheckActiveDocument(session, true));
     }
 };
@@ -67,7 +70,11 @@ TEST(HostFaults, FollowUpSeesBusyWaitingCancelledAndNewThroughTheProxy)
     host.control->rejectNextCalls = 1000000;
     EXPECT_EQ(watch.poll(host.session, 0, t0), Poll::NotYet);
     EXPECT_GE(host.control->rejectedCalls, 3); // retried before giving up
+    // One refusal a try of the program's retry: nothing under it waits and
+    // asks again on its own, which would stretch every busy call.
+    host.control->rejectedCalls = 0;
     EXPECT_THROW(host.session.modelSpace->count(), HostBusy);
+    EXPECT_EQ(host.control->rejectedCalls, 5);
     EXPECT_EQ(watch.poll(host.session, 0, t0 + std::chrono::seconds(59)), Poll::NotYet);
     EXPECT_EQ(watch.poll(host.session, 0, t0 + std::chrono::seconds(61)), Poll::Unreachable);
     host.control->rejectNextCalls = 0;
