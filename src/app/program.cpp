@@ -61,16 +61,22 @@ int Program::run(const QStringList& commandLineArgs)
     return m_abandoned ? 1 : 0;
 }
 
+void ShowUnexpectedError(Dialogs& dialogs, const QString& what, const QString& consequence)
+{
+    dialogs.show(QStringLiteral("LUMO_Sygnalizacja"),
+                 QStringLiteral("Wystąpił nieoczekiwany błąd programu:\r\n[") + what + QStringLiteral("]\r\n")
+                     + consequence,
+                 DialogIcon::Exclamation);
+}
+
 void Program::abandon(const QString& what)
 {
     const bool first = !m_abandoned;
     m_abandoned = true;
     if (first)
-        m_dialogs.show(QStringLiteral("LUMO_Sygnalizacja"),
-                       QStringLiteral("Wystąpił nieoczekiwany błąd programu:\r\n[") + what
-                           + QStringLiteral(
-                               "]\r\nUstawianie zostało przerwane, a zmiany w rysunku nie zostały zapisane."),
-                       DialogIcon::Exclamation);
+        ShowUnexpectedError(
+            m_dialogs, what,
+            QStringLiteral("Ustawianie zostało przerwane, a zmiany w rysunku nie zostały zapisane."));
     end(QStringLiteral("unexpected error"));
 }
 

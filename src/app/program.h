@@ -22,6 +22,10 @@ class PlacementRun;
 class PushButtonStage;
 class frmMain;
 
+// Tells the designer in Polish of an error nobody expected (what: its own
+// text) and what became of the work (consequence, one sentence).
+void ShowUnexpectedError(Dialogs& dialogs, const QString& what, const QString& consequence);
+
 class Program {
 public:
     // programFolder: the program's own folder, Windows-style.

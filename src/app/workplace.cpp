@@ -3,6 +3,7 @@
 #include "app/forms_in_front.h"
 #include "app/help_menu.h"
 #include "app/program.h"
+#include "cad/host.h"
 #include "cad/embedded/view/block_icon.h"
 #include "cad/embedded/view/tool_palette.h"
 #include "cad/embedded/view/window_input.h"
@@ -157,11 +158,14 @@ bool HasSymbol(const QStringList& args)
 
 // Starts the host (its window not shown yet); null when it cannot start
 // (the run that follows then says so as always).
+// The host of the workplace; null when it cannot start (the run that follows
+// tells the designer why). Anything else it throws is not a host's failure
+// and goes on up.
 std::shared_ptr<cad::Application> StartHost(view::WindowedHostProvider& provider)
 {
     try {
         return provider.create();
-    } catch (const std::exception&) {
+    } catch (const cad::HostError&) {
         return nullptr;
     }
 }
@@ -236,7 +240,14 @@ int RunWorkplace(Dialogs& dialogs, const QString& programFolder, const QString& 
     // start without a symbol only opens it.
     std::shared_ptr<cad::Application> workplace;
     if (stayOpen) {
-        workplace = StartHost(provider);
+        try {
+            workplace = StartHost(provider);
+        } catch (const std::exception& error) {
+            ShowUnexpectedError(dialogs, QString::fromUtf8(error.what()),
+                                QStringLiteral("Okno rysunku nie zostało otwarte."));
+            provider.setOnWindowClosed(nullptr);
+            return 1;
+        }
         makeMenu();
         if (workplace)
             workplace->setVisible(true);

@@ -2,6 +2,8 @@
 // told in Polish, the run ends, and the drawing on disk keeps what it had
 // before the run.
 #include "app/program.h"
+#include "app/workplace.h"
+#include "cad/embedded/view/window_input.h"
 #include "cad/drawing.h"
 #include "signal_run.h"
 
@@ -75,6 +77,32 @@ TEST(EventGuard, WhatAHandlerThrowsEndsTheRunAndSavesNothing)
             EXPECT_TRUE(messages.empty());
             EXPECT_EQ(dxf::Document::load(drawing).customProperty("SKALA"), "250");
         }
+    }
+}
+
+// The workplace's window cannot be made for a reason that is not the host's:
+// the designer is told once, in Polish, and nothing runs after it (no bare
+// question for a symbol, no second try).
+TEST(EventGuard, AWorkplaceThatCannotStartSaysWhyOnceAndEnds)
+{
+    struct ThrowingProvider : view::WindowedHostProvider {
+        ThrowingProvider() : view::WindowedHostProvider({}) { }
+        std::shared_ptr<cad::Application> create() override { throw std::runtime_error("brak pamięci"); }
+    };
+    for (const QStringList& args : {QStringList{QString()}, QStringList{QString(), QStringLiteral("S-1")}}) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        TempSuite suite;
+        BuildSuite(suite);
+        RecordingDialogs dialogs;
+        dialogs.acceptMessages(1);
+        ThrowingProvider provider;
+        const int exitCode
+            = RunWorkplace(dialogs, suite.programFolder(), SuiteRegistryFile(suite), provider, args, true);
+        EXPECT_EQ(exitCode, 1);
+        ASSERT_EQ(dialogs.calls().size(), 1u);
+        EXPECT_EQ(dialogs.calls()[0].text,
+                  QStringLiteral("Wystąpił nieoczekiwany błąd programu:\r\n[brak pamięci]\r\n"
+                                 "Okno rysunku nie zostało otwarte."));
     }
 }
 
