@@ -78,7 +78,34 @@ PlotDialog::PlotDialog(PlotSource source, QWidget* parent) : QDialog(parent), so
     unitMm_ = source_.drawing ? source_.drawing.unitInMillimetres() : 1.0;
 
     auto* settingsColumn = new QVBoxLayout;
+    settingsColumn->addWidget(makeSheetBox());
+    settingsColumn->addWidget(makeScaleBox());
+    settingsColumn->addWidget(makeAreaBox());
+    settingsColumn->addWidget(makeLookBox());
+    settingsColumn->addStretch(1);
 
+    preview_ = new QLabel(this);
+    preview_->setObjectName(QStringLiteral("preview"));
+    preview_->setFixedSize(kPreviewSize, kPreviewSize);
+    preview_->setAlignment(Qt::AlignCenter);
+    preview_->setStyleSheet(QStringLiteral("background: #808890;"));
+
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(settingsColumn);
+    columns->addWidget(preview_, 0, Qt::AlignTop);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(columns);
+    layout->addLayout(makeFileRow());
+    layout->addWidget(makeButtons());
+
+    previewOnEveryChange();
+    applyRemembered();
+    updatePreview();
+}
+
+QGroupBox* PlotDialog::makeSheetBox()
+{
     auto* sheet = new QGroupBox(QStringLiteral("Arkusz"), this);
     auto* sheetLayout = new QFormLayout(sheet);
     paper_ = new QComboBox(sheet);
@@ -99,8 +126,11 @@ PlotDialog::PlotDialog(PlotSource source, QWidget* parent) : QDialog(parent), so
     orientation->addWidget(portrait_);
     orientation->addWidget(landscape_);
     sheetLayout->addRow(QStringLiteral("Orientacja:"), orientation);
-    settingsColumn->addWidget(sheet);
+    return sheet;
+}
 
+QGroupBox* PlotDialog::makeScaleBox()
+{
     auto* scaleBox = new QGroupBox(QStringLiteral("Skala"), this);
     auto* scaleLayout = new QGridLayout(scaleBox);
     scaleFixed_ = new QRadioButton(QStringLiteral("&1:"), scaleBox);
@@ -122,8 +152,11 @@ PlotDialog::PlotDialog(PlotSource source, QWidget* parent) : QDialog(parent), so
     scale_->setValue(own ? int(*own) : 500);
     ownScale_ = own.has_value();
     (own ? scaleFixed_ : scaleFit_)->setChecked(true);
-    settingsColumn->addWidget(scaleBox);
+    return scaleBox;
+}
 
+QGroupBox* PlotDialog::makeAreaBox()
+{
     auto* areaBox = new QGroupBox(QStringLiteral("Obszar"), this);
     auto* areaLayout = new QGridLayout(areaBox);
     areaAll_ = new QRadioButton(QStringLiteral("&Cały rysunek"), areaBox);
@@ -143,8 +176,11 @@ PlotDialog::PlotDialog(PlotSource source, QWidget* parent) : QDialog(parent), so
     areaLayout->addWidget(pick_, 2, 1);
     areaView_->setEnabled(source_.view != nullptr);
     pick_->setEnabled(source_.view != nullptr && source_.input != nullptr);
-    settingsColumn->addWidget(areaBox);
+    return areaBox;
+}
 
+QGroupBox* PlotDialog::makeLookBox()
+{
     auto* look = new QGroupBox(QStringLiteral("Wygląd"), this);
     auto* lookLayout = new QGridLayout(look);
     colour_ = new QRadioButton(QStringLiteral("Ko&lorowy"), look);
@@ -158,19 +194,11 @@ PlotDialog::PlotDialog(PlotSource source, QWidget* parent) : QDialog(parent), so
     lookLayout->addWidget(colour_, 0, 0);
     lookLayout->addWidget(monochrome_, 0, 1);
     lookLayout->addWidget(lineWeights_, 1, 0, 1, 2);
-    settingsColumn->addWidget(look);
-    settingsColumn->addStretch(1);
+    return look;
+}
 
-    preview_ = new QLabel(this);
-    preview_->setObjectName(QStringLiteral("preview"));
-    preview_->setFixedSize(kPreviewSize, kPreviewSize);
-    preview_->setAlignment(Qt::AlignCenter);
-    preview_->setStyleSheet(QStringLiteral("background: #808890;"));
-
-    auto* columns = new QHBoxLayout;
-    columns->addLayout(settingsColumn);
-    columns->addWidget(preview_, 0, Qt::AlignTop);
-
+QBoxLayout* PlotDialog::makeFileRow()
+{
     auto* file = new QHBoxLayout;
     pdfPath_ = new QLineEdit(this);
     pdfPath_->setObjectName(QStringLiteral("pdfPath"));
@@ -189,6 +217,11 @@ PlotDialog::PlotDialog(PlotSource source, QWidget* parent) : QDialog(parent), so
     file->addWidget(pdfPath_, 1);
     file->addWidget(browse);
 
+    return file;
+}
+
+QDialogButtonBox* PlotDialog::makeButtons()
+{
     auto* buttons = new QDialogButtonBox(this);
     export_ = buttons->addButton(QStringLiteral("&Eksportuj do PDF"), QDialogButtonBox::AcceptRole);
     export_->setObjectName(QStringLiteral("exportPdf"));
@@ -203,11 +236,11 @@ PlotDialog::PlotDialog(PlotSource source, QWidget* parent) : QDialog(parent), so
     connect(export_, &QPushButton::clicked, this, &PlotDialog::exportClicked);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(columns);
-    layout->addLayout(file);
-    layout->addWidget(buttons);
+    return buttons;
+}
 
+void PlotDialog::previewOnEveryChange()
+{
     connect(paper_, &QComboBox::currentIndexChanged, this, &PlotDialog::schedulePreview);
     connect(scale_, &QSpinBox::valueChanged, this, [this] {
         scaleFixed_->setChecked(true);
@@ -221,8 +254,6 @@ PlotDialog::PlotDialog(PlotSource source, QWidget* parent) : QDialog(parent), so
         });
     connect(lineWeights_, &QCheckBox::toggled, this, &PlotDialog::schedulePreview);
     connect(pick_, &QPushButton::clicked, this, &PlotDialog::pickWindow);
-    applyRemembered();
-    updatePreview();
 }
 
 void PlotDialog::applyRemembered()
@@ -343,8 +374,9 @@ bool PlotDialog::pickWindow()
         Question{Question::Kind::Point, QStringLiteral("Wskaż pierwszy narożnik okna wydruku:"), {}});
     std::optional<Answer> second;
     if (first.kind == Answer::Kind::Point && self)
-        second = input->wait(Question{Question::Kind::Point, QStringLiteral("Wskaż drugi narożnik okna wydruku:"),
-                                      first.point, RubberBand::Rectangle});
+        second = input->wait(Question{Question::Kind::Point,
+                                      QStringLiteral("Wskaż drugi narożnik okna wydruku:"), first.point,
+                                      RubberBand::Rectangle});
     input->clear();
     if (second && second->kind == Answer::Kind::Point)
         input->showPrompt(QString()); // asked and answered: nothing more to read there

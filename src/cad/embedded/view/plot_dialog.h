@@ -14,9 +14,12 @@
 #include <memory>
 #include <optional>
 
+class QBoxLayout;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QDialogButtonBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -62,6 +65,15 @@ protected:
     void done(int result) override;
 
 private:
+    // The parts of the dialog, each made with its fields.
+    QGroupBox* makeSheetBox();
+    QGroupBox* makeScaleBox();
+    QGroupBox* makeAreaBox();
+    QGroupBox* makeLookBox();
+    QBoxLayout* makeFileRow();
+    QDialogButtonBox* makeButtons();
+    // Any choice changed redraws the preview (once the changes stop coming).
+    void previewOnEveryChange();
     // The choices of the plot before, where there was one.
     void applyRemembered();
     void updatePreview();
