@@ -2,6 +2,8 @@
 // the reverse concatenation of raw spans.
 #include "dxf/internal.h"
 
+#include "base/atomic_file.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <atomic>
@@ -12,7 +14,6 @@
 #include <fstream>
 #include <functional>
 #include <optional>
-#include <random>
 #include <thread>
 
 #ifdef __SSE2__
@@ -21,17 +22,6 @@
 
 #ifdef __linux__
 #include <sys/mman.h>
-#endif
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 // The large lambdas of the parse loop are to be inlined into it, which
@@ -73,28 +63,6 @@ static std::filesystem::path toPath(const std::string& utf8)
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 #else
     return std::filesystem::path(utf8);
-#endif
-}
-
-// Puts a written file (or the folder that names it) on the disk, so that a
-// crash after the rename never leaves the drawing's name on an empty file.
-static void flushToDisk(const std::filesystem::path& path, bool folder)
-{
-#ifdef _WIN32
-    if (folder)
-        return; // the file system journals the rename itself
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        FlushFileBuffers(file);
-        CloseHandle(file);
-    }
-#else
-    const int fd = ::open(path.c_str(), O_RDONLY | (folder ? O_DIRECTORY : 0));
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 #endif
 }
 
@@ -1143,378 +1111,31 @@ void DocData::write(const std::function<void(const char*, std::size_t)>& put) co
 // ---------------------------------------------------------------- saving
 //
 // A save never leaves the drawing's name on anything but a complete file,
-// and never a moment without a complete .bak once there was one: the file
-// there now becomes the .bak by a link (or copy) renamed over the old .bak,
-// the new version is written under a temporary name and renamed over the
-// drawing. A save killed on the way leaves only its temporary files, which
-// the next save (or opening by the host) removes.
-
-namespace fs = std::filesystem;
-
-// A save's own temporary files lie beside the drawing as
-// "<name>.lumo-save-<hex>.tmp"; earlier versions of the program left
-// "<name>.tmp<digits>". Nothing else is named so.
-constexpr std::string_view kTempMark = ".lumo-save-";
-constexpr std::string_view kTempEnd = ".tmp";
-
-// What the system said last, as an error code (a plain input/output error
-// where it said nothing).
-static std::error_code lastError()
-{
-    return {errno ? errno : EIO, std::generic_category()};
-}
-
-static std::string nameOf(const fs::path& p)
-{
-    const std::u8string name = p.filename().u8string();
-    return std::string(name.begin(), name.end());
-}
-
-static bool allDigits(std::string_view s, bool hex)
-{
-    if (s.empty())
-        return false;
-    return std::all_of(s.begin(), s.end(),
-                       [hex](char c) { return (c >= '0' && c <= '9') || (hex && c >= 'a' && c <= 'f'); });
-}
-
-static bool isSaveLeftover(std::string_view name, std::string_view drawing)
-{
-    if (name.size() <= drawing.size() || name.substr(0, drawing.size()) != drawing)
-        return false;
-    name.remove_prefix(drawing.size());
-    if (name.starts_with(kTempMark) && name.ends_with(kTempEnd)) {
-        name.remove_prefix(kTempMark.size());
-        name.remove_suffix(kTempEnd.size());
-        return name.size() <= 16 && allDigits(name, true);
-    }
-    if (name.starts_with(kTempEnd)) {
-        name.remove_prefix(kTempEnd.size());
-        return name.size() <= 6 && allDigits(name, false);
-    }
-    return false;
-}
-
-static fs::path temporaryBeside(const fs::path& target)
-{
-    std::random_device random;
-    const std::uint64_t tag = (std::uint64_t(random()) << 32) ^ random();
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(tag));
-    fs::path p = target;
-    p += std::string(kTempMark) + text + std::string(kTempEnd);
-    return p;
-}
-
-// A save still under way (in this program or another) holds a lock on its
-// temporary file; its file is left alone.
-static bool beingWritten(const fs::path& file)
-{
-#ifdef _WIN32
-    (void)file; // an open file cannot be removed there anyway
-    return false;
-#else
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        return false;
-    const bool locked = ::flock(fd, LOCK_SH | LOCK_NB) != 0;
-    ::close(fd);
-    return locked;
-#endif
-}
-
-static void removeLeftovers(const fs::path& target)
-{
-    const fs::path dir = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    const std::string drawing = nameOf(target);
-    std::vector<fs::path> found;
-    std::error_code ec;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
-        if (isSaveLeftover(nameOf(it->path()), drawing))
-            found.push_back(it->path());
-    for (const fs::path& file : found) {
-        std::error_code ignore;
-        if (fs::is_regular_file(fs::symlink_status(file, ignore)) && !beingWritten(file))
-            fs::remove(file, ignore);
-    }
-}
+// and never a moment without a complete .bak once there was one; a save
+// killed on the way leaves only its temporary files, which the next save
+// (or opening by the host) removes. The one atomic writer of the program
+// (base/atomic_file.h) does all of it.
 
 void RemoveSaveLeftovers(const std::string& path)
 {
-    removeLeftovers(toPath(path));
+    base::RemoveWriteLeftovers(toPath(path));
 }
 
-// The .bak's storage may be written over when it is a plain file of no one
-// else: a single link, so neither the drawing itself nor anyone's copy.
-// (Windows' C library counts no links, so there the storage is fresh.)
-static bool lendable(const fs::path& bak)
+static void saveDocument(DocData& d, const std::string& path, const std::function<void()>* step)
 {
-#ifdef _WIN32
-    (void)bak;
-    return false;
-#else
-    std::error_code ec;
-    return fs::is_regular_file(fs::symlink_status(bak, ec)) && fs::hard_link_count(bak, ec) == 1 && !ec;
-#endif
-}
-
-using SaveStep = std::function<void()>;
-
-// The file a drawing is saved into, cut to the length written and put on
-// the disk at the end. On Linux each stretch written is handed to the disk
-// at once, so that the disk works while the rest is copied and the final
-// flush finds little left to do.
-class SaveFile {
-public:
-    explicit SaveFile(const SaveStep* step) : step_(step) { }
-    SaveFile(const SaveFile&) = delete;
-    SaveFile& operator=(const SaveFile&) = delete;
-    std::error_code error() const { return error_; }
-#ifdef _WIN32
-    // A new file; false when it cannot be made.
-    bool create(const fs::path& path)
-    {
-        return openAs(path, std::ios::binary | std::ios::out | std::ios::trunc);
-    }
-    // An existing file, written over from its start.
-    bool reuse(const fs::path& path)
-    {
-        return openAs(path, std::ios::binary | std::ios::in | std::ios::out);
-    }
-    void keepModeOf(const fs::path&) { }
-    void put(const char* p, std::size_t n)
-    {
-        if (!error_) {
-            errno = 0;
-            if (!f_.write(p, static_cast<std::streamsize>(n)))
-                error_ = lastError();
-        }
-        written_ += n;
-    }
-    // False if anything failed on the way.
-    bool finish()
-    {
-        errno = 0;
-        f_.close();
-        if (f_.fail() && !error_)
-            error_ = lastError();
-        std::error_code ec;
-        if (!error_)
-            fs::resize_file(path_, written_, ec);
-        if (ec)
-            error_ = ec;
-        if (!error_)
-            flushToDisk(path_, false);
-        return !error_;
-    }
-
-private:
-    bool openAs(const fs::path& path, std::ios::openmode mode)
-    {
-        path_ = path;
-        errno = 0;
-        f_.open(path, mode);
-        error_ = f_.is_open() ? std::error_code() : lastError();
-        return f_.is_open();
-    }
-
-    std::fstream f_;
-    fs::path path_;
-    std::uintmax_t written_ = 0;
-#else
-    ~SaveFile()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    bool create(const fs::path& path)
-    {
-        return openAs(path, O_WRONLY | O_CREAT | O_EXCL);
-    }
-    bool reuse(const fs::path& path)
-    {
-        return openAs(path, O_WRONLY | O_NOFOLLOW);
-    }
-    // The new file gets the permissions of the one it replaces.
-    void keepModeOf(const fs::path& original)
-    {
-        struct stat st;
-        if (::stat(original.c_str(), &st) == 0)
-            ::fchmod(fd_, st.st_mode & 07777);
-    }
-    void put(const char* p, std::size_t n)
-    {
-        // small pieces (changed groups) are gathered, large runs go as they
-        // are (after what was gathered)
-        const bool large = n >= kBuffer / 4;
-        if (large || buffer_.size() + n > kBuffer)
-            drain();
-        if (large)
-            writeOut(p, n);
-        else
-            buffer_.append(p, n);
-    }
-    bool finish()
-    {
-        drain();
-        if (!error_ && ::ftruncate(fd_, static_cast<off_t>(written_)) != 0)
-            error_ = lastError();
-        if (!error_ && ::fsync(fd_) != 0)
-            error_ = lastError();
-        if (::close(fd_) != 0 && !error_)
-            error_ = lastError();
-        fd_ = -1;
-        return !error_;
-    }
-
-private:
-    static constexpr std::size_t kBuffer = std::size_t(1) << 20, kStretch = std::size_t(8) << 20;
-
-    bool openAs(const fs::path& path, int flags)
-    {
-        fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
-        if (fd_ < 0) {
-            error_ = lastError();
-            return false;
-        }
-        error_.clear(); // (a first file that could not be opened is forgotten)
-        // (see beingWritten)
-        ::flock(fd_, LOCK_EX | LOCK_NB);
-        return true;
-    }
-    void drain()
-    {
-        writeOut(buffer_.data(), buffer_.size());
-        buffer_.clear();
-    }
-    void writeOut(const char* p, std::size_t n)
-    {
-        while (n > 0 && !error_) {
-            const ssize_t w = ::write(fd_, p, std::min(n, kStretch));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0) {
-                error_ = w < 0 ? lastError() : std::make_error_code(std::errc::io_error);
-                return;
-            }
-            p += w;
-            n -= static_cast<std::size_t>(w);
-            written_ += static_cast<std::uint64_t>(w);
-#ifdef __linux__
-            if (written_ - handed_ >= kStretch) {
-                ::sync_file_range(fd_, static_cast<off_t>(handed_), static_cast<off_t>(written_ - handed_),
-                                  SYNC_FILE_RANGE_WRITE);
-                handed_ = written_;
-            }
-#endif
-            if (step_ && *step_)
-                (*step_)();
-        }
-    }
-
-    int fd_ = -1;
-    std::string buffer_;
-    std::uint64_t written_ = 0, handed_ = 0; // bytes written; of them, handed to the disk
-#endif
-    const SaveStep* step_;
-    std::error_code error_;
-};
-
-// Makes the file there now the drawing's .bak in one step: a link to it (or,
-// where the file system has none, a copy) made under a temporary name is
-// renamed over the old .bak, so that some complete .bak is there at every
-// moment.
-static void keepAsBackup(const fs::path& target, const fs::path& bak, const std::string& path,
-                         const std::function<void()>& step)
-{
-    std::error_code ec;
-    if (fs::equivalent(target, bak, ec))
-        return; // it already is (a save stopped short of its end)
-    const fs::path link = temporaryBeside(target);
-    ec.clear();
-    fs::create_hard_link(target, link, ec);
-    if (ec) {
-        ec.clear();
-        fs::copy_file(target, link, ec);
-        if (!ec)
-            flushToDisk(link, false);
-    }
-    step();
-    if (!ec)
-        fs::rename(link, bak, ec);
-    if (ec) {
-        std::error_code ignore;
-        fs::remove(link, ignore);
-        throw SaveError(path, ec);
-    }
-}
-
-static void saveDocument(DocData& d, const std::string& path, const SaveStep* step)
-{
-    const auto stepDone = [step] {
-        if (step && *step)
-            (*step)();
-    };
     d.syncHandseed();
-    const fs::path target = toPath(path);
-    fs::path bak = target;
-    bak += ".bak";
-    removeLeftovers(target);
-    std::error_code ec;
-    const auto status = fs::status(target, ec);
-    if (fs::is_directory(status))
-        throw SaveError(path, std::make_error_code(std::errc::is_a_directory));
-    const bool replacing = fs::exists(status);
-
-    // The storage of the .bak about to be replaced is written over when it
-    // may be (fresh blocks or pages would first be cleared by the system):
-    // it is linked under the temporary name before the .bak moves on.
-    SaveFile f(step);
-    fs::path tmp = temporaryBeside(target);
-    const auto dropTemporary = [&tmp] {
-        std::error_code ignore;
-        fs::remove(tmp, ignore);
-    };
-    bool lent = false;
-    if (replacing && lendable(bak)) {
-        fs::create_hard_link(bak, tmp, ec);
-        lent = !ec;
-        stepDone();
-    }
-    if (replacing) {
-        try {
-            keepAsBackup(target, bak, path, stepDone);
-        } catch (...) {
-            if (lent)
-                dropTemporary();
-            throw;
-        }
-    }
-    if (lent && !f.reuse(tmp)) {
-        dropTemporary();
-        lent = false;
-        tmp = temporaryBeside(target);
-    }
-    if (!lent && !f.create(tmp))
-        throw SaveError(path, f.error());
-    stepDone();
-    if (replacing)
-        f.keepModeOf(target);
+    base::AtomicWrite how;
+    how.keepBackup = true;
+    if (step)
+        how.step = *step;
+    base::AtomicFile file(toPath(path), std::move(how));
+    if (const auto failed = file.open())
+        throw SaveError(path, failed);
     // streamed: large runs of untouched groups go straight from the loaded
     // buffer to the file, without a copy of the whole drawing
-    d.write([&f](const char* p, std::size_t n) { f.put(p, n); });
-    if (!f.finish()) {
-        dropTemporary();
-        throw SaveError(path, f.error());
-    }
-    stepDone();
-    fs::rename(tmp, target, ec);
-    if (ec) {
-        dropTemporary();
-        throw SaveError(path, ec);
-    }
-    stepDone();
-    flushToDisk(target.parent_path().empty() ? fs::path(".") : target.parent_path(), true);
+    d.write([&file](const char* p, std::size_t n) { file.put(p, n); });
+    if (const auto failed = file.commit())
+        throw SaveError(path, failed);
     d.modified = false;
 }
 
