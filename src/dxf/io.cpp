@@ -81,15 +81,6 @@ std::string_view trim(std::string_view s)
     return s;
 }
 
-std::string upper(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 32);
-    return out;
-}
-
 bool parseHex(std::string_view s, std::uint64_t& out)
 {
     s = trim(s);
