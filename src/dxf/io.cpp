@@ -1117,6 +1117,7 @@ static void saveDocument(DocData& d, const std::string& path, const std::functio
     d.syncHandseed();
     base::AtomicWrite how;
     how.keepBackup = true;
+    how.throughLinks = true; // a drawing reached by a link stays reached by it
     if (step)
         how.step = *step;
     base::AtomicFile file(toPath(path), std::move(how));

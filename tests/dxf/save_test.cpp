@@ -287,4 +287,25 @@ TEST(Save, WhatAnInterruptedSaveLeftIsRemovedAndNothingElse)
     }
 }
 
+#ifndef _WIN32
+// A drawing opened through a link (to a shared project folder, say) is saved
+// into the file the link points at: the link stays a link, and the .bak lies
+// beside the file it backs up.
+TEST(Save, ADrawingReachedByALinkStaysALink)
+{
+    const fs::path folder = freshFolder("link");
+    fs::create_directories(folder / "projekt");
+    const fs::path plan = folder / "projekt" / "plan.dxf";
+    const fs::path link = folder / "plan.dxf";
+    Versions v;
+    v.v1.save(plan.string());
+    fs::create_symlink(fs::path("projekt") / "plan.dxf", link);
+    v.v2.save(link.string());
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_TRUE(readAll(plan) == v.b2);
+    EXPECT_TRUE(readAll(folder / "projekt" / "plan.dxf.bak") == v.b1);
+    EXPECT_EQ(namesIn(folder), (std::set<std::string>{"plan.dxf", "projekt"}));
+}
+#endif
+
 } // namespace
