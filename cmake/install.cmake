@@ -87,12 +87,13 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # cmake/debian/changelog (its first line names the same version).
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
-# The libraries come from dpkg-shlibdeps; Qt's platform plugins (the X11 and
-# Wayland windows), Qt's own Polish texts (the buttons of its dialogs) and
-# the fonts with the Polish letters are not libraries the program links, so
-# they are named here.
+# The libraries come from dpkg-shlibdeps (libqt6gui6 brings the X11 window's
+# plugin with it); Qt's own Polish texts (the buttons of its dialogs) and the
+# fonts with the Polish letters are not libraries the program links, so they
+# are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-dejavu-core")
-# The help opens in the system's browser through xdg-open.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, fonts-dejavu-core")
+# The help opens in the system's browser through xdg-open; qt6-wayland gives
+# a window of its own on a Wayland desktop (without it Qt uses X11 there).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland")
 include(CPack)
