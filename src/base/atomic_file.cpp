@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <string>
@@ -109,6 +110,16 @@ bool lendable(const fs::path& bak)
 #endif
 }
 
+// Gives a written file the modification time asked for, where the file
+// system keeps such a time (one that keeps none keeps its own: the time only
+// spares a later look at the bytes).
+void setModified(const fs::path& file, const std::optional<fs::file_time_type>& modified)
+{
+    std::error_code ignore;
+    if (modified)
+        fs::last_write_time(file, *modified, ignore);
+}
+
 } // namespace
 
 void FlushToDisk(const fs::path& path, bool folder)
@@ -180,7 +191,7 @@ public:
         written_ += n;
     }
     // False if anything failed on the way.
-    bool finish()
+    bool finish(const std::optional<fs::file_time_type>& modified)
     {
         errno = 0;
         f_.close();
@@ -191,8 +202,10 @@ public:
             fs::resize_file(path_, written_, ec);
         if (ec)
             error_ = ec;
-        if (!error_)
+        if (!error_) {
+            setModified(path_, modified);
             FlushToDisk(path_, false);
+        }
         return !error_;
     }
 
@@ -216,7 +229,14 @@ private:
             ::close(fd_);
     }
     bool create(const fs::path& path) { return openAs(path, O_WRONLY | O_CREAT | O_EXCL); }
-    bool reuse(const fs::path& path) { return openAs(path, O_WRONLY | O_NOFOLLOW); }
+    // What the storage holds already at the same place is left as it is:
+    // writing a version again (a drawing's undo, redo) puts almost nothing
+    // on the disk.
+    bool reuse(const fs::path& path)
+    {
+        comparing_ = openAs(path, O_RDWR | O_NOFOLLOW);
+        return comparing_;
+    }
     // The new file gets the permissions of the one it replaces.
     void keepModeOf(const fs::path& original)
     {
@@ -236,11 +256,13 @@ private:
         else
             buffer_.append(p, n);
     }
-    bool finish()
+    bool finish(const std::optional<fs::file_time_type>& modified)
     {
         drain();
         if (!error_ && ::ftruncate(fd_, static_cast<off_t>(written_)) != 0)
             error_ = lastError();
+        if (!error_)
+            setModified(path_, modified);
         if (!error_ && ::fsync(fd_) != 0)
             error_ = lastError();
         if (::close(fd_) != 0 && !error_)
@@ -251,9 +273,14 @@ private:
 
 private:
     static constexpr std::size_t kBuffer = std::size_t(1) << 20, kStretch = std::size_t(8) << 20;
+    // Compared a piece at a time; text after a change of length lies shifted
+    // against the old, so a few differing pieces in a row end the comparing.
+    static constexpr std::size_t kCompared = std::size_t(1) << 20;
+    static constexpr int kDifferingBeforeGivingUp = 4;
 
     bool openAs(const fs::path& path, int flags)
     {
+        path_ = path;
         fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
         if (fd_ < 0) {
             error_ = lastError();
@@ -269,15 +296,36 @@ private:
         writeOut(buffer_.data(), buffer_.size());
         buffer_.clear();
     }
+    // Whether the storage holds these bytes at the place they go already.
+    bool alreadyThere(const char* p, std::size_t n)
+    {
+        if (!comparing_)
+            return false;
+        held_.resize(n);
+        const ssize_t r = ::pread(fd_, held_.data(), n, static_cast<off_t>(written_));
+        if (r == static_cast<ssize_t>(n) && std::memcmp(held_.data(), p, n) == 0) {
+            differingInARow_ = 0;
+            return true;
+        }
+        if (r != static_cast<ssize_t>(n) || ++differingInARow_ >= kDifferingBeforeGivingUp) {
+            comparing_ = false;
+            held_ = std::string();
+        }
+        return false;
+    }
     void writeOut(const char* p, std::size_t n)
     {
         while (n > 0 && !error_) {
-            const ssize_t w = ::write(fd_, p, std::min(n, kStretch));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0) {
-                error_ = w < 0 ? lastError() : std::make_error_code(std::errc::io_error);
-                return;
+            const std::size_t piece = std::min(n, comparing_ ? kCompared : kStretch);
+            ssize_t w = static_cast<ssize_t>(piece);
+            if (!alreadyThere(p, piece)) {
+                w = ::pwrite(fd_, p, piece, static_cast<off_t>(written_));
+                if (w < 0 && errno == EINTR)
+                    continue;
+                if (w <= 0) {
+                    error_ = w < 0 ? lastError() : std::make_error_code(std::errc::io_error);
+                    return;
+                }
             }
             p += w;
             n -= static_cast<std::size_t>(w);
@@ -295,8 +343,12 @@ private:
     }
 
     int fd_ = -1;
+    fs::path path_;
     std::string buffer_;
     std::uint64_t written_ = 0, handed_ = 0; // bytes written; of them, handed to the disk
+    bool comparing_ = false;
+    std::string held_; // what the storage holds where the next piece goes
+    int differingInARow_ = 0;
 #endif
     const std::function<void()>& step_;
     std::error_code error_;
@@ -415,10 +467,13 @@ void AtomicFile::put(const char* p, std::size_t n)
 
 std::error_code AtomicFile::commit()
 {
-    if (!out_->finish()) {
+    if (!out_->finish(how_.modified)) {
         dropTemporary();
         return out_->error();
     }
+    // (the temporary is this write's own: nobody else changes it)
+    std::error_code ec;
+    modified_ = fs::last_write_time(temporary_, ec);
     stepDone();
     if (const auto refused = how_.replace(temporary_, target_)) {
         dropTemporary();

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -32,6 +33,9 @@ struct AtomicWrite {
     // can stop a write there.
     std::function<void()> step;
     ReplaceStep replace = ReplaceByRename;
+    // The modification time the written file gets, where the file system
+    // takes it (none: the time of the write).
+    std::optional<std::filesystem::file_time_type> modified;
 };
 
 // One write of a file, its content given piece by piece. Destroyed before
@@ -49,6 +53,8 @@ public:
     void put(const char* p, std::size_t n);
     // Puts the new content on the disk and under the file's name.
     std::error_code commit();
+    // After commit(): the modification time the file was left with.
+    std::filesystem::file_time_type modified() const { return modified_; }
 
 private:
     class Output;
@@ -58,6 +64,7 @@ private:
     std::filesystem::path target_, temporary_;
     AtomicWrite how_;
     Output* out_ = nullptr;
+    std::filesystem::file_time_type modified_{};
     bool replacing_ = false;
 };
 

@@ -95,5 +95,59 @@ TEST_F(AtomicFileTest, ARefusedRenameLeavesTheFileOrChangesItInPlace)
     }
 }
 
+// A write with a .bak lends the old .bak's storage to the new file and keeps
+// what that storage holds where it is the same: whatever the storage held
+// (the same, other bytes, more, less, little), the file is exactly the new
+// content, with the time asked for, and the .bak the one before.
+TEST_F(AtomicFileTest, WritingOverTheOldBakStorageGivesExactlyTheNewContent)
+{
+    const std::string megabyte(std::size_t(1) << 20, 'x');
+    auto pattern = [](std::size_t size, char first) {
+        std::string text(size, ' ');
+        for (std::size_t i = 0; i < size; ++i)
+            text[i] = static_cast<char>(first + static_cast<char>(i % 23));
+        return text;
+    };
+    const std::string big = pattern(5 * megabyte.size() + 123, 'a');
+    std::string bigChangedInTheMiddle = big;
+    bigChangedInTheMiddle[2 * megabyte.size() + 7] = '!';
+    struct Case {
+        const char* name;
+        std::string held, written;
+    };
+    const Case cases[] = {
+        {"the same", big, big},
+        {"one byte other in the middle", big, bigChangedInTheMiddle},
+        {"longer", big, big + "tail"},
+        {"shorter", big + "tail", big},
+        {"shifted by a byte", big, "<" + big},
+        {"much smaller", big, "small"},
+        {"from small to large", "small", big},
+    };
+    const auto when = fs::file_time_type::clock::now() - std::chrono::seconds(4);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path file = folder_ / "plik.dxf";
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        AtomicWrite how;
+        how.keepBackup = true;
+        // the storage with the held bytes becomes the .bak, then is lent
+        ASSERT_FALSE(WriteFileAtomic(file, c.held, how));
+        ASSERT_FALSE(WriteFileAtomic(file, "between", how));
+        how.modified = when;
+        AtomicFile write(file, how);
+        ASSERT_FALSE(write.open());
+        for (std::size_t at = 0; at < c.written.size(); at += 300000)
+            write.put(c.written.data() + at, std::min<std::size_t>(300000, c.written.size() - at));
+        ASSERT_FALSE(write.commit());
+        EXPECT_TRUE(readAll(file) == c.written);
+        EXPECT_EQ(readAll(folder_ / "plik.dxf.bak"), "between");
+        EXPECT_EQ(fs::last_write_time(file), write.modified());
+        EXPECT_EQ(write.modified(), when);
+        EXPECT_EQ(namesIn(folder_), (std::set<std::string>{"plik.dxf", "plik.dxf.bak"}));
+    }
+}
+
 } // namespace
 } // namespace lumo::base
