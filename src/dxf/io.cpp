@@ -2,6 +2,9 @@
 // the reverse concatenation of raw spans.
 #include "dxf/internal.h"
 
+#include "base/byte_hash.h"
+#include "dxf/saved_file.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <atomic>
@@ -1291,8 +1294,9 @@ public:
         }
         written_ += n;
     }
-    // False if anything failed on the way.
-    bool finish()
+    // False if anything failed on the way. The file gets the given
+    // modification time where the file system takes it.
+    bool finish(fs::file_time_type modified)
     {
         errno = 0;
         f_.close();
@@ -1303,8 +1307,10 @@ public:
             fs::resize_file(path_, written_, ec);
         if (ec)
             error_ = ec;
-        if (!error_)
+        if (!error_) {
+            fs::last_write_time(path_, modified, ec);
             flushToDisk(path_, false);
+        }
         return !error_;
     }
 
@@ -1331,9 +1337,12 @@ private:
     {
         return openAs(path, O_WRONLY | O_CREAT | O_EXCL);
     }
+    // What the storage holds already at the same place is left as it is:
+    // saving a version again (undo, redo) puts almost nothing on the disk.
     bool reuse(const fs::path& path)
     {
-        return openAs(path, O_WRONLY | O_NOFOLLOW);
+        comparing_ = openAs(path, O_RDWR | O_NOFOLLOW);
+        return comparing_;
     }
     // The new file gets the permissions of the one it replaces.
     void keepModeOf(const fs::path& original)
@@ -1354,11 +1363,16 @@ private:
         else
             buffer_.append(p, n);
     }
-    bool finish()
+    bool finish(fs::file_time_type modified)
     {
         drain();
         if (!error_ && ::ftruncate(fd_, static_cast<off_t>(written_)) != 0)
             error_ = lastError();
+        // (a file system that keeps no such time keeps its own: the time
+        // only spares a later look at the bytes)
+        std::error_code ignore;
+        if (!error_)
+            fs::last_write_time(path_, modified, ignore);
         if (!error_ && ::fsync(fd_) != 0)
             error_ = lastError();
         if (::close(fd_) != 0 && !error_)
@@ -1369,9 +1383,15 @@ private:
 
 private:
     static constexpr std::size_t kBuffer = std::size_t(1) << 20, kStretch = std::size_t(8) << 20;
+    // Compared a piece at a time; text after a change of length lies
+    // shifted against the old, so a few differing pieces in a row end the
+    // comparing.
+    static constexpr std::size_t kCompared = std::size_t(1) << 20;
+    static constexpr int kDifferingBeforeGivingUp = 4;
 
     bool openAs(const fs::path& path, int flags)
     {
+        path_ = path;
         fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
         if (fd_ < 0) {
             error_ = lastError();
@@ -1387,15 +1407,36 @@ private:
         writeOut(buffer_.data(), buffer_.size());
         buffer_.clear();
     }
+    // Whether the storage holds these bytes at the place they go already.
+    bool alreadyThere(const char* p, std::size_t n)
+    {
+        if (!comparing_)
+            return false;
+        held_.resize(n);
+        const ssize_t r = ::pread(fd_, held_.data(), n, static_cast<off_t>(written_));
+        if (r == static_cast<ssize_t>(n) && std::memcmp(held_.data(), p, n) == 0) {
+            differingInARow_ = 0;
+            return true;
+        }
+        if (r != static_cast<ssize_t>(n) || ++differingInARow_ >= kDifferingBeforeGivingUp) {
+            comparing_ = false;
+            held_ = std::string();
+        }
+        return false;
+    }
     void writeOut(const char* p, std::size_t n)
     {
         while (n > 0 && !error_) {
-            const ssize_t w = ::write(fd_, p, std::min(n, kStretch));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0) {
-                error_ = w < 0 ? lastError() : std::make_error_code(std::errc::io_error);
-                return;
+            const std::size_t piece = std::min(n, comparing_ ? kCompared : kStretch);
+            ssize_t w = static_cast<ssize_t>(piece);
+            if (!alreadyThere(p, piece)) {
+                w = ::pwrite(fd_, p, piece, static_cast<off_t>(written_));
+                if (w < 0 && errno == EINTR)
+                    continue;
+                if (w <= 0) {
+                    error_ = w < 0 ? lastError() : std::make_error_code(std::errc::io_error);
+                    return;
+                }
             }
             p += w;
             n -= static_cast<std::size_t>(w);
@@ -1413,8 +1454,12 @@ private:
     }
 
     int fd_ = -1;
+    fs::path path_;
     std::string buffer_;
     std::uint64_t written_ = 0, handed_ = 0; // bytes written; of them, handed to the disk
+    bool comparing_ = false;
+    std::string held_; // what the storage holds where the next piece goes
+    int differingInARow_ = 0;
 #endif
     const SaveStep* step_;
     std::error_code error_;
@@ -1449,7 +1494,7 @@ static void keepAsBackup(const fs::path& target, const fs::path& bak, const std:
     }
 }
 
-static void saveDocument(DocData& d, const std::string& path, const SaveStep* step)
+static SavedFile saveDocument(DocData& d, const std::string& path, const SaveStep* step)
 {
     const auto stepDone = [step] {
         if (step && *step)
@@ -1501,12 +1546,23 @@ static void saveDocument(DocData& d, const std::string& path, const SaveStep* st
     if (replacing)
         f.keepModeOf(target);
     // streamed: large runs of untouched groups go straight from the loaded
-    // buffer to the file, without a copy of the whole drawing
-    d.write([&f](const char* p, std::size_t n) { f.put(p, n); });
-    if (!f.finish()) {
+    // buffer to the file, without a copy of the whole drawing; hashed as
+    // they go, so the file is not read back for its stamp
+    SavedFile saved;
+    base::ByteHasher hasher;
+    d.write([&](const char* p, std::size_t n) {
+        hasher.add(p, n);
+        saved.size += n;
+        f.put(p, n);
+    });
+    if (!f.finish(fs::file_time_type::clock::now() - kSavedTimeBack)) {
         dropTemporary();
         throw SaveError(path, f.error());
     }
+    saved.hash = hasher.value();
+    // (the temporary file is this save's own: nobody else writes it)
+    saved.modified = fs::last_write_time(tmp, ec);
+    ec.clear();
     stepDone();
     fs::rename(tmp, target, ec);
     if (ec) {
@@ -1516,6 +1572,7 @@ static void saveDocument(DocData& d, const std::string& path, const SaveStep* st
     stepDone();
     flushToDisk(target.parent_path().empty() ? fs::path(".") : target.parent_path(), true);
     d.modified = false;
+    return saved;
 }
 
 SaveError::SaveError(const std::string& path, std::error_code code)
@@ -1648,6 +1705,12 @@ std::string_view Document::bytesRead() const
 void Document::save(const std::string& path) const
 {
     saveDocument(*d_, path, nullptr);
+}
+
+SavedFile SaveAndTell(const Document& document, const std::string& path)
+{
+    // (a save changes no content, only the record of it: as Document::save)
+    return saveDocument(const_cast<DocData&>(Access::data(document)), path, nullptr);
 }
 
 void Access::save(const Document& doc, const std::string& path, const std::function<void()>& step)
