@@ -3,6 +3,8 @@
 #include "dxf/internal.h"
 
 #include "base/atomic_file.h"
+#include "base/byte_hash.h"
+#include "dxf/saved_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -1112,23 +1114,35 @@ void RemoveSaveLeftovers(const std::string& path)
     base::RemoveWriteLeftovers(toPath(path));
 }
 
-static void saveDocument(DocData& d, const std::string& path, const std::function<void()>* step)
+static SavedFile saveDocument(DocData& d, const std::string& path, const std::function<void()>* step)
 {
     d.syncHandseed();
     base::AtomicWrite how;
     how.keepBackup = true;
     how.throughLinks = true; // a drawing reached by a link stays reached by it
+    // set back, so that a later write of the file by anyone leaves another time
+    how.modified = std::filesystem::file_time_type::clock::now() - kSavedTimeBack;
     if (step)
         how.step = *step;
     base::AtomicFile file(toPath(path), std::move(how));
     if (const auto failed = file.open())
         throw SaveError(path, failed);
     // streamed: large runs of untouched groups go straight from the loaded
-    // buffer to the file, without a copy of the whole drawing
-    d.write([&file](const char* p, std::size_t n) { file.put(p, n); });
+    // buffer to the file, without a copy of the whole drawing; hashed as
+    // they go, so the file is not read back for its stamp
+    SavedFile saved;
+    base::ByteHasher hasher;
+    d.write([&](const char* p, std::size_t n) {
+        hasher.add(p, n);
+        saved.size += n;
+        file.put(p, n);
+    });
     if (const auto failed = file.commit())
         throw SaveError(path, failed);
+    saved.hash = hasher.value();
+    saved.modified = file.modified();
     d.modified = false;
+    return saved;
 }
 
 SaveError::SaveError(const std::string& path, std::error_code code)
@@ -1261,6 +1275,12 @@ std::string_view Document::bytesRead() const
 void Document::save(const std::string& path) const
 {
     saveDocument(*d_, path, nullptr);
+}
+
+SavedFile SaveAndTell(const Document& document, const std::string& path)
+{
+    // (a save changes no content, only the record of it: as Document::save)
+    return saveDocument(const_cast<DocData&>(Access::data(document)), path, nullptr);
 }
 
 void Access::save(const Document& doc, const std::string& path, const std::function<void()>& step)

@@ -2,12 +2,15 @@
 // folder gone or the process killed at any step, the drawing is a complete
 // version and so is its .bak; what an interrupted save left is tidied away.
 #include "dxf/document.h"
+#include "base/byte_hash.h"
 #include "test_files.h"
 #include "dxf/internal.h"
+#include "dxf/saved_file.h"
 #include "gen_drawing.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -238,6 +241,65 @@ TEST(Save, WithoutTheOld_bakStorageANewFileIsWritten)
     EXPECT_EQ(readAll(plan), v1.toString());
     EXPECT_EQ(readAll(folder / "plan.dxf.bak"), v2.toString());
     EXPECT_EQ(namesIn(folder), (std::set<std::string>{"plan.dxf", "plan.dxf.bak"}));
+}
+
+// The digit after the first decimal point at or after `at` becomes another
+// (bytes: a drawing's text, which stays a drawing).
+std::string otherDigit(std::string bytes, std::size_t at)
+{
+    for (at = bytes.find('.', at); at + 1 < bytes.size(); at = bytes.find('.', at + 1))
+        if (std::isdigit(static_cast<unsigned char>(bytes[at + 1]))) {
+            bytes[at + 1] = bytes[at + 1] == '9' ? '0' : char(bytes[at + 1] + 1);
+            return bytes;
+        }
+    ADD_FAILURE() << "no number after " << at;
+    return bytes;
+}
+
+// A save over the storage of the old .bak writes only what differs from
+// what that storage holds; whatever it held, the drawing is then exactly
+// the version saved, and the save says its size and hash.
+TEST(Save, OverTheOld_bakStorageTheDrawingIsExactlyTheVersionSaved)
+{
+    const Versions v;
+    const std::string saved = v.b3;
+    ASSERT_GT(saved.size(), std::size_t(3) << 20); // several pieces compared
+    struct Case {
+        const char* what;
+        std::string held; // by the old .bak's storage
+    } cases[] = {
+        {"the same", saved},
+        {"one digit other near the start", otherDigit(saved, saved.size() / 10)},
+        {"one digit other near the end", otherDigit(saved, saved.size() - 4000)},
+        {"a digit more near the start",
+         [&] {
+             std::string held = saved;
+             held.insert(held.find('.', held.size() / 10) + 1, "7");
+             return held;
+         }()},
+        {"a digit less in the middle",
+         [&] {
+             std::string held = saved;
+             held.erase(held.find('.', held.size() / 2) + 1, 1);
+             return held;
+         }()},
+        {"a much smaller drawing", v.b1},
+    };
+    const fs::path folder = freshFolder("storage-held");
+    const fs::path plan = folder / "plan.dxf";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        Document::fromMemory(c.held).save(plan.string());
+        v.v2.save(plan.string());
+        const SavedFile written = SaveAndTell(v.v3, plan.string());
+        EXPECT_TRUE(readAll(plan) == saved) << "not the version saved";
+        EXPECT_EQ(readAll(folder / "plan.dxf.bak"), v.b2);
+        EXPECT_EQ(written.size, saved.size());
+        EXPECT_EQ(written.hash, lumo::base::HashBytes(saved.data(), saved.size()));
+        EXPECT_EQ(written.modified, fs::last_write_time(plan));
+    }
 }
 
 // Only the temporary files of a save of this drawing go, and not one that a

@@ -1,5 +1,6 @@
 #include "cad/embedded/drawing_file.h"
 
+#include "base/byte_hash.h"
 #include "base/paths.h"
 #include "cad/embedded/polish_reasons.h"
 #include "dxf/error.h"
@@ -21,35 +22,30 @@ namespace fs = std::filesystem;
 
 namespace lumo::cad::embedded {
 
-std::uint64_t HashBytes(const char* data, std::size_t size)
+namespace {
+
+std::int64_t ticksOf(fs::file_time_type time)
 {
-    // Four words a step in four independent lanes (each mixed in with a
-    // multiply and a shift), so that the multiplies overlap.
-    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
-    auto mix = [](std::uint64_t hash, std::uint64_t word) {
-        hash = (hash ^ word) * kMultiplier;
-        return hash ^ (hash >> 29);
-    };
-    std::uint64_t lane[4] = {size * kMultiplier, size + 1, size + 2, size + 3};
-    std::size_t i = 0;
-    for (; i + 32 <= size; i += 32)
-        for (int k = 0; k < 4; ++k) {
-            std::uint64_t word;
-            std::memcpy(&word, data + i + 8 * k, 8);
-            lane[k] = mix(lane[k], word);
-        }
-    std::uint64_t hash = lane[0];
-    for (int k = 1; k < 4; ++k)
-        hash = mix(hash, lane[k]);
-    for (; i + 8 <= size; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, data + i, 8);
-        hash = mix(hash, word);
-    }
-    std::uint64_t tail = 0;
-    std::memcpy(&tail, data + i, size - i);
-    hash = (hash ^ tail) * kMultiplier;
-    return hash ^ (hash >> 32);
+    return time.time_since_epoch().count();
+}
+
+} // namespace
+
+StampVerdict JudgeStamp(const FileStamp& stamp, std::uintmax_t size, std::int64_t modified)
+{
+    if (size != stamp.size)
+        return StampVerdict::Changed;
+    if (modified == stamp.modified && stamp.settled)
+        return StampVerdict::Unchanged;
+    // Touched, copied back as it was, or written again within the step of
+    // the clock the stamp was taken in.
+    return StampVerdict::CompareContent;
+}
+
+FileStamp StampNow(std::uintmax_t size, std::uint64_t hash, std::int64_t modified)
+{
+    const auto settledBy = fs::file_time_type::clock::now() - kSettledAfter;
+    return {size, modified, hash, modified <= ticksOf(settledBy)};
 }
 
 std::optional<FileStamp> StampOf(const std::string& path)
@@ -58,30 +54,25 @@ std::optional<FileStamp> StampOf(const std::string& path)
     std::error_code ec;
     if (!fs::is_regular_file(file, ec))
         return std::nullopt;
-    FileStamp stamp;
-    stamp.size = fs::file_size(file, ec);
+    const auto size = fs::file_size(file, ec);
     if (ec)
         return std::nullopt;
-    stamp.modified = fs::last_write_time(file, ec).time_since_epoch().count();
+    const auto modified = fs::last_write_time(file, ec);
     std::ifstream in(file, std::ios::binary);
     if (!in)
         return std::nullopt;
-    std::vector<char> bytes(stamp.size);
+    std::vector<char> bytes(size);
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (static_cast<std::uintmax_t>(in.gcount()) != stamp.size)
+    if (static_cast<std::uintmax_t>(in.gcount()) != size)
         return std::nullopt;
-    stamp.hash = HashBytes(bytes.data(), bytes.size());
-    return stamp;
+    return StampNow(size, base::HashBytes(bytes.data(), bytes.size()), ticksOf(modified));
 }
 
 FileStamp StampOf(const std::string& path, std::string_view bytesRead)
 {
-    FileStamp stamp;
-    stamp.size = bytesRead.size();
     std::error_code ec;
-    stamp.modified = fs::last_write_time(base::PathOf(path), ec).time_since_epoch().count();
-    stamp.hash = HashBytes(bytesRead.data(), bytesRead.size());
-    return stamp;
+    const auto modified = fs::last_write_time(base::PathOf(path), ec);
+    return StampNow(bytesRead.size(), base::HashBytes(bytesRead.data(), bytesRead.size()), ticksOf(modified));
 }
 
 std::string WhyNotWritable(const std::string& path, const std::optional<FileStamp>& asRead)
@@ -98,13 +89,19 @@ std::string WhyNotWritable(const std::string& path, const std::optional<FileStam
         return kReadOnlyReason;
     if (!asRead)
         return "";
-    std::error_code sizeError;
+    std::error_code sizeError, timeError;
     const auto size = fs::file_size(file, sizeError);
-    if (!sizeError && size != asRead->size)
+    const auto modified = fs::last_write_time(file, timeError);
+    auto verdict = StampVerdict::CompareContent;
+    if (!sizeError && !timeError)
+        verdict = JudgeStamp(*asRead, size, ticksOf(modified));
+    if (verdict == StampVerdict::Changed)
         return kChangedOnDiskReason;
-    const auto now = StampOf(path);
-    if (now && now->hash != asRead->hash)
-        return kChangedOnDiskReason;
+    if (verdict == StampVerdict::CompareContent) {
+        const auto now = StampOf(path);
+        if (now && (now->size != asRead->size || now->hash != asRead->hash))
+            return kChangedOnDiskReason;
+    }
     return "";
 }
 

@@ -3,6 +3,7 @@
 // whether it may be written at all, and where else to save when it may not.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <optional>
@@ -12,27 +13,44 @@
 
 namespace lumo::cad::embedded {
 
-// Size, modification time and a hash of the bytes of a file as it was read.
+// Size, modification time and a hash of the bytes of a file as it was read
+// or written by us.
 struct FileStamp {
     std::uintmax_t size = 0;
     std::int64_t modified = 0; // file clock ticks
-    std::uint64_t hash = 0;
+    std::uint64_t hash = 0; // base::HashBytes of the content
+    // The time was already older than kSettledAfter when the stamp was
+    // taken: any later write of the file leaves another time. A file
+    // written just before may be written again within the same step of
+    // the file system's clock, keeping its time.
+    bool settled = false;
     friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
 
-// A fast 64-bit hash of bytes (not cryptographic: it tells changed files apart).
-std::uint64_t HashBytes(const char* data, std::size_t size);
+// Longer than a step of the coarsest file times (two seconds) and of the
+// system's clock behind them together.
+inline constexpr std::chrono::seconds kSettledAfter{3};
 
-// The stamp of a file as it is now; nullopt when it does not exist or cannot
-// be read.
+// What the size and time of a file now say of its content against its stamp.
+enum class StampVerdict {
+    Unchanged, // same size and time, a time any later write would move
+    Changed, // another size
+    CompareContent, // the time alone does not tell: the bytes have to
+};
+StampVerdict JudgeStamp(const FileStamp& stamp, std::uintmax_t size, std::int64_t modified);
+
+// The stamp of a file as it is now (its bytes read and hashed); nullopt
+// when it does not exist or cannot be read.
 std::optional<FileStamp> StampOf(const std::string& path);
 // The stamp of the file at path as read into these bytes (read once: a
 // large drawing is not read a second time for its stamp).
 FileStamp StampOf(const std::string& path, std::string_view bytesRead);
+// The stamp of a file of that size, content hash and time, taken now.
+FileStamp StampNow(std::uintmax_t size, std::uint64_t hash, std::int64_t modified);
 
 // Why the drawing may not be written over the file at path, in the
 // designer's words; "" when it may. A file that has gone away may be
-// written again.
+// written again. The file is read only when its size and time cannot tell.
 std::string WhyNotWritable(const std::string& path, const std::optional<FileStamp>& asRead);
 
 // A free name beside the given file: "plan.dxf" gives "plan-1.dxf", else

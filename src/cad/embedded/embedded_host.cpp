@@ -5,6 +5,7 @@
 
 #include "base/atomic_file.h"
 #include "dxf/checkpoint.h"
+#include "dxf/saved_file.h"
 
 #include <filesystem>
 #include <fstream>
@@ -185,8 +186,9 @@ std::string EmbeddedApplication::write(const std::string& path, bool makeFolder)
     // taken out, a share gone) is not made again somewhere else.
     if (makeFolder)
         fs::create_directories(file.parent_path(), ec);
+    dxf::SavedFile saved;
     try {
-        data_->doc.save(path);
+        saved = dxf::SaveAndTell(data_->doc, path);
     } catch (const std::exception& e) {
         return WhySaveFailed(e);
     }
@@ -194,7 +196,8 @@ std::string EmbeddedApplication::write(const std::string& path, bool makeFolder)
     // The new file keeps the permissions the old one had.
     if (fs::exists(status))
         fs::permissions(file, status.permissions(), ec);
-    data_->stamp = StampOf(path);
+    // (the stamp of the bytes written, not read back)
+    data_->stamp = StampNow(saved.size, saved.hash, saved.modified.time_since_epoch().count());
     return "";
 }
 
