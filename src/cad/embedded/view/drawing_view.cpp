@@ -7,7 +7,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygonF>
+#include <QRegion>
 #include <QToolTip>
+#include <QTransform>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -38,6 +40,10 @@ DrawingView::DrawingView(QWidget* parent) : QWidget(parent)
     setCursor(Qt::BlankCursor); // the crosshair is drawn
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(200, 150);
+    settleTimer_.setSingleShot(true);
+    settleTimer_.setTimerType(Qt::PreciseTimer);
+    settleTimer_.setInterval(kSettleMs);
+    connect(&settleTimer_, &QTimer::timeout, this, &DrawingView::settle);
 }
 
 void DrawingView::setScene(std::shared_ptr<const Scene> scene)
@@ -46,6 +52,7 @@ void DrawingView::setScene(std::shared_ptr<const Scene> scene)
     scene_ = std::move(scene);
     snapFinder_.reset();
     snap_.reset();
+    cacheValid_ = false;
     if (!viewSet_ || wasEmpty || fitted_)
         fitExtents();
     changed();
@@ -357,27 +364,74 @@ QImage DrawingView::renderImage() const
 
 void DrawingView::changed()
 {
-    cacheValid_ = false;
+    // A view set any other way than by the wheel or a drag is drawn in full
+    // (the wheel and the drag start moving again right after).
+    moving_ = false;
+    settleTimer_.stop();
     update();
     emit viewChanged();
 }
 
+void DrawingView::startMoving()
+{
+    moving_ = true;
+    settleTimer_.start();
+}
+
+void DrawingView::settle()
+{
+    settleTimer_.stop();
+    if (!moving_)
+        return;
+    moving_ = false;
+    update();
+}
+
 void DrawingView::paintEvent(QPaintEvent*)
 {
-    if (!cacheValid_ || cache_.size() != size()) {
-        cache_ = renderImage();
-        if (highlight_ && !highlight_->isEmpty()) {
-            QPainter over(&cache_);
-            RenderOptions options;
-            options.background.reset();
-            options.colour = kHighlight.rgb();
-            view::render(over, *highlight_, toScreen(), cache_.rect(), options);
-        }
-        cacheValid_ = true;
-    }
     QPainter painter(this);
-    painter.drawImage(0, 0, cache_);
+    if (moving_ && cacheValid_ && cache_.size() == size()) {
+        paintMoving(painter);
+    } else {
+        const Affine view = toScreen();
+        if (!cacheValid_ || cache_.size() != size() || !(cacheView_ == view)) {
+            cache_ = renderImage();
+            if (highlight_ && !highlight_->isEmpty()) {
+                QPainter over(&cache_);
+                RenderOptions options;
+                options.background.reset();
+                options.colour = kHighlight.rgb();
+                view::render(over, *highlight_, view, cache_.rect(), options);
+            }
+            cacheView_ = view;
+            cacheValid_ = true;
+        }
+        painter.drawImage(0, 0, cache_);
+    }
     drawOverlay(painter);
+}
+
+void DrawingView::paintMoving(QPainter& painter)
+{
+    // From the picture's pixels to the view's: a shift for a pan, a scale
+    // about the cursor for a wheel step. What the picture does not cover
+    // is background until the full picture comes.
+    const Affine m = toScreen() * cacheView_.inverted();
+    // (a pan by whole pixels comes out a hair away from them)
+    const auto near = [](double value, double to) { return std::abs(value - to) < 1e-6; };
+    if (near(m.a, 1.0) && near(m.d, 1.0) && near(m.b, 0.0) && near(m.c, 0.0) && near(m.e, std::round(m.e))
+        && near(m.f, std::round(m.f))) {
+        const QPoint shift(int(std::round(m.e)), int(std::round(m.f)));
+        const QRegion uncovered = QRegion(rect()) - QRegion(cache_.rect().translated(shift));
+        for (const QRect& r : uncovered)
+            painter.fillRect(r, *RenderOptions{}.background);
+        painter.drawImage(shift, cache_);
+        return;
+    }
+    painter.fillRect(rect(), *RenderOptions{}.background);
+    painter.setTransform(QTransform(m.a, m.b, m.c, m.d, m.e, m.f));
+    painter.drawImage(0, 0, cache_);
+    painter.resetTransform();
 }
 
 void DrawingView::drawOverlay(QPainter& painter) const
@@ -471,6 +525,7 @@ void DrawingView::drawCrosshair(QPainter& painter, QPointF m) const
 
 void DrawingView::resizeEvent(QResizeEvent*)
 {
+    cacheValid_ = false;
     // A drawing shown whole stays whole when the window changes size.
     if (!viewSet_ || fitted_)
         fitExtents();
@@ -539,6 +594,7 @@ void DrawingView::viewToolRelease(QMouseEvent* event)
     if (tool_ == ViewTool::Pan) {
         panFrom_.reset();
         updateCursorShape();
+        settle();
         return;
     }
     // A corner dragged to the other one: the window as released.
@@ -561,6 +617,7 @@ void DrawingView::mouseMoveEvent(QMouseEvent* event)
         const QPointF delta = event->position() - *panFrom_;
         panFrom_ = event->position();
         panBy(delta);
+        startMoving();
     }
     followCursor(event->position());
     const Vec2 p = cursorTarget();
@@ -573,6 +630,7 @@ void DrawingView::mouseReleaseEvent(QMouseEvent* event)
     if (panFrom_ && event->button() == panButton_) {
         panFrom_.reset();
         updateCursorShape();
+        settle(); // the drag is over: the full picture at once
         return;
     }
     if (event->button() == Qt::LeftButton && tool_ != ViewTool::None) {
@@ -621,6 +679,7 @@ void DrawingView::wheelEvent(QWheelEvent* event)
             rememberView();
         zoomAt(event->position(), std::pow(1.25, steps));
         wheelAt_ = event->position();
+        startMoving();
     }
     event->accept();
 }
@@ -629,13 +688,31 @@ void DrawingView::keyPressEvent(QKeyEvent* event)
 {
     const double step = std::max(width(), height()) / 8.0;
     switch (event->key()) {
-    case Qt::Key_Left: rememberView(); panBy({step, 0}); return;
-    case Qt::Key_Right: rememberView(); panBy({-step, 0}); return;
-    case Qt::Key_Up: rememberView(); panBy({0, step}); return;
-    case Qt::Key_Down: rememberView(); panBy({0, -step}); return;
+    case Qt::Key_Left:
+        rememberView();
+        panBy({step, 0});
+        return;
+    case Qt::Key_Right:
+        rememberView();
+        panBy({-step, 0});
+        return;
+    case Qt::Key_Up:
+        rememberView();
+        panBy({0, step});
+        return;
+    case Qt::Key_Down:
+        rememberView();
+        panBy({0, -step});
+        return;
     case Qt::Key_Home: zoomExtents(); return;
-    case Qt::Key_PageUp: rememberView(); zoomAt(QPointF(width() / 2.0, height() / 2.0), 1.25); return;
-    case Qt::Key_PageDown: rememberView(); zoomAt(QPointF(width() / 2.0, height() / 2.0), 0.8); return;
+    case Qt::Key_PageUp:
+        rememberView();
+        zoomAt(QPointF(width() / 2.0, height() / 2.0), 1.25);
+        return;
+    case Qt::Key_PageDown:
+        rememberView();
+        zoomAt(QPointF(width() / 2.0, height() / 2.0), 0.8);
+        return;
     case Qt::Key_Escape:
         if (!endViewTool())
             emit cancelled();

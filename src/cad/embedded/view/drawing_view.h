@@ -9,6 +9,7 @@
 #include "cad/embedded/view/snap.h"
 
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -119,6 +120,15 @@ public:
     // paint costs when the view changed).
     QImage renderImage() const;
 
+    // ---- the picture while the view moves
+    // Wheel steps and pan drags show the last full picture shifted and
+    // scaled at once; the full picture is drawn again when the input pauses
+    // (kSettleMs without a step or a move) or the drag ends.
+    bool moving() const { return moving_; }
+    // Ends the move now: the next paint draws the full picture.
+    void settle();
+    static constexpr int kSettleMs = 150;
+
 signals:
     void cursorMoved(double x, double y);
     void pointPicked(double x, double y);
@@ -162,6 +172,11 @@ private:
         double scale = 1.0;
     };
     void changed();
+    // The view moved by the wheel or a drag: shown from the last picture
+    // until the input pauses.
+    void startMoving();
+    // The last full picture moved to the view shown now.
+    void paintMoving(QPainter& painter);
     // The drawing's extents, without remembering the view before.
     void fitExtents();
     // Keeps the view shown now to go back to.
@@ -208,8 +223,13 @@ private:
     std::optional<QPointF> dragFrom_;
     std::shared_ptr<const Scene> highlight_;
 
-    mutable QImage cache_;
-    mutable bool cacheValid_ = false;
+    // The last full picture (with the highlight), for the view it was drawn
+    // at: repainted as it is while nothing changed, moved while the view moves.
+    QImage cache_;
+    Affine cacheView_;
+    bool cacheValid_ = false; // false: the drawing or the highlight changed since
+    bool moving_ = false;
+    QTimer settleTimer_;
 };
 
 } // namespace lumo::view

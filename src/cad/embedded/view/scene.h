@@ -67,6 +67,7 @@ struct Affine {
         return {a * o.a + c * o.b, b * o.a + d * o.b,     a * o.c + c * o.d,
                 b * o.c + d * o.d, a * o.e + c * o.f + e, b * o.e + d * o.f + f};
     }
+    friend bool operator==(const Affine&, const Affine&) = default;
     double determinant() const { return a * d - b * c; }
     Affine inverted() const;
     // How much a unit length grows (geometric mean of both axes).
