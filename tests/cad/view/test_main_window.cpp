@@ -9,6 +9,7 @@
 #include "test_drawings.h"
 
 #include <QApplication>
+#include <QDockWidget>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -277,7 +278,9 @@ TEST_F(Window, ALongRedrawCanBeGivenUp)
     auto doc = dxf::Document::create("AC1032");
     for (int i = 0; i < 40000; ++i)
         doc.addEntity("LINE", "0",
-                      {{10, std::to_string(i % 200)}, {20, std::to_string(i / 200)}, {11, std::to_string(i % 200 + 1)},
+                      {{10, std::to_string(i % 200)},
+                       {20, std::to_string(i / 200)},
+                       {11, std::to_string(i % 200 + 1)},
                        {21, std::to_string(i / 200)}});
     const QString plan = folder.filePath(QStringLiteral("duzy.dxf"));
     doc.save(plan.toStdString());
@@ -299,7 +302,8 @@ TEST_F(Window, ALongRedrawCanBeGivenUp)
     EXPECT_EQ(window.view()->scene(), before);
     auto* warning = window.findChild<QLabel*>(QStringLiteral("drawingWarning"));
     ASSERT_TRUE(warning);
-    EXPECT_EQ(warning->text(), QStringLiteral("Rysowanie przerwane: widok pokazuje rysunek sprzed ostatniej zmiany."));
+    EXPECT_EQ(warning->text(),
+              QStringLiteral("Rysowanie przerwane: widok pokazuje rysunek sprzed ostatniej zmiany."));
     EXPECT_TRUE(window.drawing() == drawing);
     EXPECT_EQ(window.drawing().modelSpaceCount(), count);
     EXPECT_FALSE(hosted.host->modified());
@@ -310,6 +314,43 @@ TEST_F(Window, ALongRedrawCanBeGivenUp)
     EXPECT_NE(window.view()->scene(), before);
     EXPECT_TRUE(warning->text().isEmpty());
     EXPECT_EQ(window.findChild<QProgressDialog*>(), nullptr);
+}
+
+// A question in the prompt line does not move the drawing, however long:
+// the side panels keep their widths and the view its place, so the click the
+// designer aims at the picture lands where the picture was. (The line's
+// width followed its text, and a narrow window gave it the panels' room.)
+TEST_F(Window, AQuestionInThePromptLineDoesNotMoveTheView)
+{
+    const QString path = copy("r2013_odafamily_attribs__qcad_flange.dxf", QStringLiteral("plan.dxf"));
+    ASSERT_TRUE(window.openDrawing(path));
+    auto* palette = new QDockWidget(QStringLiteral("Paleta"), &window);
+    auto* tools = new QWidget(palette);
+    tools->setMinimumWidth(160);
+    palette->setWidget(tools);
+    window.addDockWidget(Qt::LeftDockWidgetArea, palette);
+    window.resize(790, 750);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.resizeDocks({palette}, {256}, Qt::Horizontal);
+    QApplication::processEvents();
+    const int viewWidth = window.view()->width();
+    ASSERT_LT(viewWidth, 400); // a narrow window: the panels take most of it
+    const Affine before = window.view()->toScreen();
+
+    for (const QString& question : {QStringLiteral("Podaj kąt obrotu <0>:"),
+                                    QStringLiteral("Wskaż położenie opisu sygnalizatora 26-15/988/K1 "
+                                                   "(punkt wstawienia tekstu na warstwie opisów):")}) {
+        SCOPED_TRACE(question.toStdString());
+        window.promptLabel()->setText(question);
+        // the layout's requests travel up one widget a turn of the event loop
+        for (int turn = 0; turn < 5; ++turn)
+            QApplication::processEvents();
+        EXPECT_EQ(window.width(), 790);
+        EXPECT_EQ(palette->width(), 256);
+        EXPECT_EQ(window.view()->width(), viewWidth);
+        EXPECT_TRUE(window.view()->toScreen() == before);
+    }
 }
 
 } // namespace

@@ -54,6 +54,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     lineLayout->setContentsMargins(4, 2, 4, 2);
     prompt_ = new QLabel(line);
     prompt_->setObjectName(QStringLiteral("prompt"));
+    // A long question is cut short rather than widening the window or
+    // narrowing the side panels: either would move the drawing under the
+    // designer's cursor between two clicks.
+    prompt_->setMinimumWidth(1);
     edit_ = new QLineEdit(line);
     edit_->setObjectName(QStringLiteral("promptEdit"));
     lineLayout->addWidget(prompt_);
@@ -186,10 +190,11 @@ void MainWindow::buildViewCommands(QMenu* menu)
                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), [this] { view_->zoomPrevious(); });
     zoomPrevious_->setEnabled(false);
     connect(view_, &DrawingView::previousViewsChanged, zoomPrevious_, &QAction::setEnabled);
-    pan_ = add(QStringLiteral("P&rzesuń widok"), QStringLiteral("pan"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H),
+    pan_ = add(QStringLiteral("P&rzesuń widok"), QStringLiteral("pan"),
+               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H),
                [this] { view_->startViewTool(DrawingView::ViewTool::Pan); });
-    zoomExtents_ = add(QStringLiteral("&Cały rysunek"), QStringLiteral("zoomExtents"), QKeySequence(Qt::Key_Home),
-                       [this] { view_->zoomExtents(); });
+    zoomExtents_ = add(QStringLiteral("&Cały rysunek"), QStringLiteral("zoomExtents"),
+                       QKeySequence(Qt::Key_Home), [this] { view_->zoomExtents(); });
     // Home on the prompt line moves its cursor.
     zoomExtents_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
 
