@@ -77,7 +77,7 @@ void Record::setGroupNumber(std::size_t index, double value)
         doc_->own(id_); // the file's tags stay as they were read
     const std::uint32_t t = doc_->recs[id_].tb + i;
     doc_->tags.set(t, doc_->makeTagLike(doc_->tags[t], raw));
-    doc_->touch();
+    doc_->touch(id_);
 }
 void Record::setInteger(int code, long long value)
 {

@@ -40,6 +40,13 @@ void RollBack(Document& document, const DocState& state)
     DocData& d = Access::data(document);
     if (state.owner != &d)
         throw DxfError("the checkpoint belongs to another drawing");
+    // Whoever keeps something made of the records hears which ones change.
+    const std::vector<std::uint32_t> changing = d.recs.differences(state.recs);
+    if (changing.size() >= DocData::kChangeLogLimit / 2)
+        d.forgetChanges();
+    else
+        for (const std::uint32_t id : changing)
+            d.logChange(id);
     d.recs.restore(state.recs);
     d.sections = state.sections;
     d.tables = state.tables;

@@ -703,6 +703,49 @@ Entity Document::addEntity(std::string_view type, std::string_view layer,
     return Entity(d_.get(), id);
 }
 
+// ------------------------------------------------------------ changes
+
+std::uint64_t Document::changeMark() const
+{
+    return d_->changeMark();
+}
+
+std::optional<Document::Changes> Document::changesSince(std::uint64_t mark) const
+{
+    const DocData& d = *d_;
+    if (mark < d.changeLogStart || mark > d.changeMark())
+        return std::nullopt;
+    Changes out;
+    for (std::size_t i = std::size_t(mark - d.changeLogStart); i < d.changeLog.size(); ++i) {
+        std::uint32_t id = d.changeLog[i];
+        while (id > 0 && d.recs[id].child)
+            --id; // an attribute or vertex: its reference or polyline
+        switch (d.recs.sec(id)) {
+        case Sec::Entities: out.entities.push_back(id); break;
+        case Sec::Header: {
+            const std::string name(d.type(id)); // the variable's name
+            if (std::find(out.headerVariables.begin(), out.headerVariables.end(), name)
+                == out.headerVariables.end())
+                out.headerVariables.push_back(name);
+            break;
+        }
+        case Sec::Tables: out.tables = true; break;
+        case Sec::Blocks: out.blocks = true; break;
+        default: break;
+        }
+    }
+    std::sort(out.entities.begin(), out.entities.end());
+    out.entities.erase(std::unique(out.entities.begin(), out.entities.end()), out.entities.end());
+    return out;
+}
+
+Entity Document::entityByNumber(std::uint32_t number) const
+{
+    if (number >= d_->recs.size() || d_->recs[number].child || d_->recs.sec(number) != Sec::Entities)
+        throw DxfError("the drawing has no entity of that number");
+    return Entity(d_.get(), number);
+}
+
 // ------------------------------------------------------------ model space
 
 static bool isModel(const DocData& d, std::uint32_t id)
@@ -877,7 +920,7 @@ void Document::deleteEntity(const Entity& e)
         return;
     for (std::uint32_t k = 0, n = d_->childCount(e.id_); k <= n; ++k)
         d_->recs.setDeleted(e.id_ + k);
-    d_->touch();
+    d_->touch(e.id_);
     d_->handleMapValid = false;
 }
 

@@ -88,6 +88,10 @@ public:
     // vertex of a light-weight polyline.
     void setGroupNumber(std::size_t index, double value);
 
+    // A number of the record's own, the same as long as the drawing is open
+    // (through edits, undo and redo) and never given to another record.
+    std::uint32_t number() const { return id_; }
+
     friend bool operator==(const Record& a, const Record& b) { return a.doc_ == b.doc_ && a.id_ == b.id_; }
 
 protected:
@@ -408,6 +412,28 @@ public:
     // needs come along when this drawing lacks them. DxfError if `name` exists.
     Block importBlock(const Document& source, std::string_view name);
     Block importBlockFile(const std::string& path, std::string_view name);
+
+    // ---- what changed, for whoever keeps something made of the drawing (a
+    // window's picture) and would make again only what changed.
+    // A mark of the drawing as it stands now.
+    std::uint64_t changeMark() const;
+    struct Changes {
+        // Entities of the ENTITIES section changed, added or deleted, by
+        // Record::number() (a changed attribute or vertex counts for its
+        // block reference or polyline), ascending.
+        std::vector<std::uint32_t> entities;
+        // Header variables changed ("$CLAYER", ...), each once.
+        std::vector<std::string> headerVariables;
+        bool tables = false; // a table record (a layer, a style, ...)
+        bool blocks = false; // a block definition or what it holds
+        // (Objects, classes and unknown sections are not told.)
+    };
+    // What changed since the mark; nullopt when that can no longer be told
+    // (too much changed since, or the mark is not this drawing's).
+    std::optional<Changes> changesSince(std::uint64_t mark) const;
+    // The entity of this number (see Record::number()); DxfError when the
+    // drawing has no entity of that number.
+    Entity entityByNumber(std::uint32_t number) const;
 
     // ---- model space (ENTITIES section without paper-space entities)
     std::vector<Entity> modelSpace() const; // in order, newest last

@@ -282,6 +282,27 @@ public:
             marks_[id] |= kDeleted;
     }
     std::size_t capacity() const { return start_.capacity(); }
+    // The records restore(saved) would change: their marks or tags differ
+    // from those saved, or they were made since and are not deleted.
+    std::vector<std::uint32_t> differences(const Saved& saved) const
+    {
+        std::vector<std::uint32_t> out;
+        const auto known = static_cast<std::uint32_t>(saved.marks.size());
+        for (std::uint32_t id = 0; id < known; ++id) {
+            const std::uint8_t now = marks_[id], then = saved.marks[id];
+            if (now != then) {
+                out.push_back(id);
+            } else if (now & kAside) {
+                const auto was = saved.aside.find(id);
+                if (was == saved.aside.end() || was->second != aside_.find(id)->second)
+                    out.push_back(id);
+            }
+        }
+        for (std::uint32_t id = known; id < size(); ++id)
+            if (!(marks_[id] & kDeleted))
+                out.push_back(id);
+        return out;
+    }
 
 private:
     static constexpr std::uint8_t kSecMask = 0x07;
@@ -538,6 +559,33 @@ struct DocData {
         ++edits;
         refIndex.valid = false;
     }
+    // The record was changed (or made, or deleted).
+    void touch(std::uint32_t id)
+    {
+        logChange(id);
+        touch();
+    }
+
+    // ---- what changed, for readers that keep something made of the
+    // records (see Document::changesSince): the records changed since the
+    // drawing was read, oldest first. A mark is changeLogStart plus the
+    // length of the log then; the log is dropped when it grows long, and
+    // marks from before say nothing any more.
+    std::vector<std::uint32_t> changeLog;
+    std::uint64_t changeLogStart = 0;
+    void logChange(std::uint32_t id)
+    {
+        if (changeLog.size() >= kChangeLogLimit)
+            forgetChanges();
+        changeLog.push_back(id);
+    }
+    void forgetChanges()
+    {
+        changeLogStart += changeLog.size() + 1; // no earlier mark is the mark now
+        changeLog.clear();
+    }
+    std::uint64_t changeMark() const { return changeLogStart + changeLog.size(); }
+    static constexpr std::size_t kChangeLogLimit = std::size_t(1) << 20;
     // The record's tags may be changed where they are (else own() first).
     bool ownsTags(std::uint32_t id) const { return recs[id].tb >= std::max(fileTags, keptTags); }
 

@@ -113,7 +113,7 @@ void DocData::setRaw(std::uint32_t id, int code, std::string_view rawValue)
     if (i != kNone) {
         if (value(tags[recs[id].tb + i]) == rawValue)
             return;
-        touch();
+        touch(id);
         if (!ownsTags(id))
             own(id); // the file's tags stay as they were read
         std::uint32_t t = recs[id].tb + i;
@@ -199,7 +199,7 @@ void DocData::insertTag(std::uint32_t id, std::uint32_t pos, int code, std::stri
     const Rec r = recs[id];
     tags.insert(r.tb + pos, makeTag(code, rawValue));
     recs.setTags(id, r.tb, r.te + 1);
-    touch();
+    touch(id);
 }
 
 void DocData::removeTag(std::uint32_t id, std::uint32_t pos)
@@ -208,7 +208,7 @@ void DocData::removeTag(std::uint32_t id, std::uint32_t pos)
     const Rec r = recs[id];
     tags.erase(r.tb + pos);
     recs.setTags(id, r.tb, r.te - 1);
-    touch();
+    touch(id);
 }
 
 std::uint32_t DocData::newRec(Sec sec, const std::vector<std::pair<int, std::string>>& groups)
@@ -217,7 +217,7 @@ std::uint32_t DocData::newRec(Sec sec, const std::vector<std::pair<int, std::str
     for (const auto& [c, v] : groups)
         tags.push_back(makeTag(c, v));
     const std::uint32_t id = recs.add(tb, tags.size(), sec);
-    touch();
+    touch(id);
     handleMapValid = false;
     return id;
 }
@@ -384,7 +384,7 @@ void DocData::appendToBlock(std::uint32_t blockRec, std::uint32_t rec)
         items(*s).insert(it, rec);
         b.ents.push_back(rec);
         recs.setSec(rec, Sec::Blocks);
-        touch();
+        touch(rec);
         return;
     }
     throw DxfError("block not found");

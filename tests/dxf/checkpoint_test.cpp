@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 using namespace lumo::dxf;
@@ -91,6 +92,88 @@ TEST(Checkpoint, RollingBackGivesTheSameBytes)
             EXPECT_LT(BytesOf(*start), before.size() / 10) << c.what;
         }
     }
+}
+
+// What an edit changed is told, entity by entity, and going back tells the
+// same entities again: a window redraws only those.
+TEST(Checkpoint, ChangesAreToldAndGoingBackTellsTheSame)
+{
+    using Numbers = std::vector<std::uint32_t>;
+    struct Case {
+        const char* what;
+        // Edits the drawing; returns the numbers of the entities it changed.
+        std::function<Numbers(Document&)> edit;
+        bool tables = false, blocks = false;
+        std::vector<std::string> header;
+    } cases[] = {
+        {"a reference moved",
+         [](Document& d) {
+             auto e = firstOfType(d, "INSERT");
+             e.setInsertionPoint({1, 2, 0});
+             return Numbers{e.number()};
+         }, false, false, {}},
+        {"an attribute changed: its reference",
+         [](Document& d) {
+             auto e = firstOfType(d, "INSERT");
+             e.asBlockReference().attributes().back().setValue("Zażółć");
+             return Numbers{e.number()};
+         }, false, false, {}},
+        {"two erased, one copied",
+         [](Document& d) {
+             const auto all = d.modelSpace();
+             d.deleteEntity(all[3]);
+             d.deleteEntity(all[1]);
+             const auto copy = d.copyEntity(all[2]);
+             Numbers out{all[1].number(), all[3].number(), copy.number()};
+             std::sort(out.begin(), out.end());
+             return out;
+         }, false, false, {}},
+        {"a layer switched off", [](Document& d) {
+             d.layers().front().setOn(false);
+             return Numbers{};
+         }, true, false, {}},
+        {"a block and a reference added", [](Document& d) {
+             d.addBlock("GLOWICA");
+             return Numbers{d.addBlockReference("GLOWICA", {1, 2, 0}).number()};
+         }, true, true, {}},
+        {"the header", [](Document& d) {
+             d.setHeaderNumber("$LTSCALE", 40, 2.5);
+             d.setHeaderText("$CLAYER", 8, "0");
+             d.setHeaderNumber("$LTSCALE", 40, 3.5);
+             return Numbers{};
+         }, false, false, {"$LTSCALE", "$CLAYER"}},
+    };
+    lumo::gen::CitySection small;
+    small.entities = 300;
+    small.references = 20;
+    for (const auto& c : cases) {
+        auto drawing = Document::fromMemory(lumo::gen::generateCitySection(small));
+        const auto start = Checkpoint(drawing);
+        const auto beforeEdit = drawing.changeMark();
+        const Numbers changed = c.edit(drawing);
+        const auto told = drawing.changesSince(beforeEdit);
+        ASSERT_TRUE(told) << c.what;
+        EXPECT_EQ(told->entities, changed) << c.what;
+        EXPECT_EQ(told->tables, c.tables) << c.what;
+        EXPECT_EQ(told->blocks, c.blocks) << c.what;
+        EXPECT_EQ(told->headerVariables, c.header) << c.what;
+        EXPECT_TRUE(drawing.changesSince(drawing.changeMark())->entities.empty()) << c.what;
+
+        const auto beforeBack = drawing.changeMark();
+        RollBack(drawing, *start);
+        const auto back = drawing.changesSince(beforeBack);
+        ASSERT_TRUE(back) << c.what;
+        EXPECT_EQ(back->entities, changed) << c.what << " (back)";
+        EXPECT_EQ(back->tables, c.tables) << c.what << " (back)";
+        EXPECT_EQ(back->blocks, c.blocks) << c.what << " (back)";
+        EXPECT_EQ(back->headerVariables, c.header) << c.what << " (back)";
+        // An entity keeps its number, and is found by it.
+        for (const std::uint32_t number : changed)
+            EXPECT_EQ(drawing.entityByNumber(number).number(), number) << c.what;
+    }
+    auto drawing = Document::create();
+    EXPECT_FALSE(drawing.changesSince(drawing.changeMark() + 1)) << "a mark the drawing never had";
+    EXPECT_THROW(drawing.entityByNumber(1u << 30), DxfError);
 }
 
 TEST(Checkpoint, AnotherDrawingsCheckpointIsRefused)
