@@ -82,6 +82,45 @@ bool DrawingReader::forEachModelSpace(
     return true;
 }
 
+std::vector<std::uint32_t> DrawingReader::modelSpaceKeys() const
+{
+    std::vector<std::uint32_t> keys;
+    if (!doc_)
+        return keys;
+    const auto entities = doc_->modelSpace();
+    keys.reserve(entities.size());
+    for (const auto& e : entities)
+        keys.push_back(e.number());
+    return keys;
+}
+
+DrawingEntity DrawingReader::entity(std::uint32_t key) const
+{
+    if (!doc_)
+        throw DrawingReadError("no drawing", 0);
+    try {
+        return EntityMaker::make(*doc_, doc_->entityByNumber(key));
+    } catch (const dxf::DxfError& e) {
+        throw DrawingReadError(e.reason(), 0);
+    }
+}
+
+std::uint64_t DrawingReader::changeMark() const
+{
+    return doc_ ? doc_->changeMark() : 0;
+}
+
+std::optional<DrawingChanges> DrawingReader::changesSince(std::uint64_t mark) const
+{
+    if (!doc_)
+        return std::nullopt;
+    auto changes = doc_->changesSince(mark);
+    if (!changes)
+        return std::nullopt;
+    return DrawingChanges{std::move(changes->entities), std::move(changes->headerVariables), changes->tables,
+                          changes->blocks};
+}
+
 std::optional<DrawingBlock> DrawingReader::findBlock(std::string_view name) const
 {
     if (!doc_)

@@ -94,6 +94,16 @@ private:
     std::size_t line_;
 };
 
+// What changed in a drawing since a mark (see DrawingReader::changesSince).
+struct DrawingChanges {
+    // Keys of the entities changed, added or deleted (a changed attribute
+    // or vertex counts for its block reference or polyline), ascending.
+    std::vector<std::uint32_t> entities;
+    std::vector<std::string> headerVariables; // "$LWDEFAULT", ...
+    bool layers = false; // the tables: layers, styles, ...
+    bool blocks = false;
+};
+
 // Cheap to copy; an empty reader reads no drawing. It keeps its drawing
 // alive as long as it lives.
 class DrawingReader {
@@ -114,6 +124,16 @@ public:
     // order, until it returns false; false when it was stopped.
     bool forEachModelSpace(std::size_t first,
                            const std::function<bool(std::size_t index, const DrawingEntity&)>& each) const;
+    // Each entity has a key of its own, the same as long as the drawing is
+    // open (through edits, undo and redo): the keys of the model-space
+    // entities, in order.
+    std::vector<std::uint32_t> modelSpaceKeys() const;
+    // The entity of this key; DrawingReadError when there is none.
+    DrawingEntity entity(std::uint32_t key) const;
+    // A mark of the drawing as it stands, and what changed since a mark
+    // (nullopt when that can no longer be told: draw it all anew).
+    std::uint64_t changeMark() const;
+    std::optional<DrawingChanges> changesSince(std::uint64_t mark) const;
     // The block of this name (any case), layouts included.
     std::optional<DrawingBlock> findBlock(std::string_view name) const;
     std::vector<DrawingLayer> layers() const;

@@ -77,10 +77,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)builder.warning();
     paint(scene, image);
 
-    // The picture grown by what a command appends, and the rubber band of each block.
+    // The picture with its second half drawn anew, as after a change of
+    // those entities, and the rubber band of each block.
+    const auto keys = reader.modelSpaceKeys();
+    const std::size_t half = keys.size() / 2;
+    std::vector<std::uint32_t> renumber(keys.size(), view::kNoEntity);
+    std::vector<view::SceneBuilder::EntityAt> again;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (i < half)
+            renumber[i] = std::uint32_t(i);
+        else
+            again.push_back({i, keys[i]});
+    }
+    scene.renumberEntities(renumber);
     view::SceneBuilder more(reader);
     more.setBudget(budget());
-    more.appendModelSpace(scene, reader.modelSpaceCount() / 2);
+    more.addEntities(scene, again);
+    paint(scene, image);
     int blocks = 0;
     for (const auto& block : doc->blocks()) {
         if (++blocks > 8)

@@ -48,8 +48,11 @@ DrawingView::DrawingView(QWidget* parent) : QWidget(parent)
 
 void DrawingView::setScene(std::shared_ptr<const Scene> scene)
 {
-    const bool wasEmpty = !scene_ || scene_->isEmpty();
+    // (As it was when set: the window may have taken over its contents
+    // for the new one.)
+    const bool wasEmpty = sceneWasEmpty_;
     scene_ = std::move(scene);
+    sceneWasEmpty_ = !scene_ || scene_->isEmpty();
     snapFinder_.reset();
     snap_.reset();
     cacheValid_ = false;

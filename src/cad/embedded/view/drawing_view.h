@@ -196,6 +196,7 @@ private:
     Vec2 orthoPoint(Vec2 p) const;
 
     std::shared_ptr<const Scene> scene_;
+    bool sceneWasEmpty_ = true; // the scene had nothing to draw when it was set
     std::shared_ptr<const Scene> rubberBlock_;
     Vec2 centre_;
     double scale_ = 1.0;

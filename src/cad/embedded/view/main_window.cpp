@@ -321,23 +321,65 @@ void MainWindow::refresh()
         buildAgain_ = true;
         return;
     }
-    const std::size_t count = drawing_.modelSpaceCount();
-    if (count == sceneEntities_ && !sceneStale_)
-        return;
-    if (count < sceneEntities_ || !scene_ || sceneStale_) {
-        rebuildScene();
+    const auto changes = scene_ && !sceneStale_ ? drawing_.changesSince(sceneMark_) : std::nullopt;
+    if (!changes || SceneBuilder::changesEverything(*changes)) {
+        rebuildScene(true);
         return;
     }
-    // The view may still be drawing the old scene: extend a copy.
-    auto scene = std::make_shared<Scene>(*scene_);
+    if (changes->entities.empty())
+        return;
+    try {
+        redrawEntities(changes->entities);
+    } catch (const std::exception&) {
+        // (Keys come from the drawing itself; should one be refused, the
+        // picture is drawn whole.)
+        rebuildScene(true);
+    }
+}
+
+void MainWindow::redrawEntities(const std::vector<std::uint32_t>& changed)
+{
+    const std::uint64_t mark = drawing_.changeMark();
+    std::vector<std::uint32_t> keys = drawing_.modelSpaceKeys();
+    // By key: where each entity stands in model space now, whether it
+    // changed, whether the picture holds it.
+    std::uint32_t keyCount = 0;
+    for (const auto& list : {std::cref(keys), std::cref(sceneKeys_), std::cref(changed)})
+        for (const std::uint32_t key : list.get())
+            keyCount = std::max(keyCount, key + 1);
+    std::vector<std::uint32_t> indexNow(keyCount, kNoEntity);
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        indexNow[keys[i]] = std::uint32_t(i);
+    std::vector<bool> redrawn(keyCount, false), drawn(keyCount, false);
+    for (const std::uint32_t key : changed)
+        redrawn[key] = true;
+    // What the picture keeps, under the entities' numbers now.
+    std::vector<std::uint32_t> renumber(sceneKeys_.size(), kNoEntity);
+    for (std::size_t i = 0; i < sceneKeys_.size(); ++i) {
+        const std::uint32_t key = sceneKeys_[i];
+        drawn[key] = true;
+        if (!redrawn[key])
+            renumber[i] = indexNow[key];
+    }
+    std::vector<SceneBuilder::EntityAt> added;
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (redrawn[keys[i]] || !drawn[keys[i]])
+            added.push_back({i, keys[i]});
+
+    // The view holds the picture too: it is taken over when nobody else
+    // keeps it (a plot under way does), else copied.
+    auto scene = scene_.use_count() <= 2 ? std::make_shared<Scene>(std::move(*scene_))
+                                         : std::make_shared<Scene>(*scene_);
+    scene->renumberEntities(renumber);
     SceneBuilder builder(drawing_);
     applyLayerSwitches(builder);
-    builder.appendModelSpace(*scene, sceneEntities_);
+    builder.addEntities(*scene, added);
     if (const QString warning = builder.warning(); !warning.isEmpty())
         showBuildWarning(warning);
     layers_->showLayers(drawing_); // the new entities may have brought layers
     scene_ = std::move(scene);
-    sceneEntities_ = count;
+    sceneKeys_ = std::move(keys);
+    sceneMark_ = mark;
     view_->setScene(scene_);
 }
 
@@ -363,14 +405,16 @@ void MainWindow::rebuildScene(bool cancellable)
         if (drawing_) {
             SceneBuilder builder(drawing_);
             applyLayerSwitches(builder);
-            const std::size_t count = drawing_.modelSpaceCount();
+            const std::uint64_t mark = drawing_.changeMark();
+            std::vector<std::uint32_t> keys = drawing_.modelSpaceKeys();
             drawn = buildScene(*scene, builder, cancellable);
             if (!drawn)
                 break;
-            sceneEntities_ = count;
+            sceneKeys_ = std::move(keys);
+            sceneMark_ = mark;
             showBuildWarning(builder.warning());
         } else {
-            sceneEntities_ = 0;
+            sceneKeys_.clear();
             showBuildWarning({});
         }
         sceneStale_ = false;

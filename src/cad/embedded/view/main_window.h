@@ -80,12 +80,15 @@ public:
     MissingDrawingChoice offerMissingDrawing(const QString& path);
     void setDialogs(WindowDialogs dialogs);
 
-    // Draws the drawing again after it was changed behind the window's back.
-    // Entities appended at the end are added without a full rebuild.
+    // Draws what changed in the drawing since it was last drawn: only the
+    // entities changed, added or deleted, or all of it after a change of
+    // layers or blocks (or a redraw given up).
     void refresh();
-    // Builds the picture anew (entities changed in place: attribute values,
-    // layers, colours).
+    // Builds the whole picture anew.
     void rebuild();
+    // The keys of the model-space entities the picture shows, by their
+    // number in it (see DrawingReader::modelSpaceKeys).
+    const std::vector<std::uint32_t>& sceneKeys() const { return sceneKeys_; }
 
     // The block that follows the cursor while the insert command waits.
     void setInsertPreview(const QString& blockName, double scale);
@@ -151,6 +154,8 @@ private:
     // and may be given up, keeping the picture before.
     void rebuildScene(bool cancellable = false);
     bool buildScene(Scene& scene, SceneBuilder& builder, bool cancellable);
+    // Draws these entities (by key) anew and keeps the rest of the picture.
+    void redrawEntities(const std::vector<std::uint32_t>& changed);
     // The drawing's view as the designer left it last time, or the whole
     // drawing when that shows none of it.
     void restoreView();
@@ -187,7 +192,8 @@ private:
     cad::embedded::DrawingReader drawing_;
     QString path_;
     std::shared_ptr<Scene> scene_;
-    std::size_t sceneEntities_ = 0; // model-space entities the scene holds
+    std::vector<std::uint32_t> sceneKeys_; // the model-space entities the scene holds
+    std::uint64_t sceneMark_ = 0; // the drawing's change mark when they were drawn
     bool sceneStale_ = false; // a build was given up: the picture is older than the drawing
     bool building_ = false;
     bool buildAgain_ = false; // asked for while a build was under way

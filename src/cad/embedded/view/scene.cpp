@@ -150,7 +150,7 @@ void Scene::addArc(const std::vector<Vec2>& points, const Arc& arc, QRgb colour)
 void Scene::addSnapPoint(Vec2 at, SnapMark mark)
 {
     if (withinReach(at.x, at.y))
-        snapPoints_.push_back({at, mark});
+        snapPoints_.push_back({at, mark, entity_});
 }
 
 void Scene::addPoint(Vec2 p, QRgb colour)
@@ -284,6 +284,81 @@ void Scene::finish()
     }
     items_ = std::move(sorted);
     std::erase_if(cells_, [](const Cell& c) { return c.begin == c.end; });
+    // Items added after a change come last: within their place they go
+    // back among the others in the order of their entities, so what lies
+    // over what is as when all is drawn anew.
+    const auto byEntity = [](const Item& a, const Item& b) { return a.entity < b.entity; };
+    for (const Cell& cell : cells_) {
+        const auto begin = items_.begin() + cell.begin, end = items_.begin() + cell.end;
+        if (!std::is_sorted(begin, end, byEntity))
+            std::stable_sort(begin, end, byEntity);
+    }
+}
+
+void Scene::renumberEntities(const std::vector<std::uint32_t>& renumber)
+{
+    // False for what is dropped; what was drawn for no entity stays.
+    const auto renumbered = [&](std::uint32_t& entity) {
+        if (entity == kNoEntity)
+            return true;
+        entity = entity < renumber.size() ? renumber[entity] : kNoEntity;
+        return entity != kNoEntity;
+    };
+    extents_ = {};
+    cells_.clear();
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        Item item = items_[i];
+        if (!renumbered(item.entity)) {
+            if (item.kind == ItemKind::Text)
+                ++unusedTexts_;
+            else
+                unusedVertices_ += item.count;
+            continue;
+        }
+        extents_.add(item.bounds);
+        items_[kept++] = item;
+    }
+    items_.resize(kept);
+    std::size_t keptPoints = 0;
+    for (std::size_t i = 0; i < snapPoints_.size(); ++i) {
+        SnapPoint point = snapPoints_[i];
+        if (renumbered(point.entity))
+            snapPoints_[keptPoints++] = point;
+    }
+    snapPoints_.resize(keptPoints);
+    // More kept for nothing than for the picture: given back.
+    if (unusedVertices_ > vertices_.size() / 2 || unusedTexts_ > texts_.size() / 2)
+        compact();
+}
+
+void Scene::compact()
+{
+    std::vector<Vec2> vertices;
+    std::vector<TextItem> texts;
+    std::vector<Arc> arcs;
+    vertices.reserve(vertices_.size() - unusedVertices_);
+    texts.reserve(texts_.size() - unusedTexts_);
+    textBytes_ = 0;
+    for (Item& item : items_) {
+        if (item.kind == ItemKind::Text) {
+            textBytes_ += std::size_t(texts_[item.first].text.size()) * sizeof(QChar);
+            texts.push_back(std::move(texts_[item.first]));
+            item.first = std::uint32_t(texts.size() - 1);
+            continue;
+        }
+        const auto from = vertices_.begin() + item.first;
+        item.first = std::uint32_t(vertices.size());
+        vertices.insert(vertices.end(), from, from + item.count);
+        if (item.arc != kNoArc) {
+            arcs.push_back(arcs_[item.arc]);
+            item.arc = std::uint32_t(arcs.size() - 1);
+        }
+    }
+    vertices_ = std::move(vertices);
+    texts_ = std::move(texts);
+    arcs_ = std::move(arcs);
+    unusedVertices_ = unusedTexts_ = 0;
 }
 
 } // namespace lumo::view

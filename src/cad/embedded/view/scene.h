@@ -143,6 +143,7 @@ enum class SnapMark : std::uint8_t { Centre, Insertion };
 struct SnapPoint {
     Vec2 at;
     SnapMark mark = SnapMark::Centre;
+    std::uint32_t entity = kNoEntity; // the model-space entity it was found on
 };
 
 class Scene {
@@ -167,8 +168,14 @@ public:
     // hold the old and the new copy of all vertices at once.
     void reserveFor(std::size_t entities);
     // Builds the spatial index; call after the last add and before drawing.
-    // Items are regrouped by place, so their order is not the drawing order.
+    // Items are regrouped by place, so their order is not the drawing order;
+    // within a place they are drawn in the order of their entities.
     void finish();
+    // For a drawing that changed in a few entities: keeps what was drawn
+    // for every other entity, under the number `renumber` gives it, and
+    // drops what was drawn for those it gives kNoEntity (entities gone or
+    // changed). The changed ones are added after, then finish().
+    void renumberEntities(const std::vector<std::uint32_t>& renumber);
 
     // ---- reading
     const std::vector<Item>& items() const { return items_; }
@@ -221,8 +228,14 @@ private:
     std::vector<Arc> arcs_;
     Box extents_;
     std::vector<Cell> cells_; // each a run of items_
+    // Drops vertices, texts and circles no item uses any more.
+    void compact();
+
     std::size_t refused_ = 0;
     std::size_t textBytes_ = 0;
+    // Vertices and texts of items dropped by renumberEntities, still held.
+    std::size_t unusedVertices_ = 0;
+    std::size_t unusedTexts_ = 0;
     std::int16_t weight_ = 0;
     std::uint32_t entity_ = kNoEntity;
 };

@@ -876,17 +876,28 @@ bool SceneBuilder::buildModelSpace(Scene& scene, const Progress& progress)
     return true;
 }
 
-void SceneBuilder::appendModelSpace(Scene& scene, std::size_t first)
+void SceneBuilder::addEntities(Scene& scene, const std::vector<EntityAt>& entities)
 {
     d_->start(scene, nullptr, 0);
-    d_->doc.forEachModelSpace(first, [&](std::size_t i, const ce::DrawingEntity& e) {
-        scene.setEntity(std::uint32_t(i));
-        d_->modelSpaceEntity(e);
-        return true;
-    });
+    for (const EntityAt& e : entities) {
+        d_->at = e.index;
+        scene.setEntity(std::uint32_t(e.index));
+        d_->modelSpaceEntity(d_->doc.entity(e.key));
+    }
     scene.setEntity(kNoEntity);
     d_->end();
     scene.finish();
+}
+
+bool SceneBuilder::changesEverything(const ce::DrawingChanges& changes)
+{
+    if (changes.layers || changes.blocks)
+        return true;
+    // What the builder reads of the header.
+    for (const std::string& name : changes.headerVariables)
+        if (name == "$LWDEFAULT" || name == "$DWGCODEPAGE")
+            return true;
+    return false;
 }
 
 bool SceneBuilder::buildBlock(Scene& scene, std::string_view name, double scale)

@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 namespace lumo::view {
 
@@ -60,9 +61,18 @@ public:
     // The whole model space; false when stopped by progress (the scene
     // then holds what was built, finished).
     bool buildModelSpace(Scene& scene, const Progress& progress = {});
-    // Model-space entities from index `first` on, added to a scene that holds
-    // the ones before (a command appended them). Finishes the scene.
-    void appendModelSpace(Scene& scene, std::size_t first);
+    // Model-space entities drawn anew after a change, added to a scene that
+    // holds the others (see Scene::renumberEntities): each by its index in
+    // model space and its key (DrawingReader::modelSpaceKeys). Finishes the
+    // scene.
+    struct EntityAt {
+        std::size_t index = 0;
+        std::uint32_t key = 0;
+    };
+    void addEntities(Scene& scene, const std::vector<EntityAt>& entities);
+    // A change that no redraw of single entities shows (layers, blocks,
+    // the default line weight, the code page): all is drawn anew.
+    static bool changesEverything(const cad::embedded::DrawingChanges& changes);
     // A block as it would be inserted at the origin with this scale and no
     // rotation (the rubber band); false when the drawing has no such block.
     bool buildBlock(Scene& scene, std::string_view name, double scale);

@@ -17,9 +17,6 @@ namespace lumo::view {
 namespace ce = cad::embedded;
 
 namespace {
-// Above this many entities a rebuild takes long enough to be felt.
-constexpr std::size_t kRebuildOnWaitLimit = 20000;
-
 // Undo and redo typed on an empty prompt line are the drawing's, as the
 // prompt line has nothing of its own to take back then.
 class DrawingUndoOnEmptyLine : public QObject {
@@ -80,12 +77,8 @@ ce::InputAnswer WindowInputSource::wait(const ce::InputRequest& request)
     // Nobody can answer a window that is not on the screen.
     if (!window_->isVisible())
         window_->show();
-    // Entities edited in place show too, where a rebuild costs little.
-    const auto& drawing = window_->drawing();
-    if (drawing && drawing.modelSpaceCount() < kRebuildOnWaitLimit)
-        window_->rebuild();
-    else
-        window_->refresh();
+    // What the program wrote so far shows before the designer answers.
+    window_->refresh();
     window_->raise();
     window_->activateWindow();
     return toHostAnswer(window_->input()->wait(toQuestion(request)));
@@ -137,18 +130,18 @@ HostWindow::HostWindow(std::shared_ptr<ce::EmbeddedApplication> host, bool takeI
             onClosed_();
     });
     window_->promptEdit()->installEventFilter(new DrawingUndoOnEmptyLine(window_->promptEdit()));
-    // Undo and redo put back a whole drawing: it is drawn anew.
+    // Undo and redo put back the entities of a step: those are drawn anew.
     connect(window_->undoAction(), &QAction::triggered, this, [this] {
         if (editor_)
             editor_->clearSelection();
         if (host_->undo())
-            window_->rebuild();
+            window_->refresh();
     });
     connect(window_->redoAction(), &QAction::triggered, this, [this] {
         if (editor_)
             editor_->clearSelection();
         if (host_->redo())
-            window_->rebuild();
+            window_->refresh();
     });
     window_->setLayerSaveHandler([this](const std::vector<LayerSwitches>& switched) {
         std::vector<ce::EmbeddedApplication::LayerState> states;
@@ -186,8 +179,8 @@ void HostWindow::hostChanged(ce::HostChange change)
     case ce::HostChange::Visible: showWhenVisible(); break;
     case ce::HostChange::Document: showDocument(); break;
     case ce::HostChange::Command: followCommand(); break;
-    case ce::HostChange::Drawing: scheduleRefresh(false); break;
-    case ce::HostChange::Updated: scheduleRefresh(true); break;
+    case ce::HostChange::Drawing:
+    case ce::HostChange::Updated: scheduleRefresh(); break;
     case ce::HostChange::Prompt:
         if (!window_->input()->current())
             window_->input()->showPrompt(QString::fromStdString(host_->lastPrompt()));
@@ -237,7 +230,7 @@ void HostWindow::followCommand()
         // A placement starts: what the program wrote since (attribute
         // values, layers) shows before the designer picks.
         if (previewBlock_.empty())
-            window_->rebuild();
+            window_->refresh();
         if (pending->blockName != previewBlock_ || pending->scale.x != previewScale_) {
             previewBlock_ = pending->blockName;
             previewScale_ = pending->scale.x;
@@ -250,11 +243,10 @@ void HostWindow::followCommand()
     }
 }
 
-void HostWindow::scheduleRefresh(bool rebuild)
+void HostWindow::scheduleRefresh()
 {
     // Many changes in a row are drawn once, when the program lets the
-    // window breathe; entities changed in place need the picture built anew.
-    rebuildScheduled_ = rebuildScheduled_ || rebuild;
+    // window breathe.
     if (refreshScheduled_)
         return;
     refreshScheduled_ = true;
@@ -262,10 +254,7 @@ void HostWindow::scheduleRefresh(bool rebuild)
         this,
         [this] {
             refreshScheduled_ = false;
-            if (std::exchange(rebuildScheduled_, false))
-                window_->rebuild();
-            else
-                window_->refresh();
+            window_->refresh();
             window_->setDrawingState(host_->modified(), host_->readOnly());
         },
         Qt::QueuedConnection);

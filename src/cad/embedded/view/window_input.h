@@ -66,7 +66,7 @@ private:
     void showWhenVisible();
     void showDocument();
     void followCommand();
-    void scheduleRefresh(bool rebuild);
+    void scheduleRefresh();
     bool openDrawing(const QString& path);
 
     std::shared_ptr<cad::embedded::EmbeddedApplication> host_;
@@ -77,7 +77,6 @@ private:
     std::function<void()> onClosed_;
     bool shown_ = false;
     bool refreshScheduled_ = false;
-    bool rebuildScheduled_ = false;
     std::string previewBlock_;
     double previewScale_ = 0.0;
 };
