@@ -212,6 +212,57 @@ TEST_F(EditWindow, EachEditFromItsKeyToTheDrawingAndBack)
     EXPECT_TRUE(designer->reports.empty());
 }
 
+// Undo and redo keep the selection on the entities selected, wherever the
+// step puts them in the drawing; an entity the step takes away leaves it.
+TEST_F(EditWindow, UndoAndRedoKeepTheSelection)
+{
+    struct Step {
+        const char* name;
+        std::function<void()> act;
+        std::vector<std::size_t> selected;
+        const char* status;
+    };
+    const Step steps[] = {
+        {"the head erased", [&] {
+             editor->select({0});
+             QTest::keyClick(window->view(), Qt::Key_Delete);
+         }, {}, ""},
+        {"the line and the text selected", [&] {
+             click({55, -5});
+             click({30.5, 0.8}, Qt::ShiftModifier);
+         }, {0, 1}, "2 obiekty"},
+        {"undo: the head is back before them", [&] { window->undoAction()->trigger(); }, {1, 2}, "2 obiekty"},
+        {"redo: the head goes again", [&] { window->redoAction()->trigger(); }, {0, 1}, "2 obiekty"},
+        {"the text moved", [&] {
+             editor->select({0});
+             editor->startMove();
+             click({30, 0});
+             click({40, 5});
+         }, {0}, "1 obiekt"},
+        {"the line copied: the copy is selected", [&] {
+             editor->select({1});
+             editor->startCopy();
+             click({50, -5});
+             click({50, -15});
+         }, {2}, "1 obiekt"},
+        {"the copy undone: nothing is left selected", [&] { window->undoAction()->trigger(); }, {}, ""},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.name);
+        s.act();
+        settle();
+        EXPECT_EQ(editor->selection(), s.selected);
+        EXPECT_EQ(status(), QString::fromUtf8(s.status));
+    }
+    // What stays selected is what the edits work on: the line is erased.
+    editor->select({1});
+    QTest::keyClick(window->view(), Qt::Key_Delete);
+    settle();
+    const auto doc = saved();
+    ASSERT_EQ(doc.modelSpaceCount(), 1u);
+    EXPECT_EQ(doc.modelSpace().front().typeName(), "TEXT");
+}
+
 TEST_F(EditWindow, EscapeInTheMiddleOfAnEditChangesNothing)
 {
     const std::string original = saved().toString();

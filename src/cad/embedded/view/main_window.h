@@ -89,6 +89,8 @@ public:
     // The keys of the model-space entities the picture shows, by their
     // number in it (see DrawingReader::modelSpaceKeys).
     const std::vector<std::uint32_t>& sceneKeys() const { return sceneKeys_; }
+    // The picture shows the drawing as it is (no redraw was given up).
+    bool pictureIsCurrent() const { return !sceneStale_; }
 
     // The block that follows the cursor while the insert command waits.
     void setInsertPreview(const QString& blockName, double scale);

@@ -10,6 +10,7 @@
 #include <QProgressDialog>
 
 #include <cmath>
+#include <unordered_set>
 #include <utility>
 
 namespace lumo::view {
@@ -130,19 +131,8 @@ HostWindow::HostWindow(std::shared_ptr<ce::EmbeddedApplication> host, bool takeI
             onClosed_();
     });
     window_->promptEdit()->installEventFilter(new DrawingUndoOnEmptyLine(window_->promptEdit()));
-    // Undo and redo put back the entities of a step: those are drawn anew.
-    connect(window_->undoAction(), &QAction::triggered, this, [this] {
-        if (editor_)
-            editor_->clearSelection();
-        if (host_->undo())
-            window_->refresh();
-    });
-    connect(window_->redoAction(), &QAction::triggered, this, [this] {
-        if (editor_)
-            editor_->clearSelection();
-        if (host_->redo())
-            window_->refresh();
-    });
+    connect(window_->undoAction(), &QAction::triggered, this, [this] { takeStep(/*forward=*/false); });
+    connect(window_->redoAction(), &QAction::triggered, this, [this] { takeStep(/*forward=*/true); });
     window_->setLayerSaveHandler([this](const std::vector<LayerSwitches>& switched) {
         std::vector<ce::EmbeddedApplication::LayerState> states;
         for (const LayerSwitches& layer : switched)
@@ -241,6 +231,32 @@ void HostWindow::followCommand()
         previewScale_ = 0.0;
         window_->clearInsertPreview();
     }
+}
+
+void HostWindow::takeStep(bool forward)
+{
+    // The selection follows its entities by their keys, which a step keeps,
+    // while their numbers in the drawing may change.
+    std::unordered_set<std::uint32_t> selected;
+    if (editor_) {
+        const auto& keys = window_->sceneKeys();
+        for (const std::size_t entity : editor_->selection())
+            if (entity < keys.size())
+                selected.insert(keys[entity]);
+        editor_->clearSelection();
+    }
+    if (!(forward ? host_->redo() : host_->undo()))
+        return;
+    // Only the entities of the step are drawn anew.
+    window_->refresh();
+    if (!editor_ || selected.empty() || !window_->pictureIsCurrent())
+        return;
+    std::vector<std::uint32_t> still;
+    const auto& keys = window_->sceneKeys();
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (selected.count(keys[i]))
+            still.push_back(std::uint32_t(i));
+    editor_->select(still);
 }
 
 void HostWindow::scheduleRefresh()

@@ -67,6 +67,8 @@ private:
     void showDocument();
     void followCommand();
     void scheduleRefresh();
+    // Undo (or redo) of the host's last step, the selection kept.
+    void takeStep(bool forward);
     bool openDrawing(const QString& path);
 
     std::shared_ptr<cad::embedded::EmbeddedApplication> host_;
