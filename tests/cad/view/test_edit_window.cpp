@@ -192,6 +192,8 @@ TEST_F(EditWindow, EachEditFromItsKeyToTheDrawingAndBack)
         c.act(*this);
         settle();
         EXPECT_FALSE(editor->busy());
+        // The edit's last question is gone from the prompt line.
+        EXPECT_EQ(window->promptLabel()->text(), QString());
         const auto doc = saved();
         ASSERT_EQ(doc.modelSpaceCount(), c.count);
         if (c.count > 2) {

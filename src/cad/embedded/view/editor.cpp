@@ -298,15 +298,15 @@ void Editor::ask(Step step, Question question)
     window_->input()->ask(question_);
 }
 
-void Editor::finish(const QString& prompt)
+void Editor::finish(PromptLine prompt)
 {
     step_ = Step::None;
     if (!window_)
         return;
     window_->view()->setRubberBlock(nullptr);
     window_->view()->setSelecting(editable_);
-    if (!prompt.isNull())
-        window_->input()->showPrompt(prompt);
+    if (prompt == PromptLine::Clear)
+        window_->input()->showPrompt(QString());
     updateActions();
 }
 
@@ -319,7 +319,7 @@ void Editor::answered()
         return;
     if (answer->kind == Answer::Kind::Cancel || answer->kind == Answer::Kind::Accept) {
         // Nothing changed; the prompt line shows the cancel.
-        finish();
+        finish(PromptLine::Keep);
         return;
     }
     const Scene* scene = window_->view()->scene();
@@ -356,7 +356,7 @@ void Editor::answered()
         how.dy = answer->point.y - base_.y;
         const auto chosen = selection();
         const std::size_t before = host_->drawing().modelSpaceCount();
-        finish(QString());
+        finish(PromptLine::Clear);
         if (copying && host_->copy(chosen, how)) {
             // The copies are selected now, to be placed on.
             std::vector<std::uint32_t> copies;
@@ -375,7 +375,7 @@ void Editor::answered()
         how.baseX = base_.x;
         how.baseY = base_.y;
         how.degrees = answer->degrees;
-        finish(QString());
+        finish(PromptLine::Clear);
         host_->transform(selection(), how);
         return;
     }

@@ -104,7 +104,10 @@ private:
     void updateActions();
     void ask(Step step, Question question);
     void answered();
-    void finish(const QString& prompt = {});
+    // Ends the edit under way: the prompt line keeps what it shows (a
+    // cancel) or is cleared (an edit done).
+    enum class PromptLine { Keep, Clear };
+    void finish(PromptLine prompt);
     const Picker* picker();
     std::vector<AttributeValue> attributesOf(std::size_t entity, QString* blockName, bool* isText,
                                              QString* text) const;
