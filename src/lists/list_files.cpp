@@ -215,14 +215,22 @@ QStringList ReadLines(const QString& text)
     return lines;
 }
 
+QString CityListFolder(const RunContext& ctx)
+{
+    // The installer names the city relative to the suite ("Dane"); the folder
+    // the program was started from has nothing to do with it.
+    const QString cityDataFolder = PathFrom(SuiteRootOf(ctx), ctx.startup.cityDataFolder);
+    return GetSuiteSubfolder(cityDataFolder, kStreetFolderKind);
+}
+
 QString StreetListPath(const RunContext& ctx)
 {
-    return JoinPath(GetSuiteSubfolder(ctx.startup.cityDataFolder, kStreetFolderKind), kStreetListFile);
+    return JoinPath(CityListFolder(ctx), kStreetListFile);
 }
 
 QString IntersectionListPath(const RunContext& ctx)
 {
-    return JoinPath(GetSuiteSubfolder(ctx.startup.cityDataFolder, kStreetFolderKind), kIntersectionListFile);
+    return JoinPath(CityListFolder(ctx), kIntersectionListFile);
 }
 
 QString SuiteRootOf(const RunContext& ctx)
