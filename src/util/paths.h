@@ -31,10 +31,9 @@ QString FileTitleOf(const QString& path);
 bool IsRelativePath(const QString& path);
 
 // A relative path taken from folder (its slashes made backslashes), with its
-// "." and ".." parts worked out
-// as Windows does it (".." at the root stays at the root; the "\\srv\share"
-// of a network path counts as its root): ("D:\Suite", "..\Dane") ->
-// "D:\Dane". Any other path comes back as it is.
+// "." and ".." parts worked out as Windows does it (".." at the root stays at
+// the root; the "\\srv\share" of a network path counts as its root):
+// ("D:\Suite", "..\Dane") -> "D:\Dane". Any other path comes back as it is.
 QString PathFrom(const QString& folder, const QString& path);
 
 } // namespace lumo
