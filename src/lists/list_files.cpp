@@ -129,6 +129,14 @@ void loadLineList(RunContext& ctx, QComboBox* combo, const QString& relativePath
     selectFirst(combo);
 }
 
+// The installer names the city relative to the suite ("Dane"); the folder
+// the program was started from has nothing to do with it.
+QString cityListFolder(const RunContext& ctx)
+{
+    const QString cityDataFolder = PathFrom(SuiteRootOf(ctx), ctx.startup.cityDataFolder);
+    return GetSuiteSubfolder(cityDataFolder, kStreetFolderKind);
+}
+
 bool appendLine(RunContext& ctx, const QString& path, const QString& text, const QString& failureMessage)
 {
     if (!AppendToFile(path, ToAnsi(text) + QByteArrayLiteral("\r\n"))) {
@@ -217,12 +225,12 @@ QStringList ReadLines(const QString& text)
 
 QString StreetListPath(const RunContext& ctx)
 {
-    return JoinPath(GetSuiteSubfolder(ctx.startup.cityDataFolder, kStreetFolderKind), kStreetListFile);
+    return JoinPath(cityListFolder(ctx), kStreetListFile);
 }
 
 QString IntersectionListPath(const RunContext& ctx)
 {
-    return JoinPath(GetSuiteSubfolder(ctx.startup.cityDataFolder, kStreetFolderKind), kIntersectionListFile);
+    return JoinPath(cityListFolder(ctx), kIntersectionListFile);
 }
 
 QString SuiteRootOf(const RunContext& ctx)

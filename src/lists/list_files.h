@@ -42,7 +42,11 @@ QStringList ReadLines(const QString& text);
 
 // ---- where the files are
 
-// "Ulice.lst" / "Skrzyzowania.lst" in the folder "Ulic" of the city data folder.
+// "Ulice.lst" / "Skrzyzowania.lst" in the folder "Ulic" of the city data
+// folder: the paths the lists are read from and appended to, and the ones
+// their messages name. A city data folder without a drive and not starting
+// with a backslash ("Dane\Miasto", as the installer names it) counts from the
+// suite root, wherever the program was started: "D:\Suite\Dane\Miasto\Ulic".
 QString StreetListPath(const RunContext& ctx);
 QString IntersectionListPath(const RunContext& ctx);
 // The suite root: the program's folder without its last two components.

@@ -25,4 +25,15 @@ QString FileNameOf(const QString& path);
 // The file name without its last extension: "C:/x/S-3WP.dwg" -> "S-3WP".
 QString FileTitleOf(const QString& path);
 
+// True for a path that names no drive and does not start with a backslash
+// (or a slash): "Dane\Miasto", "..\Dane". "D:\Dane", "D:Dane", "\Dane" and
+// "\\srv\Dane" are not relative.
+bool IsRelativePath(const QString& path);
+
+// A relative path taken from folder (its slashes made backslashes), with its
+// "." and ".." parts worked out as Windows does it (".." at the root stays at
+// the root; the "\\srv\share" of a network path counts as its root):
+// ("D:\Suite", "..\Dane") -> "D:\Dane". Any other path comes back as it is.
+QString PathFrom(const QString& folder, const QString& path);
+
 } // namespace lumo

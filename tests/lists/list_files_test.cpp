@@ -3,11 +3,16 @@
 #include "lists/drawing_values.h"
 #include "lists/list_files.h"
 #include "list_suite.h"
+#include "scoped_current_folder.h"
 #include "util/files.h"
+#include "util/paths.h"
 #include "cad/drawing.h"
 #include "cad/embedded/embedded_host.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -396,6 +401,78 @@ TEST(ListFiles, MissingCityRegistryValuesAreExplained)
 #endif
         EXPECT_EQ(text.contains(QStringLiteral("\"City\"=\"Miasto\"")), hint);
     }
+}
+
+// The installer names the city relative to the suite ("aDane" = "Dane"). The
+// program may be started from any folder (a double click on the program, a
+// CAD macro): such a city folder counts from the suite root all the same, and
+// a message names the whole path that was tried.
+TEST(CityLists, ARelativeCityFolderCountsFromTheSuiteRoot)
+{
+    // The folder started from holds a city of the same name; it is not ours.
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(elsewhere.isValid());
+    QDir(elsewhere.path()).mkpath(QStringLiteral("Dane/Miasto/Ulic"));
+    QFile stranger(elsewhere.path() + QStringLiteral("/Dane/Miasto/Ulic/Skrzyzowania.lst"));
+    ASSERT_TRUE(stranger.open(QIODevice::WriteOnly));
+    stranger.write("1 Obce\r\n");
+    stranger.close();
+    const test::ScopedCurrentFolder startedElsewhere(elsewhere.path());
+    ASSERT_TRUE(startedElsewhere.changed());
+
+    struct Case {
+        const char* name;
+        QString cityDataFolder; // {root}: the suite root; {rootName}: its last component
+        QString triedFolder; // the city folder tried when there is no list: "" when it is read
+    };
+    const Case cases[] = {
+        {"relative, as the installer writes it", "Dane\\Miasto", ""},
+        {"absolute", "{root}\\Dane\\Miasto", ""},
+        {"relative, through the suite's parent", "..\\{rootName}\\Dane\\Miasto", ""},
+        {"relative, spelt in another case", "dANE\\miasto", ""},
+        {"values missing from the registry", "Brak\\Brak", "{root}\\Brak\\Brak"},
+        {"relative, beside the suite, missing", "..\\Inne\\.\\Miasto", "{parent}\\Inne\\Miasto"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ListSuite suite;
+        const QString root = suite.suite.rootFolder();
+        const auto expand = [&](QString text) {
+            text.replace(QStringLiteral("{rootName}"), FileNameOf(root));
+            text.replace(QStringLiteral("{root}"), root);
+            text.replace(QStringLiteral("{parent}"), ParentFolder(root));
+            return text;
+        };
+        suite.suite.writeBytes("Dane\\Miasto\\Ulic\\Skrzyzowania.lst", "987 Rondo Kwiatowa\r\n");
+        suite.ctx.startup.cityDataFolder = expand(c.cityDataFolder);
+        const bool found = c.triedFolder.isEmpty();
+        if (!found)
+            suite.dialogs.acceptMessages(2);
+        QComboBox combo;
+        LoadIntersectionList(suite.ctx, &combo);
+        const bool appended = AppendStreetEntry(suite.ctx, QStringLiteral("Nowa"));
+
+        const auto messages = suite.dialogs.messages();
+        if (found) {
+            EXPECT_EQ(itemsOf(combo), QStringList{"987 Rondo Kwiatowa"});
+            EXPECT_TRUE(appended);
+            EXPECT_EQ(suite.suite.readBytes("Dane\\Miasto\\Ulic\\Ulice.lst"), "Nowa\r\n");
+            EXPECT_TRUE(messages.empty());
+        } else {
+            EXPECT_EQ(combo.count(), 0);
+            EXPECT_FALSE(appended);
+            const QString tried = DisplayPath(expand(c.triedFolder) + QStringLiteral("\\Ulic\\"));
+            ASSERT_EQ(messages.size(), 2u);
+            EXPECT_TRUE(
+                messages[0].text.startsWith(QStringLiteral("Nie można przeczytać listy skrzyżowań.\r\n[")
+                                            + tried + QStringLiteral("Skrzyzowania.lst]")))
+                << messages[0].text.toStdString();
+            EXPECT_EQ(messages[1].text,
+                      QStringLiteral("Nie można przeczytać listy z ulicami\r\n[") + tried
+                          + QStringLiteral("Ulice.lst]"));
+        }
+    }
+    EXPECT_FALSE(QFile::exists(elsewhere.path() + QStringLiteral("/Dane/Miasto/Ulic/Ulice.lst")));
 }
 
 // ---- the two appenders: every earlier byte stays, the new line is cp1250 + CR LF

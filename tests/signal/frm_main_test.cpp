@@ -3,6 +3,7 @@
 #include "signal_run.h"
 
 #include "failing_host.h"
+#include "scoped_current_folder.h"
 #include "settings/ini_file.h"
 #include "ui_frmMain.h"
 #include "util/files.h"
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -60,6 +62,25 @@ TEST_F(OptionsForm, StartUpWithAVehicleHeadShowsItsOptionsAndDesignation)
     EXPECT_EQ(label(), QStringLiteral("Sygnalizator: 26-15//K1"));
     EXPECT_EQ(run->startup.cityDataFolder, suite.path(QStringLiteral("Dane\\Miasto")));
     EXPECT_TRUE(run->dialogs.calls().empty());
+}
+
+// The installer's registry values name the city relative to the suite. A
+// program started from another folder (a CAD macro's, a double click on the
+// program) reads the city's lists all the same.
+TEST_F(OptionsForm, ACityNamedRelativeToTheSuiteIsFoundFromAnyFolder)
+{
+    suite.writeCityRegistry(QStringLiteral("Dane"), QStringLiteral("Miasto"));
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(elsewhere.isValid());
+    const ScopedCurrentFolder startedElsewhere(elsewhere.path());
+    ASSERT_TRUE(startedElsewhere.changed());
+
+    startWith({"S-3wp"});
+    EXPECT_TRUE(run->endReasons.isEmpty());
+    EXPECT_TRUE(run->dialogs.calls().empty());
+    EXPECT_EQ(run->startup.cityDataFolder, QStringLiteral("Dane\\Miasto"));
+    ASSERT_EQ(ui().cmbNumSkrzyz->count(), 2);
+    EXPECT_EQ(ui().cmbNumSkrzyz->itemText(1), QStringLiteral("12 Plac Żelazny"));
 }
 
 TEST_F(OptionsForm, TheDrawingsIntersectionIsPreselected)

@@ -58,5 +58,33 @@ TEST(Paths, SplittingRoutines)
     }
 }
 
+// A folder named relative to another (the city data folder, relative to the
+// suite root): only a path with neither drive nor leading separator is taken
+// from the folder, and its dot parts never climb above the root.
+TEST(Paths, PathFrom)
+{
+    const PathCase cases[] = {
+        {"D:\\Suite", "Dane\\Miasto", "D:\\Suite\\Dane\\Miasto"},
+        {"D:\\Suite", " Dane ", "D:\\Suite\\Dane"},
+        {"D:\\Suite", "Dane/Miasto", "D:\\Suite\\Dane\\Miasto"},
+        {"D:\\Suite", "..\\Dane", "D:\\Dane"},
+        {"D:\\Suite\\", ".\\Dane\\.\\Miasto\\", "D:\\Suite\\Dane\\Miasto\\"},
+        {"D:\\Suite", "..\\..\\..\\Dane", "D:\\Dane"},
+        {"D:\\Suite", "Dane\\..\\..", "D:"},
+        {"\\home\\ala\\Suite", "../Dane", "\\home\\ala\\Dane"},
+        {"\\\\srv\\share\\Suite", "..\\..\\Dane", "\\\\srv\\share\\Dane"},
+        {"Suite", "..\\..\\Dane", "..\\Dane"},
+        {"D:\\Suite", "Brak\\Brak", "D:\\Suite\\Brak\\Brak"},
+        // Whole already: as they are, dots and all.
+        {"D:\\Suite", "E:\\Dane\\..\\Miasto", "E:\\Dane\\..\\Miasto"},
+        {"D:\\Suite", "e:Dane", "e:Dane"},
+        {"D:\\Suite", "\\Dane", "\\Dane"},
+        {"D:\\Suite", "\\\\srv\\Dane", "\\\\srv\\Dane"},
+        {"\\home\\ala\\Suite", "/home/jan/Dane", "/home/jan/Dane"},
+    };
+    for (const PathCase& c : cases)
+        EXPECT_EQ(PathFrom(c.a, c.b), c.expected) << c.a.toStdString() << " + " << c.b.toStdString();
+}
+
 } // namespace
 } // namespace lumo
