@@ -199,10 +199,14 @@ TEST_F(PropertiesWindow, EachTypedValueIsOneStepSavedAndShown)
                   QString::fromUtf8(c.typed).trimmed().replace(QLatin1Char(','), QLatin1Char('.')));
         // Enter again, or leaving the field, writes nothing more.
         QTest::keyClick(c.field(), Qt::Key_Return);
+        const QString before = c.field()->text();
         window->undoAction()->trigger();
         EXPECT_EQ(saved().toString(), original);
         EXPECT_FALSE(window->undoAction()->isEnabled());
-        EXPECT_TRUE(nothingShown());
+        // The head stays selected, the panel shows it as it was.
+        EXPECT_FALSE(nothingShown());
+        EXPECT_NE(c.field()->text(), before);
+        QTest::keyClick(window->view(), Qt::Key_Escape); // (the next case selects it anew)
     }
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(designer->reports.empty());
@@ -278,7 +282,8 @@ TEST_F(PropertiesWindow, ManyOnSeveralLayersGoToOneInOneStep)
 
     window->undoAction()->trigger();
     EXPECT_EQ(layers(), (std::vector<std::string>{"0", "SYGNALIZATORY", "SYGNALIZATORY"}));
-    EXPECT_TRUE(nothingShown());
+    // Still the three, on their layers as they were.
+    EXPECT_EQ(box->currentText(), QString::fromUtf8(kMixedLayers));
     window->redoAction()->trigger();
     EXPECT_EQ(layers(), moved);
     clickFirstHead();
