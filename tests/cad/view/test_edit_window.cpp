@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -263,6 +264,64 @@ TEST_F(EditWindow, UndoAndRedoKeepTheSelection)
     const auto doc = saved();
     ASSERT_EQ(doc.modelSpaceCount(), 1u);
     EXPECT_EQ(doc.modelSpace().front().typeName(), "TEXT");
+}
+
+// A redraw given up leaves the picture behind the drawing: what the designer
+// picks there is still the entity edited, though the drawing numbers it
+// otherwise now.
+TEST_F(EditWindow, AnEditOnAPictureBehindTheDrawingHitsTheEntityPicked)
+{
+    // Enough beside them, far away, for a redraw long enough to be given up.
+    {
+        auto doc = dxf::Document::load(path);
+        for (int i = 0; i < 5000; ++i)
+            doc.addEntity("LINE", "0",
+                          {{100, "AcDbLine"},
+                           {10, std::to_string(1000 + i % 100)},
+                           {20, std::to_string(i / 100)},
+                           {30, "0"},
+                           {11, std::to_string(1001 + i % 100)},
+                           {21, std::to_string(i / 100)},
+                           {31, "0"}});
+        designer.reset();
+        doc.save(path);
+        designer = std::make_unique<DesignerWindow>(path);
+        host = designer->host;
+        window = designer->window;
+        editor = designer->hostWindow->editor();
+        ASSERT_TRUE(designer->active());
+        window->view()->setView({35, 0}, 8.0);
+        window->view()->setSnapsEnabled(false);
+    }
+    ASSERT_TRUE(host->copy({2}, {0.0, -10.0})); // a second line below the first
+    settle();
+    // The head erased and a layer switched off at once: the whole drawing is
+    // drawn anew, and the designer gives that up.
+    ASSERT_TRUE(host->erase({0}));
+    ASSERT_TRUE(host->saveLayerStates({{"112-OPIS_SYGNALIZACJI", false, false}}));
+    window->setProgressDelay(0);
+    bool cancelled = false;
+    QTimer::singleShot(0, window, [&] {
+        if (auto* progress = window->findChild<QProgressDialog*>()) {
+            cancelled = true;
+            progress->cancel();
+        }
+    });
+    window->refresh();
+    ASSERT_TRUE(cancelled);
+    ASSERT_FALSE(window->pictureIsCurrent());
+    ASSERT_TRUE(designer->active()); // (the progress had the keys)
+
+    click({55, -5}); // the first line: third in the picture, second in the drawing
+    EXPECT_EQ(status(), QStringLiteral("1 obiekt"));
+    QTest::keyClick(window->view(), Qt::Key_Delete);
+    settle();
+    const auto doc = saved();
+    const auto entities = doc.modelSpace();
+    ASSERT_EQ(entities.size(), 5002u);
+    EXPECT_EQ(entities[0].typeName(), "TEXT");
+    EXPECT_EQ(entities[1].insertionPoint().x, 1000); // the first of those far away
+    EXPECT_EQ(entities.back().insertionPoint().y, -15); // the copy stays
 }
 
 TEST_F(EditWindow, EscapeInTheMiddleOfAnEditChangesNothing)

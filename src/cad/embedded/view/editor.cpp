@@ -97,7 +97,7 @@ std::vector<std::size_t> Editor::selection() const
     for (std::size_t i = 0; i < selected_.size(); ++i)
         if (selected_[i])
             out.push_back(i);
-    return out;
+    return window_ ? window_->inDrawing(out) : out;
 }
 
 void Editor::select(const std::vector<std::uint32_t>& entities, bool add)
@@ -177,7 +177,8 @@ void Editor::doubleClicked(Vec2 at, double aperture)
     if (!hit)
         return;
     select({*hit});
-    editEntity(*hit);
+    if (const auto chosen = selection(); chosen.size() == 1)
+        editEntity(chosen.front());
 }
 
 void Editor::showContextMenu(QPoint globalPos)

@@ -52,7 +52,8 @@ public:
     void setEditable(bool editable);
     bool editable() const { return editable_; }
 
-    // The selected model-space entities, ascending.
+    // The selected model-space entities by their numbers in the drawing,
+    // ascending (see MainWindow::inDrawing).
     std::vector<std::size_t> selection() const;
     void select(const std::vector<std::uint32_t>& entities, bool add = false);
     void clearSelection();

@@ -26,7 +26,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <functional>
+#include <unordered_map>
 
 namespace lumo::view {
 
@@ -335,6 +337,23 @@ void MainWindow::refresh()
         // picture is drawn whole.)
         rebuildScene(true);
     }
+}
+
+std::vector<std::size_t> MainWindow::inDrawing(const std::vector<std::size_t>& inPicture) const
+{
+    if (!sceneStale_)
+        return inPicture;
+    std::unordered_map<std::uint32_t, std::size_t> indexNow;
+    const std::vector<std::uint32_t> keys = drawing_.modelSpaceKeys();
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        indexNow.emplace(keys[i], i);
+    std::vector<std::size_t> out;
+    for (const std::size_t entity : inPicture)
+        if (entity < sceneKeys_.size())
+            if (const auto found = indexNow.find(sceneKeys_[entity]); found != indexNow.end())
+                out.push_back(found->second);
+    std::sort(out.begin(), out.end());
+    return out;
 }
 
 void MainWindow::redrawEntities(const std::vector<std::uint32_t>& changed)

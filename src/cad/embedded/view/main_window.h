@@ -91,6 +91,10 @@ public:
     const std::vector<std::uint32_t>& sceneKeys() const { return sceneKeys_; }
     // The picture shows the drawing as it is (no redraw was given up).
     bool pictureIsCurrent() const { return !sceneStale_; }
+    // Entities by their numbers in the picture, as numbered in the drawing:
+    // the same while the picture is current; after a redraw given up, those
+    // the drawing no longer holds are left out. Ascending.
+    std::vector<std::size_t> inDrawing(const std::vector<std::size_t>& inPicture) const;
 
     // The block that follows the cursor while the insert command waits.
     void setInsertPreview(const QString& blockName, double scale);

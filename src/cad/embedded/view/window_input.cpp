@@ -239,8 +239,9 @@ void HostWindow::takeStep(bool forward)
     // while their numbers in the drawing may change.
     std::unordered_set<std::uint32_t> selected;
     if (editor_) {
-        const auto& keys = window_->sceneKeys();
-        for (const std::size_t entity : editor_->selection())
+        const auto chosen = editor_->selection();
+        const auto keys = chosen.empty() ? std::vector<std::uint32_t>() : host_->drawing().modelSpaceKeys();
+        for (const std::size_t entity : chosen)
             if (entity < keys.size())
                 selected.insert(keys[entity]);
         editor_->clearSelection();
