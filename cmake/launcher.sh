@@ -125,7 +125,7 @@ fi
 config=${XDG_CONFIG_HOME:-$HOME/.config}/lumo
 if [ -z "${LUMO_REGISTRY_FILE:-}" ] && [ ! -e "$config/registry.reg" ]; then
   # Registry values hold at most 39 characters: the demo city is named
-  # relative to the suite, where the program starts.
+  # relative to the suite, which a relative folder counts from.
   if [ ! -e "$suite/registry.reg" ]; then
     printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tarn\\Directories]\r\n"aDane"="Dane"\r\n"City"="Miasto"\r\n\r\n' \
       > "$suite/registry.reg"
