@@ -61,7 +61,7 @@ if grep 'lumo-designer: message:' "$work/stderr"; then fail "the program showed 
 
 [ ! -e "$work/stale-program-ran" ] || fail "the older copy of the program in the home folder ran"
 heads=$("$installed/LUMO/Programy/lumo-dxf" heads "$LUMO_SUITE/Rysunki/skrzyzowanie.dxf")
-echo "$heads" | grep -q '^[^,]*,S-3wp,110-SYGNALIZACJA_KOMORY,-8200,19500,180,.*26-15/988/K1\b' \
+grep -q '^[^,]*,S-3wp,110-SYGNALIZACJA_KOMORY,-8200,19500,180,.*26-15/988/K1\b' <<<"$heads" \
   || fail "no head S-3wp 26-15/988/K1 at (-8200, 19500) in the drawing:
 $heads"
 [ -f "$LUMO_SUITE/LUMO/Programy/LUMO.ini" ] || fail "no LUMO.ini in the user's suite"

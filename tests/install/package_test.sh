@@ -33,7 +33,7 @@ for needed in /usr/share/qt6/translations/qtbase_pl.qm \
               /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf; do
   [ -e "$needed" ] || continue
   owner=$(dpkg-query -S "$needed" | cut -d: -f1)
-  echo "$depends" | grep -Eq "(^|, )$owner( |,|$)" \
+  grep -Eq "(^|, )$owner( |,|$)" <<<"$depends" \
     || fail "$needed comes from $owner, which the package does not depend on: $depends"
 done
 
@@ -46,7 +46,9 @@ for page in $pages; do
   text=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>"$work/man.err")
   [ ! -s "$work/man.err" ] || fail "${page#"$root"} renders with complaints: $(cat "$work/man.err")"
   for variable in $variables; do
-    echo "$text" | grep -q "^ *$variable\$" || fail "${page#"$root"} does not describe $variable"
+    # (not echo | grep -q: grep leaves at the first match, and with pipefail
+    # the echo it cut short fails the check now and then)
+    grep -q "^ *$variable\$" <<<"$text" || fail "${page#"$root"} does not describe $variable"
   done
 done
 
