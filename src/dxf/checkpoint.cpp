@@ -62,6 +62,7 @@ void RollBack(Document& document, const DocState& state)
     d.anyHandle = state.anyHandle;
     d.nextHandle = state.nextHandle;
     d.maxHandle = state.maxHandle;
+    d.configureCodec(); // the header's code page may be another one again
     // Whatever is changed next gets tags of its own: those here may be
     // another checkpoint's.
     d.keptTags = d.tags.size();

@@ -1,8 +1,7 @@
 // Going back: a drawing as it stands, put back later exactly (it then
 // writes the same bytes as at the checkpoint). A checkpoint costs a few
 // bytes a record, not a copy of the drawing's text: edits add tags rather
-// than change those a checkpoint may hold. The code page stays as it is
-// (it is set on new drawings only).
+// than change those a checkpoint may hold.
 #pragma once
 
 #include "dxf/document.h"

@@ -486,6 +486,7 @@ struct DocData {
     std::size_t splitNear = 0;
     std::uint32_t tagsReadBySecondThread = 0; // (for tests: that it happened)
     void index(); // tables, blocks, version, handles after parse
+    void configureCodec(); // from $DWGCODEPAGE and the version
 
     // ---- raw access
     const char* base(const Tag& t) const { return (t.off & kArena) ? arena.data() : buf.data(); }

@@ -404,6 +404,12 @@ void DocData::setHeaderRaw(std::string_view name, int code, std::string_view raw
     items(h).push_back(id);
 }
 
+void DocData::configureCodec()
+{
+    const std::uint32_t cp = headerVar("$DWGCODEPAGE");
+    codec.configure(cp != kNone ? trim(get(cp, 3, "ANSI_1252")) : std::string_view("ANSI_1252"), version >= 1021);
+}
+
 void DocData::syncHandseed()
 {
     if (!handseedDirty)
@@ -433,9 +439,7 @@ void DocData::index()
         auto r = std::from_chars(versionText.data() + 2, versionText.data() + 6, n);
         version = r.ec == std::errc() ? n : 1009;
     }
-    std::uint32_t cp = headerVar("$DWGCODEPAGE");
-    codec.configure(cp != kNone ? trim(get(cp, 3, "ANSI_1252")) : std::string_view("ANSI_1252"),
-                    version >= 1021);
+    configureCodec();
 
     // handles: next = above every handle (found while parsing) and the seed
     std::uint64_t maxH = maxHandle;

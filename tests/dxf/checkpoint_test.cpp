@@ -176,6 +176,24 @@ TEST(Checkpoint, ChangesAreToldAndGoingBackTellsTheSame)
     EXPECT_THROW(drawing.entityByNumber(1u << 30), DxfError);
 }
 
+// Going back over a change of the code page reads and writes the drawing's
+// texts in its code page again.
+TEST(Checkpoint, GoingBackPutsBackTheCodePage)
+{
+    auto drawing = Document::create("AC1015");
+    drawing.setHeaderText("$DWGCODEPAGE", 3, "ANSI_1250");
+    drawing.addText("Zażółć", {0, 0, 0}, 2.5);
+    const std::string before = drawing.toString();
+    const auto start = Checkpoint(drawing);
+    drawing.setHeaderText("$DWGCODEPAGE", 3, "ANSI_1252");
+    RollBack(drawing, *start);
+    EXPECT_EQ(drawing.codePage(), "ANSI_1250");
+    EXPECT_EQ(drawing.modelSpace().front().text(1), "Zażółć");
+    EXPECT_EQ(drawing.toString(), before);
+    drawing.addText("źdźbło", {0, 5, 0}, 2.5);
+    EXPECT_EQ(Document::fromMemory(drawing.toString()).modelSpace().back().text(1), "źdźbło");
+}
+
 TEST(Checkpoint, AnotherDrawingsCheckpointIsRefused)
 {
     auto one = Document::create();
