@@ -698,20 +698,22 @@ void BM_CityUndoMove(benchmark::State& state)
 }
 BENCHMARK(BM_CityUndoMove)->Unit(benchmark::kMillisecond)->Iterations(10);
 
-// The undo itself, without a save: the same move undone in the drawing
-// window on a read-only copy (kept unsaved on the designer's word), from
-// the menu's Undo to the next frame painted. What BM_CityUndoMove takes
-// beyond the host's part of it is the save.
-void BM_CityUndoMoveInWindowUnsaved(benchmark::State& state)
+// The same move undone in the drawing window, from the menu's Undo to the
+// next frame painted: with the save the undo brings (the designer's case),
+// and without it, on a read-only copy kept unsaved on the designer's word
+// (what BM_CityUndoMove takes beyond the host's part is the save).
+void undoMoveInWindow(benchmark::State& state, bool saved)
 {
-    const auto file = std::filesystem::path(LUMO_BENCH_DATA) / "undo" / "city-section-read-only.dxf";
+    const auto file = std::filesystem::path(LUMO_BENCH_DATA) / "undo"
+        / (saved ? "city-section-window.dxf" : "city-section-read-only.dxf");
     std::filesystem::create_directories(file.parent_path());
     if (std::filesystem::exists(file))
         std::filesystem::permissions(file, std::filesystem::perms::owner_write,
                                      std::filesystem::perm_options::add);
     std::filesystem::copy_file(citySectionFile(), file, std::filesystem::copy_options::overwrite_existing);
-    std::filesystem::permissions(file,
-                                 std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    if (!saved)
+        std::filesystem::permissions(file,
+                                     std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
     cad::embedded::EmbeddedHostOptions options;
     options.askSaveAs = [](const std::string&, const std::string&) { return std::optional<std::string>(); };
     auto host = std::make_shared<cad::embedded::EmbeddedApplication>(options);
@@ -735,7 +737,7 @@ void BM_CityUndoMoveInWindowUnsaved(benchmark::State& state)
         QCoreApplication::processEvents();
         const QPixmap frame = window.window()->grab();
         ms.push_back(msSince(start));
-        if (!moved || host->canUndo() || frame.isNull()) {
+        if (!moved || host->canUndo() || frame.isNull() || (saved && host->modified())) {
             state.SkipWithError("the move was not undone");
             return;
         }
@@ -751,6 +753,17 @@ void BM_CityUndoMoveInWindowUnsaved(benchmark::State& state)
     std::sort(hostMs.begin(), hostMs.end());
     state.counters["host_put_back_median_ms"] = hostMs[hostMs.size() / 2];
 }
+
+void BM_CityUndoMoveInWindow(benchmark::State& state)
+{
+    undoMoveInWindow(state, /*saved=*/true);
+}
+
+void BM_CityUndoMoveInWindowUnsaved(benchmark::State& state)
+{
+    undoMoveInWindow(state, /*saved=*/false);
+}
+BENCHMARK(BM_CityUndoMoveInWindow)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_CityUndoMoveInWindowUnsaved)->Unit(benchmark::kMillisecond)->Iterations(10);
 #endif
 
